@@ -1,0 +1,111 @@
+// The editor operations every command works through.
+//
+// Text is UTF-8 with CR LF line breaks. Positions and lengths count characters (Unicode code
+// points), and each line break counts two, so a position means the same thing whatever the
+// characters around it are. Lines are counted from 0; `line()` returns a line without its
+// break. An empty last line after a final line break does not count as a line, so "A\r\nB\r\n"
+// has two lines and the empty text none.
+//
+// Two implementations exist: MemoryEditor (plain C++, for the tests and the command-line tool)
+// and ScintillaEditor (over the QScintilla widget). Both pass one contract suite.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zorvan {
+
+// A character's text colour. Default is the editor's own text colour.
+enum class TextColour : std::uint8_t { Default = 0, Red = 1, Blue = 2, Green = 3 };
+
+class TextEditor {
+public:
+    virtual ~TextEditor() = default;
+
+    // Whole text.
+    virtual std::string text() const = 0;
+    // Replaces the whole text; colours reset to default, undo history cleared, caret at 0.
+    // Raises the change notification and sets the modified flag like any other change.
+    virtual void setText(std::string_view utf8) = 0;
+    // Number of characters (line breaks count two).
+    virtual long length() const = 0;
+    // Characters [start, start + length) as UTF-8.
+    virtual std::string textRange(long start, long length) const = 0;
+
+    // Selection [start, start + length); with length 0 it is the caret.
+    virtual long selectionStart() const = 0;
+    virtual long selectionLength() const = 0;
+    virtual void setSelection(long start, long length) = 0;
+    long caret() const { return selectionStart(); }
+    void setCaret(long pos) { setSelection(pos, 0); }
+    // Replaces the selection; the change cannot be undone (the undo history is cleared). The
+    // caret ends after the inserted text.
+    virtual void replaceSelection(std::string_view utf8) = 0;
+
+    // Case-sensitive search for `what` in [from, to); the position of the first match that lies
+    // wholly inside the range, or -1.
+    virtual long find(std::string_view what, long from, long to) const = 0;
+
+    // Lines.
+    virtual int lineCount() const = 0;
+    virtual std::string line(int index) const = 0;
+    // Line holding `pos`; a position on a line break belongs to the line it ends.
+    virtual int lineFromPosition(long pos) const = 0;
+    // First character of line `index`; for index == lineCount() the position after the last
+    // line break.
+    virtual long positionFromLine(int index) const = 0;
+    // Replaces lines [first, first + count) with `lines` (each without its break) in one edit,
+    // not undoable. Selection offsets are kept where they still lie in the text.
+    virtual void replaceLines(int first, int count, const std::vector<std::string>& lines) = 0;
+    void replaceLine(int index, std::string_view text) { replaceLines(index, 1, {std::string(text)}); }
+
+    // View.
+    virtual int firstVisibleLine() const = 0;
+    virtual void scrollCaretIntoView() = 0;
+
+    // Colour of characters.
+    virtual TextColour colourAt(long pos) const = 0;
+    virtual void setColour(long start, long length, TextColour colour) = 0;
+    struct ColourRun {
+        long start;
+        long length;
+        TextColour colour;
+    };
+    // Many colour changes at once (runs in ascending order); implementations may batch them.
+    virtual void setColours(const std::vector<ColourRun>& runs)
+    {
+        for (const auto& run : runs)
+            setColour(run.start, run.length, run.colour);
+    }
+
+    // Modified flag: set by every change of the text, cleared only by setModified(false).
+    virtual bool isModified() const = 0;
+    virtual void setModified(bool modified) = 0;
+
+    // Change notification: called after every change of the text (not for colour changes).
+    void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
+    // While suspended no change notification is raised.
+    void setNotificationsSuspended(bool suspended) { notificationsSuspended_ = suspended; }
+    bool notificationsSuspended() const { return notificationsSuspended_; }
+
+protected:
+    void notifyChanged()
+    {
+        if (changeHandler_ && !notificationsSuspended_)
+            changeHandler_();
+    }
+
+private:
+    std::function<void()> changeHandler_;
+    bool notificationsSuspended_ = false;
+};
+
+// Counts the code points of UTF-8 text (bytes that do not start a code point are not counted).
+long countCharacters(std::string_view utf8);
+// Byte offset of character `chars` in `utf8` (clamped to the end).
+std::size_t byteOffsetOfCharacter(std::string_view utf8, long chars);
+
+}  // namespace zorvan

@@ -1,0 +1,48 @@
+// zorvan: the editor. Shows the splash, creates the main window with its dialogs, and runs the
+// event loop; the splash hands the command line to the main window one second after it showed.
+#include "app/ui/formopen.h"
+#include "app/ui/prompts.h"
+#include "app/ui/textform.h"
+
+#include <QApplication>
+
+namespace {
+
+// Catches what escapes an event handler outside the command table, shows it, and goes on.
+class ZorvanApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            zorvan::prompts().showError(nullptr, QString::fromUtf8(e.what()));
+            return false;
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ZorvanApplication app(argc, argv);
+    QApplication::setApplicationName("Zorvan");
+    QApplication::setOrganizationName("Kw");
+    QApplication::setApplicationDisplayName("Zorvan");
+    try {
+        zorvan::TOpenForm splash;
+        splash.show();
+        zorvan::TFormText main;
+        main.OpenForm = &splash;
+        main.commandLineArguments = QApplication::arguments().mid(1);
+        QObject::connect(&main, &zorvan::TFormText::firstShown, &splash,
+                         [&] { splash.FormDeactivate(&main); });
+        main.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        zorvan::prompts().showError(nullptr, QString::fromUtf8(e.what()));
+    }
+    return 0;
+}

@@ -1,0 +1,45 @@
+#include "app/ui/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+
+namespace zorvan {
+
+QMessageBox::StandardButton Prompts::ask(QWidget* parent, const QString& caption, const QString& text,
+                                         QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, caption, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void Prompts::showError(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString Prompts::openFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, preset.isEmpty() ? QStringLiteral(".") : preset, filter);
+}
+
+QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, preset.isEmpty() ? QStringLiteral(".") : preset, filter);
+}
+
+namespace {
+Prompts defaultPrompts;
+Prompts* current = &defaultPrompts;
+}  // namespace
+
+Prompts& prompts() { return *current; }
+
+Prompts* installPrompts(Prompts* replacement)
+{
+    Prompts* previous = current;
+    current = replacement ? replacement : &defaultPrompts;
+    return previous;
+}
+
+}  // namespace zorvan

@@ -1,0 +1,43 @@
+// Every message box and file dialog the windows show goes through here, so that tests can answer
+// them without a person. The default answers with real modal boxes and dialogs.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+class QWidget;
+
+namespace zorvan {
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A box with the given buttons; returns the button pressed.
+    virtual QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
+                                            QMessageBox::StandardButtons buttons, QMessageBox::Icon icon);
+    // The standard error display: a box with the error's text.
+    virtual void showError(QWidget* parent, const QString& text);
+    // File dialogs; an empty result means cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& preset,
+                                 const QString& filter);
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& preset,
+                                 const QString& filter);
+};
+
+// The prompts in use; `install` replaces them (nullptr restores the default) and returns the
+// previous ones.
+Prompts& prompts();
+Prompts* installPrompts(Prompts* replacement);
+
+// Runs a command handler; an exception escaping it is shown by the standard error display and
+// the program goes on.
+template <typename Handler> void runGuarded(QWidget* parent, Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        prompts().showError(parent, QString::fromUtf8(e.what()));
+    }
+}
+
+}  // namespace zorvan

@@ -1,0 +1,284 @@
+#include "app/ui/scintilla_editor.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <algorithm>
+
+namespace zorvan {
+
+namespace {
+constexpr int kUtf32 = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32;
+}
+
+ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
+{
+    widget_->setUtf8(true);
+    widget_->setEolMode(QsciScintilla::EolWindows);
+    widget_->setEolVisibility(false);
+    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+    send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Red), 0x0000FF);    // BGR
+    send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Blue), 0xFF0000);
+    send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Green), 0x008000);
+    connect(widget_, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int, int type, const char*, int, int, int, int, int, int, int) { onModified(type); });
+}
+
+long ScintillaEditor::send(unsigned int message, unsigned long wParam, long lParam) const
+{
+    return widget_->SendScintilla(message, wParam, lParam);
+}
+
+void ScintillaEditor::onModified(int modificationType)
+{
+    constexpr int textChange = QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT;
+    if (!(modificationType & textChange))
+        return;
+    modified_ = true;
+    if (ownEdits_ == 0)
+        notifyChanged();
+}
+
+template <typename Edit> void ScintillaEditor::editWithoutUndo(Edit&& edit)
+{
+    ++ownEdits_;
+    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
+    edit();
+    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
+    --ownEdits_;
+    notifyChanged();
+}
+
+long ScintillaEditor::bytePosition(long pos) const
+{
+    if (pos <= 0)
+        return 0;
+    int line = static_cast<int>(send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, pos, kUtf32));
+    long lineChar = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line, kUtf32);
+    long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    long lineEnd = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+    long nextChar = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line + 1, kUtf32);
+    long nextByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line + 1);
+    long breakLen = std::max(0L, nextByte - lineEnd);
+    long contentChars = nextChar - lineChar - breakLen;
+    long col = pos - lineChar;
+    if (col > contentChars)  // inside the line break, which is ASCII
+        return std::min(lineEnd + (col - contentChars), nextByte);
+    if (contentChars == lineEnd - lineByte)  // ASCII line
+        return lineByte + col;
+    long byte = send(QsciScintillaBase::SCI_POSITIONRELATIVE, lineByte, col);
+    return col > 0 && byte == 0 ? lineEnd : byte;
+}
+
+long ScintillaEditor::characterPosition(long bytePos) const
+{
+    if (bytePos <= 0)
+        return 0;
+    int line = static_cast<int>(send(QsciScintillaBase::SCI_LINEFROMPOSITION, bytePos));
+    long lineChar = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line, kUtf32);
+    long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    long lineEnd = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+    long upto = std::min(bytePos, lineEnd);
+    long chars = upto - lineByte;
+    if (chars > 0) {
+        long nextChar = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line + 1, kUtf32);
+        long nextByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line + 1);
+        bool ascii = nextChar - lineChar == nextByte - lineByte;
+        if (!ascii)
+            chars = send(QsciScintillaBase::SCI_COUNTCHARACTERS, lineByte, upto);
+    }
+    return lineChar + chars + std::max(0L, bytePos - lineEnd);
+}
+
+std::string ScintillaEditor::text() const
+{
+    long bytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    std::string out(static_cast<std::size_t>(bytes), '\0');
+    if (bytes > 0) {
+        const char* data = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+        out.assign(data, static_cast<std::size_t>(bytes));
+    }
+    return out;
+}
+
+void ScintillaEditor::setText(std::string_view utf8)
+{
+    std::string copy(utf8);
+    editWithoutUndo([&] {
+        widget_->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, copy.c_str());
+        send(QsciScintillaBase::SCI_GOTOPOS, 0);
+    });
+}
+
+long ScintillaEditor::length() const
+{
+    return characterPosition(send(QsciScintillaBase::SCI_GETLENGTH));
+}
+
+std::string ScintillaEditor::textRange(long start, long len) const
+{
+    long a = bytePosition(std::clamp(start, 0L, length()));
+    long b = bytePosition(std::clamp(start + std::max(0L, len), start, length()));
+    if (b <= a)
+        return {};
+    const char* data = reinterpret_cast<const char*>(
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(a), b - a));
+    return std::string(data, static_cast<std::size_t>(b - a));
+}
+
+long ScintillaEditor::selectionStart() const
+{
+    return characterPosition(send(QsciScintillaBase::SCI_GETSELECTIONSTART));
+}
+
+long ScintillaEditor::selectionLength() const
+{
+    long a = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    long b = send(QsciScintillaBase::SCI_GETSELECTIONEND);
+    return b > a ? characterPosition(b) - characterPosition(a) : 0;
+}
+
+void ScintillaEditor::setSelection(long start, long len)
+{
+    if (len < 0) {
+        start += len;
+        len = -len;
+    }
+    long total = length();
+    start = std::clamp(start, 0L, total);
+    long end = std::clamp(start + len, start, total);
+    send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(bytePosition(start)), bytePosition(end));
+}
+
+void ScintillaEditor::replaceSelection(std::string_view utf8)
+{
+    std::string copy(utf8);
+    editWithoutUndo([&] { widget_->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, copy.c_str()); });
+}
+
+long ScintillaEditor::find(std::string_view what, long from, long to) const
+{
+    if (what.empty())
+        return -1;
+    long total = length();
+    from = std::clamp(from, 0L, total);
+    to = std::clamp(to, from, total);
+    long targetStart = send(QsciScintillaBase::SCI_GETTARGETSTART);
+    long targetEnd = send(QsciScintillaBase::SCI_GETTARGETEND);
+    send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(bytePosition(from)), bytePosition(to));
+    send(QsciScintillaBase::SCI_SETSEARCHFLAGS, QsciScintillaBase::SCFIND_MATCHCASE);
+    long at = widget_->SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET, what.size(), std::string(what).c_str());
+    send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(targetStart), targetEnd);
+    return at < 0 ? -1 : characterPosition(at);
+}
+
+int ScintillaEditor::lineCount() const
+{
+    int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    long lastStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, raw - 1);
+    return lastStart == send(QsciScintillaBase::SCI_GETLENGTH) ? raw - 1 : raw;
+}
+
+std::string ScintillaEditor::line(int index) const
+{
+    int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    if (index < 0 || index >= raw)
+        return {};
+    long a = send(QsciScintillaBase::SCI_POSITIONFROMLINE, index);
+    long b = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, index);
+    if (b <= a)
+        return {};
+    const char* data = reinterpret_cast<const char*>(
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(a), b - a));
+    return std::string(data, static_cast<std::size_t>(b - a));
+}
+
+int ScintillaEditor::lineFromPosition(long pos) const
+{
+    pos = std::clamp(pos, 0L, length());
+    return static_cast<int>(send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, pos, kUtf32));
+}
+
+long ScintillaEditor::positionFromLine(int index) const
+{
+    if (index <= 0)
+        return 0;
+    int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    if (index >= raw)
+        return length();
+    return send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, index, kUtf32);
+}
+
+void ScintillaEditor::replaceLines(int first, int count, const std::vector<std::string>& lines)
+{
+    int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    first = std::clamp(first, 0, raw);
+    count = std::clamp(count, 0, raw - first);
+    if (count == 0 && lines.empty())
+        return;
+    long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    std::string replacement;
+    std::size_t size = 0;
+    for (const auto& l : lines)
+        size += l.size() + 2;
+    replacement.reserve(size + 2);
+    long from, to;
+    if (first == raw) {  // after the last line, which gets a break
+        from = to = docBytes;
+        for (const auto& l : lines) {
+            replacement += "\r\n";
+            replacement += l;
+        }
+    } else {
+        from = send(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
+        bool throughEnd = first + count == raw;
+        to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            replacement += lines[i];
+            if (!throughEnd || i + 1 < lines.size())
+                replacement += "\r\n";
+        }
+    }
+    long selStart = selectionStart(), selLength = selectionLength();
+    editWithoutUndo([&] {
+        send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), to);
+        widget_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, replacement.size(), replacement.c_str());
+        setSelection(selStart, selLength);
+    });
+}
+
+int ScintillaEditor::firstVisibleLine() const
+{
+    return static_cast<int>(send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+}
+
+void ScintillaEditor::scrollCaretIntoView() { send(QsciScintillaBase::SCI_SCROLLCARET); }
+
+TextColour ScintillaEditor::colourAt(long pos) const
+{
+    if (pos < 0 || pos >= length())
+        return TextColour::Default;
+    int style = static_cast<int>(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(bytePosition(pos))));
+    return style >= 0 && style <= 3 ? static_cast<TextColour>(style) : TextColour::Default;
+}
+
+void ScintillaEditor::setColour(long start, long len, TextColour colour)
+{
+    long total = length();
+    start = std::clamp(start, 0L, total);
+    long end = std::clamp(start + len, start, total);
+    if (end <= start)
+        return;
+    long a = bytePosition(start), b = bytePosition(end);
+    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(a), 0);
+    send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
+}
+
+void ScintillaEditor::setModified(bool modified)
+{
+    modified_ = modified;
+    if (!modified)
+        send(QsciScintillaBase::SCI_SETSAVEPOINT);
+}
+
+}  // namespace zorvan

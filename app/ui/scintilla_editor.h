@@ -1,0 +1,68 @@
+// The editor operations over a QScintilla widget. The widget holds UTF-8 with CR LF breaks;
+// positions given and returned here count characters, which Scintilla's UTF-32 line index turns
+// into byte positions at O(log n) per conversion.
+#pragma once
+
+#include "app/logic/text_editor.h"
+
+#include <QObject>
+
+class QsciScintilla;
+
+namespace zorvan {
+
+class ScintillaEditor : public QObject, public TextEditor {
+    Q_OBJECT
+public:
+    // Prepares `widget` (UTF-8, CR LF, the colour styles) and follows its changes.
+    explicit ScintillaEditor(QsciScintilla* widget);
+
+    QsciScintilla* widget() const { return widget_; }
+
+    std::string text() const override;
+    void setText(std::string_view utf8) override;
+    long length() const override;
+    std::string textRange(long start, long length) const override;
+
+    long selectionStart() const override;
+    long selectionLength() const override;
+    void setSelection(long start, long length) override;
+    void replaceSelection(std::string_view utf8) override;
+
+    long find(std::string_view what, long from, long to) const override;
+
+    int lineCount() const override;
+    std::string line(int index) const override;
+    int lineFromPosition(long pos) const override;
+    long positionFromLine(int index) const override;
+    void replaceLines(int first, int count, const std::vector<std::string>& lines) override;
+
+    int firstVisibleLine() const override;
+    void scrollCaretIntoView() override;
+
+    TextColour colourAt(long pos) const override;
+    void setColour(long start, long length, TextColour colour) override;
+
+    bool isModified() const override { return modified_; }
+    void setModified(bool modified) override;
+
+    // Byte position in the widget for a character position, and back.
+    long bytePosition(long pos) const;
+    long characterPosition(long bytePos) const;
+
+    // The Scintilla style number of each colour (0 is the default style).
+    static int styleOf(TextColour colour) { return static_cast<int>(colour); }
+
+private:
+    long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
+    // Runs an edit with undo collection off, then empties the undo history and raises one change
+    // notification.
+    template <typename Edit> void editWithoutUndo(Edit&& edit);
+    void onModified(int modificationType);
+
+    QsciScintilla* widget_;
+    bool modified_ = false;
+    int ownEdits_ = 0;  // > 0 while this class edits the text itself
+};
+
+}  // namespace zorvan

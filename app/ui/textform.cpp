@@ -1,0 +1,158 @@
+#include "app/ui/textform.h"
+
+#include "app/ui/formopen.h"
+#include "app/ui/gutter.h"
+#include "app/ui/prompts.h"
+#include "app/ui/settingform.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace zorvan {
+
+TFormText* FormText = nullptr;
+
+TFormText::TFormText(QWidget* parent) : QMainWindow(parent)
+{
+    FormText = this;
+    Marks.fill(-1);
+    setObjectName("FormText");
+    setWindowTitle("Zorvan");
+    resize(863, 439);
+    buildLayout();
+    buildCommands();
+    FormCreate();
+    createDialogs();
+}
+
+TFormText::~TFormText()
+{
+    if (FormText == this)
+        FormText = nullptr;
+}
+
+void TFormText::buildLayout()
+{
+    ToolBar1 = addToolBar("ToolBar1");
+    ToolBar1->setObjectName("ToolBar1");
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(20, 20));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+
+    Panel1 = new QFrame(Splitter1);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFrameShape(QFrame::Panel);
+    Panel1->setFrameShadow(QFrame::Sunken);
+    Panel1->setMinimumWidth(20);
+    auto* panelLayout = new QVBoxLayout(Panel1);
+    panelLayout->setContentsMargins(1, 1, 1, 1);
+    PaintBox1 = new GutterPaintBox(*this, Panel1);
+    PaintBox1->setObjectName("PaintBox1");
+    panelLayout->addWidget(PaintBox1);
+
+    Memo1 = new QsciScintilla(Splitter1);
+    Memo1->setObjectName("Memo1");
+    Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+    Memo1->setWrapMode(QsciScintilla::WrapNone);
+    Memo1->SendScintilla(QsciScintillaBase::SCI_SETHSCROLLBAR, 0UL, 0L);
+    Memo1->setMarginWidth(0, 0);
+    Memo1->setMarginWidth(1, 0);
+    editor_ = std::make_unique<ScintillaEditor>(Memo1);
+    connect(Memo1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
+
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(Memo1);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({33, 830});
+    setCentralWidget(Splitter1);
+
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setFixedHeight(19);
+    bar->setSizeGripEnabled(true);
+    const int widths[5] = {80, 60, 50, 100, 50};
+    for (int i = 0; i < 5; ++i) {
+        statusPanels[i] = new QLabel(bar);
+        statusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        statusPanels[i]->setFixedWidth(widths[i]);
+        statusPanels[i]->setFrameShape(QFrame::Panel);
+        statusPanels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(statusPanels[i]);
+    }
+}
+
+void TFormText::setStatusText(int panel, const QString& text)
+{
+    statusPanels.at(panel)->setText(text);
+}
+
+QString TFormText::statusText(int panel) const { return statusPanels.at(panel)->text(); }
+
+bool TFormText::CheckSaveChanges()
+{
+    if (!editor_->isModified())
+        return true;
+    auto answer = prompts().ask(this, "確認", "変更されています\u3000保存しますか",
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                QMessageBox::Question);
+    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
+        return false;
+    if (answer == QMessageBox::Yes)
+        Saveas1Click();
+    return true;
+}
+
+void TFormText::closeEvent(QCloseEvent* event)
+{
+    bool goOn = false;
+    runGuarded(this, [&] { goOn = CheckSaveChanges(); });
+    if (goOn)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFormText::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        emit firstShown();
+    }
+}
+
+void TFormText::Close1Click() { close(); }
+void TFormText::Cut1Click() { Memo1->cut(); }
+void TFormText::Copy1Click() { Memo1->copy(); }
+void TFormText::Paste1Click() { Memo1->paste(); }
+void TFormText::SelectAll1Click() { Memo1->selectAll(); }
+
+void TFormText::About1Click()
+{
+    if (OpenForm)
+        OpenForm->showAbout();
+}
+
+void TFormText::Pelmora1Click()
+{
+    if (FormSetting)
+        FormSetting->exec();
+}
+
+}  // namespace zorvan

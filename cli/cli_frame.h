@@ -1,0 +1,70 @@
+// The frame shared by the document commands of zorvan-cli:
+//   zorvan-cli COMMAND [OPTIONS] [FILE]
+// FILE (absent or "-": standard input) is loaded as the editor loads a document; the result goes
+// to standard output, to -o PATH, or back into FILE with --in-place, written as the editor saves.
+#pragma once
+
+#include "app/logic/memory_editor.h"
+#include "app/logic/settings.h"
+
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zorvan::cli {
+
+struct Io {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// A malformed command line: printed with the usage line, exit status 2.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum ExitStatus { Done = 0, Refused = 1, Usage = 2 };
+
+struct DocumentOptions {
+    std::optional<std::string> file;  // absent: standard input
+    std::optional<std::string> outPath;
+    bool inPlace = false;
+    std::optional<std::pair<long, long>> select;  // start, length
+    long caret = 0;
+    DecimalSettings decimals;  // the stored settings with the overrides applied
+    std::map<std::string, std::string> values;  // the command's own options that were given
+    std::set<std::string> flags;                // the command's own switches that were given
+
+    bool has(const std::string& name) const { return values.count(name) != 0; }
+    // The option's value as a number; a UsageError naming it when it is not one.
+    double number(const std::string& name, double fallback) const;
+    std::string text(const std::string& name, const std::string& fallback = {}) const;
+};
+
+// What a command accepts besides the common options.
+struct CommandOptions {
+    std::set<std::string> withValue;  // e.g. "--x"
+    std::set<std::string> switches;   // options without a value
+};
+
+// Parses the common options and the command's own; throws UsageError.
+DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const CommandOptions& own);
+
+// Loads the document, applies selection/caret, runs `body`, writes the result. `body` returns an
+// exit status; on Done the document is written, otherwise nothing is.
+int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
+                       const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body);
+
+// Reads a whole file or standard input; throws std::runtime_error naming the path.
+std::string readInput(const std::optional<std::string>& file, std::istream& in);
+// Writes bytes to PATH atomically (a failed write leaves the old file whole).
+void writeFileAtomically(const std::string& path, const std::string& bytes);
+
+}  // namespace zorvan::cli

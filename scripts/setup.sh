@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing (Debian packages), configures and builds Zorvan into build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev libxkbcommon-dev
+          libgtest-dev libbenchmark-dev fonts-noto-cjk xvfb xauth xdotool x11-utils imagemagick)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+build_dir=${ZORVAN_BUILD_DIR:-build}
+cmake -S . -B "$build_dir" -G Ninja ${ZORVAN_CMAKE_ARGS:-} >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"

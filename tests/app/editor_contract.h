@@ -1,0 +1,196 @@
+// The behaviour every TextEditor implementation shares. Instantiated once per implementation
+// with a fixture type that has `std::unique_ptr<TextEditor> make(std::string_view text)`.
+#pragma once
+
+#include "app/logic/text_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+template <typename Factory> class EditorContract : public ::testing::Test {
+protected:
+    std::unique_ptr<zorvan::TextEditor> make(std::string_view text)
+    {
+        auto editor = factory_.make(text);
+        editor->setModified(false);
+        return editor;
+    }
+    Factory factory_;
+};
+
+TYPED_TEST_SUITE_P(EditorContract);
+
+using zorvan::TextColour;
+
+TYPED_TEST_P(EditorContract, CountsLinesWithoutTheEmptyLastOne)
+{
+    struct Case {
+        const char* text;
+        int lines;
+        long length;
+    } cases[] = {
+        {"", 0, 0},
+        {"A", 1, 1},
+        {"A\r\n", 1, 3},
+        {"A\r\nB", 2, 4},
+        {"A\r\nB\r\n", 2, 6},
+        {"\r\n\r\n", 2, 4},
+        {"日本\r\nX", 2, 5},
+    };
+    for (const auto& c : cases) {
+        auto e = this->make(c.text);
+        EXPECT_EQ(e->lineCount(), c.lines) << c.text;
+        EXPECT_EQ(e->length(), c.length) << c.text;
+        EXPECT_EQ(e->text(), c.text);
+    }
+}
+
+TYPED_TEST_P(EditorContract, MapsPositionsAndLinesCountingBreaksAsTwo)
+{
+    auto e = this->make("G01X1.\r\n日本語X2\r\n\r\nN10");
+    EXPECT_EQ(e->line(0), "G01X1.");
+    EXPECT_EQ(e->line(1), "日本語X2");
+    EXPECT_EQ(e->line(2), "");
+    EXPECT_EQ(e->line(3), "N10");
+    EXPECT_EQ(e->positionFromLine(0), 0);
+    EXPECT_EQ(e->positionFromLine(1), 8);
+    EXPECT_EQ(e->positionFromLine(2), 15);
+    EXPECT_EQ(e->positionFromLine(3), 17);
+    EXPECT_EQ(e->positionFromLine(4), 20);
+    struct { long pos; int line; } at[] = {{0, 0}, {6, 0}, {7, 0}, {8, 1}, {10, 1}, {13, 1}, {14, 1}, {15, 2}, {17, 3}, {20, 3}};
+    for (auto [pos, line] : at)
+        EXPECT_EQ(e->lineFromPosition(pos), line) << pos;
+    EXPECT_EQ(e->textRange(9, 4), "本語X2");
+    EXPECT_EQ(e->textRange(5, 4), ".\r\n日");
+    EXPECT_EQ(e->textRange(6, 1), "\r");
+}
+
+TYPED_TEST_P(EditorContract, ReplacesTheSelectionAndLeavesTheCaretAfterIt)
+{
+    auto e = this->make("AB\r\nCD");
+    int changes = 0;
+    e->setChangeHandler([&] { ++changes; });
+    e->setSelection(1, 4);  // "B\r\nC"
+    EXPECT_EQ(e->selectionStart(), 1);
+    EXPECT_EQ(e->selectionLength(), 4);
+    e->replaceSelection("x\r\n日y");
+    EXPECT_EQ(e->text(), "Ax\r\n日yD");
+    EXPECT_EQ(e->selectionStart(), 6);
+    EXPECT_EQ(e->selectionLength(), 0);
+    EXPECT_TRUE(e->isModified());
+    EXPECT_GE(changes, 1);
+    e->setModified(false);
+    EXPECT_FALSE(e->isModified());
+}
+
+TYPED_TEST_P(EditorContract, ClampsTheSelectionToTheText)
+{
+    auto e = this->make("ABC");
+    e->setSelection(2, 10);
+    EXPECT_EQ(e->selectionStart(), 2);
+    EXPECT_EQ(e->selectionLength(), 1);
+    e->setCaret(99);
+    EXPECT_EQ(e->caret(), 3);
+}
+
+TYPED_TEST_P(EditorContract, FindsCaseSensitivelyInsideTheRange)
+{
+    auto e = this->make("x1 X1\r\n日X1");
+    EXPECT_EQ(e->find("X1", 0, e->length()), 3);
+    EXPECT_EQ(e->find("X1", 4, e->length()), 8);
+    EXPECT_EQ(e->find("X1", 4, 9), -1);  // the match would end outside the range
+    EXPECT_EQ(e->find("\r\n日", 0, e->length()), 5);
+    EXPECT_EQ(e->find("Y", 0, e->length()), -1);
+}
+
+TYPED_TEST_P(EditorContract, ReplacesLinesInOneEdit)
+{
+    struct Case {
+        const char* text;
+        int first, count;
+        std::vector<std::string> lines;
+        const char* expected;
+    } cases[] = {
+        {"A\r\nB\r\nC", 1, 1, {"b"}, "A\r\nb\r\nC"},
+        {"A\r\nB\r\nC\r\n", 0, 3, {"C", "B", "A"}, "C\r\nB\r\nA\r\n"},
+        {"A\r\nB\r\nC", 1, 2, {"x"}, "A\r\nx"},
+        {"A\r\nB\r\nC", 0, 1, {"1", "2"}, "1\r\n2\r\nB\r\nC"},
+        {"A\r\nB", 2, 0, {"C"}, "A\r\nB\r\nC"},
+        {"A\r\nB\r\n", 2, 0, {"C"}, "A\r\nB\r\nC\r\n"},
+        {"A\r\nB", 1, 1, {}, "A\r\n"},
+        {"A\r\nB\r\nC", 0, 1, {}, "B\r\nC"},
+        {"", 0, 0, {"N1"}, "N1\r\n"},
+    };
+    for (const auto& c : cases) {
+        auto e = this->make(c.text);
+        e->replaceLines(c.first, c.count, c.lines);
+        EXPECT_EQ(e->text(), c.expected) << c.text;
+        EXPECT_TRUE(e->isModified());
+    }
+}
+
+TYPED_TEST_P(EditorContract, KeepsTheSelectionOffsetsAcrossALineRewrite)
+{
+    auto e = this->make("N1\r\nN2\r\nN3");
+    e->setSelection(1, 5);
+    e->replaceLines(0, 3, {"N10", "N20", "N30"});
+    EXPECT_EQ(e->selectionStart(), 1);
+    EXPECT_EQ(e->selectionLength(), 5);
+}
+
+TYPED_TEST_P(EditorContract, ColoursCharactersAndKeepsThemAcrossEditsElsewhere)
+{
+    auto e = this->make("O1 (日本)\r\nN10");
+    e->setColour(0, 2, TextColour::Red);
+    e->setColour(3, 4, TextColour::Green);
+    e->setColour(9, 3, TextColour::Blue);
+    EXPECT_EQ(e->colourAt(0), TextColour::Red);
+    EXPECT_EQ(e->colourAt(2), TextColour::Default);
+    EXPECT_EQ(e->colourAt(4), TextColour::Green);
+    EXPECT_EQ(e->colourAt(6), TextColour::Green);
+    EXPECT_EQ(e->colourAt(7), TextColour::Default);
+    EXPECT_EQ(e->colourAt(11), TextColour::Blue);
+    EXPECT_FALSE(e->isModified());  // colour is no change of the text
+    e->setCaret(2);
+    e->replaceSelection("X");
+    EXPECT_EQ(e->colourAt(0), TextColour::Red);
+    EXPECT_EQ(e->colourAt(2), TextColour::Default);
+    EXPECT_EQ(e->colourAt(5), TextColour::Green);
+    EXPECT_EQ(e->colourAt(12), TextColour::Blue);
+    e->setColour(0, 1, TextColour::Default);
+    EXPECT_EQ(e->colourAt(0), TextColour::Default);
+}
+
+TYPED_TEST_P(EditorContract, SetTextResetsColoursAndCaret)
+{
+    auto e = this->make("N10");
+    e->setColour(0, 3, TextColour::Blue);
+    e->setCaret(2);
+    e->setText("N20\r\nN30");
+    EXPECT_EQ(e->colourAt(0), TextColour::Default);
+    EXPECT_EQ(e->caret(), 0);
+    EXPECT_EQ(e->lineCount(), 2);
+    EXPECT_TRUE(e->isModified());
+}
+
+TYPED_TEST_P(EditorContract, RaisesNoChangeWhileNotificationsAreSuspended)
+{
+    auto e = this->make("A");
+    int changes = 0;
+    e->setChangeHandler([&] { ++changes; });
+    e->setNotificationsSuspended(true);
+    e->replaceLine(0, "B");
+    EXPECT_EQ(changes, 0);
+    e->setNotificationsSuspended(false);
+    e->replaceLine(0, "C");
+    EXPECT_GE(changes, 1);
+}
+
+REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
+                            MapsPositionsAndLinesCountingBreaksAsTwo,
+                            ReplacesTheSelectionAndLeavesTheCaretAfterIt, ClampsTheSelectionToTheText,
+                            FindsCaseSensitivelyInsideTheRange, ReplacesLinesInOneEdit,
+                            KeepsTheSelectionOffsetsAcrossALineRewrite,
+                            ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
+                            SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended);
