@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include <ostream>
+
 namespace zorvan::cli {
 
 int runCat(const std::vector<std::string>& args, Io& io)
@@ -7,12 +9,68 @@ int runCat(const std::vector<std::string>& args, Io& io)
     return runDocumentCommand(args, io, {}, [](MemoryEditor&, const DocumentOptions&, Io&) { return Done; });
 }
 
+int runDeskCalc(const std::vector<std::string>&, Io& io)
+{
+    io.err << "desk-calc: not built yet\n";
+    return Refused;
+}
+
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
         {"cat", "[FILE]", runCat},
+        {"colours", "[--pass all|line] [FILE]", runColours},
+        {"shift", "[--x DX] [--y DY] [--z DZ] [FILE]", runShift},
+        {"rotate", "[--x A] [--y B] [--z C] [FILE]", runRotate},
+        {"arith", "--letter L --op OP [--value K] [FILE]", runArith},
+        {"reverse", "[FILE]", runReverse},
+        {"desk-calc", "[--trace] KEYS...", runDeskCalc},
     };
     return table;
+}
+
+void printUsage(std::ostream& out)
+{
+    out << "usage: zorvan-cli COMMAND [OPTIONS] [FILE]\n"
+           "       zorvan-cli --version | --help\n"
+           "common options: -o PATH, --in-place, --select START:LENGTH, --caret POS,\n"
+           "  --decimal-number N, --decimal-view N, --force-decimal on|off, --integer-only on|off\n"
+           "commands:\n";
+    for (const auto& command : commands())
+        out << "  " << command.name << ' ' << command.synopsis << '\n';
+}
+
+int runCli(const std::vector<std::string>& args, Io& io)
+{
+    if (args.empty()) {
+        printUsage(io.err);
+        return Usage;
+    }
+    if (args[0] == "--version") {
+        io.out << "zorvan-cli " << ZORVAN_VERSION << '\n';
+        return Done;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        printUsage(io.out);
+        return Done;
+    }
+    for (const auto& command : commands()) {
+        if (args[0] != command.name)
+            continue;
+        try {
+            return command.run({args.begin() + 1, args.end()}, io);
+        } catch (const UsageError& e) {
+            io.err << "zorvan-cli " << command.name << ": " << e.what() << '\n'
+                   << "usage: zorvan-cli " << command.name << ' ' << command.synopsis << '\n';
+            return Usage;
+        } catch (const std::exception& e) {
+            io.err << "zorvan-cli " << command.name << ": " << e.what() << '\n';
+            return Refused;
+        }
+    }
+    io.err << "zorvan-cli: unknown command " << args[0] << '\n';
+    printUsage(io.err);
+    return Usage;
 }
 
 }  // namespace zorvan::cli

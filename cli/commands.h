@@ -18,6 +18,15 @@ struct Command {
 
 const std::vector<Command>& commands();
 
-int runCat(const std::vector<std::string>& args, Io& io);
+// Runs one command line (the arguments after the program name) as zorvan-cli does.
+int runCli(const std::vector<std::string>& args, Io& io);
+
+int runCat(const std::vector<std::string>& args, Io& io);            // commands.cpp
+int runColours(const std::vector<std::string>& args, Io& io);        // colours_command.cpp
+int runShift(const std::vector<std::string>& args, Io& io);          // nc_cli_commands.cpp
+int runRotate(const std::vector<std::string>& args, Io& io);         // nc_cli_commands.cpp
+int runArith(const std::vector<std::string>& args, Io& io);          // nc_cli_commands.cpp
+int runReverse(const std::vector<std::string>& args, Io& io);        // nc_cli_commands.cpp
+int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands.cpp
 
 }  // namespace zorvan::cli

@@ -21,7 +21,7 @@ struct PanelLayout {
     const char* caption;
     int left, top, width, height;
     const char* hint;
-    char key;  // sent by a click; memory slot panels have their own handler
+    int key;  // sent by a click; kSlotPanel for the memory slot panels
 };
 
 constexpr int kSlotPanel = -1;
@@ -155,7 +155,7 @@ void TFormDentak::buildPanels()
         if (place.key == kSlotPanel)
             slotOfPanel_.insert(panel, static_cast<int>(slotOfPanel_.size()));
         else
-            keyOfPanel_.insert(panel, place.key);
+            keyOfPanel_.insert(panel, static_cast<char>(place.key));
         connect(panel, &CalcPanel::mouseMoved, this, &TFormDentak::FormMouseMove);
         connect(panel, &CalcPanel::mousePressed, this, &TFormDentak::FormMouseDown);
         connect(panel, &CalcPanel::mouseReleased, this, &TFormDentak::FormMouseUp);
@@ -324,11 +324,11 @@ void TFormDentak::FormKeyUp(QKeyEvent* event)
 
 void TFormDentak::FormMouseMove(CalcPanel* panel)
 {
-    if (panel == hoverPanel_)
+    if (panel == HoverPanel)
         return;
-    if (hoverPanel_)
-        hoverPanel_->setColour(Qt::white);
-    hoverPanel_ = panel;
+    if (HoverPanel)
+        HoverPanel->setColour(Qt::white);
+    HoverPanel = panel;
     if (panel)
         panel->setColour(Qt::yellow);
 }

@@ -32,7 +32,7 @@ public:
     void N2Click();
 
     const CalcEngine& engine() const { return engine_; }
-    CalcPanel* HoverPanel() const { return hoverPanel_; }
+    CalcPanel* hoverPanel() const { return HoverPanel; }
 
 protected:
     // Shows a message of the engine; an empty caption means the application's error display.
@@ -69,7 +69,7 @@ private:
     QHash<const QObject*, char> keyOfPanel_;  // the key each key panel sends
     QHash<const QObject*, int> slotOfPanel_;  // MemA..MemF: slots 0..5
     QHash<QString, CalcPanel*> panelByName_;
-    CalcPanel* hoverPanel_ = nullptr;
+    CalcPanel* HoverPanel = nullptr;  // the panel shown in the hover colour
 };
 
 }  // namespace zorvan

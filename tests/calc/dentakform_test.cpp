@@ -167,7 +167,7 @@ TEST_F(DentakForm, HoverAndPressColours)
     CalcPanel* p8 = panel("P8");
     moveTo(p7);
     EXPECT_EQ(p7->colour(), QColor(Qt::yellow));
-    EXPECT_EQ(form.HoverPanel(), p7);
+    EXPECT_EQ(form.hoverPanel(), p7);
     moveTo(p8);
     EXPECT_EQ(p7->colour(), QColor(Qt::white));
     EXPECT_EQ(p8->colour(), QColor(Qt::yellow));
@@ -181,12 +181,12 @@ TEST_F(DentakForm, HoverAndPressColours)
     EXPECT_EQ(p8->colour(), QColor(Qt::white));
 
     moveTo(&form);  // the window background
-    EXPECT_EQ(form.HoverPanel(), nullptr);
+    EXPECT_EQ(form.hoverPanel(), nullptr);
     moveTo(p7);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(&form, &leave);
     EXPECT_EQ(p7->colour(), QColor(Qt::white));
-    EXPECT_EQ(form.HoverPanel(), nullptr);
+    EXPECT_EQ(form.hoverPanel(), nullptr);
 }
 
 TEST_F(DentakForm, MessagesAreShown)

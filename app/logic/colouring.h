@@ -1,0 +1,23 @@
+// Syntax colouring of NC text: comments green, "N" numbers blue, ":", "L", "O" numbers red.
+// Two passes with slightly different rules: the whole-text pass after a load or merge, and the
+// line pass after every change of a line.
+#pragma once
+
+#include "app/logic/text_editor.h"
+
+namespace zorvan::colouring {
+
+// Length of the token starting at character `pos` of the editor's text; 1 or less: no token.
+long TokenLength(const TextEditor& editor, long pos);
+
+// The whole-text pass; leaves the last coloured token selected (or the caret at the end).
+void ColourAll(TextEditor& editor);
+
+// The line pass on the caret's line; the caret returns to the selection start.
+void ColourCaretLine(TextEditor& editor);
+
+// The line pass on lines [first, last], as if the caret had passed over each of them after it
+// was written; the selection is left as it was.
+void ColourLines(TextEditor& editor, int first, int last);
+
+}  // namespace zorvan::colouring
