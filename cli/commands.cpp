@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "cli/desk_calc_command.h"
+
 #include <ostream>
 
 namespace zorvan::cli {
@@ -9,10 +11,9 @@ int runCat(const std::vector<std::string>& args, Io& io)
     return runDocumentCommand(args, io, {}, [](MemoryEditor&, const DocumentOptions&, Io&) { return Done; });
 }
 
-int runDeskCalc(const std::vector<std::string>&, Io& io)
+int runDeskCalc(const std::vector<std::string>& args, Io& io)
 {
-    io.err << "desk-calc: not built yet\n";
-    return Refused;
+    return runDeskCalcCommand(args, io.out, io.err);
 }
 
 const std::vector<Command>& commands()

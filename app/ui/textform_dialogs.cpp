@@ -2,14 +2,21 @@
 #include "app/ui/textform.h"
 
 #include "app/ui/settingform.h"
+#include "calc/ui/dentakform.h"
 
 namespace zorvan {
 
 void TFormText::createDialogs()
 {
     FormSetting = new TFormSetting(this);
+    FormDentak = new TFormDentak(this);
 }
 
-void TFormText::ToolButton25Click() {}
+void TFormText::ToolButton25Click()
+{
+    FormDentak->show();
+    FormDentak->raise();
+    FormDentak->activateWindow();
+}
 
 }  // namespace zorvan

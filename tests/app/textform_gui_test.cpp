@@ -1,0 +1,183 @@
+// The main window's command surface, the save confirmation and the About box.
+#include "app/ui/formopen.h"
+#include "app/ui/textform.h"
+#include "support/scripted_prompts.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QDate>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace zorvan;
+
+namespace {
+
+// Captions of a menu's items, separators as "-".
+QStringList captions(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QString("-") : a->text());
+    return out;
+}
+
+QMenu* menuNamed(TFormText& form, const QString& title)
+{
+    for (QAction* a : form.ChildMenu1->actions())
+        if (a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
+}  // namespace
+
+TEST(TextForm, HasTheLayoutAndCaption)
+{
+    TFormText form;
+    EXPECT_EQ(form.windowTitle(), "Zorvan");
+    EXPECT_EQ(form.size(), QSize(863, 439));
+    const int widths[] = {80, 60, 50, 100, 50};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(form.statusPanels[i]->width(), widths[i]);
+    EXPECT_EQ(form.statusText(2), "挿入");
+    for (int mark : form.Marks)
+        EXPECT_EQ(mark, -1);
+}
+
+TEST(TextForm, MenusListEveryItemInOrderWithSeparators)
+{
+    TFormText form;
+    struct {
+        const char* menu;
+        QStringList items;
+    } menus[] = {
+        {"ﾌｧｲﾙ(&F)", {"新規作成", "開く", "保存", "上書き保存", "-", "終了"}},
+        {"編集(&E)", {"切り取り", "ｺﾋﾟｰ", "張り付け", "-", "Select All", "-", "お決まりインサート"}},
+        {"検索(&S)", {"検索", "置換", "次を再開", "-", "入れ替え", "極値検索", "まいどー", "マックのハッピーセット", "-",
+                     "けいさん", "かえる", "座標移動", "おしえない(軸回転)"}},
+        {"そのた", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓"}},
+    };
+    for (const auto& m : menus) {
+        QMenu* menu = menuNamed(form, m.menu);
+        ASSERT_NE(menu, nullptr) << m.menu;
+        EXPECT_EQ(captions(menu), m.items) << m.menu;
+    }
+}
+
+TEST(TextForm, ShortcutsAreBoundAsListed)
+{
+    TFormText form;
+    struct {
+        const char* command;
+        const char* keys;
+    } shortcuts[] = {
+        {"Close1Click", "Alt+X"}, {"Cut1Click", "Ctrl+X"},  {"Copy1Click", "Ctrl+C"},
+        {"Paste1Click", "Ctrl+V"}, {"SelectAll1Click", "Ctrl+A"}, {"Find", "Ctrl+F"},
+        {"Reprace", "Ctrl+R"},    {"FindNext", "F3"},       {"RunNc", "Ctrl+Alt+K"},
+        {"RunNcThear", "Ctrl+Alt+C"},
+    };
+    for (const auto& s : shortcuts) {
+        QAction* a = form.action(s.command);
+        ASSERT_NE(a, nullptr) << s.command;
+        EXPECT_EQ(a->shortcut(), QKeySequence(s.keys)) << s.command;
+    }
+    // RunNc is on no menu or button, yet its shortcut works: it belongs to the window itself.
+    EXPECT_TRUE(form.actions().contains(form.action("RunNc")));
+}
+
+TEST(TextForm, CommandsBuiltLaterArePresentButDisabled)
+{
+    TFormText form;
+    for (const char* name : {"Find", "Reprace", "FindNext", "RepraceXYZ", "FindMinMax", "ToolButton26Click",
+                             "ToolButton27Click", "btnSuportInsertClick"})
+        EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    for (const char* name : {"New1Click", "Open1Click", "Copy1Click", "OrgChenge", "AfineChehge", "CalculateClick",
+                             "Kaeru", "RunNcThear", "ToolButton25Click", "About1Click"})
+        EXPECT_TRUE(form.action(name)->isEnabled()) << name;
+}
+
+TEST(TextForm, ToolbarButtonsCarryTheirTips)
+{
+    TFormText form;
+    QStringList tips;
+    for (QAction* a : form.ToolBar1->actions()) {
+        if (a->isSeparator())
+            continue;
+        QWidget* w = form.ToolBar1->widgetForAction(a);
+        tips << (w ? w->toolTip() : a->toolTip());
+    }
+    QStringList expected = {"新規", "開く", "保存", "ｺﾋﾟｰ", "切取り", "張付け", "検索", "置換", "次",
+                            "入替え（置換とちゃうんかい？）", "極値検索", "まいどー", "マックのハッピーセットー",
+                            "フォント", "でかさ", "足すとか", "上下入替え", "座標移動", "おしえない",
+                            "最強化（なにが？）", "大文字化（なんで？）", "お決まりインサート",
+                            "ここからPelmora実行", "電卓"};
+    EXPECT_EQ(tips, expected);
+}
+
+TEST(TextForm, SaveConfirmationAsksOnlyWhenModified)
+{
+    ScriptedPrompts prompts;
+    TFormText form;
+    EXPECT_TRUE(form.CheckSaveChanges());
+    EXPECT_TRUE(prompts.asked.isEmpty());
+
+    form.editor().setText("G01X1.");
+    prompts.answers = {QMessageBox::Cancel, QMessageBox::No};
+    EXPECT_FALSE(form.CheckSaveChanges());
+    EXPECT_EQ(prompts.asked.value(0), "確認|変更されています\u3000保存しますか");
+    EXPECT_TRUE(form.CheckSaveChanges());
+    EXPECT_TRUE(form.editor().isModified());
+}
+
+TEST(TextForm, CancelInTheConfirmationKeepsTheWindowOpen)
+{
+    ScriptedPrompts prompts;
+    TFormText form;
+    form.show();
+    form.editor().setText("X1");
+    prompts.answers = {QMessageBox::Cancel};
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    form.editor().setModified(false);
+    EXPECT_TRUE(form.close());
+}
+
+TEST(TextForm, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn)
+{
+    ScriptedPrompts prompts;
+    TFormText form;
+    runGuarded(&form, [] { throw std::runtime_error("'abc' は浮動小数点数ではありません"); });
+    EXPECT_EQ(prompts.errors, QStringList{"'abc' は浮動小数点数ではありません"});
+}
+
+TEST(OpenForm, ShowsTheBuildVersionAndTheCurrentYear)
+{
+    EXPECT_EQ(TOpenForm::versionLine(), "Ver1.2.6.16");
+    EXPECT_TRUE(TOpenForm::rightsLine().contains(QString::number(QDate::currentDate().year())));
+    TOpenForm form;
+    EXPECT_EQ(form.windowTitle(), "バージョン情報");
+    EXPECT_EQ(form.Label2->text(), "NC(MC)仕様のテキストエディター");
+    form.show();
+    EXPECT_EQ(form.Label1->text(), "Ver1.2.6.16");
+}
+
+TEST(OpenForm, HandsTheCommandLineOverOnceAndHides)
+{
+    TFormText form;
+    TOpenForm splash;
+    splash.show();
+    splash.FormDeactivate(&form);
+    EXPECT_TRUE(splash.Timer1->isActive());
+    splash.Timer1Timer();
+    EXPECT_FALSE(splash.SplashMode);
+    EXPECT_FALSE(splash.isVisible());
+    splash.FormDeactivate(&form);  // later deactivations do nothing
+    EXPECT_FALSE(splash.Timer1->isActive());
+}
