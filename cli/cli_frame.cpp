@@ -138,7 +138,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body)
 {
     DocumentOptions options = parseDocumentOptions(args, own);
-    MemoryEditor editor(decodeDocument(readInput(options.file, io.in)));
+    MemoryEditor editor(readDocument(readInput(options.file, io.in)));
     editor.setModified(false);
     if (options.select)
         editor.setSelection(options.select->first, options.select->second);

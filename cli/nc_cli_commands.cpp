@@ -1,20 +1,94 @@
+// zorvan-cli shift, rotate, arith and reverse: the numeric commands on a document. The output
+// is text only, so the written lines are not coloured.
 #include "cli/commands.h"
 
+#include "nc/logic/nc_transforms.h"
+
+#include <cmath>
+#include <iterator>
 #include <ostream>
 
 namespace zorvan::cli {
 
 namespace {
-int notYet(Io& io)
+
+double finiteNumber(const DocumentOptions& options, const std::string& name)
 {
-    io.err << "not built yet\n";
-    return Refused;
+    double value = options.number(name, 0.0);
+    if (!std::isfinite(value))
+        throw UsageError("bad number for " + name + ": '" + options.text(name) + "'");
+    return value;
 }
+
+nc::AxisValues axisValues(const DocumentOptions& options)
+{
+    return {finiteNumber(options, "--x"), finiteNumber(options, "--y"), finiteNumber(options, "--z")};
+}
+
+const CommandOptions kAxisOptions{{"--x", "--y", "--z"}, {}};
+
+char letterOption(const DocumentOptions& options)
+{
+    if (!options.has("--letter"))
+        throw UsageError("missing --letter");
+    const std::string letter = options.text("--letter");
+    static const std::string letters = "XYZABCIJKR";
+    if (letter.size() != 1 || letters.find(letter[0]) == std::string::npos)
+        throw UsageError("--letter must be one of X Y Z A B C I J K R: '" + letter + "'");
+    return letter[0];
+}
+
+nc::Operation operationOption(const DocumentOptions& options)
+{
+    if (!options.has("--op"))
+        throw UsageError("missing --op");
+    const std::string op = options.text("--op");
+    for (std::size_t i = 0; i < std::size(nc::kOperationItems); ++i)
+        if (op == nc::kOperationItems[i])
+            return static_cast<nc::Operation>(i);
+    throw UsageError("--op must be one of 2X 2/ X / + -: '" + op + "'");
+}
+
 }  // namespace
 
-int runShift(const std::vector<std::string>&, Io& io) { return notYet(io); }
-int runRotate(const std::vector<std::string>&, Io& io) { return notYet(io); }
-int runArith(const std::vector<std::string>&, Io& io) { return notYet(io); }
-int runReverse(const std::vector<std::string>&, Io& io) { return notYet(io); }
+int runShift(const std::vector<std::string>& args, Io& io)
+{
+    return runDocumentCommand(args, io, kAxisOptions, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
+        nc::shiftCoordinates(editor, axisValues(options), options.decimals, nc::Recolour::None);
+        return Done;
+    });
+}
+
+int runRotate(const std::vector<std::string>& args, Io& io)
+{
+    return runDocumentCommand(args, io, kAxisOptions, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
+        nc::rotateAxes(editor, axisValues(options), options.decimals, nc::Recolour::None);
+        return Done;
+    });
+}
+
+int runArith(const std::vector<std::string>& args, Io& io)
+{
+    const CommandOptions own{{"--letter", "--op", "--value"}, {}};
+    return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
+        char letter = letterOption(options);
+        nc::Operation operation = operationOption(options);
+        double operand = finiteNumber(options, "--value");
+        if (nc::dividesByZero(operation, operand)) {
+            out.err << nc::kDivisionByZeroMessage << '\n';
+            return static_cast<int>(Refused);
+        }
+        nc::calculateValues(editor, letter, operation, operand, options.decimals, nc::Recolour::None);
+        return static_cast<int>(Done);
+    });
+}
+
+int runReverse(const std::vector<std::string>& args, Io& io)
+{
+    return runDocumentCommand(args, io, {}, [](MemoryEditor& editor, const DocumentOptions&, Io&) {
+        nc::reverseLines(editor, nc::Recolour::None);
+        return Done;
+    });
+}
 
 }  // namespace zorvan::cli

@@ -1,10 +1,230 @@
 #include "app/logic/colouring.h"
 
+#include <algorithm>
+
 namespace zorvan::colouring {
 
-long TokenLength(const TextEditor&, long) { return 0; }
-void ColourAll(TextEditor&) {}
-void ColourCaretLine(TextEditor&) {}
-void ColourLines(TextEditor&, int, int) {}
+namespace {
+
+using Run = TextEditor::ColourRun;
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// Length of a token in characters and in bytes of UTF-8 text.
+struct Extent {
+    long chars;
+    std::size_t bytes;
+};
+
+// The token starting at byte `at` of `text` (at a character start).
+Extent tokenAt(std::string_view text, std::size_t at)
+{
+    const std::size_t end = text.size();
+    std::size_t j = at + 1;
+    if (text[at] == '(') {
+        long chars = 1;
+        while (j < end && text[j] != '\n') {
+            char c = text[j++];
+            if (!isContinuation(c))
+                ++chars;
+            if (c == ')')
+                break;
+        }
+        return {chars, j - at};
+    }
+    while (j < end && isContinuation(text[j]))  // the rest of a multi-byte first character
+        ++j;
+    long count = 0;
+    while (j < end && (isDigit(text[j]) || text[j] == '.')) {
+        ++count;
+        ++j;
+        if (count == 1 && j < end && text[j] == '-') {
+            ++count;
+            ++j;
+            break;
+        }
+    }
+    return {1 + count, j - at};
+}
+
+// The runs of the whole-text pass over `text`, in ascending order.
+std::vector<Run> wholeTextRuns(std::string_view text, long& totalChars)
+{
+    std::vector<Run> runs;
+    bool lineStart = true;
+    long pos = 0;
+    std::size_t i = 0;
+    const std::size_t end = text.size();
+    while (i < end) {
+        char c = text[i];
+        if (c == '\n') {
+            lineStart = true;
+            ++i;
+            ++pos;
+            continue;
+        }
+        TextColour colour = TextColour::Default;
+        if (c == '(')
+            colour = TextColour::Green;
+        else if (c == 'N')
+            colour = TextColour::Blue;
+        else if (lineStart && (c == ':' || c == 'L' || c == 'O'))
+            colour = TextColour::Red;
+        lineStart = false;
+        if (colour != TextColour::Default) {
+            Extent token = tokenAt(text, i);
+            if (token.chars >= 2) {
+                runs.push_back({pos, token.chars, colour});
+                pos += token.chars;
+                i += token.bytes;
+                continue;
+            }
+        }
+        ++i;
+        while (i < end && isContinuation(text[i]))
+            ++i;
+        ++pos;
+    }
+    totalChars = pos;
+    return runs;
+}
+
+// One character per element: the character itself if it is ASCII, else a byte that is no
+// character of any token.
+std::string charactersOf(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned char byte = static_cast<unsigned char>(utf8[i]);
+        if (byte < 0x80)
+            out += static_cast<char>(byte);
+        else if (!isContinuation(utf8[i]))
+            out += '\x80';
+    }
+    return out;
+}
+
+// The line pass over one line starting at position `lineStart`: appends runs that cover exactly
+// the line's characters (default where nothing is coloured), in ascending order.
+void appendLineRuns(std::string_view lineUtf8, long lineStart, std::vector<Run>& runs)
+{
+    const std::string chars = charactersOf(lineUtf8);
+    const long n = static_cast<long>(chars.size());
+    if (n == 0)
+        return;
+    std::vector<TextColour> colours(static_cast<std::size_t>(n), TextColour::Default);
+    // Characters by 1-based index, as the scan counts them.
+    auto at = [&](long i) { return chars[static_cast<std::size_t>(i - 1)]; };
+    auto paint = [&](long from, long to, TextColour colour) {
+        std::fill(colours.begin() + (from - 1), colours.begin() + to, colour);
+    };
+    bool comment = false, red = false, blue = false;
+    long T = 0;
+    // The last character is seen only as the follower of the one before it.
+    for (long i = 1; i <= n - 1; ++i) {
+        char c = at(i);
+        bool d = isDigit(at(i + 1));
+        if (c == '(') {
+            comment = true;
+            T = i;
+        } else if (c == ')' && comment) {
+            paint(T, i, TextColour::Green);
+            comment = false;
+        } else if ((c == ':' || c == 'L' || c == 'O') && !comment) {
+            blue = false;
+            T = i;
+            if (d)
+                red = true;
+        } else if (c == 'N' && !comment) {
+            red = false;
+            T = i;
+            if (d)
+                blue = true;
+        }
+        if ((red || blue) && !d) {
+            paint(T, i, red ? TextColour::Red : TextColour::Blue);
+            red = blue = false;
+        }
+    }
+    if (comment || red || blue)
+        paint(T, n, comment ? TextColour::Green : red ? TextColour::Red : TextColour::Blue);
+
+    long from = 0;
+    for (long i = 1; i <= n; ++i) {
+        if (i == n || colours[static_cast<std::size_t>(i)] != colours[static_cast<std::size_t>(from)]) {
+            runs.push_back({lineStart + from, i - from, colours[static_cast<std::size_t>(from)]});
+            from = i;
+        }
+    }
+}
+
+// Switches the editor's change notification off for the lifetime of the object.
+class QuietEditor {
+public:
+    explicit QuietEditor(TextEditor& editor) : editor_(editor), was_(editor.notificationsSuspended())
+    {
+        editor_.setNotificationsSuspended(true);
+    }
+    ~QuietEditor() { editor_.setNotificationsSuspended(was_); }
+    QuietEditor(const QuietEditor&) = delete;
+    QuietEditor& operator=(const QuietEditor&) = delete;
+
+private:
+    TextEditor& editor_;
+    bool was_;
+};
+
+}  // namespace
+
+long TokenLength(const TextEditor& editor, long pos)
+{
+    if (pos < 0 || pos >= editor.length())
+        return 0;
+    // A token never reaches past the LF that ends its line.
+    long lineEnd = editor.positionFromLine(editor.lineFromPosition(pos) + 1);
+    std::string rest = editor.textRange(pos, std::max(lineEnd, pos + 1) - pos);
+    return tokenAt(rest, 0).chars;
+}
+
+void ColourAll(TextEditor& editor)
+{
+    QuietEditor quiet(editor);
+    long total = 0;
+    std::vector<Run> runs = wholeTextRuns(editor.text(), total);
+    editor.setCaret(total);
+    editor.scrollCaretIntoView();
+    editor.setColours(runs);
+    if (!runs.empty())
+        editor.setSelection(runs.back().start, runs.back().length);
+}
+
+void ColourCaretLine(TextEditor& editor)
+{
+    QuietEditor quiet(editor);
+    long start = editor.selectionStart();
+    int line = editor.lineFromPosition(start);
+    std::vector<Run> runs;
+    appendLineRuns(editor.line(line), editor.positionFromLine(line), runs);
+    editor.setColours(runs);
+}
+
+void ColourLines(TextEditor& editor, int first, int last)
+{
+    first = std::max(first, 0);
+    last = std::min(last, editor.lineCount() - 1);
+    if (first > last)
+        return;
+    QuietEditor quiet(editor);
+    std::vector<Run> runs;
+    long lineStart = editor.positionFromLine(first);
+    for (int i = first; i <= last; ++i) {
+        std::string text = editor.line(i);
+        appendLineRuns(text, lineStart, runs);
+        lineStart += countCharacters(text) + 2;
+    }
+    editor.setColours(runs);
+}
 
 }  // namespace zorvan::colouring

@@ -13,7 +13,7 @@ long TokenLength(const TextEditor& editor, long pos);
 // The whole-text pass; leaves the last coloured token selected (or the caret at the end).
 void ColourAll(TextEditor& editor);
 
-// The line pass on the caret's line; the caret returns to the selection start.
+// The line pass on the line of the selection start; the selection stays as it was.
 void ColourCaretLine(TextEditor& editor);
 
 // The line pass on lines [first, last], as if the caret had passed over each of them after it

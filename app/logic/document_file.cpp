@@ -1,9 +1,332 @@
 #include "app/logic/document_file.h"
 
+#include "app/logic/user_error.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
 namespace zorvan {
 
-std::string decodeDocument(std::string_view bytes) { return std::string(bytes); }
+namespace {
 
-std::string encodeDocument(std::string_view utf8) { return std::string(utf8); }
+// The code page as lookup tables, filled once from the platform's converter (ICU). Only the
+// characters that convert back to exactly their own bytes are kept, so every other byte falls to
+// a marker and survives a save. Control characters and private-use characters (the user-defined
+// area) are left to markers too, because the editor would show them as nothing.
+class CodePage932 {
+public:
+    static const CodePage932& instance()
+    {
+        static const CodePage932 table;
+        return table;
+    }
+
+    static bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
+    char32_t single(unsigned char b) const { return single_[b]; }
+    char32_t pair(unsigned char lead, unsigned char trail) const { return pair_[(lead << 8) | trail]; }
+    // The bytes of a character (one byte below 0x100, else lead and trail), 0 when it has none.
+    std::uint16_t bytesOf(char32_t c) const { return c < 0x10000 ? encode_[c] : 0; }
+
+private:
+    CodePage932() : pair_(0x10000, 0), encode_(0x10000, 0)
+    {
+        QStringDecoder decoder("windows-31j");
+        QStringEncoder encoder("windows-31j");
+        if (!decoder.isValid() || !encoder.isValid()) {
+            decoder = QStringDecoder("Shift_JIS");
+            encoder = QStringEncoder("Shift_JIS");
+        }
+        if (!decoder.isValid() || !encoder.isValid())
+            return;  // no converter: every byte above 0x7F becomes a marker, still lossless
+        auto roundTrip = [&](const QByteArray& bytes) -> char32_t {
+            decoder.resetState();
+            QString text = decoder.decode(bytes);
+            if (text.size() != 1 || text[0].isSurrogate())
+                return 0;
+            char32_t c = text[0].unicode();
+            if (c < 0xA0 || (c >= 0xE000 && c <= 0xF8FF) || c == 0xFFFD)
+                return 0;
+            encoder.resetState();
+            QByteArray back = encoder.encode(text);
+            return back == bytes ? c : 0;
+        };
+        for (int b = 0x80; b <= 0xFF; ++b) {
+            if (isLeadByte(static_cast<unsigned char>(b)))
+                continue;
+            char32_t c = roundTrip(QByteArray(1, static_cast<char>(b)));
+            single_[b] = c;
+            if (c)
+                encode_[c] = static_cast<std::uint16_t>(b);
+        }
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            if (!isLeadByte(static_cast<unsigned char>(lead)))
+                continue;
+            for (int trail = 0x40; trail <= 0xFC; ++trail) {
+                if (trail == 0x7F)
+                    continue;
+                const char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+                char32_t c = roundTrip(QByteArray(bytes, 2));
+                if (c && !encode_[c]) {
+                    pair_[(lead << 8) | trail] = c;
+                    encode_[c] = static_cast<std::uint16_t>((lead << 8) | trail);
+                }
+            }
+        }
+    }
+
+    std::array<char32_t, 256> single_{};
+    std::vector<char32_t> pair_;
+    std::vector<std::uint16_t> encode_;
+};
+
+void appendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+void appendMarker(std::string& out, unsigned char b) { appendUtf8(out, kByteMarkerBase + b); }
+
+// Decodes [p, end). With `crAsMarker` a CR is text (it ends no line here) and becomes a marker.
+void appendDecoded(std::string& out, const unsigned char* p, const unsigned char* end, bool crAsMarker)
+{
+    const CodePage932& table = CodePage932::instance();
+    while (p < end) {
+        const unsigned char* run = p;
+        while (p < end && *p < 0x80 && *p != 0 && !(crAsMarker && *p == '\r'))
+            ++p;
+        out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+        if (p == end)
+            break;
+        unsigned char b = *p;
+        if (b < 0x80) {  // NUL, or a CR that ends no line
+            appendMarker(out, b);
+            ++p;
+            continue;
+        }
+        if (CodePage932::isLeadByte(b) && p + 1 < end) {
+            if (char32_t c = table.pair(b, p[1])) {
+                appendUtf8(out, c);
+                p += 2;
+                continue;
+            }
+        }
+        if (char32_t c = table.single(b))
+            appendUtf8(out, c);
+        else
+            appendMarker(out, b);
+        ++p;
+    }
+}
+
+const unsigned char* bytesOf(std::string_view s) { return reinterpret_cast<const unsigned char*>(s.data()); }
+
+// Calls `line(begin, end, endedByBreak)` for each line of the file under the rules of its kind:
+// the NC line reader for a "%" file, else the standard loader. A last piece without a break is a
+// line only when it is not empty.
+template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line)
+{
+    const unsigned char* p = bytesOf(text);
+    const unsigned char* end = p + text.size();
+    if (isNcProgram(text)) {
+        while (p < end) {
+            auto* lf = static_cast<const unsigned char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            if (!lf) {
+                line(p, end, false);
+                return;
+            }
+            const unsigned char* stop = (lf > p && lf[-1] == '\r') ? lf - 1 : lf;  // text mode
+            line(p, stop, true);
+            p = lf + 1;
+        }
+        return;
+    }
+    while (p < end) {
+        const unsigned char* q = p;
+        while (q < end && *q != '\r' && *q != '\n')
+            ++q;
+        if (q == end) {
+            line(p, end, false);
+            return;
+        }
+        line(p, q, true);
+        p = (*q == '\r' && q + 1 < end && q[1] == '\n') ? q + 2 : q + 1;
+    }
+}
+
+std::string positionText(std::string_view utf8, std::size_t at)
+{
+    long line = 0;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < at; ++i)
+        if (utf8[i] == '\n') {
+            ++line;
+            lineStart = i + 1;
+        }
+    long column = 0;
+    for (std::size_t i = lineStart; i < at; ++i)
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
+            ++column;
+    return std::to_string(line) + "行 " + std::to_string(column) + "桁";
+}
+
+}  // namespace
+
+std::string decodeDocument(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 8);
+    appendDecoded(out, bytesOf(bytes), bytesOf(bytes) + bytes.size(), false);
+    return out;
+}
+
+std::string encodeDocument(std::string_view utf8)
+{
+    const CodePage932& table = CodePage932::instance();
+    std::string out;
+    out.reserve(utf8.size());
+    const unsigned char* s = bytesOf(utf8);
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    auto fail = [&](std::size_t at, std::size_t length) {
+        throw UserError("Shift-JISで書けない文字「" + std::string(utf8.substr(at, length)) + "」があります（"
+                        + positionText(utf8, at) + "）。");
+    };
+    while (i < n) {
+        unsigned char b = s[i];
+        if (b < 0x80) {
+            out.push_back(static_cast<char>(b));
+            ++i;
+            continue;
+        }
+        std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + length > n)
+            fail(i, 1);
+        char32_t c = b & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                fail(i, 1);
+            c = (c << 6) | (s[i + k] & 0x3F);
+        }
+        if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) {
+            out.push_back(static_cast<char>(c - kByteMarkerBase));
+        } else if (std::uint16_t code = table.bytesOf(c)) {
+            if (code > 0xFF)
+                out.push_back(static_cast<char>(code >> 8));
+            out.push_back(static_cast<char>(code & 0xFF));
+        } else {
+            fail(i, length);
+        }
+        i += length;
+    }
+    return out;
+}
+
+bool isNcProgram(std::string_view bytes) { return !bytes.empty() && bytes.front() == '%'; }
+
+void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize)
+{
+    std::string piece;
+    piece.reserve(std::min(bytes.size(), pieceSize) + pieceSize / 4 + 16);
+    forEachLine(bytes, [&](const unsigned char* begin, const unsigned char* end, bool endedByBreak) {
+        appendDecoded(piece, begin, end, true);
+        if (endedByBreak)
+            piece += "\r\n";
+        if (piece.size() >= pieceSize) {
+            sink(piece);
+            piece.clear();
+        }
+    });
+    if (!piece.empty())
+        sink(piece);
+}
+
+std::string readDocument(std::string_view bytes)
+{
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16);
+    readDocument(bytes, [&](std::string_view piece) { text += piece; });
+    return text;
+}
+
+std::vector<std::string> readMergeLines(std::string_view bytes)
+{
+    const bool dropEmpty = isNcProgram(bytes);
+    std::vector<std::string> lines;
+    forEachLine(bytes, [&](const unsigned char* begin, const unsigned char* end, bool) {
+        if (begin == end && dropEmpty)
+            return;
+        std::string line;
+        appendDecoded(line, begin, end, true);
+        lines.push_back(std::move(line));
+    });
+    return lines;
+}
+
+QString openFailureMessage(const QString& path)
+{
+    return path + QStringLiteral("ﾌｧｲﾙを開けません。もう一度開いてみてください");
+}
+
+std::string readDocumentFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw UserError(openFailureMessage(path).toStdString());
+    // One byte more than the size, so that the read that finds the end needs no reallocation.
+    qint64 size = file.size();
+    std::string bytes(size > 0 ? static_cast<std::size_t>(size) + 1 : 65536, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        qint64 n = file.read(bytes.data() + got, static_cast<qint64>(bytes.size() - got));
+        if (n < 0)
+            throw UserError(openFailureMessage(path).toStdString());
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+void saveDocumentFile(const QString& path, std::string_view utf8)
+{
+    const QString failed = path + QStringLiteral(" に保存できませんでした。元のファイルはそのままです。\n");
+    std::string bytes;
+    try {
+        bytes = encodeDocument(utf8);
+    } catch (const UserError& e) {
+        throw UserError((failed + QString::fromUtf8(e.what())).toStdString());
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw UserError((failed + file.errorString()).toStdString());
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
+        || !file.commit())
+        throw UserError((failed + file.errorString()).toStdString());
+}
 
 }  // namespace zorvan

@@ -1,14 +1,61 @@
-// Reading and writing program files: bytes on disk, UTF-8 text with CR LF breaks in the editor.
+// Reading and writing program files: Shift-JIS (code page 932) bytes on disk, UTF-8 text with
+// CR LF breaks in the editor.
+//
+// Every byte sequence survives a load and a save unchanged. A byte that cannot be shown as text
+// (a byte that is not part of a valid Shift-JIS character, a NUL, or a CR that does not end a
+// line) is held in the editor as the reserved code point U+F700 + byte and written back as that
+// byte; the editor shows these as visible markers.
+//
+// Line ends. The editor holds CR LF breaks only.
+// - A file whose first byte is "%" is read by the NC line reader: an LF ends a line and a CR
+//   right before it is dropped; a CR anywhere else stays in the line as a marker. Lines of any
+//   length are kept whole, and NUL and 0xFF are text. Empty lines are kept on load and dropped
+//   when the file is appended or inserted.
+// - Any other file is read by the standard loader: CR LF, a lone CR and a lone LF each end a line.
+// - The text ends with a line break exactly when the file ended with one.
+// So a file whose lines all end in CR LF round-trips byte for byte; a file with LF (or, outside
+// "%" files, lone CR) line ends is written back with CR LF.
 #pragma once
 
+#include <QString>
+
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zorvan {
 
-// The editor text for the bytes of a program file.
+// The first reserved code point: byte b stands as U+F700 + b.
+constexpr char32_t kByteMarkerBase = 0xF700;
+
+// The editor text for the bytes, character by character (no line rules: CR and LF pass through).
 std::string decodeDocument(std::string_view bytes);
-// The bytes written for the editor text.
+// The bytes written for the editor text. Throws UserError naming the line and column of the
+// first character that Shift-JIS cannot hold.
 std::string encodeDocument(std::string_view utf8);
+
+// A file whose first byte is "%" is an NC program and read by the NC line reader.
+bool isNcProgram(std::string_view bytes);
+
+// Receives the decoded text in pieces, in order.
+using TextSink = std::function<void(std::string_view utf8)>;
+// Decodes a whole file as a load does and hands the editor text to `sink` in pieces of about
+// `pieceSize` bytes (so a big file needs no second full copy).
+void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize = 1 << 20);
+// The same, as one string.
+std::string readDocument(std::string_view bytes);
+// The lines an append or insert adds (each without its break): empty lines of an NC program are
+// dropped, those of other files kept.
+std::vector<std::string> readMergeLines(std::string_view bytes);
+
+// Reads a whole file; throws UserError with the load failure message naming `path`.
+std::string readDocumentFile(const QString& path);
+// Writes the editor text to `path` through a temporary file that replaces it only when complete,
+// so a failed write leaves the old file whole. Throws UserError naming the path.
+void saveDocumentFile(const QString& path, std::string_view utf8);
+
+// The message shown when a file cannot be read.
+QString openFailureMessage(const QString& path);
 
 }  // namespace zorvan

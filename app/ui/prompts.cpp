@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 
 namespace zorvan {
 
@@ -26,6 +27,15 @@ QString Prompts::openFileName(QWidget* parent, const QString& caption, const QSt
 QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, preset.isEmpty() ? QStringLiteral(".") : preset, filter);
+}
+
+bool Prompts::chooseFont(QWidget* parent, const QFont& preset, QFont& chosen)
+{
+    bool ok = false;
+    QFont font = QFontDialog::getFont(&ok, preset, parent);
+    if (ok)
+        chosen = font;
+    return ok;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // them without a person. The default answers with real modal boxes and dialogs.
 #pragma once
 
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 
@@ -22,6 +23,8 @@ public:
                                  const QString& filter);
     virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& preset,
                                  const QString& filter);
+    // The font dialog preset with `preset`; false when cancelled.
+    virtual bool chooseFont(QWidget* parent, const QFont& preset, QFont& chosen);
 };
 
 // The prompts in use; `install` replaces them (nullptr restores the default) and returns the

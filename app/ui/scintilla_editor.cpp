@@ -19,6 +19,11 @@ ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
     send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Red), 0x0000FF);    // BGR
     send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Blue), 0xFF0000);
     send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Green), 0x008000);
+    // QScintilla spends time proportional to the position of every change it reports as inserted
+    // or deleted text (it counts the characters before it), so only the announcements before a
+    // change are asked for, and none for colour changes.
+    send(QsciScintillaBase::SCI_SETMODEVENTMASK,
+         QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE);
     connect(widget_, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int, int type, const char*, int, int, int, int, int, int, int) { onModified(type); });
 }
@@ -30,12 +35,22 @@ long ScintillaEditor::send(unsigned int message, unsigned long wParam, long lPar
 
 void ScintillaEditor::onModified(int modificationType)
 {
-    constexpr int textChange = QsciScintillaBase::SC_MOD_INSERTTEXT | QsciScintillaBase::SC_MOD_DELETETEXT;
+    constexpr int textChange = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
     if (!(modificationType & textChange))
         return;
     modified_ = true;
-    if (ownEdits_ == 0)
-        notifyChanged();
+    // A change made in the widget (typing, paste, undo, drop) is announced before it happens; the
+    // notification follows once the widget has finished, one for all its parts.
+    if (ownEdits_ == 0 && !changePending_) {
+        changePending_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                changePending_ = false;
+                notifyChanged();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 template <typename Edit> void ScintillaEditor::editWithoutUndo(Edit&& edit)
@@ -272,6 +287,55 @@ void ScintillaEditor::setColour(long start, long len, TextColour colour)
     long a = bytePosition(start), b = bytePosition(end);
     send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(a), 0);
     send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
+}
+
+void ScintillaEditor::setColours(const std::vector<ColourRun>& runs)
+{
+    if (runs.empty())
+        return;
+    const long total = length();
+    // Character positions to byte positions, walking forward through the text from the first
+    // run (runs ascend), so that many runs cost one pass instead of a lookup each.
+    const long firstChar = std::clamp(runs.front().start, 0L, total);
+    const long firstByte = bytePosition(firstChar);
+    long lastChar = firstChar;
+    for (const auto& run : runs)
+        lastChar = std::max(lastChar, std::min(run.start + std::max(run.length, 0L), total));
+    const long lastByte = bytePosition(lastChar);
+    const bool ascii = lastByte - firstByte == lastChar - firstChar;
+    const char* range = nullptr;  // the bytes from firstByte to lastByte
+    long walkChar = firstChar, walkByte = firstByte;
+    auto byteOf = [&](long pos) {
+        pos = std::min(pos, lastChar);
+        if (pos < walkChar)  // out of order: look it up
+            return bytePosition(pos);
+        if (ascii)
+            return firstByte + (pos - firstChar);
+        if (!range)
+            range = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETRANGEPOINTER,
+                                                       static_cast<unsigned long>(firstByte), lastByte - firstByte));
+        while (walkChar < pos && walkByte < lastByte) {
+            ++walkByte;
+            while (walkByte < lastByte && (static_cast<unsigned char>(range[walkByte - firstByte]) & 0xC0) == 0x80)
+                ++walkByte;
+            ++walkChar;
+        }
+        return walkByte;
+    };
+    for (std::size_t i = 0; i < runs.size();) {
+        // Adjacent runs of one colour are styled together.
+        const TextColour colour = runs[i].colour;
+        const long start = runs[i].start;
+        long end = start + std::max(runs[i].length, 0L);
+        for (++i; i < runs.size() && runs[i].colour == colour && runs[i].start == end; ++i)
+            end += std::max(runs[i].length, 0L);
+        const long a = byteOf(start);
+        const long b = byteOf(end);
+        if (b <= a)
+            continue;
+        send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(a), 0);
+        send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
+    }
 }
 
 void ScintillaEditor::setModified(bool modified)

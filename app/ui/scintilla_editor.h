@@ -1,6 +1,9 @@
 // The editor operations over a QScintilla widget. The widget holds UTF-8 with CR LF breaks;
 // positions given and returned here count characters, which Scintilla's UTF-32 line index turns
 // into byte positions at O(log n) per conversion.
+//
+// The change notification of an edit made by this class comes at once; that of a change made in
+// the widget itself (typing, paste, undo, drop) once control is back in the event loop.
 #pragma once
 
 #include "app/logic/text_editor.h"
@@ -42,6 +45,8 @@ public:
 
     TextColour colourAt(long pos) const override;
     void setColour(long start, long length, TextColour colour) override;
+    // Finds the byte positions of all runs in one walk through the text.
+    void setColours(const std::vector<ColourRun>& runs) override;
 
     bool isModified() const override { return modified_; }
     void setModified(bool modified) override;
@@ -63,6 +68,7 @@ private:
     QsciScintilla* widget_;
     bool modified_ = false;
     int ownEdits_ = 0;  // > 0 while this class edits the text itself
+    bool changePending_ = false;  // a change made in the widget awaits its notification
 };
 
 }  // namespace zorvan

@@ -33,6 +33,7 @@ TFormText::TFormText(QWidget* parent) : QMainWindow(parent)
     buildCommands();
     FormCreate();
     createDialogs();
+    installFileDrops();
 }
 
 TFormText::~TFormText()

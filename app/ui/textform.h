@@ -107,6 +107,8 @@ public:
     void RunNcThearExecute();
     // Command-line arguments after the program name (set by the entry routine).
     QStringList commandLineArguments;
+    // Files dropped on the window: each opened in turn after its save confirmation.
+    void DropFiles(const QStringList& paths);
 
     // --- Edit and window (textform.cpp)
     void Close1Click();
@@ -156,8 +158,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;  // textform_document.cpp
+    void dropEvent(QDropEvent* event) override;            // textform_document.cpp
 
 private:
+    void installFileDrops();  // textform_document.cpp: the window and the editor take file drops
+    QString shownDocPath_;    // the path of the text shown; a failed load goes back to it
     void buildLayout();
     void buildCommands();   // textform_commands.cpp
     void createDialogs();   // textform_dialogs.cpp

@@ -3,12 +3,16 @@
 
 #include "app/ui/settingform.h"
 #include "calc/ui/dentakform.h"
+#include "nc/ui/axisform.h"
+#include "nc/ui/formcalc.h"
 
 namespace zorvan {
 
 void TFormText::createDialogs()
 {
     FormSetting = new TFormSetting(this);
+    CalcForm = new TCalcForm(this);
+    FormAxis = new TFormAxis(this);
     FormDentak = new TFormDentak(this);
 }
 

@@ -1,19 +1,302 @@
-// The document: new, open, save, append and insert, the command line, the simulator hand-off.
+// The document: new, open, save, append and insert, the command line, dropped files, the
+// simulator hand-off.
 #include "app/ui/textform.h"
+
+#include "app/logic/command_line.h"
+#include "app/logic/document_file.h"
+#include "app/logic/document_merge.h"
+#include "app/logic/settings.h"
+#include "app/logic/user_error.h"
+#include "app/ui/byte_markers.h"
+#include "app/ui/prompts.h"
+#include "app/ui/thled.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QProcess>
+#include <QUrl>
 
 namespace zorvan {
 
-void TFormText::New1Click() {}
-void TFormText::Open1Click() {}
-void TFormText::Save1Click() {}
-void TFormText::Saveas1Click() {}
-void TFormText::OpenFromCommandLine() {}
-void TFormText::StartOpen(const QString&) {}
-void TFormText::LoadDocument() {}
-void TFormText::MergeFile(const QString&, int) {}
-void TFormText::PMAddFileClick() {}
-void TFormText::PMInsertFileClick() {}
-void TFormText::RunNcExecute() {}
-void TFormText::RunNcThearExecute() {}
+namespace {
+
+const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*.*);;dat (*.dat)");
+const QString kTitle = QStringLiteral("Zorvan");
+
+// Each file dialog keeps its last file name between uses.
+QString lastOpenName;
+QString lastSaveName;
+
+QString askOpenName(QWidget* parent, const QString& preset)
+{
+    QString path = prompts().openFileName(parent, QStringLiteral("開く"), preset, kFileFilter);
+    if (!path.isEmpty())
+        lastOpenName = path;
+    return path;
+}
+
+QString askSaveName(QWidget* parent, const QString& preset)
+{
+    QString path = prompts().saveFileName(parent, QStringLiteral("名前を付けて保存"), preset, kFileFilter);
+    if (!path.isEmpty())
+        lastSaveName = path;
+    return path;
+}
+
+QStringList localFiles(const QMimeData* data)
+{
+    QStringList paths;
+    if (data && data->hasUrls())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                paths << url.toLocalFile();
+    return paths;
+}
+
+// Replaces the editor's text with a file's, decoded piece by piece straight into the widget so a
+// big file is never held twice in decoded form. The fill cannot be undone.
+void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& bytes)
+{
+    editor.setNotificationsSuspended(true);
+    widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
+    widget->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    widget->SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(bytes.size() + bytes.size() / 16 + 64));
+    readDocument(bytes, [widget](std::string_view piece) {
+        widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
+    });
+    widget->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL, 0L);
+    editor.setNotificationsSuspended(false);
+}
+
+// Drops on the editor reach its viewport, which would insert the file names as text.
+class FileDropFilter : public QObject {
+public:
+    explicit FileDropFilter(TFormText* form) : QObject(form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (localFiles(drag->mimeData()).isEmpty())
+                break;
+            drag->acceptProposedAction();
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList paths = localFiles(drop->mimeData());
+            if (paths.isEmpty())
+                break;
+            drop->acceptProposedAction();
+            runGuarded(form_, [&] { form_->DropFiles(paths); });
+            return true;
+        }
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TFormText* form_;
+};
+
+void launchSimulator(TFormText& form, bool fromCaretLine)
+{
+    if (!form.CheckSaveChanges())
+        return;
+    if (form.editor().isModified() || form.DocPath.isEmpty())
+        return;
+    std::optional<int> line;
+    if (fromCaretLine)
+        line = form.editor().lineFromPosition(form.editor().caret());
+    const QString program = QString::fromStdString(programSettings().SimulatorPath);
+    if (!QProcess::startDetached(program, simulatorArguments(form.DocPath, line))) {
+        prompts().ask(&form, kTitle, QStringLiteral("%1 を起動できません。\n「Pelmoraとか」でシミュレーターの場所を確かめてください。").arg(program),
+                      QMessageBox::Ok, QMessageBox::Warning);
+        return;
+    }
+    form.close();
+}
+
+}  // namespace
+
+void TFormText::New1Click()
+{
+    if (!CheckSaveChanges())
+        return;
+    editor_->setText("");
+    editor_->setModified(false);
+    setWindowTitle(kTitle);
+    DocPath.clear();
+    shownDocPath_.clear();
+    UpdateStatus();
+}
+
+void TFormText::Open1Click()
+{
+    if (!CheckSaveChanges())
+        return;
+    QString path = askOpenName(this, DocPath);
+    if (!path.isEmpty())
+        StartOpen(path);
+}
+
+void TFormText::Save1Click()
+{
+    QString path = askSaveName(this, DocPath);
+    if (path.isEmpty())
+        return;
+    saveDocumentFile(path, editor_->text());
+    DocPath = shownDocPath_ = path;
+    setWindowTitle(kTitle + ' ' + DocPath);
+    editor_->setModified(false);
+    UpdateStatus();
+}
+
+void TFormText::Saveas1Click()
+{
+    QString path = DocPath;
+    if (path.isEmpty()) {
+        path = askSaveName(this, lastSaveName);
+        if (path.isEmpty())
+            return;
+    }
+    saveDocumentFile(path, editor_->text());
+    DocPath = shownDocPath_ = path;
+    setWindowTitle(kTitle + ' ' + DocPath);
+    editor_->setModified(false);
+    UpdateStatus();
+}
+
+void TFormText::OpenFromCommandLine()
+{
+    std::optional<CommandLineOpen> open = parseCommandLine(commandLineArguments);
+    if (!open)
+        return;
+    if (open->caret)
+        PendingCaret = *open->caret;
+    StartOpen(open->path);
+}
+
+void TFormText::StartOpen(const QString& path)
+{
+    DocPath = path;
+    setStatusText(3, QStringLiteral("読み込み中"));
+    (new OpenFileThled(this))->Start();
+}
+
+void TFormText::LoadDocument()
+{
+    std::string bytes;
+    try {
+        bytes = readDocumentFile(DocPath);
+    } catch (const UserError& e) {
+        // The previous text stays, and with it its path and title, so an overwrite-save cannot
+        // put it into the file that failed.
+        DocPath = shownDocPath_;
+        PendingCaret = 0;
+        setStatusText(3, QString());
+        prompts().ask(this, kTitle, QString::fromUtf8(e.what()), QMessageBox::Ok, QMessageBox::Critical);
+        return;
+    }
+    shownDocPath_ = DocPath;
+    setWindowTitle(kTitle + ' ' + DocPath);
+    installByteMarkers(Memo1);
+    const bool ncProgram = isNcProgram(bytes);
+    fillEditor(Memo1, *editor_, bytes);
+    std::string().swap(bytes);
+
+    if (ncProgram)
+        ColourAll();
+    else
+        Memo1Change();
+    editor_->setModified(false);
+    setStatusText(3, QString());
+    UpdateStatus();
+    editor_->setCaret(PendingCaret);
+    editor_->scrollCaretIntoView();
+    PendingCaret = 0;
+    UpdateStatus();
+}
+
+void TFormText::MergeFile(const QString& path, int mode)
+{
+    if (mode != 1 && mode != 2)
+        return;
+    std::string bytes;
+    try {
+        bytes = readDocumentFile(path);
+    } catch (const UserError& e) {
+        setStatusText(3, QString());
+        prompts().ask(this, kTitle, QString::fromUtf8(e.what()), QMessageBox::Ok, QMessageBox::Critical);
+        return;
+    }
+    installByteMarkers(Memo1);
+    mergeLines(*editor_, readMergeLines(bytes), mode == 1 ? MergeMode::Append : MergeMode::InsertAtCaretLine);
+    // The whole-text colouring moves the caret; it goes back where the merge left it.
+    const long caret = editor_->caret();
+    ColourAll();
+    editor_->setCaret(caret);
+    editor_->scrollCaretIntoView();
+    setStatusText(3, QString());
+    UpdateStatus();
+    PendingCaret = 0;
+}
+
+void TFormText::PMAddFileClick()
+{
+    QString path = askOpenName(this, lastOpenName);
+    if (!path.isEmpty())
+        MergeFile(path, 1);
+}
+
+void TFormText::PMInsertFileClick()
+{
+    QString path = askOpenName(this, lastOpenName);
+    if (!path.isEmpty())
+        MergeFile(path, 2);
+}
+
+void TFormText::DropFiles(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        if (!CheckSaveChanges())
+            return;
+        StartOpen(path);
+    }
+}
+
+void TFormText::installFileDrops()
+{
+    setAcceptDrops(true);
+    Memo1->viewport()->installEventFilter(new FileDropFilter(this));
+}
+
+void TFormText::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!localFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFormText::dropEvent(QDropEvent* event)
+{
+    QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty())
+        return;
+    event->acceptProposedAction();
+    runGuarded(this, [&] { DropFiles(paths); });
+}
+
+void TFormText::RunNcExecute() { launchSimulator(*this, false); }
+
+void TFormText::RunNcThearExecute() { launchSimulator(*this, true); }
 
 }  // namespace zorvan

@@ -1,7 +1,10 @@
 // The editor view: status bar, gutter, bookmarks, font, typing modes, stay-on-top, colouring.
 #include "app/ui/textform.h"
 
+#include "app/logic/colouring.h"
 #include "app/logic/settings.h"
+#include "app/ui/editor_accessibility.h"
+#include "app/ui/editor_font.h"
 #include "app/ui/gutter.h"
 #include "app/ui/prompts.h"
 
@@ -9,42 +12,146 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScrollBar>
+
+#include <algorithm>
 
 namespace zorvan {
 
+namespace {
+
+constexpr int kSmallestListedSize = 6;
+constexpr int kLargestListedSize = 23;
+
+// Keeps the document's modified flag across a change of the view.
+class ModifiedFlagKeeper {
+public:
+    explicit ModifiedFlagKeeper(TextEditor& editor) : editor_(editor), modified_(editor.isModified()) {}
+    ~ModifiedFlagKeeper() { editor_.setModified(modified_); }
+    ModifiedFlagKeeper(const ModifiedFlagKeeper&) = delete;
+    ModifiedFlagKeeper& operator=(const ModifiedFlagKeeper&) = delete;
+
+private:
+    TextEditor& editor_;
+    bool modified_;
+};
+
+// Sets a flag for the lifetime of the object.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& flag_;
+};
+
+bool withCommandModifier(const QKeyEvent& key)
+{
+    return key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+}
+
+}  // namespace
+
 void TFormText::FormCreate()
 {
+    usePlainEditorAccessibility();
     InsertMode = true;
     setStatusText(4, "Kw");
+    editor_->setText({});
+    ComboBox1->clear();
     ProgramSettings& settings = programSettings();
     EditorFont font{"ＭＳ Ｐゴシック", 9};
     settings_store::read(settings, font);
-    QFont editorFont(QString::fromStdString(font.name), font.size);
-    Memo1->setFont(editorFont);
-    for (int size = 6; size <= 23; ++size)
+    QFont stored(QString::fromStdString(font.name));
+    stored.setPointSize(font.size > 0 ? font.size : 9);
+    setEditorFont(*Memo1, stored);
+    for (int size = kSmallestListedSize; size <= kLargestListedSize; ++size)
         ComboBox1->addItem(QString::number(size));
-    ComboBox1->setCurrentIndex(font.size - 6);
+    connect(ComboBox1, &QComboBox::activated, this, [this] { runGuarded(this, [&] { FontSizeChange(); }); });
     editor_->setModified(false);
     ToolButton22->setChecked(settings.UpperMode);
     menuUpper->setChecked(settings.UpperMode);
-    installEditorHooks();
+    for (int n = 0; n < 10; ++n) {
+        setMarkItems[n]->setCheckable(true);
+        GoMarkItems[n]->setCheckable(true);
+    }
+    ApplyEditorFont();
     UpdateStatus();
+    installEditorHooks();
     Marks.fill(-1);
 }
 
 void TFormText::installEditorHooks()
 {
     Memo1->installEventFilter(this);
+    Memo1->viewport()->installEventFilter(this);
+    Memo1->viewport()->setMouseTracking(true);
     editor_->setChangeHandler([this] { Memo1Change(); });
+    // The gutter follows the editor's scrolling, but not the many scrolls of a running operation.
+    auto follow = [this] {
+        if (!Busy)
+            PaintGutter();
+    };
+    connect(Memo1, &QsciScintillaBase::SCN_UPDATEUI, this, [follow](int updated) {
+        if (updated & QsciScintillaBase::SC_UPDATE_V_SCROLL)
+            follow();
+    });
+    connect(Memo1->verticalScrollBar(), &QScrollBar::valueChanged, this, follow);
+    connect(Memo1, &QsciScintillaBase::SCN_ZOOM, this, follow);
 }
 
 bool TFormText::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Memo1 && (event->type() == QEvent::KeyRelease || event->type() == QEvent::MouseButtonRelease))
-        UpdateStatus();
+    if (watched == Memo1) {
+        switch (event->type()) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->modifiers() & Qt::ControlModifier) && key->key() == Qt::Key_H) {
+                if (QAction* insert = action("btnSuportInsertClick"); insert && insert->isEnabled())
+                    insert->trigger();
+                return true;
+            }
+            if (key->key() == Qt::Key_Insert && !(key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+                InsertMode = !InsertMode;
+                Memo1->setOverwriteMode(!InsertMode);
+                return true;
+            }
+            if (programSettings().UpperMode && !withCommandModifier(*key)) {
+                const QString text = key->text();
+                if (text == QLatin1String("@"))
+                    return true;
+                if (text.size() == 1 && text[0] >= QLatin1Char('a') && text[0] <= QLatin1Char('z')) {
+                    QKeyEvent upper(QEvent::KeyPress, key->key(), key->modifiers(), text.toUpper(),
+                                    key->isAutoRepeat(), key->count());
+                    QCoreApplication::sendEvent(Memo1, &upper);
+                    return true;
+                }
+            }
+            break;
+        }
+        case QEvent::KeyRelease:
+            UpdateStatus();
+            break;
+        default:
+            break;
+        }
+    } else if (watched == Memo1->viewport()) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            UpdateStatus();
+        } else if (event->type() == QEvent::MouseMove) {
+            long caret = editor_->caret();
+            int line = editor_->lineFromPosition(caret);
+            long column = caret - editor_->positionFromLine(line);
+            Memo1->viewport()->setToolTip(QString("%1,%2").arg(column).arg(line));
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -69,24 +176,103 @@ void TFormText::UpdateStatus()
 
 void TFormText::PaintGutter() { PaintBox1->update(); }
 
-void TFormText::Font() {}
-void TFormText::FontSizeChange() {}
-void TFormText::ApplyEditorFont() {}
-void TFormText::NBookmark9Click(int) {}
-void TFormText::NGoBookmark9Click(int) {}
-void TFormText::TBnStrongClick(QAction*) {}
+void TFormText::Font()
+{
+    ModifiedFlagKeeper keep(*editor_);
+    QFont chosen;
+    if (!prompts().chooseFont(this, editorFont(*Memo1), chosen))
+        return;
+    setEditorFont(*Memo1, chosen);
+    ApplyEditorFont();
+    QFont applied = editorFont(*Memo1);
+    settings_store::writeFont({applied.family().toStdString(), applied.pointSize()});
+}
+
+void TFormText::ApplyEditorFont()
+{
+    ModifiedFlagKeeper keep(*editor_);
+    QFont font = editorFont(*Memo1);
+    int index = font.pointSize() - kSmallestListedSize;
+    ComboBox1->setCurrentIndex(index >= 0 && index < ComboBox1->count() ? index : -1);
+    setEditorFont(*Memo1, font);
+    PaintGutter();
+}
+
+void TFormText::FontSizeChange()
+{
+    ModifiedFlagKeeper keep(*editor_);
+    bool ok = false;
+    int size = ComboBox1->currentText().toInt(&ok);
+    if (!ok || size <= 0)
+        return;
+    QFont font = editorFont(*Memo1);
+    font.setPointSize(size);
+    setEditorFont(*Memo1, font);
+    settings_store::writeFontSize(size);
+    PaintGutter();
+}
+
+void TFormText::NBookmark9Click(int n)
+{
+    if (n < 0 || n > 9)
+        return;
+    Marks[n] = editor_->lineFromPosition(editor_->caret());
+    setMarkItems[n]->setChecked(true);
+    GoMarkItems[n]->setChecked(true);
+    PaintGutter();
+}
+
+void TFormText::NGoBookmark9Click(int n)
+{
+    if (n < 0 || n > 9 || Marks[n] == -1)
+        return;
+    int line = std::clamp(Marks[n], 0, std::max(editor_->lineCount() - 1, 0));
+    editor_->setCaret(editor_->positionFromLine(line));
+    editor_->scrollCaretIntoView();
+    UpdateStatus();
+}
+
+void TFormText::TBnStrongClick(QAction* sender)
+{
+    ModifiedFlagKeeper keep(*editor_);
+    if (sender == menuStrong)
+        TBnStrong->setChecked(menuStrong->isChecked());
+    else
+        menuStrong->setChecked(TBnStrong->isChecked());
+    // Changing the flag hides the window; the widgets inside, the editor among them, stay.
+    bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, TBnStrong->isChecked());
+    if (visible)
+        show();
+}
 
 void TFormText::ToolButton22Click(QAction* sender)
 {
-    if (sender == ToolButton22)
-        menuUpper->setChecked(ToolButton22->isChecked());
-    else
+    if (sender == menuUpper)
         ToolButton22->setChecked(menuUpper->isChecked());
+    else
+        menuUpper->setChecked(ToolButton22->isChecked());
     programSettings().UpperMode = ToolButton22->isChecked();
 }
 
-void TFormText::ColourAll() {}
-void TFormText::ColourCaretLine() {}
+void TFormText::ColourAll()
+{
+    if (Colouring)
+        return;
+    FlagScope guard(Colouring);
+    Memo1->viewport()->setUpdatesEnabled(false);
+    colouring::ColourAll(*editor_);
+    Memo1->viewport()->setUpdatesEnabled(true);
+}
+
+void TFormText::ColourCaretLine()
+{
+    if (Colouring)
+        return;
+    FlagScope guard(Colouring);
+    colouring::ColourCaretLine(*editor_);
+}
+
 void TFormText::Memo1Change() { ColourCaretLine(); }
 
 }  // namespace zorvan

@@ -1,0 +1,12 @@
+// Shows the reserved code points that stand for bytes of a file (NUL, a CR inside a line, bytes
+// that are not Shift-JIS) as visible blobs in the editor: "NUL", "CR", "x80" ... "xFF".
+#pragma once
+
+class QsciScintilla;
+
+namespace zorvan {
+
+// Sets the representations once per widget; later calls do nothing.
+void installByteMarkers(QsciScintilla* widget);
+
+}  // namespace zorvan

@@ -1,0 +1,97 @@
+// The coordinate shift on a big program in the editor, against opening that program. Make the
+// file with
+//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
+// (ZORVAN_BENCH_FILE names another).
+//   OpenProgram: the editor's load: read, decode, fill the QScintilla editor, colour the text
+//   ShiftX10:    X+10 over every line of the loaded program, as the shift command runs it:
+//                read the lines, rewrite them in one edit, colour them, refresh the status
+//   ShiftX10InMemory: the same shift on the in-memory editor, written lines coloured
+//   ShiftX10InMemoryTextOnly: the same without colouring (what zorvan-cli does)
+#include "app/logic/document_file.h"
+#include "app/logic/memory_editor.h"
+#include "app/logic/settings.h"
+#include "app/ui/textform.h"
+#include "nc/logic/nc_transforms.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+using namespace zorvan;
+
+namespace {
+
+QString benchFile()
+{
+    QString path = qEnvironmentVariable("ZORVAN_BENCH_FILE");
+    return path.isEmpty() ? QStringLiteral("/tmp/big.ncd") : path;
+}
+
+void OpenProgram(benchmark::State& state)
+{
+    TFormText form;
+    for (auto _ : state) {
+        form.DocPath = benchFile();
+        form.LoadDocument();
+        benchmark::DoNotOptimize(form.editor().lineCount());
+    }
+    state.counters["lines"] = form.editor().lineCount();
+}
+BENCHMARK(OpenProgram)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ShiftX10(benchmark::State& state)
+{
+    TFormText form;
+    const DecimalSettings settings;
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.DocPath = benchFile();
+        form.LoadDocument();
+        state.ResumeTiming();
+        nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
+        form.UpdateStatus();
+    }
+    state.counters["lines"] = form.editor().lineCount();
+}
+BENCHMARK(ShiftX10)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ShiftX10InMemory(benchmark::State& state)
+{
+    const std::string text = readDocument(readDocumentFile(benchFile()));
+    const DecimalSettings settings;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MemoryEditor editor(text);
+        state.ResumeTiming();
+        nc::shiftCoordinates(editor, {10, 0, 0}, settings);
+        benchmark::DoNotOptimize(editor.lineCount());
+    }
+}
+BENCHMARK(ShiftX10InMemory)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ShiftX10InMemoryTextOnly(benchmark::State& state)
+{
+    const std::string text = readDocument(readDocumentFile(benchFile()));
+    const DecimalSettings settings;
+    for (auto _ : state) {
+        state.PauseTiming();
+        MemoryEditor editor(text);
+        state.ResumeTiming();
+        nc::shiftCoordinates(editor, {10, 0, 0}, settings, nc::Recolour::None);
+        benchmark::DoNotOptimize(editor.lineCount());
+    }
+}
+BENCHMARK(ShiftX10InMemoryTextOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

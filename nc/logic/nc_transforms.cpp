@@ -1,0 +1,202 @@
+#include "nc/logic/nc_transforms.h"
+
+#include "app/logic/colouring.h"
+#include "app/logic/user_error.h"
+#include "nc/logic/nc_words.h"
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace zorvan::nc {
+
+namespace {
+
+// The texts of lines [range.first, range.last]: one read of the whole range split at the
+// breaks (much cheaper than a read per line in the QScintilla editor); line by line should the
+// text hold breaks other than CR LF.
+std::vector<std::string> readLines(const TextEditor& editor, const LineRange& range)
+{
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(range.count()));
+    const long start = editor.positionFromLine(range.first);
+    const long end = editor.positionFromLine(range.last) + countCharacters(editor.line(range.last));
+    const std::string text = editor.textRange(start, end - start);
+    std::string_view rest = text;
+    for (;;) {
+        const std::size_t at = rest.find("\r\n");
+        lines.emplace_back(rest.substr(0, at));
+        if (at == std::string_view::npos)
+            break;
+        rest.remove_prefix(at + 2);
+    }
+    if (static_cast<int>(lines.size()) != range.count()) {
+        lines.clear();
+        for (int i = range.first; i <= range.last; ++i)
+            lines.push_back(editor.line(i));
+    }
+    return lines;
+}
+
+void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
+{
+    if (recolour == Recolour::WrittenLines && first <= last)
+        colouring::ColourLines(editor, first, last);
+}
+
+// Writes `lines` over the range in one edit; the change handler is not raised for it, as the
+// written lines are recoloured by the caller.
+void replaceRange(TextEditor& editor, const LineRange& range, const std::vector<std::string>& lines)
+{
+    bool wasSuspended = editor.notificationsSuspended();
+    editor.setNotificationsSuspended(true);
+    editor.replaceLines(range.first, range.count(), lines);
+    editor.setNotificationsSuspended(wasSuspended);
+}
+
+// The selection offsets as they were; without a selection the caret ends after the last line
+// written, where writing line by line would have left it.
+void finish(TextEditor& editor, const LineRange& range, int lastWritten)
+{
+    if (range.hadSelection)
+        editor.setSelection(range.selStart, range.selLength);
+    else
+        editor.setCaret(editor.positionFromLine(lastWritten) + countCharacters(editor.line(lastWritten)));
+    editor.setModified(true);
+}
+
+// Rewrites every line of the range through `transform(line, lineIndex)`.
+template <typename Transform> void rewriteRange(TextEditor& editor, Recolour recolour, Transform&& transform)
+{
+    LineRange range = numericLineRange(editor);
+    if (range.count() == 0)
+        return;
+    std::vector<std::string> lines = readLines(editor, range);
+    for (int i = 0; i < range.count(); ++i)
+        transform(lines[static_cast<std::size_t>(i)], range.first + i);
+    replaceRange(editor, range, lines);
+    colourLines(editor, recolour, range.first, range.last);
+    finish(editor, range, range.last);
+}
+
+double checkedResult(long double value, char letter, int lineIndex)
+{
+    double stored = static_cast<double>(value);
+    if (!std::isfinite(stored))
+        throw UserError(std::to_string(lineIndex) + " 行目の " + letter + " の値が大きすぎて書けません");
+    return stored;
+}
+
+void writeWord(std::string& line, const AddressWord& word, const std::optional<std::string>& text)
+{
+    if (text)
+        replaceNumberText(line, word, *text);
+}
+
+// The cosine or sine with values near zero made exactly zero, so quarter turns come out clean.
+long double cleaned(long double value) { return (value > -1e-8L && value < 1e-8L) ? 0.0L : value; }
+
+}  // namespace
+
+void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const DecimalSettings& settings,
+                      Recolour recolour)
+{
+    const std::pair<char, double> shifts[] = {{'X', offsets.x}, {'Y', offsets.y}, {'Z', offsets.z}};
+    rewriteRange(editor, recolour, [&](std::string& line, int index) {
+        for (auto [letter, offset] : shifts) {
+            if (offset == 0)
+                continue;
+            auto word = readAddressWord(line, letter);
+            if (!word)
+                continue;
+            double sum = checkedResult(static_cast<long double>(word->value) + offset, letter, index);
+            writeWord(line, *word, formatValue(sum, settings));
+        }
+    });
+}
+
+void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSettings& settings, Recolour recolour)
+{
+    const long double ca = cleaned(std::cos(static_cast<long double>(angles.x)));
+    const long double sa = cleaned(std::sin(static_cast<long double>(angles.x)));
+    const long double cb = cleaned(std::cos(static_cast<long double>(angles.y)));
+    const long double sb = cleaned(std::sin(static_cast<long double>(angles.y)));
+    const long double cc = cleaned(std::cos(static_cast<long double>(angles.z)));
+    const long double sc = cleaned(std::sin(static_cast<long double>(angles.z)));
+    double x = 0, y = 0, z = 0;  // the program's own coordinates as read so far
+    rewriteRange(editor, recolour, [&](std::string& line, int index) {
+        auto wx = readAddressWord(line, 'X');
+        auto wy = readAddressWord(line, 'Y');
+        auto wz = readAddressWord(line, 'Z');
+        if (wx)
+            x = wx->value;
+        if (wy)
+            y = wy->value;
+        if (wz)
+            z = wz->value;
+        if (!wx && !wy && !wz)
+            return;
+        const double x1 = x;
+        const double y1 = static_cast<double>(y * ca - z * sa);
+        const double z1 = static_cast<double>(y * sa + z * ca);
+        const double x2 = static_cast<double>(x1 * cb + z1 * sb);
+        const double y2 = y1;
+        const double z2 = static_cast<double>(-x1 * sb + z1 * cb);
+        const long double x3 = x2 * cc - y2 * sc;
+        const long double y3 = x2 * sc + y2 * cc;
+        const long double z3 = z2;
+        // Each write may move the words after it, so every letter is looked up afresh.
+        const std::pair<char, long double> results[] = {{'X', x3}, {'Y', y3}, {'Z', z3}};
+        for (auto [letter, value] : results) {
+            auto word = readAddressWord(line, letter);
+            if (word)
+                replaceNumberText(line, *word, formatValueForRotation(checkedResult(value, letter, index), settings));
+        }
+    });
+}
+
+bool dividesByZero(Operation operation, double operand) { return operation == Operation::Divide && operand == 0; }
+
+void calculateValues(TextEditor& editor, char letter, Operation operation, double operand,
+                     const DecimalSettings& settings, Recolour recolour)
+{
+    if (dividesByZero(operation, operand))
+        throw UserError(kDivisionByZeroMessage);
+    const long double k = operand;
+    rewriteRange(editor, recolour, [&](std::string& line, int index) {
+        auto word = readAddressWord(line, letter);
+        if (!word)
+            return;
+        const long double v = word->value;
+        long double result = v;
+        switch (operation) {
+        case Operation::Double: result = v * 2; break;
+        case Operation::Halve: result = v * 0.5L; break;
+        case Operation::Multiply: result = v * k; break;
+        case Operation::Divide: result = v / k; break;
+        case Operation::Add: result = v + k; break;
+        case Operation::Subtract: result = v - k; break;
+        }
+        writeWord(line, *word, formatValue(checkedResult(result, letter, index), settings));
+    });
+}
+
+void reverseLines(TextEditor& editor, Recolour recolour)
+{
+    LineRange range = numericLineRange(editor);
+    int count = range.count();
+    if (count < 2)
+        return;
+    std::vector<std::string> lines = readLines(editor, range);
+    std::vector<std::string> reversed(lines.rbegin(), lines.rend());
+    // Lines are swapped in pairs from the outside in, so the last one written is the lower line
+    // of the innermost pair; an odd count leaves the middle line unwritten.
+    int pairs = count / 2;
+    int lastWritten = range.last - (pairs - 1);
+    replaceRange(editor, range, reversed);
+    colourLines(editor, recolour, range.first, range.first + pairs - 1);
+    colourLines(editor, recolour, range.last - pairs + 1, range.last);
+    finish(editor, range, lastWritten);
+}
+
+}  // namespace zorvan::nc

@@ -1,0 +1,47 @@
+// The numeric commands on a program text: coordinate shift, axis rotation, value calculation and
+// line-order reversal. Each works on the lines touched by the selection (all lines without one),
+// rewrites them in one non-undoable edit, recolours the written lines, restores the selection
+// offsets and marks the document modified. A command that cannot finish changes nothing.
+#pragma once
+
+#include "app/logic/settings.h"
+#include "app/logic/text_editor.h"
+
+namespace zorvan::nc {
+
+// Whether the written lines get the line pass of the syntax colouring. A caller that only wants
+// the text (the command-line tool) leaves it out.
+enum class Recolour { WrittenLines, None };
+
+// Three values in the order X, Y, Z: offsets of the shift, angles (radians) of the rotation.
+struct AxisValues {
+    double x = 0;
+    double y = 0;
+    double z = 0;
+};
+
+// Adds the offsets to the first X, Y and Z word of every line; a zero offset leaves its letter
+// alone. Throws UserError (and changes nothing) when a result is too large to write.
+void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const DecimalSettings& settings,
+                      Recolour recolour = Recolour::WrittenLines);
+
+// Rotates the point (X, Y, Z) of every line about X, then Y, then Z; a line's missing
+// coordinates are carried from the lines above it.
+void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSettings& settings,
+                Recolour recolour = Recolour::WrittenLines);
+
+// The calculation's operations, in the order of the dialog's items "2X", "2/", "X", "/", "+", "-".
+enum class Operation { Double = 0, Halve, Multiply, Divide, Add, Subtract };
+inline constexpr const char* kOperationItems[] = {"2X", "2/", "X", "/", "+", "-"};
+inline constexpr const char* kDivisionByZeroMessage = "0だよ割り算できない";
+
+bool dividesByZero(Operation operation, double operand);
+// Applies the operation to the first word of `letter` in every line. Throws UserError with
+// kDivisionByZeroMessage for a division by exact zero, and changes nothing then.
+void calculateValues(TextEditor& editor, char letter, Operation operation, double operand,
+                     const DecimalSettings& settings, Recolour recolour = Recolour::WrittenLines);
+
+// Turns the lines of the range upside down.
+void reverseLines(TextEditor& editor, Recolour recolour = Recolour::WrittenLines);
+
+}  // namespace zorvan::nc

@@ -1,0 +1,256 @@
+#include "app/logic/command_line.h"
+#include "app/logic/document_file.h"
+#include "app/logic/document_merge.h"
+#include "app/logic/memory_editor.h"
+#include "app/logic/user_error.h"
+#include "support/cli_run.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace zorvan;
+
+namespace {
+
+// The UTF-8 of the marker that stands for byte `b`.
+std::string marker(unsigned char b)
+{
+    char32_t c = kByteMarkerBase + b;
+    std::string s;
+    s += static_cast<char>(0xE0 | (c >> 12));
+    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    s += static_cast<char>(0x80 | (c & 0x3F));
+    return s;
+}
+
+// Lines of random bytes without CR or LF, each ended by CR LF.
+std::string randomCrLfFile(std::mt19937& random, bool ncProgram)
+{
+    std::uniform_int_distribution<int> byte(0, 255), lineLength(0, 400);
+    std::string file = ncProgram ? "%\r\n" : "";
+    for (int line = 0; line < 200; ++line) {
+        int n = lineLength(random);
+        for (int i = 0; i < n; ++i) {
+            int b = byte(random);
+            if (b == '\r' || b == '\n')
+                b = 0xFF;
+            if (i == 0 && line == 0 && !ncProgram && b == '%')
+                b = 'X';
+            file += static_cast<char>(b);
+        }
+        file += "\r\n";
+    }
+    return file;
+}
+
+void writeFile(const QString& path, const std::string& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string fileBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return f.readAll().toStdString();
+}
+
+}  // namespace
+
+TEST(DocumentCodec, RandomBytesWithCrLfLineEndsSurviveLoadAndSave)
+{
+    std::mt19937 random(4);
+    for (int round = 0; round < 20; ++round) {
+        for (bool nc : {true, false}) {
+            std::string file = randomCrLfFile(random, nc);
+            EXPECT_EQ(encodeDocument(readDocument(file)), file) << "round " << round << (nc ? " %" : "");
+        }
+    }
+}
+
+TEST(DocumentCodec, EveryByteSequenceSurvivesTheCharacterCodec)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> byte(0, 255);
+    for (int round = 0; round < 50; ++round) {
+        std::string bytes;
+        for (int i = 0; i < 2000; ++i)
+            bytes += static_cast<char>(byte(random));
+        EXPECT_EQ(encodeDocument(decodeDocument(bytes)), bytes);
+    }
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    EXPECT_EQ(encodeDocument(decodeDocument(all)), all);
+}
+
+TEST(DocumentCodec, ShiftJisBecomesTextAndOtherBytesBecomeMarkers)
+{
+    struct Case {
+        std::string bytes, text;
+    } cases[] = {
+        {"G01X1.", "G01X1."},
+        {"\x82\xa0", "あ"},
+        {"(\x83\x65\x83X\x83g)", "(テスト)"},
+        {"\xb1", "ｱ"},
+        {"\\~", "\\~"},
+        {std::string("A\0B", 3), "A" + marker(0) + "B"},
+        {"\x80", marker(0x80)},
+        {"\xff", marker(0xFF)},
+        {"\xa0\xfd", marker(0xA0) + marker(0xFD)},
+        {"X\x82", "X" + marker(0x82)},             // lead byte at the end
+        {"\x82\x0a", marker(0x82) + "\n"},        // lead byte before a line feed
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decodeDocument(c.bytes), c.text) << c.text;
+        EXPECT_EQ(encodeDocument(c.text), c.bytes) << c.text;
+    }
+}
+
+TEST(DocumentCodec, TextThatShiftJisCannotHoldIsRefusedWithItsPlace)
+{
+    try {
+        encodeDocument("G01\r\nX1\xF0\x9F\x98\x80");  // an emoji at line 1, column 2
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_NE(std::string(e.what()).find("1行 2桁"), std::string::npos) << e.what();
+    }
+}
+
+TEST(DocumentReader, LinesByKindOfFile)
+{
+    const std::string x300(300, 'X'), x255(255, 'X');
+    struct Case {
+        const char* name;
+        std::string bytes, text;
+    } cases[] = {
+        {"empty line kept", "%\r\nA\r\n\r\nB\r\n", "%\r\nA\r\n\r\nB\r\n"},
+        {"long line whole", "%\r\n" + x300 + "\r\n", "%\r\n" + x300 + "\r\n"},
+        {"255 bytes, no extra line", "%\r\n" + x255 + "\r\nY\r\n", "%\r\n" + x255 + "\r\nY\r\n"},
+        {"NUL and FF are text", std::string("%\r\nA\0B\xff" "C\r\n", 10), "%\r\nA" + marker(0) + "B" + marker(0xFF) + "C\r\n"},
+        {"LF line ends", "%\nA\nB\n", "%\r\nA\r\nB\r\n"},
+        {"lone CR stays in its line", "%\r\nA\rB\r\n", "%\r\nA" + marker('\r') + "B\r\n"},
+        {"CR CR LF", "%\r\r\n", "%" + marker('\r') + "\r\n"},
+        {"no final break", "%\r\nA", "%\r\nA"},
+        {"standard: every kind of break", "A\nB\rC\r\nD", "A\r\nB\r\nC\r\nD"},
+        {"standard: final break kept", "A\r\n\r\n", "A\r\n\r\n"},
+        {"standard: CR then CR LF", "A\r\r\nB", "A\r\n\r\nB"},
+        {"standard: long line whole", x300, x300},
+        {"empty file", "", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(readDocument(c.bytes), c.text) << c.name;
+        std::string pieces;
+        readDocument(c.bytes, [&](std::string_view piece) { pieces += piece; }, 3);
+        EXPECT_EQ(pieces, c.text) << c.name << " (in pieces)";
+    }
+}
+
+TEST(DocumentReader, MergeDropsTheEmptyLinesOfAnNcProgramOnly)
+{
+    using Lines = std::vector<std::string>;
+    EXPECT_EQ(readMergeLines("%\r\nA\r\n\r\nB\r\n"), (Lines{"%", "A", "B"}));
+    EXPECT_EQ(readMergeLines("%\nA\n\n"), (Lines{"%", "A"}));
+    EXPECT_EQ(readMergeLines("A\r\n\r\nB\r\n"), (Lines{"A", "", "B"}));
+    EXPECT_EQ(readMergeLines("A\rB"), (Lines{"A", "B"}));
+    EXPECT_EQ(readMergeLines("%" + std::string(300, 'Y')), (Lines{"%" + std::string(300, 'Y')}));
+}
+
+TEST(DocumentMerge, AppendAddsAfterTheLastLineAndInsertGoesBeforeTheCaretLine)
+{
+    struct Case {
+        const char* text;
+        long caret;
+        MergeMode mode;
+        const char* expected;
+    } cases[] = {
+        {"A\r\nB\r\n", 0, MergeMode::Append, "A\r\nB\r\nX\r\nY\r\n"},
+        {"A\r\nB", 0, MergeMode::Append, "A\r\nB\r\nX\r\nY"},
+        {"", 0, MergeMode::Append, "X\r\nY\r\n"},
+        {"A\r\nB\r\n", 4, MergeMode::InsertAtCaretLine, "A\r\nX\r\nY\r\nB\r\n"},
+        {"A\r\nB\r\n", 0, MergeMode::InsertAtCaretLine, "X\r\nY\r\nA\r\nB\r\n"},
+        {"A\r\nB\r\n", 6, MergeMode::InsertAtCaretLine, "A\r\nB\r\nX\r\nY\r\n"},
+    };
+    for (const auto& c : cases) {
+        MemoryEditor editor(c.text);
+        editor.setCaret(c.caret);
+        mergeLines(editor, {"X", "Y"}, c.mode);
+        EXPECT_EQ(editor.text(), c.expected) << c.text << " caret " << c.caret;
+    }
+}
+
+TEST(CommandLine, ArgumentsAreJoinedAndADigitLedOneIsTheCaret)
+{
+    auto open = parseCommandLine({"C:\\nc", "work\\a.ncd", "120"});
+    ASSERT_TRUE(open);
+    EXPECT_EQ(open->path, "C:\\nc work\\a.ncd");
+    EXPECT_EQ(open->caret, 120);
+
+    EXPECT_FALSE(parseCommandLine({}));
+    auto plain = parseCommandLine({"/tmp/my prog.ncd"});
+    EXPECT_EQ(plain->path, "/tmp/my prog.ncd");
+    EXPECT_FALSE(plain->caret);
+    auto twice = parseCommandLine({"a", "5", "b", "7"});
+    EXPECT_EQ(twice->path, "a b");
+    EXPECT_EQ(twice->caret, 7);
+
+    for (const char* bad : {"12x", "99999999999", "1.5"})
+        EXPECT_THROW(parseCommandLine({"a.ncd", bad}), UserError) << bad;
+}
+
+TEST(CommandLine, SimulatorArgumentsKeepAPathWithBlanksWhole)
+{
+    EXPECT_EQ(simulatorArguments("C:\\nc\\a.ncd", 10), (QStringList{"C:\\nc\\a.ncd", "l10", "s", "d"}));
+    EXPECT_EQ(simulatorArguments("/tmp/my prog.ncd", std::nullopt), (QStringList{"/tmp/my prog.ncd", "s", "d"}));
+}
+
+TEST(DocumentFiles, AFailedSaveLeavesTheOldFileWhole)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ncd");
+    writeFile(path, "%\r\nOLD\r\n");
+    EXPECT_THROW(saveDocumentFile(path, "%\r\nNEW\xF0\x9F\x98\x80\r\n"), UserError);
+    EXPECT_EQ(fileBytes(path), "%\r\nOLD\r\n");
+    EXPECT_THROW(saveDocumentFile(dir.filePath("no/such/dir/a.ncd"), "%\r\n"), UserError);
+    EXPECT_THROW(saveDocumentFile(dir.path(), "%\r\n"), UserError);  // a directory
+
+    saveDocumentFile(path, "%\r\nNEW あ" + marker(0x80) + "\r\n");
+    EXPECT_EQ(fileBytes(path), "%\r\nNEW \x82\xa0\x80\r\n");
+}
+
+TEST(DocumentFiles, AnUnreadableFileIsNamedInTheMessage)
+{
+    try {
+        readDocumentFile("/nonexistent/a.ncd");
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "/nonexistent/a.ncdﾌｧｲﾙを開けません。もう一度開いてみてください");
+    }
+}
+
+TEST(CliCat, ReproducesACrLfFileByteForByte)
+{
+    QTemporaryDir dir;
+    std::mt19937 random(11);
+    for (bool nc : {true, false}) {
+        const std::string file = randomCrLfFile(random, nc);
+        const QString path = dir.filePath(nc ? "a.ncd" : "b.txt");
+        writeFile(path, file);
+        CliRun r = runZorvanCli({"cat", path.toStdString()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.out == file) << (nc ? "%" : "standard");
+        CliRun inPlace = runZorvanCli({"cat", "--in-place", path.toStdString()});
+        EXPECT_EQ(inPlace.status, 0);
+        EXPECT_TRUE(fileBytes(path) == file);
+    }
+    CliRun lf = runZorvanCli({"cat"}, "%\nG01\n");
+    EXPECT_EQ(lf.out, "%\r\nG01\r\n");
+}

@@ -1,0 +1,442 @@
+// The document in the main window: open, load, save, append and insert, the command line,
+// dropped files, the operation runner and the simulator hand-off.
+#include "app/logic/document_file.h"
+#include "app/logic/settings.h"
+#include "app/logic/user_error.h"
+#include "app/ui/textform.h"
+#include "app/ui/thled.h"
+#include "support/scripted_prompts.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace zorvan;
+
+namespace {
+
+// Records the filter of the file dialogs and can make every box throw, as a failing operation.
+class RecordingPrompts : public ScriptedPrompts {
+public:
+    QStringList filters;
+    bool throwOnAsk = false;
+    QMessageBox::StandardButton ask(QWidget* parent, const QString& caption, const QString& text,
+                                    QMessageBox::StandardButtons buttons, QMessageBox::Icon icon) override
+    {
+        auto answer = ScriptedPrompts::ask(parent, caption, text, buttons, icon);
+        if (throwOnAsk)
+            throw UserError("operation failed");
+        return answer;
+    }
+    QString openFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter) override
+    {
+        filters << filter;
+        return ScriptedPrompts::openFileName(parent, caption, preset, filter);
+    }
+};
+
+bool waitFor(const std::function<bool()>& done, int ms = 5000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+void writeFile(const QString& path, const std::string& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+std::string fileBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return "<missing>";
+    return f.readAll().toStdString();
+}
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override { programSettings() = ProgramSettings{}; }
+
+    // Starts a load and lets the runner run it.
+    void load(const QString& path)
+    {
+        form.StartOpen(path);
+        ASSERT_TRUE(waitFor([&] { return !form.Busy && form.statusText(3).isEmpty(); }));
+    }
+    QString file(const QString& name, const std::string& bytes)
+    {
+        QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        return path;
+    }
+    void type(const std::string& text)
+    {
+        form.editor().replaceSelection(text);
+        form.UpdateStatus();
+    }
+
+    RecordingPrompts prompts;
+    QTemporaryDir dir;
+    TFormText form;
+};
+
+QMimeData* filesData(const QStringList& paths)
+{
+    auto* data = new QMimeData;
+    QList<QUrl> urls;
+    for (const QString& p : paths)
+        urls << QUrl::fromLocalFile(p);
+    data->setUrls(urls);
+    return data;
+}
+
+void drop(QWidget* target, const QStringList& paths)
+{
+    std::unique_ptr<QMimeData> data(filesData(paths));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &dropped);
+}
+
+}  // namespace
+
+TEST_F(DocumentTest, ALoadShowsItsCaptionFirstThenFillsTheEditor)
+{
+    const QString path = file("a.ncd", "%\r\nO1000 (MAIN)\r\nG01X1.\r\n");
+    form.StartOpen(path);
+    EXPECT_EQ(form.statusText(3), "読み込み中");
+    EXPECT_EQ(form.editor().text(), "");
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty(); }));
+    EXPECT_EQ(form.editor().text(), "%\r\nO1000 (MAIN)\r\nG01X1.\r\n");
+    EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
+    EXPECT_EQ(form.DocPath, path);
+    EXPECT_FALSE(form.editor().isModified());
+    EXPECT_FALSE(form.Busy);
+}
+
+TEST_F(DocumentTest, OnlyAnNcProgramIsColouredWhole)
+{
+    load(file("a.ncd", "%\r\nA\r\nO1000\r\n"));
+    EXPECT_EQ(form.editor().colourAt(6), TextColour::Red);
+    load(file("b.txt", "B\r\nA\r\nO1000\r\n"));
+    EXPECT_EQ(form.editor().colourAt(6), TextColour::Default);
+}
+
+TEST_F(DocumentTest, BytesThatAreNotShiftJisShowAsMarkersAndSaveBack)
+{
+    const std::string bytes = std::string("%\r\n(\x83\x65\x83X\x83g)\x80\xff\0X\r\n", 16);
+    const QString path = file("m.ncd", bytes);
+    load(path);
+    EXPECT_EQ(form.editor().line(1).substr(0, 11), "(テスト)");
+    char shown[16] = {};
+    const QByteArray marker = QString(QChar(static_cast<char16_t>(kByteMarkerBase + 0x80))).toUtf8();
+    form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, marker.constData(), shown);
+    EXPECT_STREQ(shown, "x80");
+    type("");
+    form.editor().setModified(true);
+    form.Saveas1Click();
+    EXPECT_EQ(fileBytes(path), bytes);
+}
+
+TEST_F(DocumentTest, TitleFollowsNewLoadChangeAndSave)
+{
+    form.New1Click();
+    EXPECT_EQ(form.windowTitle(), "Zorvan");
+    type("G01");
+    EXPECT_EQ(form.windowTitle(), "Zorvan *");
+    const QString path = file("a.ncd", "%\r\nG00\r\n");
+    load(path);
+    EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
+    type("X");
+    EXPECT_EQ(form.windowTitle(), "Zorvan *" + path);
+    form.Saveas1Click();
+    EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
+    EXPECT_TRUE(prompts.dialogs.isEmpty()) << "overwrite-save of a titled document asks nothing";
+    EXPECT_EQ(fileBytes(path), "X%\r\nG00\r\n");
+    form.New1Click();
+    EXPECT_EQ(form.windowTitle(), "Zorvan");
+    EXPECT_EQ(form.DocPath, "");
+}
+
+TEST_F(DocumentTest, SaveWithADialogTakesTheNewName)
+{
+    type("%\r\nG01\r\n");
+    const QString path = dir.filePath("new.ncd");
+    prompts.fileNames = {path};
+    form.Save1Click();
+    EXPECT_EQ(prompts.dialogs, QStringList{"名前を付けて保存"});
+    EXPECT_EQ(fileBytes(path), "%\r\nG01\r\n");
+    EXPECT_EQ(form.DocPath, path);
+    EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
+    EXPECT_FALSE(form.editor().isModified());
+
+    // Untitled overwrite-save asks for a name; cancelling it writes nothing.
+    form.New1Click();
+    type("A");
+    form.Saveas1Click();
+    EXPECT_EQ(form.DocPath, "");
+    EXPECT_TRUE(form.editor().isModified());
+}
+
+TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileTheFlagTheTitleAndThePath)
+{
+    const QString path = file("a.ncd", "%\r\nOLD\r\n");
+    load(path);
+    type("\xF0\x9F\x98\x80");  // no Shift-JIS for it
+    const QString title = form.windowTitle();
+    form.action("Saveas1Click")->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].startsWith(path)) << prompts.errors[0].toStdString();
+    EXPECT_EQ(fileBytes(path), "%\r\nOLD\r\n");
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_EQ(form.windowTitle(), title);
+
+    prompts.fileNames = {dir.path()};  // a folder cannot be written as a file
+    form.editor().setText("G01");
+    form.action("Save1Click")->trigger();
+    EXPECT_EQ(prompts.errors.size(), 2);
+    EXPECT_EQ(form.DocPath, path);
+}
+
+TEST_F(DocumentTest, AFailedSaveInTheConfirmationKeepsTheDocument)
+{
+    load(file("a.ncd", "%\r\n"));
+    type("\xF0\x9F\x98\x80");
+    prompts.answers = {QMessageBox::Yes};
+    form.action("New1Click")->trigger();
+    EXPECT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(form.editor().text(), "\xF0\x9F\x98\x80%\r\n");
+}
+
+TEST_F(DocumentTest, AFailedLoadKeepsThePreviousTextPathAndTitle)
+{
+    const QString path = file("a.ncd", "%\r\nG01\r\n");
+    load(path);
+    const QString missing = dir.filePath("missing.ncd");
+    load(missing);
+    EXPECT_EQ(form.editor().text(), "%\r\nG01\r\n");
+    EXPECT_EQ(form.DocPath, path);
+    EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
+    ASSERT_EQ(prompts.asked.size(), 1);
+    EXPECT_EQ(prompts.asked[0], "Zorvan|" + missing + "ﾌｧｲﾙを開けません。もう一度開いてみてください");
+}
+
+TEST_F(DocumentTest, PathsLongerThan255CharactersWork)
+{
+    QString folder = dir.path();
+    for (int i = 0; i < 4; ++i)
+        folder += "/" + QString(80, QChar('d' + i));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = file(folder.mid(dir.path().size() + 1) + "/long.ncd", "%\r\nG01\r\n");
+    ASSERT_GT(path.size(), 300);
+    load(path);
+    EXPECT_EQ(form.DocPath, path);
+    type("N");
+    form.Saveas1Click();
+    EXPECT_EQ(fileBytes(path), "N%\r\nG01\r\n");
+}
+
+TEST_F(DocumentTest, OpenAsksTheSaveQuestionThenTheFileWithTheFilter)
+{
+    const QString path = file("a.ncd", "%\r\nG01\r\n");
+    type("X");
+    prompts.answers = {QMessageBox::Cancel};
+    form.Open1Click();
+    EXPECT_TRUE(prompts.dialogs.isEmpty());
+    prompts.answers = {QMessageBox::No};
+    prompts.fileNames = {path};
+    form.Open1Click();
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty(); }));
+    EXPECT_EQ(form.editor().text(), "%\r\nG01\r\n");
+    EXPECT_EQ(prompts.filters, QStringList{"ncd (*.ncd);;txt (*.txt);;ぜんぶ (*.*);;dat (*.dat)"});
+}
+
+TEST_F(DocumentTest, AppendAndInsertAddTheLinesOfAFile)
+{
+    const QString doc = file("doc.ncd", "%\r\nA\r\nB\r\n");
+    const QString part = file("part.ncd", "%\r\nX\r\n\r\nY\r\n");
+    load(doc);
+    form.editor().setCaret(form.editor().positionFromLine(2));
+    form.MergeFile(part, 2);
+    EXPECT_EQ(form.editor().text(), "%\r\nA\r\n%\r\nX\r\nY\r\nB\r\n");
+    form.MergeFile(file("plain.txt", "P\r\n\r\nQ"), 1);
+    EXPECT_EQ(form.editor().text(), "%\r\nA\r\n%\r\nX\r\nY\r\nB\r\nP\r\n\r\nQ\r\n");
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_EQ(form.DocPath, doc);
+    EXPECT_EQ(form.editor().colourAt(form.editor().positionFromLine(0)), TextColour::Default);
+
+    prompts.fileNames = {part};
+    form.PMAddFileClick();
+    EXPECT_EQ(form.editor().lineCount(), 12);
+    EXPECT_EQ(prompts.dialogs, QStringList{"開く"});
+}
+
+TEST_F(DocumentTest, TheCommandLineIsJoinedAndGivesTheCaret)
+{
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    file("C:\\nc work\\a.ncd", "%\r\n" + std::string(200, 'G') + "\r\n");
+    form.commandLineArguments = {"C:\\nc", "work\\a.ncd", "120"};
+    form.OpenFromCommandLine();
+    EXPECT_EQ(form.statusText(3), "読み込み中");
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty(); }));
+    QDir::setCurrent(old);
+    EXPECT_EQ(form.DocPath, "C:\\nc work\\a.ncd");
+    EXPECT_EQ(form.editor().length(), 205);
+    EXPECT_EQ(form.editor().caret(), 120);
+    EXPECT_EQ(form.PendingCaret, 0);
+}
+
+TEST_F(DocumentTest, ABadCaretNumberOpensNothing)
+{
+    form.commandLineArguments = {file("a.ncd", "%\r\n"), "12x"};
+    EXPECT_THROW(form.OpenFromCommandLine(), UserError);
+    EXPECT_EQ(form.DocPath, "");
+    EXPECT_EQ(form.statusText(3), "");
+    form.commandLineArguments = {};
+    form.OpenFromCommandLine();
+    EXPECT_EQ(form.statusText(3), "");
+}
+
+TEST_F(DocumentTest, DroppedFilesLoadInTurnAndTheLastOneStays)
+{
+    const QStringList paths = {file("1.ncd", "%\r\nONE\r\n"), file("2.ncd", "%\r\nTWO\r\n"), file("3.ncd", "%\r\nTHREE\r\n")};
+    drop(&form, paths);
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty() && !form.Busy; }));
+    EXPECT_EQ(form.editor().text(), "%\r\nTHREE\r\n");
+    EXPECT_EQ(form.DocPath, paths[2]);
+
+    // On the editor the drop opens the file instead of inserting its name.
+    drop(form.Memo1->viewport(), {paths[0]});
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty() && !form.Busy; }));
+    EXPECT_EQ(form.editor().text(), "%\r\nONE\r\n");
+}
+
+TEST_F(DocumentTest, CancelInTheConfirmationStopsTheRemainingDrops)
+{
+    const QStringList paths = {file("1.ncd", "%\r\nONE\r\n"), file("2.ncd", "%\r\nTWO\r\n")};
+    type("changed");
+    prompts.answers = {QMessageBox::No, QMessageBox::Cancel};
+    drop(&form, paths);
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty() && !form.Busy; }));
+    EXPECT_EQ(prompts.asked.size(), 2);
+    EXPECT_EQ(form.editor().text(), "%\r\nONE\r\n");
+}
+
+TEST_F(DocumentTest, TwoQuickLoadsBothReadTheLaterPath)
+{
+    const QString a = file("a.ncd", "%\r\nA\r\n"), b = file("b.ncd", "%\r\nB\r\n");
+    form.StartOpen(a);
+    form.StartOpen(b);
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty() && !form.Busy; }));
+    EXPECT_EQ(form.editor().text(), "%\r\nB\r\n");
+    EXPECT_EQ(form.DocPath, b);
+}
+
+TEST_F(DocumentTest, RunnerClearsBusyAndCaptionAlsoAfterAnError)
+{
+    prompts.throwOnAsk = true;  // the load's failure box throws
+    form.StartOpen(dir.filePath("missing.ncd"));
+    ASSERT_TRUE(waitFor([&] { return !prompts.errors.isEmpty(); }));
+    EXPECT_FALSE(form.Busy);
+    EXPECT_EQ(form.statusText(3), "");
+    EXPECT_EQ(prompts.errors, QStringList{"operation failed"});
+}
+
+TEST_F(DocumentTest, AnUnknownOperationOnlyClearsTheCaption)
+{
+    form.editor().setText("G01");
+    form.setStatusText(3, "置換中");
+    auto* runner = new OpenFileThled(&form);
+    runner->SetOperation(9);
+    runner->Start();
+    ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty(); }));
+    EXPECT_EQ(form.editor().text(), "G01");
+    EXPECT_FALSE(form.Busy);
+}
+
+class SimulatorTest : public DocumentTest {
+protected:
+    void SetUp() override
+    {
+        DocumentTest::SetUp();
+        // A stand-in simulator that writes its arguments, one a line.
+        script = dir.filePath("sim.sh");
+        writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$0.args\"\n");
+        QFile::setPermissions(script, QFile::permissions(script) | QFileDevice::ExeOwner);
+        programSettings().SimulatorPath = script.toStdString();
+        form.show();
+    }
+    std::string arguments()
+    {
+        waitFor([&] { return QFile::exists(script + ".args") && !fileBytes(script + ".args").empty(); });
+        return fileBytes(script + ".args");
+    }
+    QString script;
+};
+
+TEST_F(SimulatorTest, RunFromTheCaretLineHandsOverPathAndLineAndCloses)
+{
+    const QString path = file("my prog.ncd", "%\r\nA\r\nB\r\n");
+    load(path);
+    form.editor().setCaret(form.editor().positionFromLine(2));
+    form.RunNcThearExecute();
+    EXPECT_EQ(arguments(), path.toStdString() + "\nl2\ns\nd\n");
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(SimulatorTest, RunFromTheStartAfterSavingTheChanges)
+{
+    const QString path = file("a.ncd", "%\r\n");
+    load(path);
+    type("G01");
+    prompts.answers = {QMessageBox::Yes};
+    form.RunNcExecute();
+    EXPECT_EQ(fileBytes(path), "G01%\r\n");
+    EXPECT_EQ(arguments(), path.toStdString() + "\ns\nd\n");
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(SimulatorTest, NothingStartsWithUnsavedChangesOrWithoutAName)
+{
+    load(file("a.ncd", "%\r\n"));
+    type("G01");
+    prompts.answers = {QMessageBox::No};
+    form.RunNcThearExecute();
+    form.New1Click();  // answered Ok: not Cancel, so it goes on without saving
+    form.RunNcExecute();
+    QThread::msleep(200);
+    EXPECT_FALSE(QFile::exists(script + ".args"));
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(SimulatorTest, AProgramThatCannotStartIsNamedAndTheEditorStays)
+{
+    load(file("a.ncd", "%\r\n"));
+    programSettings().SimulatorPath = "/nonexistent/Pelmora.exe";
+    form.RunNcExecute();
+    ASSERT_EQ(prompts.asked.size(), 1);
+    EXPECT_NE(prompts.asked[0].indexOf("/nonexistent/Pelmora.exe"), -1);
+    EXPECT_TRUE(form.isVisible());
+}

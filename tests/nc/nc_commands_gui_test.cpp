@@ -1,0 +1,249 @@
+// The numeric commands from the main window, through their dialogs, on the QScintilla editor.
+#include "app/logic/settings.h"
+#include "app/ui/textform.h"
+#include "nc/ui/axisform.h"
+#include "nc/ui/formcalc.h"
+#include "support/scripted_prompts.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace zorvan;
+
+namespace {
+
+class NcCommandsGui : public ::testing::Test {
+protected:
+    void SetUp() override { programSettings().decimals = DecimalSettings{}; }
+
+    void load(const char* text)
+    {
+        form.editor().setText(text);
+        form.editor().setModified(false);
+        form.UpdateStatus();
+    }
+
+    // Triggers the command `name`; `inDialog` runs once `dialog` is shown modally and must close
+    // it. Should it not, the dialog is cancelled so that the test cannot hang.
+    void run(const char* name, QDialog* dialog, const std::function<void()>& inDialog)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, dialog, [&] {
+            ran = true;
+            inDialog();
+        });
+        QTimer guard;
+        guard.setInterval(200);
+        QObject::connect(&guard, &QTimer::timeout, dialog, [&] {
+            if (ran && dialog->isVisible())
+                dialog->reject();
+        });
+        guard.start();
+        form.action(name)->trigger();
+        EXPECT_TRUE(ran) << name << ": the dialog was not shown";
+        EXPECT_FALSE(dialog->isVisible());
+    }
+
+    std::string text() { return form.editor().text(); }
+
+    ScriptedPrompts prompts;
+    TFormText form;
+};
+
+TEST_F(NcCommandsGui, ShiftThroughTheAxisDialog)
+{
+    load("N10G01X12.5Y3.Z-1.F100\r\nG00Z50.\r\n");
+    TFormAxis* axis = form.FormAxis;
+    run("OrgChenge", axis, [&] {
+        EXPECT_EQ(axis->windowTitle(), "AXIS");
+        EXPECT_EQ(axis->Edit1->text(), "0.000000");
+        EXPECT_EQ(axis->Edit2->text(), "0.000000");
+        EXPECT_EQ(axis->Edit3->text(), "0.000000");
+        axis->Edit1->setText("10");
+        axis->Edit2->setText("-5");
+        axis->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "N10G01X22.5Y-2.0Z-1.F100\r\nG00Z50.\r\n");
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_EQ(form.statusText(1), "変更あり");
+    EXPECT_EQ(form.statusText(3), "");
+    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+    EXPECT_EQ(form.editor().colourAt(1), TextColour::Blue);  // the written line is coloured
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(NcCommandsGui, ShiftStartsFromZerosEveryTime)
+{
+    load("X1.");
+    TFormAxis* axis = form.FormAxis;
+    run("OrgChenge", axis, [&] {
+        axis->Edit1->setText("1");
+        axis->BitBtn1->click();
+    });
+    run("OrgChenge", axis, [&] {
+        EXPECT_EQ(axis->Edit1->text(), "0.000000");
+        axis->BitBtn2->click();
+    });
+    EXPECT_EQ(text(), "X2.0");
+}
+
+TEST_F(NcCommandsGui, AFieldThatIsNoNumberIsReportedAndNothingRuns)
+{
+    load("X1.Y1.");
+    TFormAxis* axis = form.FormAxis;
+    run("OrgChenge", axis, [&] {
+        axis->Edit1->setText("10");
+        axis->Edit2->setText("abc");
+        axis->BitBtn1->click();
+        EXPECT_TRUE(axis->isVisible());  // still open, contents kept
+        EXPECT_EQ(axis->Edit1->text(), "10");
+        EXPECT_EQ(axis->Edit2->text(), "abc");
+        axis->BitBtn2->click();
+    });
+    EXPECT_EQ(prompts.errors, QStringList{"'abc' は数値ではありません"});
+    EXPECT_EQ(text(), "X1.Y1.");
+    EXPECT_FALSE(form.editor().isModified());
+}
+
+TEST_F(NcCommandsGui, CancelChangesNothing)
+{
+    load("X1.");
+    run("OrgChenge", form.FormAxis, [&] { form.FormAxis->BitBtn2->click(); });
+    run("AfineChehge", form.FormAxis, [&] { form.FormAxis->BitBtn2->click(); });
+    run("CalculateClick", form.CalcForm, [&] { form.CalcForm->BitBtn2->click(); });
+    EXPECT_EQ(text(), "X1.");
+    EXPECT_FALSE(form.editor().isModified());
+}
+
+TEST_F(NcCommandsGui, RotationThroughTheAxisDialog)
+{
+    load("G01X10.Y0.\r\nX5.\r\nZ-2.");
+    TFormAxis* axis = form.FormAxis;
+    run("AfineChehge", axis, [&] {
+        axis->Edit3->setText("1.5707963267948966");
+        axis->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "G01X0Y10.0\r\nX0\r\nZ-2.0");
+    EXPECT_EQ(form.statusText(3), "");
+    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+}
+
+TEST_F(NcCommandsGui, CalculationThroughItsDialogKeepsTheOperand)
+{
+    load("G01X1.Y2.\r\nG01Z-2.5");
+    TCalcForm* calc = form.CalcForm;
+    EXPECT_EQ(calc->windowTitle(), "けいさん");
+    run("CalculateClick", calc, [&] {
+        EXPECT_EQ(calc->Edit1->text(), "0");
+        EXPECT_EQ(calc->ComboBox1->currentText(), "X");
+        EXPECT_EQ(calc->ComboBox2->currentText(), "2X");
+        calc->ComboBox2->setCurrentText("X");
+        calc->Edit1->setText("25.4");
+        calc->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "G01X25.4Y2.\r\nG01Z-2.5");
+    run("CalculateClick", calc, [&] {
+        EXPECT_EQ(calc->Edit1->text(), "25.4");
+        EXPECT_EQ(calc->ComboBox2->currentText(), "X");
+        calc->ComboBox2->setCurrentText("/");
+        calc->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "G01X1.0Y2.\r\nG01Z-2.5");
+    EXPECT_EQ(form.statusText(3), "");
+    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+}
+
+TEST_F(NcCommandsGui, CalculationActsOnIJKRAndTheWholeFileBoxChangesNothing)
+{
+    load("G02X1.I2.5J1.\r\nG02X1.I1.");
+    TCalcForm* calc = form.CalcForm;
+    form.editor().setSelection(2, 1);
+    run("CalculateClick", calc, [&] {
+        calc->ComboBox1->setCurrentText("I");
+        calc->ComboBox2->setCurrentText("2X");
+        calc->CheckBox1->setChecked(true);
+        calc->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "G02X1.I5.0J1.\r\nG02X1.I1.");  // the selected line only
+    EXPECT_EQ(form.editor().selectionStart(), 2);
+    EXPECT_EQ(form.editor().selectionLength(), 1);
+    EXPECT_TRUE(calc->wholeFile());
+}
+
+TEST_F(NcCommandsGui, CalculationRefusesDivisionByZero)
+{
+    load("X1.");
+    TCalcForm* calc = form.CalcForm;
+    run("CalculateClick", calc, [&] {
+        calc->ComboBox1->setCurrentText("X");
+        calc->ComboBox2->setCurrentText("/");
+        calc->Edit1->setText("0");
+        calc->BitBtn1->click();
+    });
+    EXPECT_EQ(prompts.asked, QStringList{"あーあ|0だよ割り算できない"});
+    EXPECT_EQ(text(), "X1.");
+    EXPECT_FALSE(form.editor().isModified());
+}
+
+TEST_F(NcCommandsGui, CalculationOperandThatIsNoNumberKeepsTheDialogOpen)
+{
+    load("X1.");
+    TCalcForm* calc = form.CalcForm;
+    run("CalculateClick", calc, [&] {
+        calc->ComboBox2->setCurrentText("+");
+        calc->Edit1->setText("1.5x");
+        calc->BitBtn1->click();
+        EXPECT_TRUE(calc->isVisible());
+        EXPECT_EQ(calc->Edit1->text(), "1.5x");
+        calc->Edit1->setText("1.5");
+        calc->BitBtn1->click();
+    });
+    EXPECT_EQ(prompts.errors, QStringList{"'1.5x' は数値ではありません"});
+    EXPECT_EQ(text(), "X2.5");
+}
+
+TEST_F(NcCommandsGui, DecimalSettingsAreReadAtEveryCommand)
+{
+    load("X1.\r\nX1.");
+    TFormAxis* axis = form.FormAxis;
+    form.editor().setSelection(0, 1);
+    run("OrgChenge", axis, [&] {
+        axis->Edit1->setText("1");
+        axis->BitBtn1->click();
+    });
+    programSettings().decimals.DecimalView = 0;
+    form.editor().setSelection(form.editor().positionFromLine(1), 1);
+    run("OrgChenge", axis, [&] {
+        axis->Edit1->setText("1");
+        axis->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "X2.0\r\nX2");
+}
+
+TEST_F(NcCommandsGui, ReversalFromTheMenu)
+{
+    load("N10\r\nN20\r\nN30\r\nN40\r\nN50\r\n");
+    long start = 6, length = 11;  // inside N20 to inside N40
+    form.editor().setSelection(start, length);
+    form.action("Kaeru")->trigger();
+    EXPECT_EQ(text(), "N10\r\nN40\r\nN30\r\nN20\r\nN50\r\n");
+    EXPECT_EQ(form.editor().selectionStart(), start);
+    EXPECT_EQ(form.editor().selectionLength(), length);
+    EXPECT_EQ(form.statusText(3), "");
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+    form.action("Kaeru#tool")->trigger();  // the toolbar button
+    EXPECT_EQ(text(), "N10\r\nN20\r\nN30\r\nN40\r\nN50\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,346 @@
+// The numeric commands on the in-memory editor.
+#include "nc/logic/nc_transforms.h"
+
+#include "app/logic/memory_editor.h"
+#include "app/logic/user_error.h"
+
+#include <gtest/gtest.h>
+
+#include <numbers>
+
+namespace zorvan::nc {
+namespace {
+
+const DecimalSettings defaults;
+
+std::string join(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const auto& l : lines) {
+        if (!out.empty())
+            out += "\r\n";
+        out += l;
+    }
+    return out;
+}
+
+MemoryEditor unmodified(const std::string& text)
+{
+    MemoryEditor editor(text);
+    editor.setModified(false);
+    return editor;
+}
+
+struct TextCase {
+    const char* before;
+    const char* after;
+};
+
+// --- Coordinate shift
+
+TEST(Shift, WorkedExample)
+{
+    MemoryEditor editor = unmodified(join({"G01X12.5Y3.Z-1.F100", "G00Z50.", "(MAX DEPTH) G01X1."}));
+    shiftCoordinates(editor, {10, -5, 0}, defaults);
+    EXPECT_EQ(editor.text(), join({"G01X22.5Y-2.0Z-1.F100", "G00Z50.", "(MAX10.0 DEPTH) G01X1."}));
+    EXPECT_TRUE(editor.isModified());
+}
+
+TEST(Shift, LineByLine)
+{
+    const TextCase cases[] = {
+        {"X5.X6.", "X6.0X6."},
+        {"G01X-5.Y3.", "G01X-4.0Y5.0"},
+        {"Z1.", "Z2.0"},            // every letter with its own offset
+        {"I5.J5.R5.", "I5.J5.R5."},  // other addresses never touched
+        {"x5.", "x5."},
+        {"X", "X1.0"},
+        {"G01Y1.X1.Z1.", "G01Y3.0X2.0Z2.0"},
+    };
+    for (auto [before, after] : cases) {
+        MemoryEditor editor(before);
+        shiftCoordinates(editor, {1, 2, 1}, defaults);
+        EXPECT_EQ(editor.text(), after) << before;
+    }
+}
+
+TEST(Shift, ZeroOffsetsLeaveTheTextButMarkItModified)
+{
+    const std::string text = join({"G01X10.Y5.", "X1"});
+    MemoryEditor editor = unmodified(text);
+    shiftCoordinates(editor, {0, 0, 0}, defaults);
+    EXPECT_EQ(editor.text(), text);
+    EXPECT_TRUE(editor.isModified());
+}
+
+TEST(Shift, WholeNumbersWithNonDecimal)
+{
+    DecimalSettings whole;
+    whole.Non_Decimal = true;
+    MemoryEditor editor("X1.5Y-1.5");
+    shiftCoordinates(editor, {0.25, 0.25, 0}, whole);
+    EXPECT_EQ(editor.text(), "X1Y-2");
+}
+
+TEST(Shift, SelectionInsideOneLineShiftsThatWholeLineOnly)
+{
+    MemoryEditor editor = unmodified(join({"X1.", "G01X2.Y2.", "X3."}));
+    long start = editor.positionFromLine(1) + 4;
+    editor.setSelection(start, 2);
+    shiftCoordinates(editor, {1, 0, 0}, defaults);
+    EXPECT_EQ(editor.text(), join({"X1.", "G01X3.0Y2.", "X3."}));
+    EXPECT_EQ(editor.selectionStart(), start);
+    EXPECT_EQ(editor.selectionLength(), 2);
+}
+
+TEST(Shift, SelectionAcrossTwoLinesCoversBothAndKeepsItsOffsets)
+{
+    MemoryEditor editor(join({"X1.", "X2.", "X3.", "X4."}));
+    editor.setSelection(6, 5);  // from inside line 1 to inside line 2
+    shiftCoordinates(editor, {10, 0, 0}, defaults);
+    EXPECT_EQ(editor.text(), join({"X1.", "X12.0", "X13.0", "X4."}));
+    EXPECT_EQ(editor.selectionStart(), 6);
+    EXPECT_EQ(editor.selectionLength(), 5);
+}
+
+TEST(Shift, SelectionEndingAfterALineBreakLeavesTheNextLine)
+{
+    MemoryEditor editor(join({"X1.", "X2.", "X3."}));
+    editor.setSelection(0, 5);  // "X1.\r\n"
+    shiftCoordinates(editor, {1, 0, 0}, defaults);
+    EXPECT_EQ(editor.text(), join({"X2.0", "X2.", "X3."}));
+}
+
+TEST(Shift, WithoutSelectionTheCaretEndsAfterTheLastLine)
+{
+    MemoryEditor editor(join({"X1.", "X2."}) + "\r\n");
+    shiftCoordinates(editor, {1, 0, 0}, defaults);
+    EXPECT_EQ(editor.text(), join({"X2.0", "X3.0"}) + "\r\n");  // final break kept
+    EXPECT_EQ(editor.caret(), 10);
+    EXPECT_EQ(editor.selectionLength(), 0);
+}
+
+TEST(Shift, EmptyTextIsLeftAlone)
+{
+    MemoryEditor editor = unmodified("");
+    shiftCoordinates(editor, {1, 1, 1}, defaults);
+    EXPECT_EQ(editor.text(), "");
+    EXPECT_FALSE(editor.isModified());
+}
+
+TEST(Shift, AResultTooLargeToWriteChangesNothing)
+{
+    const std::string doc = join({"X1.", "X2.", "X" + std::string(309, '9')});  // above the largest double
+    MemoryEditor editor = unmodified(doc);
+    EXPECT_THROW(shiftCoordinates(editor, {1, 0, 0}, defaults), UserError);
+    EXPECT_EQ(editor.text(), doc);
+    EXPECT_FALSE(editor.isModified());
+}
+
+TEST(Shift, ColoursTheWrittenLines)
+{
+    MemoryEditor editor(join({"N10X1.", "N20X2."}));
+    shiftCoordinates(editor, {1, 0, 0}, defaults);
+    EXPECT_EQ(editor.colourAt(0), TextColour::Blue);
+    EXPECT_EQ(editor.colourAt(editor.positionFromLine(1) + 1), TextColour::Blue);
+}
+
+// --- Axis rotation
+
+constexpr double kQuarter = std::numbers::pi / 2;
+
+TEST(Rotate, QuarterTurnAboutZ)
+{
+    MemoryEditor editor(join({"G01X10.Y0.", "X5.", "Z-2."}));
+    rotateAxes(editor, {0, 0, kQuarter}, defaults);
+    EXPECT_EQ(editor.text(), join({"G01X0Y10.0", "X0", "Z-2.0"}));
+}
+
+TEST(Rotate, Cases)
+{
+    struct Case {
+        const char* before;
+        AxisValues angles;
+        const char* after;
+    } cases[] = {
+        {"X10.Y5.", {0, 0, std::numbers::pi}, "X-10.0Y-5.0"},
+        {"X10.\r\nY3.", {0, 0, kQuarter}, "X0\r\nY10.0"},       // y3 = carried x
+        {"Y5.\r\nX1.", {0, 0, kQuarter}, "Y0\r\nX-5.0"},         // x = 0 on the first line
+        {"X10.Y5.Z3.", {0, 0, 0}, "X10.0Y5.0Z3.0"},             // identity still rewrites
+        {"Y10.Z0", {kQuarter, 0, 0}, "Y0Z10.0"},                // about X
+        {"X10.Z0", {0, kQuarter, 0}, "X0Z-10.0"},               // about Y
+        {"G00(NOTHING)", {1, 1, 1}, "G00(NOTHING)"},
+        {"X1.X2.Y0", {0, 0, std::numbers::pi}, "X-1.0X2.Y0"},   // only the first words
+    };
+    for (const auto& c : cases) {
+        MemoryEditor editor(c.before);
+        rotateAxes(editor, c.angles, defaults);
+        EXPECT_EQ(editor.text(), c.after) << c.before;
+    }
+}
+
+TEST(Rotate, CarriesTheUnrotatedCoordinates)
+{
+    MemoryEditor editor(join({"X10.Y0", "Y0", "Y0"}));
+    rotateAxes(editor, {0, 0, kQuarter}, defaults);
+    EXPECT_EQ(editor.text(), join({"X0Y10.0", "Y10.0", "Y10.0"}));
+}
+
+TEST(Rotate, IgnoresNonDecimalAndForcesBareWholeNumbers)
+{
+    DecimalSettings whole;
+    whole.Non_Decimal = true;
+    MemoryEditor a("X1.5");
+    rotateAxes(a, {0, 0, 0}, whole);
+    EXPECT_EQ(a.text(), "X1.5");
+
+    DecimalSettings forced;
+    forced.Froce_Decimal = true;
+    forced.DecimalNumber = 0;
+    forced.DecimalView = 2;
+    MemoryEditor b("X12.6Y-2.5");
+    rotateAxes(b, {0, 0, 0}, forced);
+    EXPECT_EQ(b.text(), "X12Y-3");
+}
+
+TEST(Rotate, SelectionKeepsItsOffsets)
+{
+    MemoryEditor editor(join({"X1.", "X2.", "X3."}));
+    editor.setSelection(5, 3);
+    rotateAxes(editor, {0, 0, std::numbers::pi}, defaults);
+    EXPECT_EQ(editor.text(), join({"X1.", "X-2.0", "X3."}));
+    EXPECT_EQ(editor.selectionStart(), 5);
+    EXPECT_EQ(editor.selectionLength(), 3);
+}
+
+// --- Value calculation
+
+struct CalcCase {
+    char letter;
+    Operation operation;
+    double operand;
+    const char* before;
+    const char* after;
+};
+
+class Calculate : public ::testing::TestWithParam<CalcCase> {};
+
+TEST_P(Calculate, RewritesTheLetter)
+{
+    const CalcCase& c = GetParam();
+    MemoryEditor editor(c.before);
+    calculateValues(editor, c.letter, c.operation, c.operand, defaults);
+    EXPECT_EQ(editor.text(), c.after);
+}
+
+INSTANTIATE_TEST_SUITE_P(WorkedExamples, Calculate, ::testing::Values(
+    CalcCase{'Z', Operation::Double, 0, "G01Z-2.5", "G01Z-5.0"},
+    CalcCase{'Z', Operation::Halve, 0, "G01Z-2.5", "G01Z-1.25"},
+    CalcCase{'X', Operation::Multiply, 25.4, "G01X1.Y2.", "G01X25.4Y2."},
+    CalcCase{'X', Operation::Divide, 25.4, "G01X25.4Y2.", "G01X1.0Y2."},
+    CalcCase{'Z', Operation::Subtract, 0.5, "Z0", "Z-0.5"},
+    CalcCase{'Z', Operation::Subtract, 0.5, "Z.5", "Z0"},
+    CalcCase{'X', Operation::Add, 5, "(X AXIS)", "(X5.0 AXIS)"},
+    CalcCase{'X', Operation::Add, 5, "G00Y1.", "G00Y1."},
+    CalcCase{'I', Operation::Double, 0, "G02X1.I2.5J1.", "G02X1.I5.0J1."},
+    CalcCase{'J', Operation::Add, 1, "G02I1.J1.", "G02I1.J2.0"},
+    CalcCase{'K', Operation::Halve, 0, "K3.", "K1.5"},
+    CalcCase{'R', Operation::Multiply, 2, "G02R5.", "G02R10.0"},
+    CalcCase{'A', Operation::Add, 90, "A0", "A90.0"},
+    CalcCase{'X', Operation::Divide, 1e-3, "X1.", "X1000.0"}));  // only an exact zero is refused
+
+TEST(CalculateCommand, DivisionByExactZeroChangesNothing)
+{
+    const std::string text = join({"X1.", "X2."});
+    MemoryEditor editor = unmodified(text);
+    EXPECT_TRUE(dividesByZero(Operation::Divide, 0.0));
+    EXPECT_TRUE(dividesByZero(Operation::Divide, -0.0));
+    EXPECT_FALSE(dividesByZero(Operation::Multiply, 0.0));
+    EXPECT_FALSE(dividesByZero(Operation::Divide, 1e-300));
+    try {
+        calculateValues(editor, 'X', Operation::Divide, 0, defaults);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "0だよ割り算できない");
+    }
+    EXPECT_EQ(editor.text(), text);
+    EXPECT_FALSE(editor.isModified());
+}
+
+TEST(CalculateCommand, EveryLineOfTheRange)
+{
+    MemoryEditor editor(join({"X1.", "Y1.", "X2."}));
+    calculateValues(editor, 'X', Operation::Double, 0, defaults);
+    EXPECT_EQ(editor.text(), join({"X2.0", "Y1.", "X4.0"}));
+
+    editor.setSelection(editor.positionFromLine(2), 1);
+    calculateValues(editor, 'X', Operation::Double, 0, defaults);
+    EXPECT_EQ(editor.text(), join({"X2.0", "Y1.", "X8.0"}));
+}
+
+TEST(CalculateCommand, OverflowChangesNothing)
+{
+    const std::string text = join({"X1.", "X1" + std::string(300, '0')});
+    MemoryEditor editor = unmodified(text);
+    EXPECT_THROW(calculateValues(editor, 'X', Operation::Multiply, 1e10, defaults), UserError);
+    EXPECT_EQ(editor.text(), text);
+    EXPECT_FALSE(editor.isModified());
+}
+
+// --- Line-order reversal
+
+TEST(Reverse, AllLines)
+{
+    MemoryEditor editor = unmodified(join({"N1", "N2", "N3", "N4"}));
+    reverseLines(editor);
+    EXPECT_EQ(editor.text(), join({"N4", "N3", "N2", "N1"}));
+    EXPECT_TRUE(editor.isModified());
+}
+
+TEST(Reverse, SelectedLinesKeepTheirOffsets)
+{
+    MemoryEditor editor(join({"N10", "N20", "N30", "N40", "N50"}));
+    long start = editor.positionFromLine(1) + 1;
+    long length = editor.positionFromLine(3) + 2 - start;
+    editor.setSelection(start, length);
+    reverseLines(editor);
+    EXPECT_EQ(editor.text(), join({"N10", "N40", "N30", "N20", "N50"}));
+    EXPECT_EQ(editor.selectionStart(), start);
+    EXPECT_EQ(editor.selectionLength(), length);
+    reverseLines(editor);  // twice: the order as before
+    EXPECT_EQ(editor.text(), join({"N10", "N20", "N30", "N40", "N50"}));
+}
+
+TEST(Reverse, SelectionEndingAfterALineBreak)
+{
+    MemoryEditor editor(join({"A", "BB", "CCC"}));
+    editor.setSelection(0, 7);  // "A\r\nBB\r\n"
+    reverseLines(editor);
+    EXPECT_EQ(editor.text(), join({"BB", "A", "CCC"}));
+}
+
+TEST(Reverse, OddAndEvenCountsAndAFinalBreak)
+{
+    const TextCase cases[] = {
+        {"A\r\nB\r\nC", "C\r\nB\r\nA"},
+        {"A\r\nB\r\nC\r\n", "C\r\nB\r\nA\r\n"},
+        {"A\r\n\r\nB", "B\r\n\r\nA"},
+    };
+    for (auto [before, after] : cases) {
+        MemoryEditor editor(before);
+        reverseLines(editor);
+        EXPECT_EQ(editor.text(), after) << before;
+    }
+}
+
+TEST(Reverse, OneLineChangesNothing)
+{
+    MemoryEditor editor = unmodified(join({"N1", "N2"}));
+    editor.setSelection(1, 1);
+    reverseLines(editor);
+    EXPECT_EQ(editor.text(), join({"N1", "N2"}));
+    EXPECT_FALSE(editor.isModified());
+}
+
+}  // namespace
+}  // namespace zorvan::nc
