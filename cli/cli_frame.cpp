@@ -117,11 +117,7 @@ std::string readInput(const std::optional<std::string>& file, std::istream& in)
 {
     if (!file)
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    QFile f(QString::fromStdString(*file));
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error(*file + ": " + f.errorString().toStdString());
-    QByteArray bytes = f.readAll();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return readDocumentFile(QString::fromStdString(*file));
 }
 
 void writeFileAtomically(const std::string& path, const std::string& bytes)

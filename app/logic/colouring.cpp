@@ -1,6 +1,7 @@
 #include "app/logic/colouring.h"
 
 #include <algorithm>
+#include <array>
 
 namespace zorvan::colouring {
 
@@ -48,45 +49,70 @@ Extent tokenAt(std::string_view text, std::size_t at)
     return {1 + count, j - at};
 }
 
+// Byte classes for the walk of the whole-text pass: inside a line only LF, "(" and "N" matter;
+// continuation bytes of UTF-8 are counted to turn byte offsets into character positions.
+enum ByteClass : unsigned char { Plain = 0, Continuation = 1, Special = 2 };
+
+const std::array<ByteClass, 256>& byteClasses()
+{
+    static const std::array<ByteClass, 256> table = [] {
+        std::array<ByteClass, 256> t{};
+        for (int b = 0x80; b < 0xC0; ++b)
+            t[b] = Continuation;
+        t['\n'] = t['('] = t['N'] = Special;
+        return t;
+    }();
+    return table;
+}
+
 // The runs of the whole-text pass over `text`, in ascending order.
 std::vector<Run> wholeTextRuns(std::string_view text, long& totalChars)
 {
+    const auto& classes = byteClasses();
     std::vector<Run> runs;
-    bool lineStart = true;
-    long pos = 0;
-    std::size_t i = 0;
     const std::size_t end = text.size();
+    std::size_t i = 0;
+    long continuations = 0;  // so far; the character position of byte i is i - continuations
+    bool lineStart = true;
+    auto tryToken = [&](TextColour colour) {
+        Extent token = tokenAt(text, i);
+        if (token.chars < 2)
+            return false;
+        runs.push_back({static_cast<long>(i) - continuations, token.chars, colour});
+        continuations += static_cast<long>(token.bytes) - token.chars;
+        i += token.bytes;
+        return true;
+    };
     while (i < end) {
-        char c = text[i];
-        if (c == '\n') {
-            lineStart = true;
-            ++i;
-            ++pos;
+        const char c = text[i];
+        if (lineStart) {
+            lineStart = c == '\n';
+            TextColour colour = c == '(' ? TextColour::Green
+                                : c == 'N' ? TextColour::Blue
+                                : (c == ':' || c == 'L' || c == 'O') ? TextColour::Red
+                                           : TextColour::Default;
+            if (colour != TextColour::Default && tryToken(colour))
+                continue;
+            continuations += classes[static_cast<unsigned char>(c)] == Continuation;  // stray byte
+            ++i;  // the rest of a multi-byte character is counted below
             continue;
         }
-        TextColour colour = TextColour::Default;
-        if (c == '(')
-            colour = TextColour::Green;
-        else if (c == 'N')
-            colour = TextColour::Blue;
-        else if (lineStart && (c == ':' || c == 'L' || c == 'O'))
-            colour = TextColour::Red;
-        lineStart = false;
-        if (colour != TextColour::Default) {
-            Extent token = tokenAt(text, i);
-            if (token.chars >= 2) {
-                runs.push_back({pos, token.chars, colour});
-                pos += token.chars;
-                i += token.bytes;
-                continue;
-            }
-        }
-        ++i;
-        while (i < end && isContinuation(text[i]))
+        ByteClass type;
+        while (i < end && (type = classes[static_cast<unsigned char>(text[i])]) != Special) {
+            continuations += type;
             ++i;
-        ++pos;
+        }
+        if (i >= end)
+            break;
+        if (text[i] == '\n') {
+            lineStart = true;
+            ++i;
+            continue;
+        }
+        if (!tryToken(text[i] == '(' ? TextColour::Green : TextColour::Blue))
+            ++i;
     }
-    totalChars = pos;
+    totalChars = static_cast<long>(end) - continuations;
     return runs;
 }
 

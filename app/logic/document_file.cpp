@@ -1,5 +1,6 @@
 #include "app/logic/document_file.h"
 
+#include "app/logic/text_editor.h"
 #include "app/logic/user_error.h"
 
 #include <QFile>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -106,6 +108,24 @@ void appendUtf8(std::string& out, char32_t c)
     }
 }
 
+// The end of the run of bytes from p that pass through unchanged: ASCII other than NUL (and CR
+// when a CR is text), checked eight bytes at a time.
+const unsigned char* plainAsciiEnd(const unsigned char* p, const unsigned char* end, bool crAsMarker)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+    auto hasZeroByte = [](std::uint64_t w) { return ((w - ones) & ~w & highs) != 0; };
+    while (end - p >= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if ((w & highs) || hasZeroByte(w) || (crAsMarker && hasZeroByte(w ^ (ones * '\r'))))
+            break;
+        p += 8;
+    }
+    while (p < end && *p < 0x80 && *p != 0 && !(crAsMarker && *p == '\r'))
+        ++p;
+    return p;
+}
+
 void appendMarker(std::string& out, unsigned char b) { appendUtf8(out, kByteMarkerBase + b); }
 
 // Decodes [p, end). With `crAsMarker` a CR is text (it ends no line here) and becomes a marker.
@@ -114,8 +134,7 @@ void appendDecoded(std::string& out, const unsigned char* p, const unsigned char
     const CodePage932& table = CodePage932::instance();
     while (p < end) {
         const unsigned char* run = p;
-        while (p < end && *p < 0x80 && *p != 0 && !(crAsMarker && *p == '\r'))
-            ++p;
+        p = plainAsciiEnd(p, end, crAsMarker);
         out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
         if (p == end)
             break;
@@ -216,8 +235,9 @@ std::string encodeDocument(std::string_view utf8)
     while (i < n) {
         unsigned char b = s[i];
         if (b < 0x80) {
-            out.push_back(static_cast<char>(b));
-            ++i;
+            std::size_t run = asciiPrefix(utf8.substr(i));
+            out.append(utf8.substr(i, run));
+            i += run;
             continue;
         }
         std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;

@@ -1,32 +1,19 @@
 #include "app/logic/memory_editor.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace zorvan {
 
 namespace {
 
 constexpr std::string_view kBreak = "\r\n";
+constexpr std::size_t kBlockSize = 1 << 20;
 
-std::vector<std::string> splitLines(std::string_view text)
-{
-    std::vector<std::string> parts;
-    std::size_t from = 0;
-    for (;;) {
-        std::size_t at = text.find(kBreak, from);
-        if (at == std::string_view::npos) {
-            parts.emplace_back(text.substr(from));
-            return parts;
-        }
-        parts.emplace_back(text.substr(from, at - from));
-        from = at + kBreak.size();
-    }
-}
-
-std::size_t byteOffset(const std::string& text, long chars, long lineChars)
+std::size_t byteOffset(std::string_view text, long chars, long lineChars)
 {
     if (static_cast<long>(text.size()) == lineChars)  // ASCII only
-        return static_cast<std::size_t>(std::min<long>(chars, lineChars));
+        return static_cast<std::size_t>(std::clamp(chars, 0L, lineChars));
     return byteOffsetOfCharacter(text, chars);
 }
 
@@ -34,13 +21,80 @@ std::size_t byteOffset(const std::string& text, long chars, long lineChars)
 
 MemoryEditor::MemoryEditor() : MemoryEditor(std::string_view{}) {}
 
-MemoryEditor::MemoryEditor(std::string_view utf8)
+MemoryEditor::MemoryEditor(std::string_view utf8) { adopt(std::string(utf8)); }
+
+MemoryEditor::MemoryEditor(std::string&& utf8) { adopt(std::move(utf8)); }
+
+void MemoryEditor::adopt(std::string&& text)
 {
-    for (auto& part : splitLines(utf8))
-        lines_.push_back(Line{std::move(part), 0, {}});
-    for (auto& l : lines_)
-        l.chars = countCharacters(l.text);
+    blocks_.clear();
+    storedBytes_ = text.size();
+    auto block = std::make_unique<std::string>(std::move(text));
+    std::string_view stored = *block;
+    blocks_.push_back(std::move(block));
+    lines_ = splitStored(stored);
     rebuildIndex();
+}
+
+const char* MemoryEditor::store(std::string_view text)
+{
+    static const char empty[] = "";
+    if (text.empty())
+        return empty;
+    std::string* tail = blocks_.empty() ? nullptr : blocks_.back().get();
+    if (!tail || tail->capacity() - tail->size() < text.size()) {
+        auto block = std::make_unique<std::string>();
+        block->reserve(std::max(text.size(), kBlockSize));
+        blocks_.push_back(std::move(block));
+        tail = blocks_.back().get();
+    }
+    std::size_t at = tail->size();
+    tail->append(text);  // within the reserved capacity: the block does not move
+    storedBytes_ += text.size();
+    return tail->data() + at;
+}
+
+MemoryEditor::Line MemoryEditor::makeLine(std::string_view storedText) const
+{
+    Line line;
+    line.data = storedText.data();
+    line.bytes = storedText.size();
+    line.chars = countCharacters(storedText);
+    return line;
+}
+
+std::vector<MemoryEditor::Line> MemoryEditor::splitStored(std::string_view stored) const
+{
+    std::vector<Line> lines;
+    std::size_t from = 0;
+    for (;;) {
+        std::size_t at = stored.find(kBreak, from);
+        if (at == std::string_view::npos) {
+            lines.push_back(makeLine(stored.substr(from)));
+            return lines;
+        }
+        lines.push_back(makeLine(stored.substr(from, at - from)));
+        from = at + kBreak.size();
+    }
+}
+
+void MemoryEditor::compactIfWasteful()
+{
+    std::size_t live = 0;
+    for (const auto& l : lines_)
+        live += l.bytes;
+    if (storedBytes_ <= 2 * live + kBlockSize)
+        return;
+    auto block = std::make_unique<std::string>();
+    block->reserve(live);
+    for (auto& l : lines_) {
+        std::size_t at = block->size();
+        block->append(l.text());
+        l.data = block->data() + at;
+    }
+    blocks_.clear();
+    storedBytes_ = block->size();
+    blocks_.push_back(std::move(block));
 }
 
 long MemoryEditor::rawLength(std::size_t index) const
@@ -101,25 +155,20 @@ std::string MemoryEditor::text() const
 {
     std::size_t size = 0;
     for (const auto& l : lines_)
-        size += l.text.size() + 2;
+        size += l.bytes + 2;
     std::string out;
     out.reserve(size);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (i > 0)
             out += kBreak;
-        out += lines_[i].text;
+        out += lines_[i].text();
     }
     return out;
 }
 
 void MemoryEditor::setText(std::string_view utf8)
 {
-    lines_.clear();
-    for (auto& part : splitLines(utf8)) {
-        long chars = countCharacters(part);
-        lines_.push_back(Line{std::move(part), chars, {}});
-    }
-    rebuildIndex();
+    adopt(std::string(utf8));
     selStart_ = selLength_ = 0;
     firstVisible_ = 0;
     modified_ = true;
@@ -139,19 +188,17 @@ std::string MemoryEditor::textRange(long start, long len) const
     long col = firstCol;
     while (pos < end && index < lines_.size()) {
         const Line& l = lines_[index];
-        long lineEnd = std::min(end - pos, l.chars - col);
-        if (lineEnd > 0) {
-            std::size_t a = byteOffset(l.text, col, l.chars);
-            std::size_t b = byteOffset(l.text, col + lineEnd, l.chars);
-            out.append(l.text, a, b - a);
-            pos += lineEnd;
-            col += lineEnd;
+        long take = std::min(end - pos, l.chars - col);
+        if (take > 0) {
+            std::size_t a = byteOffset(l.text(), col, l.chars);
+            std::size_t b = byteOffset(l.text(), col + take, l.chars);
+            out.append(l.data + a, b - a);
+            pos += take;
+            col += take;
         }
         if (pos >= end)
             break;
-        // inside or at the line break
-        long breakCol = col - l.chars;  // 0 = before CR, 1 = before LF
-        if (breakCol == 0) {
+        if (col == l.chars) {  // before the CR
             out += '\r';
             ++pos;
             if (pos >= end)
@@ -176,7 +223,29 @@ void MemoryEditor::setSelection(long start, long len)
     selLength_ = std::clamp(len, 0L, total - selStart_);
 }
 
-void MemoryEditor::clampSelection() { setSelection(selStart_, selLength_); }
+void MemoryEditor::replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh)
+{
+    if (fresh.size() == count && count <= lines_.size() / 8 + 8) {
+        // Same number of lines, few of them: O(log n) each.
+        for (std::size_t i = 0; i < count; ++i) {
+            long before = rawLength(first + i);
+            lines_[first + i] = std::move(fresh[i]);
+            addToIndex(first + i, rawLength(first + i) - before);
+        }
+    } else if (fresh.size() == count) {
+        std::move(fresh.begin(), fresh.end(), lines_.begin() + static_cast<std::ptrdiff_t>(first));
+        rebuildIndex();
+    } else {
+        auto at = lines_.begin() + static_cast<std::ptrdiff_t>(first);
+        at = lines_.erase(at, at + static_cast<std::ptrdiff_t>(count));
+        lines_.insert(at, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+        if (lines_.empty())
+            lines_.push_back(Line{});
+        rebuildIndex();
+    }
+    modified_ = true;
+    compactIfWasteful();
+}
 
 void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
 {
@@ -186,24 +255,22 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
     const Line& b = lines_[lastLine];
     long headChars = std::min(firstCol, a.chars);
     long tailFrom = std::min(lastCol, b.chars);
-    std::string head = a.text.substr(0, byteOffset(a.text, headChars, a.chars));
-    std::string tail = b.text.substr(byteOffset(b.text, tailFrom, b.chars));
+    std::string_view head = a.text().substr(0, byteOffset(a.text(), headChars, a.chars));
+    std::string_view tail = b.text().substr(byteOffset(b.text(), tailFrom, b.chars));
     std::vector<TextColour> headColours, tailColours;
     if (!a.colours.empty())
-        headColours.assign(a.colours.begin(), a.colours.begin() + headChars);
+        headColours.assign(a.colours.begin(), a.colours.begin() + std::min<long>(headChars, a.colours.size()));
     bool tailHasBreak = lastLine + 1 < lines_.size();
-    if (!b.colours.empty())
+    if (!b.colours.empty() && static_cast<std::size_t>(tailFrom) < b.colours.size())
         tailColours.assign(b.colours.begin() + tailFrom, b.colours.end());
 
-    std::vector<std::string> parts = splitLines(utf8);
-    parts.front().insert(0, head);
-    parts.back() += tail;
-    std::vector<Line> fresh;
-    fresh.reserve(parts.size());
-    for (auto& p : parts) {
-        long chars = countCharacters(p);
-        fresh.push_back(Line{std::move(p), chars, {}});
-    }
+    std::string joined;
+    joined.reserve(head.size() + utf8.size() + tail.size());
+    joined += head;
+    joined += utf8;
+    joined += tail;
+    std::vector<Line> fresh = splitStored(std::string_view(store(joined), joined.size()));
+
     // Colours of the kept head and tail; the inserted text starts in the default colour.
     if (!headColours.empty()) {
         Line& f = fresh.front();
@@ -213,30 +280,17 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
     if (!tailColours.empty()) {
         Line& l = fresh.back();
         long size = l.chars + (tailHasBreak ? 2 : 0);
-        l.colours.resize(size, TextColour::Default);
+        l.colours.resize(std::max<long>(size, tailColours.size()), TextColour::Default);
         std::copy(tailColours.begin(), tailColours.end(), l.colours.end() - tailColours.size());
     }
-
-    if (fresh.size() == 1 && firstLine == lastLine) {
-        long before = rawLength(firstLine);
-        lines_[firstLine] = std::move(fresh.front());
-        addToIndex(firstLine, rawLength(firstLine) - before);
-    } else {
-        lines_.erase(lines_.begin() + firstLine, lines_.begin() + lastLine + 1);
-        lines_.insert(lines_.begin() + firstLine, std::make_move_iterator(fresh.begin()),
-                      std::make_move_iterator(fresh.end()));
-        rebuildIndex();
-    }
-    modified_ = true;
+    replaceRawLines(firstLine, lastLine - firstLine + 1, std::move(fresh));
 }
 
 void MemoryEditor::replaceSelection(std::string_view utf8)
 {
     long start = selStart_;
     replaceRange(start, start + selLength_, utf8);
-    selStart_ = start + countCharacters(utf8);
-    selLength_ = 0;
-    clampSelection();
+    setSelection(start + countCharacters(utf8), 0);
     notifyChanged();
 }
 
@@ -256,14 +310,14 @@ long MemoryEditor::find(std::string_view what, long from, long to) const
 int MemoryEditor::lineCount() const
 {
     int raw = static_cast<int>(lines_.size());
-    return lines_.back().text.empty() ? raw - 1 : raw;
+    return lines_.back().bytes == 0 ? raw - 1 : raw;
 }
 
 std::string MemoryEditor::line(int index) const
 {
     if (index < 0 || index >= static_cast<int>(lines_.size()))
         return {};
-    return lines_[index].text;
+    return std::string(lines_[index].text());
 }
 
 int MemoryEditor::lineFromPosition(long pos) const { return static_cast<int>(locate(pos).first); }
@@ -275,41 +329,32 @@ long MemoryEditor::positionFromLine(int index) const
     return prefix(static_cast<std::size_t>(index));
 }
 
-void MemoryEditor::replaceLines(int first, int count, const std::vector<std::string>& lines)
+void MemoryEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
 {
     int raw = static_cast<int>(lines_.size());
     first = std::clamp(first, 0, raw);
     count = std::clamp(count, 0, raw - first);
+    if (count == 0 && linesWithBreaks.empty())
+        return;
     long selStart = selStart_, selLength = selLength_;
-    if (count == static_cast<int>(lines.size())) {
-        // Same number of lines: rewrite in place, O(log n) per line.
-        for (int i = 0; i < count; ++i) {
-            Line& l = lines_[first + i];
-            long before = rawLength(first + i);
-            l.text = lines[i];
-            l.chars = countCharacters(l.text);
-            l.colours.clear();
-            addToIndex(first + i, rawLength(first + i) - before);
-        }
-    } else {
-        std::vector<Line> fresh;
-        fresh.reserve(lines.size());
-        for (const auto& t : lines)
-            fresh.push_back(Line{t, countCharacters(t), {}});
-        if (first == raw) {
-            // Appending after the last line: the old last line gets a break.
-            lines_.insert(lines_.end(), std::make_move_iterator(fresh.begin()),
-                          std::make_move_iterator(fresh.end()));
-        } else {
-            lines_.erase(lines_.begin() + first, lines_.begin() + first + count);
-            lines_.insert(lines_.begin() + first, std::make_move_iterator(fresh.begin()),
-                          std::make_move_iterator(fresh.end()));
-        }
-        if (first + count == raw && lines.empty())
-            lines_.insert(lines_.begin() + first, Line{});  // removing the last lines keeps the break before them
+
+    std::string_view body = linesWithBreaks;
+    if (body.size() >= 2 && body.substr(body.size() - 2) == kBreak)
+        body.remove_suffix(2);
+    std::vector<Line> fresh;
+    if (!linesWithBreaks.empty())
+        fresh = splitStored(std::string_view(store(body), body.size()));
+
+    if (first == raw) {
+        // After the last line, which gets a break.
+        lines_.insert(lines_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
         rebuildIndex();
+        modified_ = true;
+    } else {
+        if (first + count == raw && fresh.empty())
+            fresh.push_back(Line{});  // removing the last lines keeps the break before them
+        replaceRawLines(static_cast<std::size_t>(first), static_cast<std::size_t>(count), std::move(fresh));
     }
-    modified_ = true;
     setSelection(selStart, selLength);
     notifyChanged();
 }
@@ -345,18 +390,13 @@ void MemoryEditor::setColour(long start, long len, TextColour colour)
         Line& l = lines_[index];
         long raw = rawLength(index);
         long upto = std::min(raw, col + (end - pos));
-        if (l.colours.empty()) {
-            if (colour == TextColour::Default) {
-                pos += upto - col;
-                ++index;
-                col = 0;
-                continue;
-            }
+        if (l.colours.empty() && colour != TextColour::Default)
             l.colours.assign(raw, TextColour::Default);
+        if (!l.colours.empty()) {
+            if (static_cast<long>(l.colours.size()) < raw)  // the line gained a break since
+                l.colours.resize(raw, TextColour::Default);
+            std::fill(l.colours.begin() + col, l.colours.begin() + upto, colour);
         }
-        if (static_cast<long>(l.colours.size()) < raw)  // the line gained a break since
-            l.colours.resize(raw, TextColour::Default);
-        std::fill(l.colours.begin() + col, l.colours.begin() + upto, colour);
         pos += upto - col;
         ++index;
         col = 0;

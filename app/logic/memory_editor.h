@@ -1,10 +1,13 @@
-// In-memory editor: the text as a list of lines with a Fenwick tree over their lengths, so that
-// reading, writing and locating a line cost O(log n) and rewriting every line of a long text is
-// linear in its size.
+// In-memory editor. Line texts live in a few large blocks that never move, and each line is a
+// view into them, so taking a whole text costs one scan for its line breaks and no allocation
+// per line; a rewritten line is appended to the newest block (the old bytes become garbage,
+// dropped when they outgrow the live text). A Fenwick tree over the line lengths makes reading,
+// writing and locating a line O(log n), so rewriting every line of a long text is linear.
 #pragma once
 
 #include "app/logic/text_editor.h"
 
+#include <memory>
 #include <utility>
 
 namespace zorvan {
@@ -13,6 +16,8 @@ class MemoryEditor : public TextEditor {
 public:
     MemoryEditor();
     explicit MemoryEditor(std::string_view utf8);
+    explicit MemoryEditor(std::string&& utf8);
+    explicit MemoryEditor(const char* utf8) : MemoryEditor(std::string_view(utf8)) {}
 
     std::string text() const override;
     void setText(std::string_view utf8) override;
@@ -30,7 +35,7 @@ public:
     std::string line(int index) const override;
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
-    void replaceLines(int first, int count, const std::vector<std::string>& lines) override;
+    void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
 
     int firstVisibleLine() const override { return firstVisible_; }
     void scrollCaretIntoView() override;
@@ -47,10 +52,20 @@ private:
     // A raw line is the text between two line breaks; every raw line but the last is followed
     // by CR LF (two positions). The last raw line may be empty.
     struct Line {
-        std::string text;
+        const char* data = nullptr;
+        std::size_t bytes = 0;
         long chars = 0;
         std::vector<TextColour> colours;  // empty: all default; else one per position incl. break
+        std::string_view text() const { return {data, bytes}; }
     };
+
+    // Copies `text` into the blocks; the pointer stays valid until the next compaction.
+    const char* store(std::string_view text);
+    Line makeLine(std::string_view storedText) const;
+    // Splits stored text at CR LF into lines.
+    std::vector<Line> splitStored(std::string_view storedText) const;
+    void adopt(std::string&& text);
+    void compactIfWasteful();
 
     long rawLength(std::size_t index) const;  // positions of raw line incl. its break
     void rebuildIndex();
@@ -58,8 +73,10 @@ private:
     long prefix(std::size_t count) const;  // positions before raw line `count`
     std::pair<std::size_t, long> locate(long pos) const;  // raw line and column of a position
     void replaceRange(long start, long end, std::string_view utf8);
-    void clampSelection();
+    void replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh);
 
+    std::vector<std::unique_ptr<std::string>> blocks_;
+    std::size_t storedBytes_ = 0;
     std::vector<Line> lines_;
     std::vector<long> tree_;  // Fenwick tree over rawLength
     long selStart_ = 0;

@@ -1,17 +1,60 @@
 #include "app/logic/text_editor.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace zorvan {
 
 namespace {
 bool startsCodePoint(unsigned char byte) { return (byte & 0xC0) != 0x80; }
 }  // namespace
 
+std::size_t asciiPrefix(std::string_view text)
+{
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (end - p >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        p += 8;
+    }
+    while (p < end && static_cast<unsigned char>(*p) < 0x80)
+        ++p;
+    return static_cast<std::size_t>(p - text.data());
+}
+
 long countCharacters(std::string_view utf8)
 {
-    long count = 0;
-    for (unsigned char byte : utf8)
+    std::size_t ascii = asciiPrefix(utf8);
+    long count = static_cast<long>(ascii);
+    for (unsigned char byte : utf8.substr(ascii))
         count += startsCodePoint(byte);
     return count;
+}
+
+void TextEditor::replaceLines(int first, int count, const std::vector<std::string>& lines)
+{
+    std::size_t size = 0;
+    for (const auto& line : lines)
+        size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    replaceLinesText(first, count, text);
+}
+
+void TextEditor::replaceLine(int index, std::string_view text)
+{
+    std::string withBreak;
+    withBreak.reserve(text.size() + 2);
+    withBreak += text;
+    withBreak += "\r\n";
+    replaceLinesText(index, 1, withBreak);
 }
 
 std::size_t byteOffsetOfCharacter(std::string_view utf8, long chars)

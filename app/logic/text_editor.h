@@ -57,10 +57,15 @@ public:
     // First character of line `index`; for index == lineCount() the position after the last
     // line break.
     virtual long positionFromLine(int index) const = 0;
-    // Replaces lines [first, first + count) with `lines` (each without its break) in one edit,
-    // not undoable. Selection offsets are kept where they still lie in the text.
-    virtual void replaceLines(int first, int count, const std::vector<std::string>& lines) = 0;
-    void replaceLine(int index, std::string_view text) { replaceLines(index, 1, {std::string(text)}); }
+    // Replaces lines [first, first + count) with new lines in one edit, not undoable. The new
+    // lines come as one text in which every line ends with CR LF ("" for none). Replacing through
+    // the last line leaves no break after the new last line; adding after the last line
+    // (first == lineCount() without a final break) puts one before the new lines. Selection
+    // offsets are kept where they still lie in the text.
+    virtual void replaceLinesText(int first, int count, std::string_view linesWithBreaks) = 0;
+    // The same with the new lines given one by one, each without its break.
+    void replaceLines(int first, int count, const std::vector<std::string>& lines);
+    void replaceLine(int index, std::string_view text);
 
     // View.
     virtual int firstVisibleLine() const = 0;
@@ -103,6 +108,8 @@ private:
     bool notificationsSuspended_ = false;
 };
 
+// Length of the leading run of ASCII bytes (below 0x80), checked eight bytes at a time.
+std::size_t asciiPrefix(std::string_view text);
 // Counts the code points of UTF-8 text (bytes that do not start a code point are not counted).
 long countCharacters(std::string_view utf8);
 // Byte offset of character `chars` in `utf8` (clamped to the end).

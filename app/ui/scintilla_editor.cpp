@@ -224,40 +224,37 @@ long ScintillaEditor::positionFromLine(int index) const
     return send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, index, kUtf32);
 }
 
-void ScintillaEditor::replaceLines(int first, int count, const std::vector<std::string>& lines)
+void ScintillaEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
 {
     int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
     first = std::clamp(first, 0, raw);
     count = std::clamp(count, 0, raw - first);
-    if (count == 0 && lines.empty())
+    if (count == 0 && linesWithBreaks.empty())
         return;
-    long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    std::string replacement;
-    std::size_t size = 0;
-    for (const auto& l : lines)
-        size += l.size() + 2;
-    replacement.reserve(size + 2);
+    const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    std::string_view body = linesWithBreaks;  // without the break after the last new line
+    if (body.size() >= 2 && body.substr(body.size() - 2) == "\r\n")
+        body.remove_suffix(2);
+    std::string prefixed;  // only when adding after the last line, which then gets a break
+    std::string_view replacement = linesWithBreaks;
     long from, to;
-    if (first == raw) {  // after the last line, which gets a break
+    if (first == raw) {
         from = to = docBytes;
-        for (const auto& l : lines) {
-            replacement += "\r\n";
-            replacement += l;
-        }
+        prefixed.reserve(body.size() + 2);
+        prefixed += "\r\n";
+        prefixed += body;
+        replacement = prefixed;
     } else {
         from = send(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
-        bool throughEnd = first + count == raw;
+        const bool throughEnd = first + count == raw;
         to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            replacement += lines[i];
-            if (!throughEnd || i + 1 < lines.size())
-                replacement += "\r\n";
-        }
+        if (throughEnd)
+            replacement = body;
     }
     long selStart = selectionStart(), selLength = selectionLength();
     editWithoutUndo([&] {
         send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), to);
-        widget_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, replacement.size(), replacement.c_str());
+        widget_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, replacement.size(), replacement.data());
         setSelection(selStart, selLength);
     });
 }

@@ -38,7 +38,7 @@ public:
     std::string line(int index) const override;
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
-    void replaceLines(int first, int count, const std::vector<std::string>& lines) override;
+    void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
 
     int firstVisibleLine() const override;
     void scrollCaretIntoView() override;

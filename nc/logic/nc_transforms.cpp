@@ -12,30 +12,24 @@ namespace zorvan::nc {
 
 namespace {
 
-// The texts of lines [range.first, range.last]: one read of the whole range split at the
-// breaks (much cheaper than a read per line in the QScintilla editor); line by line should the
-// text hold breaks other than CR LF.
-std::vector<std::string> readLines(const TextEditor& editor, const LineRange& range)
+// The text of lines [range.first, range.last] in one read (much cheaper than a read per line in
+// the QScintilla editor), without the break after the last line.
+std::string readRangeText(const TextEditor& editor, const LineRange& range)
 {
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(range.count()));
     const long start = editor.positionFromLine(range.first);
     const long end = editor.positionFromLine(range.last) + countCharacters(editor.line(range.last));
-    const std::string text = editor.textRange(start, end - start);
-    std::string_view rest = text;
-    for (;;) {
-        const std::size_t at = rest.find("\r\n");
-        lines.emplace_back(rest.substr(0, at));
-        if (at == std::string_view::npos)
-            break;
-        rest.remove_prefix(at + 2);
+    return editor.textRange(start, end - start);
+}
+
+// Calls `fn(lineText)` for each of the `count` lines of a range's text; the last one takes the
+// rest, whatever it holds.
+template <typename Fn> void forEachLineOf(std::string_view text, int count, Fn&& fn)
+{
+    for (int i = 0; i < count; ++i) {
+        std::size_t at = i + 1 < count ? text.find("\r\n") : std::string_view::npos;
+        fn(text.substr(0, at));
+        text = at == std::string_view::npos ? std::string_view{} : text.substr(at + 2);
     }
-    if (static_cast<int>(lines.size()) != range.count()) {
-        lines.clear();
-        for (int i = range.first; i <= range.last; ++i)
-            lines.push_back(editor.line(i));
-    }
-    return lines;
 }
 
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
@@ -44,13 +38,13 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
         colouring::ColourLines(editor, first, last);
 }
 
-// Writes `lines` over the range in one edit; the change handler is not raised for it, as the
-// written lines are recoloured by the caller.
-void replaceRange(TextEditor& editor, const LineRange& range, const std::vector<std::string>& lines)
+// Writes the new lines (each followed by CR LF) over the range in one edit; the change handler
+// is not raised for it, as the written lines are recoloured by the caller.
+void replaceRange(TextEditor& editor, const LineRange& range, std::string_view linesWithBreaks)
 {
     bool wasSuspended = editor.notificationsSuspended();
     editor.setNotificationsSuspended(true);
-    editor.replaceLines(range.first, range.count(), lines);
+    editor.replaceLinesText(range.first, range.count(), linesWithBreaks);
     editor.setNotificationsSuspended(wasSuspended);
 }
 
@@ -65,16 +59,25 @@ void finish(TextEditor& editor, const LineRange& range, int lastWritten)
     editor.setModified(true);
 }
 
-// Rewrites every line of the range through `transform(line, lineIndex)`.
+// Rewrites every line of the range through `transform(line, lineIndex)`, building the new text
+// of the range in one pass.
 template <typename Transform> void rewriteRange(TextEditor& editor, Recolour recolour, Transform&& transform)
 {
     LineRange range = numericLineRange(editor);
     if (range.count() == 0)
         return;
-    std::vector<std::string> lines = readLines(editor, range);
-    for (int i = 0; i < range.count(); ++i)
-        transform(lines[static_cast<std::size_t>(i)], range.first + i);
-    replaceRange(editor, range, lines);
+    const std::string old = readRangeText(editor, range);
+    std::string written;
+    written.reserve(old.size() + old.size() / 8 + 64);
+    std::string line;
+    int index = range.first;
+    forEachLineOf(old, range.count(), [&](std::string_view text) {
+        line.assign(text);
+        transform(line, index++);
+        written += line;
+        written += "\r\n";
+    });
+    replaceRange(editor, range, written);
     colourLines(editor, recolour, range.first, range.last);
     finish(editor, range, range.last);
 }
@@ -187,8 +190,16 @@ void reverseLines(TextEditor& editor, Recolour recolour)
     int count = range.count();
     if (count < 2)
         return;
-    std::vector<std::string> lines = readLines(editor, range);
-    std::vector<std::string> reversed(lines.rbegin(), lines.rend());
+    const std::string old = readRangeText(editor, range);
+    std::vector<std::string_view> lines;
+    lines.reserve(static_cast<std::size_t>(count));
+    forEachLineOf(old, count, [&](std::string_view text) { lines.push_back(text); });
+    std::string reversed;
+    reversed.reserve(old.size() + 2);
+    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+        reversed += *it;
+        reversed += "\r\n";
+    }
     // Lines are swapped in pairs from the outside in, so the last one written is the lower line
     // of the innermost pair; an odd count leaves the middle line unwritten.
     int pairs = count / 2;
