@@ -7,6 +7,7 @@
 //                read the lines, rewrite them in one edit, colour them, refresh the status
 //   ShiftX10InMemory: the same shift on the in-memory editor, written lines coloured
 //   ShiftX10InMemoryTextOnly: the same without colouring (what zorvan-cli does)
+#include "app/logic/colouring.h"
 #include "app/logic/document_file.h"
 #include "app/logic/memory_editor.h"
 #include "app/logic/settings.h"
@@ -82,6 +83,33 @@ void ShiftX10InMemoryTextOnly(benchmark::State& state)
     }
 }
 BENCHMARK(ShiftX10InMemoryTextOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The parts of the shift in the editor: rewriting every line in one edit, and the line pass
+// over every line.
+void ReplaceAllLinesInEditor(benchmark::State& state)
+{
+    TFormText form;
+    for (auto _ : state) {
+        state.PauseTiming();
+        form.DocPath = benchFile();
+        form.LoadDocument();
+        std::string text = form.editor().text();
+        text += "\r\n";
+        state.ResumeTiming();
+        form.editor().replaceLinesText(0, form.editor().lineCount(), std::move(text));
+    }
+}
+BENCHMARK(ReplaceAllLinesInEditor)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void ColourAllLinesInEditor(benchmark::State& state)
+{
+    TFormText form;
+    form.DocPath = benchFile();
+    form.LoadDocument();
+    for (auto _ : state)
+        colouring::ColourLines(form.editor(), 0, form.editor().lineCount() - 1);
+}
+BENCHMARK(ColourAllLinesInEditor)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 

@@ -134,7 +134,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body)
 {
     DocumentOptions options = parseDocumentOptions(args, own);
-    MemoryEditor editor(readDocument(readInput(options.file, io.in)));
+    MemoryEditor editor(readDocumentOwned(readInput(options.file, io.in)));
     editor.setModified(false);
     if (options.select)
         editor.setSelection(options.select->first, options.select->second);
@@ -145,7 +145,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
     if (status != Done)
         return status;
 
-    std::string bytes = encodeDocument(editor.text());
+    std::string bytes = encodeDocumentOwned(editor.text());
     if (options.inPlace)
         writeFileAtomically(*options.file, bytes);
     else if (options.outPath)

@@ -116,35 +116,46 @@ std::vector<Run> wholeTextRuns(std::string_view text, long& totalChars)
     return runs;
 }
 
+// Working buffers of the line pass, kept across lines so that a long range allocates nothing
+// per line.
+struct LineScratch {
+    std::string chars;
+    std::vector<TextColour> colours;
+};
+
 // One character per element: the character itself if it is ASCII, else a byte that is no
-// character of any token.
-std::string charactersOf(std::string_view utf8)
+// character of any token. An ASCII line is its own view.
+std::string_view charactersOf(std::string_view utf8, std::string& buffer)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    if (asciiPrefix(utf8) == utf8.size())
+        return utf8;
+    buffer.clear();
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         unsigned char byte = static_cast<unsigned char>(utf8[i]);
         if (byte < 0x80)
-            out += static_cast<char>(byte);
+            buffer += static_cast<char>(byte);
         else if (!isContinuation(utf8[i]))
-            out += '\x80';
+            buffer += '\x80';
     }
-    return out;
+    return buffer;
 }
 
-// The line pass over one line starting at position `lineStart`: appends runs that cover exactly
-// the line's characters (default where nothing is coloured), in ascending order.
-void appendLineRuns(std::string_view lineUtf8, long lineStart, std::vector<Run>& runs)
+// The line pass over one line starting at position `lineStart`: appends the runs of its coloured
+// characters, in ascending order. The caller resets the line to the default colour first.
+void appendLineRuns(std::string_view lineUtf8, long lineStart, std::vector<Run>& runs, LineScratch& scratch)
 {
-    const std::string chars = charactersOf(lineUtf8);
+    const std::string_view chars = charactersOf(lineUtf8, scratch.chars);
     const long n = static_cast<long>(chars.size());
     if (n == 0)
         return;
-    std::vector<TextColour> colours(static_cast<std::size_t>(n), TextColour::Default);
+    std::vector<TextColour>& colours = scratch.colours;
+    colours.assign(static_cast<std::size_t>(n), TextColour::Default);
+    bool anyColour = false;
     // Characters by 1-based index, as the scan counts them.
     auto at = [&](long i) { return chars[static_cast<std::size_t>(i - 1)]; };
     auto paint = [&](long from, long to, TextColour colour) {
         std::fill(colours.begin() + (from - 1), colours.begin() + to, colour);
+        anyColour = true;
     };
     bool comment = false, red = false, blue = false;
     long T = 0;
@@ -176,11 +187,14 @@ void appendLineRuns(std::string_view lineUtf8, long lineStart, std::vector<Run>&
     }
     if (comment || red || blue)
         paint(T, n, comment ? TextColour::Green : red ? TextColour::Red : TextColour::Blue);
+    if (!anyColour)
+        return;
 
     long from = 0;
     for (long i = 1; i <= n; ++i) {
         if (i == n || colours[static_cast<std::size_t>(i)] != colours[static_cast<std::size_t>(from)]) {
-            runs.push_back({lineStart + from, i - from, colours[static_cast<std::size_t>(from)]});
+            if (colours[static_cast<std::size_t>(from)] != TextColour::Default)
+                runs.push_back({lineStart + from, i - from, colours[static_cast<std::size_t>(from)]});
             from = i;
         }
     }
@@ -231,9 +245,12 @@ void ColourCaretLine(TextEditor& editor)
     QuietEditor quiet(editor);
     long start = editor.selectionStart();
     int line = editor.lineFromPosition(start);
+    const std::string text = editor.line(line);
+    const long lineStart = editor.positionFromLine(line);
     std::vector<Run> runs;
-    appendLineRuns(editor.line(line), editor.positionFromLine(line), runs);
-    editor.setColours(runs);
+    LineScratch scratch;
+    appendLineRuns(text, lineStart, runs, scratch);
+    editor.recolourRange(lineStart, countCharacters(text), runs);
 }
 
 void ColourLines(TextEditor& editor, int first, int last)
@@ -243,13 +260,23 @@ void ColourLines(TextEditor& editor, int first, int last)
     if (first > last)
         return;
     QuietEditor quiet(editor);
+    // One read of the range, one reset of it (the line breaks inside it included: they carry no
+    // token), then the coloured runs of every line in one batch.
+    const long rangeStart = editor.positionFromLine(first);
+    const long rangeEnd = editor.positionFromLine(last) + countCharacters(editor.line(last));
+    const std::string text = editor.textRange(rangeStart, rangeEnd - rangeStart);
     std::vector<Run> runs;
-    long lineStart = editor.positionFromLine(first);
+    LineScratch scratch;
+    std::string_view rest = text;
+    long lineStart = rangeStart;
     for (int i = first; i <= last; ++i) {
-        std::string text = editor.line(i);
-        appendLineRuns(text, lineStart, runs);
-        lineStart += countCharacters(text) + 2;
+        std::size_t at = i < last ? rest.find("\r\n") : std::string_view::npos;
+        std::string_view line = rest.substr(0, at);
+        appendLineRuns(line, lineStart, runs, scratch);
+        lineStart += countCharacters(line) + 2;
+        rest = at == std::string_view::npos ? std::string_view{} : rest.substr(at + 2);
     }
+    editor.setColour(rangeStart, rangeEnd - rangeStart, TextColour::Default);
     editor.setColours(runs);
 }
 

@@ -290,6 +290,42 @@ std::string readDocument(std::string_view bytes)
     return text;
 }
 
+namespace {
+
+// True when the bytes read as themselves: ASCII without NUL, and every line break a CR LF.
+bool readsAsItself(std::string_view bytes)
+{
+    const unsigned char* p = bytesOf(bytes);
+    const unsigned char* end = p + bytes.size();
+    std::size_t breaks = 0;
+    for (;;) {
+        p = plainAsciiEnd(p, end, true);
+        if (p == end)
+            break;
+        if (*p != '\r' || p + 1 == end || p[1] != '\n')
+            return false;
+        ++breaks;
+        p += 2;
+    }
+    return static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) == breaks;
+}
+
+}  // namespace
+
+std::string readDocumentOwned(std::string&& bytes)
+{
+    if (readsAsItself(bytes))
+        return std::move(bytes);
+    return readDocument(std::string_view(bytes));
+}
+
+std::string encodeDocumentOwned(std::string&& utf8)
+{
+    if (asciiPrefix(utf8) == utf8.size())
+        return std::move(utf8);
+    return encodeDocument(std::string_view(utf8));
+}
+
 std::vector<std::string> readMergeLines(std::string_view bytes)
 {
     const bool dropEmpty = isNcProgram(bytes);

@@ -45,6 +45,10 @@ using TextSink = std::function<void(std::string_view utf8)>;
 void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize = 1 << 20);
 // The same, as one string.
 std::string readDocument(std::string_view bytes);
+// The same, reusing the buffer when the bytes read as themselves (the usual ASCII CR LF program).
+std::string readDocumentOwned(std::string&& bytes);
+// encodeDocument, reusing the buffer when the text is ASCII.
+std::string encodeDocumentOwned(std::string&& utf8);
 // The lines an append or insert adds (each without its break): empty lines of an NC program are
 // dropped, those of other files kept.
 std::vector<std::string> readMergeLines(std::string_view bytes);

@@ -54,12 +54,21 @@ const char* MemoryEditor::store(std::string_view text)
     return tail->data() + at;
 }
 
+TextColour* MemoryEditor::Line::paint()
+{
+    if (!colours) {
+        colours = std::make_unique<TextColour[]>(chars + 2);
+        std::fill(colours.get(), colours.get() + chars + 2, TextColour::Default);
+    }
+    return colours.get();
+}
+
 MemoryEditor::Line MemoryEditor::makeLine(std::string_view storedText) const
 {
     Line line;
     line.data = storedText.data();
-    line.bytes = storedText.size();
-    line.chars = countCharacters(storedText);
+    line.bytes = static_cast<std::uint32_t>(storedText.size());
+    line.chars = static_cast<std::uint32_t>(countCharacters(storedText));
     return line;
 }
 
@@ -253,16 +262,16 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
     auto [lastLine, lastCol] = locate(end);
     const Line& a = lines_[firstLine];
     const Line& b = lines_[lastLine];
-    long headChars = std::min(firstCol, a.chars);
-    long tailFrom = std::min(lastCol, b.chars);
+    long headChars = std::min<long>(firstCol, a.chars);
+    long tailFrom = std::min<long>(lastCol, b.chars);
     std::string_view head = a.text().substr(0, byteOffset(a.text(), headChars, a.chars));
     std::string_view tail = b.text().substr(byteOffset(b.text(), tailFrom, b.chars));
+    // Colours of the kept head and tail; the inserted text starts in the default colour.
     std::vector<TextColour> headColours, tailColours;
-    if (!a.colours.empty())
-        headColours.assign(a.colours.begin(), a.colours.begin() + std::min<long>(headChars, a.colours.size()));
-    bool tailHasBreak = lastLine + 1 < lines_.size();
-    if (!b.colours.empty() && static_cast<std::size_t>(tailFrom) < b.colours.size())
-        tailColours.assign(b.colours.begin() + tailFrom, b.colours.end());
+    if (a.colours)
+        headColours.assign(a.colours.get(), a.colours.get() + headChars);
+    if (b.colours)
+        tailColours.assign(b.colours.get() + tailFrom, b.colours.get() + b.chars + 2);
 
     std::string joined;
     joined.reserve(head.size() + utf8.size() + tail.size());
@@ -270,18 +279,11 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
     joined += utf8;
     joined += tail;
     std::vector<Line> fresh = splitStored(std::string_view(store(joined), joined.size()));
-
-    // Colours of the kept head and tail; the inserted text starts in the default colour.
-    if (!headColours.empty()) {
-        Line& f = fresh.front();
-        f.colours.assign(f.chars + 2, TextColour::Default);
-        std::copy(headColours.begin(), headColours.end(), f.colours.begin());
-    }
+    if (!headColours.empty())
+        std::copy(headColours.begin(), headColours.end(), fresh.front().paint());
     if (!tailColours.empty()) {
         Line& l = fresh.back();
-        long size = l.chars + (tailHasBreak ? 2 : 0);
-        l.colours.resize(std::max<long>(size, tailColours.size()), TextColour::Default);
-        std::copy(tailColours.begin(), tailColours.end(), l.colours.end() - tailColours.size());
+        std::copy(tailColours.begin(), tailColours.end(), l.paint() + (l.chars + 2 - tailColours.size()));
     }
     replaceRawLines(firstLine, lastLine - firstLine + 1, std::move(fresh));
 }
@@ -329,7 +331,7 @@ long MemoryEditor::positionFromLine(int index) const
     return prefix(static_cast<std::size_t>(index));
 }
 
-void MemoryEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
+void MemoryEditor::replaceLinesText(int first, int count, std::string linesWithBreaks)
 {
     int raw = static_cast<int>(lines_.size());
     first = std::clamp(first, 0, raw);
@@ -338,12 +340,21 @@ void MemoryEditor::replaceLinesText(int first, int count, std::string_view lines
         return;
     long selStart = selStart_, selLength = selLength_;
 
-    std::string_view body = linesWithBreaks;
-    if (body.size() >= 2 && body.substr(body.size() - 2) == kBreak)
-        body.remove_suffix(2);
     std::vector<Line> fresh;
-    if (!linesWithBreaks.empty())
-        fresh = splitStored(std::string_view(store(body), body.size()));
+    if (!linesWithBreaks.empty()) {
+        std::size_t size = linesWithBreaks.size();
+        if (size >= 2 && std::string_view(linesWithBreaks).substr(size - 2) == kBreak)
+            size -= 2;
+        std::string_view body;
+        if (size >= kBlockSize) {  // a big text becomes a block of its own, without a copy
+            blocks_.push_back(std::make_unique<std::string>(std::move(linesWithBreaks)));
+            storedBytes_ += size;
+            body = std::string_view(*blocks_.back()).substr(0, size);
+        } else {
+            body = std::string_view(store(std::string_view(linesWithBreaks).substr(0, size)), size);
+        }
+        fresh = splitStored(body);
+    }
 
     if (first == raw) {
         // After the last line, which gets a break.
@@ -374,7 +385,7 @@ TextColour MemoryEditor::colourAt(long pos) const
         return TextColour::Default;
     auto [index, col] = locate(pos);
     const Line& l = lines_[index];
-    return static_cast<std::size_t>(col) < l.colours.size() ? l.colours[col] : TextColour::Default;
+    return l.colours ? l.colours[col] : TextColour::Default;
 }
 
 void MemoryEditor::setColour(long start, long len, TextColour colour)
@@ -390,13 +401,8 @@ void MemoryEditor::setColour(long start, long len, TextColour colour)
         Line& l = lines_[index];
         long raw = rawLength(index);
         long upto = std::min(raw, col + (end - pos));
-        if (l.colours.empty() && colour != TextColour::Default)
-            l.colours.assign(raw, TextColour::Default);
-        if (!l.colours.empty()) {
-            if (static_cast<long>(l.colours.size()) < raw)  // the line gained a break since
-                l.colours.resize(raw, TextColour::Default);
-            std::fill(l.colours.begin() + col, l.colours.begin() + upto, colour);
-        }
+        if (l.colours || colour != TextColour::Default)
+            std::fill(l.paint() + col, l.paint() + upto, colour);
         pos += upto - col;
         ++index;
         col = 0;

@@ -35,7 +35,7 @@ public:
     std::string line(int index) const override;
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
-    void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
+    void replaceLinesText(int first, int count, std::string linesWithBreaks) override;
 
     int firstVisibleLine() const override { return firstVisible_; }
     void scrollCaretIntoView() override;
@@ -51,12 +51,15 @@ public:
 private:
     // A raw line is the text between two line breaks; every raw line but the last is followed
     // by CR LF (two positions). The last raw line may be empty.
+    // 24 bytes, as a long text has a million of them.
     struct Line {
         const char* data = nullptr;
-        std::size_t bytes = 0;
-        long chars = 0;
-        std::vector<TextColour> colours;  // empty: all default; else one per position incl. break
+        std::uint32_t bytes = 0;
+        std::uint32_t chars = 0;
+        // Null: all default; else chars + 2 entries, one per position including the break.
+        std::unique_ptr<TextColour[]> colours;
         std::string_view text() const { return {data, bytes}; }
+        TextColour* paint();  // the colours, made when missing
     };
 
     // Copies `text` into the blocks; the pointer stays valid until the next compaction.

@@ -61,8 +61,9 @@ public:
     // lines come as one text in which every line ends with CR LF ("" for none). Replacing through
     // the last line leaves no break after the new last line; adding after the last line
     // (first == lineCount() without a final break) puts one before the new lines. Selection
-    // offsets are kept where they still lie in the text.
-    virtual void replaceLinesText(int first, int count, std::string_view linesWithBreaks) = 0;
+    // offsets are kept where they still lie in the text. The text is taken by value so that a
+    // caller can hand its buffer over.
+    virtual void replaceLinesText(int first, int count, std::string linesWithBreaks) = 0;
     // The same with the new lines given one by one, each without its break.
     void replaceLines(int first, int count, const std::vector<std::string>& lines);
     void replaceLine(int index, std::string_view text);
@@ -84,6 +85,14 @@ public:
     {
         for (const auto& run : runs)
             setColour(run.start, run.length, run.colour);
+    }
+
+    // Resets [start, start + length) to the default colour and applies the runs inside it, at
+    // once; implementations may style the whole range in one call.
+    virtual void recolourRange(long start, long length, const std::vector<ColourRun>& runs)
+    {
+        setColour(start, length, TextColour::Default);
+        setColours(runs);
     }
 
     // Modified flag: set by every change of the text, cleared only by setModified(false).

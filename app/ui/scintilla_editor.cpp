@@ -224,7 +224,7 @@ long ScintillaEditor::positionFromLine(int index) const
     return send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, index, kUtf32);
 }
 
-void ScintillaEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
+void ScintillaEditor::replaceLinesText(int first, int count, std::string linesWithBreaks)
 {
     int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
     first = std::clamp(first, 0, raw);
@@ -286,7 +286,7 @@ void ScintillaEditor::setColour(long start, long len, TextColour colour)
     send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
 }
 
-void ScintillaEditor::setColours(const std::vector<ColourRun>& runs)
+template <typename Fn> void ScintillaEditor::forEachRunInBytes(const std::vector<ColourRun>& runs, Fn&& fn) const
 {
     if (runs.empty())
         return;
@@ -328,11 +328,36 @@ void ScintillaEditor::setColours(const std::vector<ColourRun>& runs)
             end += std::max(runs[i].length, 0L);
         const long a = byteOf(start);
         const long b = byteOf(end);
-        if (b <= a)
-            continue;
+        if (b > a)
+            fn(a, b, colour);
+    }
+}
+
+void ScintillaEditor::setColours(const std::vector<ColourRun>& runs)
+{
+    forEachRunInBytes(runs, [this](long a, long b, TextColour colour) {
         send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(a), 0);
         send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
-    }
+    });
+}
+
+void ScintillaEditor::recolourRange(long start, long len, const std::vector<ColourRun>& runs)
+{
+    // The styles of the whole range in one buffer, handed over in one call.
+    const long total = length();
+    start = std::clamp(start, 0L, total);
+    const long end = std::clamp(start + len, start, total);
+    const long a = bytePosition(start), b = bytePosition(end);
+    if (b <= a)
+        return;
+    std::string styles(static_cast<std::size_t>(b - a), static_cast<char>(styleOf(TextColour::Default)));
+    forEachRunInBytes(runs, [&](long from, long to, TextColour colour) {
+        from = std::clamp(from, a, b);
+        to = std::clamp(to, from, b);
+        std::fill(styles.begin() + (from - a), styles.begin() + (to - a), static_cast<char>(styleOf(colour)));
+    });
+    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(a), 0);
+    widget_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(b - a), styles.data());
 }
 
 void ScintillaEditor::setModified(bool modified)

@@ -38,7 +38,7 @@ public:
     std::string line(int index) const override;
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
-    void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
+    void replaceLinesText(int first, int count, std::string linesWithBreaks) override;
 
     int firstVisibleLine() const override;
     void scrollCaretIntoView() override;
@@ -47,6 +47,7 @@ public:
     void setColour(long start, long length, TextColour colour) override;
     // Finds the byte positions of all runs in one walk through the text.
     void setColours(const std::vector<ColourRun>& runs) override;
+    void recolourRange(long start, long length, const std::vector<ColourRun>& runs) override;
 
     bool isModified() const override { return modified_; }
     void setModified(bool modified) override;
@@ -59,6 +60,8 @@ public:
     static int styleOf(TextColour colour) { return static_cast<int>(colour); }
 
 private:
+    // Calls fn(byteStart, byteEnd, colour) for the runs (adjacent runs of one colour merged).
+    template <typename Fn> void forEachRunInBytes(const std::vector<ColourRun>& runs, Fn&& fn) const;
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.

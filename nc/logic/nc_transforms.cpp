@@ -40,11 +40,11 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
 
 // Writes the new lines (each followed by CR LF) over the range in one edit; the change handler
 // is not raised for it, as the written lines are recoloured by the caller.
-void replaceRange(TextEditor& editor, const LineRange& range, std::string_view linesWithBreaks)
+void replaceRange(TextEditor& editor, const LineRange& range, std::string linesWithBreaks)
 {
     bool wasSuspended = editor.notificationsSuspended();
     editor.setNotificationsSuspended(true);
-    editor.replaceLinesText(range.first, range.count(), linesWithBreaks);
+    editor.replaceLinesText(range.first, range.count(), std::move(linesWithBreaks));
     editor.setNotificationsSuspended(wasSuspended);
 }
 
@@ -77,7 +77,7 @@ template <typename Transform> void rewriteRange(TextEditor& editor, Recolour rec
         written += line;
         written += "\r\n";
     });
-    replaceRange(editor, range, written);
+    replaceRange(editor, range, std::move(written));
     colourLines(editor, recolour, range.first, range.last);
     finish(editor, range, range.last);
 }
@@ -204,7 +204,7 @@ void reverseLines(TextEditor& editor, Recolour recolour)
     // of the innermost pair; an odd count leaves the middle line unwritten.
     int pairs = count / 2;
     int lastWritten = range.last - (pairs - 1);
-    replaceRange(editor, range, reversed);
+    replaceRange(editor, range, std::move(reversed));
     colourLines(editor, recolour, range.first, range.first + pairs - 1);
     colourLines(editor, recolour, range.last - pairs + 1, range.last);
     finish(editor, range, lastWritten);

@@ -1,6 +1,7 @@
 #include "nc/logic/nc_words.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <limits>
 
@@ -12,6 +13,86 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Room for every digit of the largest double in fixed notation, its sign and point.
 constexpr std::size_t kFixedIntegerRoom = std::numeric_limits<double>::max_exponent10 + 8;
+
+// The value of a short plain decimal text ("-12.345") computed exactly: the digits as a whole
+// number no larger than 2^53 divided by a power of ten up to 10^22 are both exact doubles, and one
+// division rounds correctly, so the result equals from_chars. False when the text is longer.
+bool shortDecimalValue(std::string_view text, bool negative, double& value)
+{
+    static constexpr double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                        1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t digits = 0;
+    int fractionDigits = 0, counted = 0;
+    bool inFraction = false;
+    for (char c : text) {
+        if (c == '.') {
+            inFraction = true;
+            continue;
+        }
+        if (!isDigit(c))
+            continue;  // the sign
+        if (++counted > 19)
+            return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        fractionDigits += inFraction;
+    }
+    if (digits > (std::uint64_t{1} << 53) || fractionDigits > 22)
+        return false;
+    value = static_cast<double>(digits) / powers[fractionDigits];
+    if (negative)
+        value = -value;
+    return true;
+}
+
+// "%.Nf" of a value below 10^9 with up to nine places, by exact integer arithmetic: the value is
+// m * 2^e, so value * 10^places = m * 5^places * 2^(e + places), rounded to the nearest whole
+// number with ties to even, as printf rounds. False when the value is outside that range.
+bool shortFixedText(double value, int places, std::string& out)
+{
+    static constexpr std::uint64_t powers5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125};
+    static constexpr std::uint64_t powers10[] = {1,       10,       100,       1000,       10000,
+                                                 100000,  1000000,  10000000,  100000000,  1000000000};
+    if (places > 9 || !std::isfinite(value) || std::fabs(value) >= 1e9)
+        return false;
+    int exponent = 0;
+    double fraction = std::frexp(std::fabs(value), &exponent);
+    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const int shift = exponent - 53 + places;
+    unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * powers5[places];
+    std::uint64_t whole;
+    if (shift >= 0) {
+        whole = static_cast<std::uint64_t>(scaled << shift);
+    } else if (-shift >= 100) {
+        whole = 0;  // below 2^74 / 2^100: rounds to zero
+    } else {
+        const int down = -shift;
+        unsigned __int128 quotient = scaled >> down;
+        unsigned __int128 rest = scaled - (quotient << down);
+        unsigned __int128 half = static_cast<unsigned __int128>(1) << (down - 1);
+        if (rest > half || (rest == half && (quotient & 1)))
+            ++quotient;
+        whole = static_cast<std::uint64_t>(quotient);
+    }
+    char buffer[32];
+    char* end = buffer + sizeof buffer;
+    char* p = end;
+    std::uint64_t fractionPart = whole % powers10[places];
+    std::uint64_t integerPart = whole / powers10[places];
+    for (int i = 0; i < places; ++i) {
+        *--p = static_cast<char>('0' + fractionPart % 10);
+        fractionPart /= 10;
+    }
+    if (places > 0)
+        *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + integerPart % 10);
+        integerPart /= 10;
+    } while (integerPart > 0);
+    if (std::signbit(value))
+        *--p = '-';
+    out.assign(p, end);
+    return true;
+}
 
 }  // namespace
 
@@ -74,6 +155,8 @@ double numberTextValue(std::string_view text)
         return 0.0;
 
     double value = 0;
+    if (shortDecimalValue(text.substr(0, end), negative, value))
+        return value;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + end, value);
     if (ec == std::errc::result_out_of_range) {
         // Too large when a non-zero digit stands before the point; else too small to show.
@@ -93,6 +176,8 @@ std::string fixedText(double value, int places)
 {
     if (places < 0)
         places = 0;
+    if (std::string text; shortFixedText(value, places, text))
+        return text;
     const std::size_t room = kFixedIntegerRoom + static_cast<std::size_t>(places);
     char small[512];
     std::string large;
