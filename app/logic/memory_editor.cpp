@@ -33,6 +33,9 @@ void MemoryEditor::adopt(std::string&& text)
     std::string_view stored = *block;
     blocks_.push_back(std::move(block));
     lines_ = splitStored(stored);
+    liveBytes_ = 0;
+    for (const auto& l : lines_)
+        liveBytes_ += l.bytes;
     rebuildIndex();
 }
 
@@ -89,13 +92,10 @@ std::vector<MemoryEditor::Line> MemoryEditor::splitStored(std::string_view store
 
 void MemoryEditor::compactIfWasteful()
 {
-    std::size_t live = 0;
-    for (const auto& l : lines_)
-        live += l.bytes;
-    if (storedBytes_ <= 2 * live + kBlockSize)
+    if (storedBytes_ <= 2 * liveBytes_ + kBlockSize)
         return;
     auto block = std::make_unique<std::string>();
-    block->reserve(live);
+    block->reserve(liveBytes_);
     for (auto& l : lines_) {
         std::size_t at = block->size();
         block->append(l.text());
@@ -234,6 +234,10 @@ void MemoryEditor::setSelection(long start, long len)
 
 void MemoryEditor::replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh)
 {
+    for (std::size_t i = first; i < first + count; ++i)
+        liveBytes_ -= lines_[i].bytes;
+    for (const auto& l : fresh)
+        liveBytes_ += l.bytes;
     if (fresh.size() == count && count <= lines_.size() / 8 + 8) {
         // Same number of lines, few of them: O(log n) each.
         for (std::size_t i = 0; i < count; ++i) {
@@ -358,6 +362,8 @@ void MemoryEditor::replaceLinesText(int first, int count, std::string linesWithB
 
     if (first == raw) {
         // After the last line, which gets a break.
+        for (const auto& l : fresh)
+            liveBytes_ += l.bytes;
         lines_.insert(lines_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
         rebuildIndex();
         modified_ = true;

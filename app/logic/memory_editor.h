@@ -79,7 +79,8 @@ private:
     void replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh);
 
     std::vector<std::unique_ptr<std::string>> blocks_;
-    std::size_t storedBytes_ = 0;
+    std::size_t storedBytes_ = 0;  // bytes held by the blocks
+    std::size_t liveBytes_ = 0;    // bytes of the lines, the rest of the blocks is garbage
     std::vector<Line> lines_;
     std::vector<long> tree_;  // Fenwick tree over rawLength
     long selStart_ = 0;

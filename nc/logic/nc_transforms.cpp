@@ -4,8 +4,11 @@
 #include "app/logic/user_error.h"
 #include "nc/logic/nc_words.h"
 
+#include <algorithm>
 #include <cmath>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zorvan::nc {
@@ -59,24 +62,52 @@ void finish(TextEditor& editor, const LineRange& range, int lastWritten)
     editor.setModified(true);
 }
 
-// Rewrites every line of the range through `transform(line, lineIndex)`, building the new text
-// of the range in one pass.
-template <typename Transform> void rewriteRange(TextEditor& editor, Recolour recolour, Transform&& transform)
+// Whether a line's new text depends on the lines above it. Commands whose lines stand alone may
+// rewrite the two halves of a long range at once.
+enum class Lines { Independent, Carried };
+
+// The `count` lines of `text` through `transform(line, lineIndex)`, each followed by CR LF.
+template <typename Transform>
+std::string rewriteLines(std::string_view text, int count, int firstIndex, Transform& transform)
 {
+    std::string written;
+    written.reserve(text.size() + text.size() / 8 + 64);
+    std::string line;
+    int index = firstIndex;
+    forEachLineOf(text, count, [&](std::string_view lineText) {
+        line.assign(lineText);
+        transform(line, index++);
+        written += line;
+        written += "\r\n";
+    });
+    return written;
+}
+
+// Rewrites every line of the range through `transform(line, lineIndex)`, building the new text
+// of the range in one pass (two halves on two threads when the lines are independent and many).
+template <typename Transform>
+void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&& transform)
+{
+    constexpr int kLinesWorthASecondThread = 50'000;
     LineRange range = numericLineRange(editor);
     if (range.count() == 0)
         return;
     const std::string old = readRangeText(editor, range);
     std::string written;
-    written.reserve(old.size() + old.size() / 8 + 64);
-    std::string line;
-    int index = range.first;
-    forEachLineOf(old, range.count(), [&](std::string_view text) {
-        line.assign(text);
-        transform(line, index++);
-        written += line;
-        written += "\r\n";
-    });
+    const std::size_t middle = old.find("\r\n", old.size() / 2);
+    if (lines == Lines::Independent && range.count() >= kLinesWorthASecondThread
+        && std::thread::hardware_concurrency() > 1 && middle != std::string::npos) {
+        const std::string_view upper = std::string_view(old).substr(0, middle);
+        const std::string_view lower = std::string_view(old).substr(middle + 2);
+        const int upperCount = static_cast<int>(std::count(upper.begin(), upper.end(), '\n')) + 1;
+        auto lowerWritten = std::async(std::launch::async, [&] {
+            return rewriteLines(lower, range.count() - upperCount, range.first + upperCount, transform);
+        });
+        written = rewriteLines(upper, upperCount, range.first, transform);
+        written += lowerWritten.get();
+    } else {
+        written = rewriteLines(old, range.count(), range.first, transform);
+    }
     replaceRange(editor, range, std::move(written));
     colourLines(editor, recolour, range.first, range.last);
     finish(editor, range, range.last);
@@ -105,7 +136,7 @@ void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const Decim
                       Recolour recolour)
 {
     const std::pair<char, double> shifts[] = {{'X', offsets.x}, {'Y', offsets.y}, {'Z', offsets.z}};
-    rewriteRange(editor, recolour, [&](std::string& line, int index) {
+    rewriteRange(editor, recolour, Lines::Independent, [&](std::string& line, int index) {
         for (auto [letter, offset] : shifts) {
             if (offset == 0)
                 continue;
@@ -127,7 +158,7 @@ void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSetti
     const long double cc = cleaned(std::cos(static_cast<long double>(angles.z)));
     const long double sc = cleaned(std::sin(static_cast<long double>(angles.z)));
     double x = 0, y = 0, z = 0;  // the program's own coordinates as read so far
-    rewriteRange(editor, recolour, [&](std::string& line, int index) {
+    rewriteRange(editor, recolour, Lines::Carried, [&](std::string& line, int index) {
         auto wx = readAddressWord(line, 'X');
         auto wy = readAddressWord(line, 'Y');
         auto wz = readAddressWord(line, 'Z');
@@ -166,7 +197,7 @@ void calculateValues(TextEditor& editor, char letter, Operation operation, doubl
     if (dividesByZero(operation, operand))
         throw UserError(kDivisionByZeroMessage);
     const long double k = operand;
-    rewriteRange(editor, recolour, [&](std::string& line, int index) {
+    rewriteRange(editor, recolour, Lines::Independent, [&](std::string& line, int index) {
         auto word = readAddressWord(line, letter);
         if (!word)
             return;

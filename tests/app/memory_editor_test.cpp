@@ -26,3 +26,22 @@ TEST(MemoryEditor, RewritesEveryLineOfALongTextInPlace)
     EXPECT_EQ(e.positionFromLine(999), 10 * 5 + 90 * 6 + 899 * 7);  // "X0.\r\n" ... "X998.\r\n"
     EXPECT_EQ(e.lineFromPosition(e.positionFromLine(500)), 500);
 }
+
+TEST(MemoryEditor, KeepsItsTextWhileOldLineTextsAreDropped)
+{
+    // Rewriting lines leaves their old text behind until it outgrows the live text and is
+    // dropped; the lines must read the same before and after.
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "N" + std::to_string(i) + "X0.\r\n";
+    zorvan::MemoryEditor e(text);
+    for (int round = 1; round <= 40; ++round)
+        for (int i = 0; i < e.lineCount(); ++i)
+            e.replaceLine(i, "N" + std::to_string(i) + "X" + std::to_string(round) + ".0000000000");
+    EXPECT_EQ(e.line(0), "N0X40.0000000000");
+    EXPECT_EQ(e.line(1999), "N1999X40.0000000000");
+    EXPECT_EQ(e.lineCount(), 2000);
+    e.setCaret(e.positionFromLine(5));
+    e.replaceSelection("G01");
+    EXPECT_EQ(e.line(5), "G01N5X40.0000000000");
+}
