@@ -12,6 +12,8 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <future>
+#include <thread>
 #include <vector>
 
 namespace zorvan {
@@ -164,11 +166,11 @@ const unsigned char* bytesOf(std::string_view s) { return reinterpret_cast<const
 // Calls `line(begin, end, endedByBreak)` for each line of the file under the rules of its kind:
 // the NC line reader for a "%" file, else the standard loader. A last piece without a break is a
 // line only when it is not empty.
-template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line)
+template <typename LineFn> void forEachLineOfKind(std::string_view text, bool ncProgram, LineFn&& line)
 {
     const unsigned char* p = bytesOf(text);
     const unsigned char* end = p + text.size();
-    if (isNcProgram(text)) {
+    if (ncProgram) {
         while (p < end) {
             auto* lf = static_cast<const unsigned char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
             if (!lf) {
@@ -192,6 +194,11 @@ template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line
         line(p, q, true);
         p = (*q == '\r' && q + 1 < end && q[1] == '\n') ? q + 2 : q + 1;
     }
+}
+
+template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line)
+{
+    forEachLineOfKind(text, isNcProgram(text), line);
 }
 
 std::string positionText(std::string_view utf8, std::size_t at)
@@ -220,14 +227,15 @@ std::string decodeDocument(std::string_view bytes)
     return out;
 }
 
-std::string encodeDocument(std::string_view utf8)
+namespace {
+
+// Encodes utf8[from, to) onto `out`; a failure names its place in the whole text.
+void encodeInto(std::string_view utf8, std::size_t from, std::size_t to, std::string& out)
 {
     const CodePage932& table = CodePage932::instance();
-    std::string out;
-    out.reserve(utf8.size());
     const unsigned char* s = bytesOf(utf8);
-    const std::size_t n = utf8.size();
-    std::size_t i = 0;
+    const std::size_t n = to;
+    std::size_t i = from;
     auto fail = [&](std::size_t at, std::size_t length) {
         throw UserError("Shift-JISで書けない文字「" + std::string(utf8.substr(at, length)) + "」があります（"
                         + positionText(utf8, at) + "）。");
@@ -235,7 +243,7 @@ std::string encodeDocument(std::string_view utf8)
     while (i < n) {
         unsigned char b = s[i];
         if (b < 0x80) {
-            std::size_t run = asciiPrefix(utf8.substr(i));
+            std::size_t run = asciiPrefix(utf8.substr(i, n - i));
             out.append(utf8.substr(i, run));
             i += run;
             continue;
@@ -260,6 +268,48 @@ std::string encodeDocument(std::string_view utf8)
         }
         i += length;
     }
+}
+
+// Where a big text is cut in two halves for two threads: just after the line feed nearest past
+// its middle (a character boundary in both encodings); npos when one thread does better.
+std::size_t halfwaySplit(std::string_view text)
+{
+    constexpr std::size_t kBytesWorthASecondThread = 4 << 20;
+    if (text.size() < kBytesWorthASecondThread || std::thread::hardware_concurrency() < 2)
+        return std::string_view::npos;
+    std::size_t at = text.find('\n', text.size() / 2);
+    return at == std::string_view::npos || at + 1 >= text.size() ? std::string_view::npos : at + 1;
+}
+
+// The editor text of whole lines of a file of the given kind.
+std::string decodeLines(std::string_view bytes, bool ncProgram, std::size_t room)
+{
+    std::string text;
+    text.reserve(room + room / 16);
+    forEachLineOfKind(bytes, ncProgram, [&](const unsigned char* begin, const unsigned char* end, bool endedByBreak) {
+        appendDecoded(text, begin, end, true);
+        if (endedByBreak)
+            text += "\r\n";
+    });
+    return text;
+}
+
+}  // namespace
+
+std::string encodeDocument(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    const std::size_t split = halfwaySplit(utf8);
+    if (split == std::string_view::npos) {
+        encodeInto(utf8, 0, utf8.size(), out);
+        return out;
+    }
+    std::string lower;
+    auto lowerDone = std::async(std::launch::async, [&] { encodeInto(utf8, split, utf8.size(), lower); });
+    encodeInto(utf8, 0, split, out);
+    lowerDone.get();
+    out += lower;
     return out;
 }
 
@@ -284,9 +334,15 @@ void readDocument(std::string_view bytes, const TextSink& sink, std::size_t piec
 
 std::string readDocument(std::string_view bytes)
 {
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 16);
-    readDocument(bytes, [&](std::string_view piece) { text += piece; });
+    const bool ncProgram = isNcProgram(bytes);
+    const std::size_t split = halfwaySplit(bytes);
+    if (split == std::string_view::npos)
+        return decodeLines(bytes, ncProgram, bytes.size());
+    auto lower = std::async(std::launch::async, [&] {
+        return decodeLines(bytes.substr(split), ncProgram, bytes.size() - split);
+    });
+    std::string text = decodeLines(bytes.substr(0, split), ncProgram, bytes.size());
+    text += lower.get();
     return text;
 }
 

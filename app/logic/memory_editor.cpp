@@ -360,6 +360,29 @@ void MemoryEditor::replaceLinesText(int first, int count, std::string linesWithB
         fresh = splitStored(body);
     }
 
+    if (first == 0 && count == raw && !fresh.empty()) {
+        // Every line is replaced: the old texts are all garbage, only the new lines' block stays.
+        const char* kept = fresh.front().data;
+        auto holds = [kept](const std::unique_ptr<std::string>& block) {
+            return kept >= block->data() && kept <= block->data() + block->size();
+        };
+        auto keep = std::find_if(blocks_.begin(), blocks_.end(), holds);
+        if (keep != blocks_.end()) {
+            std::unique_ptr<std::string> block = std::move(*keep);
+            lines_ = std::move(fresh);
+            blocks_.clear();
+            storedBytes_ = block->size();
+            blocks_.push_back(std::move(block));
+            liveBytes_ = 0;
+            for (const auto& l : lines_)
+                liveBytes_ += l.bytes;
+            rebuildIndex();
+            modified_ = true;
+            setSelection(selStart, selLength);
+            notifyChanged();
+            return;
+        }
+    }
     if (first == raw) {
         // After the last line, which gets a break.
         for (const auto& l : fresh)

@@ -68,10 +68,10 @@ enum class Lines { Independent, Carried };
 
 // The `count` lines of `text` through `transform(line, lineIndex)`, each followed by CR LF.
 template <typename Transform>
-std::string rewriteLines(std::string_view text, int count, int firstIndex, Transform& transform)
+std::string rewriteLines(std::string_view text, int count, int firstIndex, Transform& transform, std::size_t room)
 {
     std::string written;
-    written.reserve(text.size() + text.size() / 8 + 64);
+    written.reserve(room + room / 8 + 64);
     std::string line;
     int index = firstIndex;
     forEachLineOf(text, count, [&](std::string_view lineText) {
@@ -101,12 +101,12 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
         const std::string_view lower = std::string_view(old).substr(middle + 2);
         const int upperCount = static_cast<int>(std::count(upper.begin(), upper.end(), '\n')) + 1;
         auto lowerWritten = std::async(std::launch::async, [&] {
-            return rewriteLines(lower, range.count() - upperCount, range.first + upperCount, transform);
+            return rewriteLines(lower, range.count() - upperCount, range.first + upperCount, transform, lower.size());
         });
-        written = rewriteLines(upper, upperCount, range.first, transform);
+        written = rewriteLines(upper, upperCount, range.first, transform, old.size());
         written += lowerWritten.get();
     } else {
-        written = rewriteLines(old, range.count(), range.first, transform);
+        written = rewriteLines(old, range.count(), range.first, transform, old.size());
     }
     replaceRange(editor, range, std::move(written));
     colourLines(editor, recolour, range.first, range.last);

@@ -254,3 +254,30 @@ TEST(CliCat, ReproducesACrLfFileByteForByte)
     CliRun lf = runZorvanCli({"cat"}, "%\nG01\n");
     EXPECT_EQ(lf.out, "%\r\nG01\r\n");
 }
+
+TEST(DocumentCodec, BigTextsCutInHalvesReadAndWriteAsWhole)
+{
+    // Texts of several megabytes are decoded and encoded in two halves at once; the result must
+    // be the same as for the pieces one after another, and an error must name its real line.
+    const std::string piece = std::string("%N10 G01X1.\r\n(\x83\x65\x83\x58\x83\x67)\xFF\x80Y2.\r\n", 31);
+    ASSERT_EQ(piece.size(), 31u);
+    std::string big;
+    for (int i = 0; i < 200'000; ++i)
+        big += piece;
+    const std::string pieceText = zorvan::readDocument(piece);
+    const std::string text = zorvan::readDocument(big);
+    ASSERT_EQ(text.size(), pieceText.size() * 200'000);
+    EXPECT_EQ(text.substr(text.size() - pieceText.size()), pieceText);
+    EXPECT_EQ(text.substr(text.size() / 2 / pieceText.size() * pieceText.size(), pieceText.size()), pieceText);
+    EXPECT_EQ(zorvan::encodeDocument(text), big);
+
+    std::string withEmoji = text;
+    const std::size_t lineOfEmoji = 399'990;  // two lines per piece: far in the lower half
+    withEmoji.insert(pieceText.size() * (lineOfEmoji / 2), "\xF0\x9F\x98\x80");
+    try {
+        zorvan::encodeDocument(withEmoji);
+        FAIL() << "an emoji cannot be written in Shift-JIS";
+    } catch (const zorvan::UserError& e) {
+        EXPECT_NE(std::string(e.what()).find(std::to_string(lineOfEmoji) + "行"), std::string::npos) << e.what();
+    }
+}
