@@ -120,6 +120,19 @@ std::string readInput(const std::optional<std::string>& file, std::istream& in)
     return readDocumentFile(QString::fromStdString(*file));
 }
 
+std::string loadDocumentText(const std::optional<std::string>& file, std::istream& in)
+{
+    if (file) {
+        // A mapped file is decoded straight from the page cache, without a copy of its bytes.
+        QFile mapped(QString::fromStdString(*file));
+        if (mapped.open(QIODevice::ReadOnly) && mapped.size() > 0)
+            if (const uchar* bytes = mapped.map(0, mapped.size()))
+                return readDocument(std::string_view(reinterpret_cast<const char*>(bytes),
+                                                     static_cast<std::size_t>(mapped.size())));
+    }
+    return readDocumentOwned(readInput(file, in));
+}
+
 void writeFileAtomically(const std::string& path, const std::string& bytes)
 {
     QSaveFile f(QString::fromStdString(path));
@@ -134,7 +147,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body)
 {
     DocumentOptions options = parseDocumentOptions(args, own);
-    MemoryEditor editor(readDocumentOwned(readInput(options.file, io.in)));
+    MemoryEditor editor(loadDocumentText(options.file, io.in));
     editor.setModified(false);
     if (options.select)
         editor.setSelection(options.select->first, options.select->second);

@@ -64,6 +64,8 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
 
 // Reads a whole file or standard input; throws std::runtime_error naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
+// The editor text of FILE (or standard input), read as the editor loads a document.
+std::string loadDocumentText(const std::optional<std::string>& file, std::istream& in);
 // Writes bytes to PATH atomically (a failed write leaves the old file whole).
 void writeFileAtomically(const std::string& path, const std::string& bytes);
 

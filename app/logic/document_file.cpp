@@ -375,11 +375,97 @@ std::string readDocumentOwned(std::string&& bytes)
     return readDocument(std::string_view(bytes));
 }
 
+namespace {
+
+// The outcome of encoding a region in place: the bytes written at its start, or the character
+// that cannot be written (still intact at `at`, as writing never overtakes reading).
+struct InPlaceResult {
+    std::size_t written = 0;
+    bool failed = false;
+    std::size_t at = 0, length = 0;
+    std::size_t linesBefore = 0;  // line feeds in the region before the failure
+    std::size_t column = 0;       // characters of its line before it (the region starts a line)
+};
+
+// Encodes text[from, to) into text[from, ...): no character's Shift-JIS form is longer than its
+// UTF-8 form, so the written bytes never catch up with the ones still to read.
+InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size_t to)
+{
+    const CodePage932& table = CodePage932::instance();
+    unsigned char* s = reinterpret_cast<unsigned char*>(text.data());
+    std::size_t i = from, w = from, column = 0;
+    InPlaceResult result;
+    auto fail = [&](std::size_t length) {
+        result.failed = true;
+        result.at = i;
+        result.length = length;
+        result.linesBefore = static_cast<std::size_t>(std::count(s + from, s + w, '\n'));
+        result.column = column;
+        return result;
+    };
+    while (i < to) {
+        unsigned char b = s[i];
+        if (b < 0x80) {
+            std::size_t run = asciiPrefix(std::string_view(text).substr(i, to - i));
+            const void* lastBreak = memrchr(s + i, '\n', run);
+            column = lastBreak ? run - (static_cast<const unsigned char*>(lastBreak) - (s + i)) - 1 : column + run;
+            if (w != i)
+                std::memmove(s + w, s + i, run);
+            i += run;
+            w += run;
+            continue;
+        }
+        std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+        if (length == 0 || i + length > to)
+            return fail(1);
+        char32_t c = b & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80)
+                return fail(1);
+            c = (c << 6) | (s[i + k] & 0x3F);
+        }
+        if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) {
+            s[w++] = static_cast<unsigned char>(c - kByteMarkerBase);
+        } else if (std::uint16_t code = table.bytesOf(c)) {
+            if (code > 0xFF)
+                s[w++] = static_cast<unsigned char>(code >> 8);
+            s[w++] = static_cast<unsigned char>(code & 0xFF);
+        } else {
+            return fail(length);
+        }
+        i += length;
+        ++column;
+    }
+    result.written = w - from;
+    return result;
+}
+
+}  // namespace
+
 std::string encodeDocumentOwned(std::string&& utf8)
 {
     if (asciiPrefix(utf8) == utf8.size())
         return std::move(utf8);
-    return encodeDocument(std::string_view(utf8));
+    std::string text = std::move(utf8);
+    const std::size_t split = std::min(halfwaySplit(text), text.size());
+    InPlaceResult lower;
+    std::future<void> lowerDone;
+    if (split < text.size())
+        lowerDone = std::async(std::launch::async, [&] { lower = encodeRegionInPlace(text, split, text.size()); });
+    InPlaceResult upper = encodeRegionInPlace(text, 0, split);
+    if (lowerDone.valid())
+        lowerDone.get();
+    if (upper.failed || lower.failed) {
+        const InPlaceResult& bad = upper.failed ? upper : lower;
+        std::size_t line = bad.linesBefore;
+        if (!upper.failed)
+            line += static_cast<std::size_t>(std::count(text.begin(), text.begin() + upper.written, '\n'));
+        throw UserError("Shift-JISで書けない文字「" + text.substr(bad.at, bad.length) + "」があります（"
+                        + std::to_string(line) + "行 " + std::to_string(bad.column) + "桁）。");
+    }
+    std::memmove(text.data() + upper.written, text.data() + split, lower.written);
+    text.resize(upper.written + lower.written);
+    return text;
 }
 
 std::vector<std::string> readMergeLines(std::string_view bytes)

@@ -281,3 +281,33 @@ TEST(DocumentCodec, BigTextsCutInHalvesReadAndWriteAsWhole)
         EXPECT_NE(std::string(e.what()).find(std::to_string(lineOfEmoji) + "行"), std::string::npos) << e.what();
     }
 }
+
+TEST(DocumentCodec, EncodingInPlaceGivesTheSameBytesAndMessages)
+{
+    // The command-line tool encodes the text in its own buffer; bytes and error messages must be
+    // those of the copying encoder, for small texts and for big ones cut in halves.
+    auto message = [](auto encode) {
+        try {
+            encode();
+        } catch (const zorvan::UserError& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    const std::string line = "N1 (テスト\xEF\x9E\x80\xEF\x9F\xBF) X-1.5\r\n";  // markers U+F780, U+F7FF
+    for (int lines : {1, 3, 300'000}) {
+        std::string text;
+        for (int i = 0; i < lines; ++i)
+            text += line;
+        EXPECT_EQ(zorvan::encodeDocumentOwned(std::string(text)), zorvan::encodeDocument(text)) << lines;
+        for (std::size_t at : {std::size_t{0}, line.size() + 4, text.size() / 2 + 7, text.size() - 3}) {
+            if (at > text.size())
+                continue;
+            std::string bad = text;
+            bad.insert(at, "\xF0\x9F\x98\x80");
+            EXPECT_EQ(message([&] { zorvan::encodeDocumentOwned(std::string(bad)); }),
+                      message([&] { zorvan::encodeDocument(bad); }))
+                << lines << " lines, at " << at;
+        }
+    }
+}
