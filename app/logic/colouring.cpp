@@ -253,6 +253,23 @@ void ColourCaretLine(TextEditor& editor)
     editor.recolourRange(lineStart, countCharacters(text), runs);
 }
 
+std::vector<TextEditor::ColourRun> LineRuns(std::string_view text, long firstPosition)
+{
+    std::vector<Run> runs;
+    LineScratch scratch;
+    long lineStart = firstPosition;
+    while (!text.empty()) {
+        std::size_t at = text.find("\r\n");
+        std::string_view line = text.substr(0, at);
+        appendLineRuns(line, lineStart, runs, scratch);
+        if (at == std::string_view::npos)
+            break;
+        lineStart += countCharacters(line) + 2;
+        text.remove_prefix(at + 2);
+    }
+    return runs;
+}
+
 void ColourLines(TextEditor& editor, int first, int last)
 {
     first = std::max(first, 0);
@@ -264,18 +281,7 @@ void ColourLines(TextEditor& editor, int first, int last)
     // token), then the coloured runs of every line in one batch.
     const long rangeStart = editor.positionFromLine(first);
     const long rangeEnd = editor.positionFromLine(last) + countCharacters(editor.line(last));
-    const std::string text = editor.textRange(rangeStart, rangeEnd - rangeStart);
-    std::vector<Run> runs;
-    LineScratch scratch;
-    std::string_view rest = text;
-    long lineStart = rangeStart;
-    for (int i = first; i <= last; ++i) {
-        std::size_t at = i < last ? rest.find("\r\n") : std::string_view::npos;
-        std::string_view line = rest.substr(0, at);
-        appendLineRuns(line, lineStart, runs, scratch);
-        lineStart += countCharacters(line) + 2;
-        rest = at == std::string_view::npos ? std::string_view{} : rest.substr(at + 2);
-    }
+    const std::vector<Run> runs = LineRuns(editor.textRange(rangeStart, rangeEnd - rangeStart), rangeStart);
     editor.setColour(rangeStart, rangeEnd - rangeStart, TextColour::Default);
     editor.setColours(runs);
 }

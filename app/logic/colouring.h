@@ -16,6 +16,11 @@ void ColourAll(TextEditor& editor);
 // The line pass on the line of the selection start; the selection stays as it was.
 void ColourCaretLine(TextEditor& editor);
 
+// The runs of coloured characters the line pass gives the lines of `text` (separated by CR LF; a
+// break after the last is allowed), the first line starting at position `firstPosition`. Touches
+// no editor, so it may run on another thread.
+std::vector<TextEditor::ColourRun> LineRuns(std::string_view text, long firstPosition);
+
 // The line pass on lines [first, last], as if the caret had passed over each of them after it
 // was written; the selection is left as it was.
 void ColourLines(TextEditor& editor, int first, int last);

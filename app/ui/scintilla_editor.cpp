@@ -312,6 +312,14 @@ template <typename Fn> void ScintillaEditor::forEachRunInBytes(const std::vector
             range = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETRANGEPOINTER,
                                                        static_cast<unsigned long>(firstByte), lastByte - firstByte));
         while (walkChar < pos && walkByte < lastByte) {
+            // ASCII stretches are passed in one step, other characters one at a time.
+            const std::size_t ascii = asciiPrefix(
+                std::string_view(range + (walkByte - firstByte), std::min(lastByte - walkByte, pos - walkChar)));
+            if (ascii > 0) {
+                walkByte += static_cast<long>(ascii);
+                walkChar += static_cast<long>(ascii);
+                continue;
+            }
             ++walkByte;
             while (walkByte < lastByte && (static_cast<unsigned char>(range[walkByte - firstByte]) & 0xC0) == 0x80)
                 ++walkByte;

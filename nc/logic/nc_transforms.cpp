@@ -35,6 +35,14 @@ template <typename Fn> void forEachLineOf(std::string_view text, int count, Fn&&
     }
 }
 
+void applyColours(TextEditor& editor, const std::vector<TextEditor::ColourRun>& runs)
+{
+    bool wasSuspended = editor.notificationsSuspended();
+    editor.setNotificationsSuspended(true);
+    editor.setColours(runs);
+    editor.setNotificationsSuspended(wasSuspended);
+}
+
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
 {
     if (recolour == Recolour::WrittenLines && first <= last)
@@ -108,8 +116,18 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
     } else {
         written = rewriteLines(old, range.count(), range.first, transform, old.size());
     }
-    replaceRange(editor, range, std::move(written));
-    colourLines(editor, recolour, range.first, range.last);
+    if (recolour == Recolour::WrittenLines) {
+        // The written lines carry no colour yet; their runs are worked out on another thread
+        // while the editor takes the new text, then applied.
+        const long rangeStart = editor.positionFromLine(range.first);
+        auto runs = std::async(std::launch::async, [&written, rangeStart] {
+            return colouring::LineRuns(written, rangeStart);
+        });
+        replaceRange(editor, range, std::string(written));
+        applyColours(editor, runs.get());
+    } else {
+        replaceRange(editor, range, std::move(written));
+    }
     finish(editor, range, range.last);
 }
 
