@@ -119,14 +119,3 @@ void TypeCharacter(benchmark::State& state)
 BENCHMARK(SetTextBaseline)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(ColourAllBig)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(TypeCharacter)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -12,7 +12,6 @@
 
 #include <Qsci/qsciscintilla.h>
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 
@@ -153,14 +152,3 @@ void OpenHuge(benchmark::State& state)
 BENCHMARK(OpenHuge)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -14,7 +14,6 @@
 #include "app/ui/textform.h"
 #include "nc/logic/nc_transforms.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -112,14 +111,3 @@ void ColourAllLinesInEditor(benchmark::State& state)
 BENCHMARK(ColourAllLinesInEditor)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -149,31 +149,29 @@ void TFormText::Open1Click()
         StartOpen(path);
 }
 
+// Writes the text to `path`; only a complete write makes it the document's path and clears the
+// modified flag.
+static void saveDocumentAs(TFormText& form, const QString& path, QString& shownPath)
+{
+    saveDocumentFile(path, form.editor().text());
+    form.DocPath = shownPath = path;
+    form.setWindowTitle(kTitle + ' ' + form.DocPath);
+    form.editor().setModified(false);
+    form.UpdateStatus();
+}
+
 void TFormText::Save1Click()
 {
     QString path = askSaveName(this, DocPath);
-    if (path.isEmpty())
-        return;
-    saveDocumentFile(path, editor_->text());
-    DocPath = shownDocPath_ = path;
-    setWindowTitle(kTitle + ' ' + DocPath);
-    editor_->setModified(false);
-    UpdateStatus();
+    if (!path.isEmpty())
+        saveDocumentAs(*this, path, shownDocPath_);
 }
 
 void TFormText::Saveas1Click()
 {
-    QString path = DocPath;
-    if (path.isEmpty()) {
-        path = askSaveName(this, lastSaveName);
-        if (path.isEmpty())
-            return;
-    }
-    saveDocumentFile(path, editor_->text());
-    DocPath = shownDocPath_ = path;
-    setWindowTitle(kTitle + ' ' + DocPath);
-    editor_->setModified(false);
-    UpdateStatus();
+    QString path = DocPath.isEmpty() ? askSaveName(this, lastSaveName) : DocPath;
+    if (!path.isEmpty())
+        saveDocumentAs(*this, path, shownDocPath_);
 }
 
 void TFormText::OpenFromCommandLine()
