@@ -335,7 +335,12 @@ long MemoryEditor::positionFromLine(int index) const
     return prefix(static_cast<std::size_t>(index));
 }
 
-void MemoryEditor::replaceLinesText(int first, int count, std::string linesWithBreaks)
+void MemoryEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
+{
+    adoptLinesText(first, count, std::string(linesWithBreaks));
+}
+
+void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithBreaks)
 {
     int raw = static_cast<int>(lines_.size());
     first = std::clamp(first, 0, raw);

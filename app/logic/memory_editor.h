@@ -35,7 +35,8 @@ public:
     std::string line(int index) const override;
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
-    void replaceLinesText(int first, int count, std::string linesWithBreaks) override;
+    void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
+    void adoptLinesText(int first, int count, std::string&& linesWithBreaks) override;
 
     int firstVisibleLine() const override { return firstVisible_; }
     void scrollCaretIntoView() override;

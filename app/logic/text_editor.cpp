@@ -46,7 +46,7 @@ void TextEditor::replaceLines(int first, int count, const std::vector<std::strin
         text += line;
         text += "\r\n";
     }
-    replaceLinesText(first, count, std::move(text));
+    adoptLinesText(first, count, std::move(text));
 }
 
 void TextEditor::replaceLine(int index, std::string_view text)
@@ -55,7 +55,7 @@ void TextEditor::replaceLine(int index, std::string_view text)
     withBreak.reserve(text.size() + 2);
     withBreak += text;
     withBreak += "\r\n";
-    replaceLinesText(index, 1, std::move(withBreak));
+    adoptLinesText(index, 1, std::move(withBreak));
 }
 
 std::size_t byteOffsetOfCharacter(std::string_view utf8, long chars)

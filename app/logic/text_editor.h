@@ -34,6 +34,13 @@ public:
     virtual long length() const = 0;
     // Characters [start, start + length) as UTF-8.
     virtual std::string textRange(long start, long length) const = 0;
+    // The same without a copy where the editor holds the text in one piece: the view may point
+    // into the editor (valid until its next change) or into `buffer`.
+    virtual std::string_view textView(long start, long length, std::string& buffer) const
+    {
+        buffer = textRange(start, length);
+        return buffer;
+    }
 
     // Selection [start, start + length); with length 0 it is the caret.
     virtual long selectionStart() const = 0;
@@ -61,9 +68,13 @@ public:
     // lines come as one text in which every line ends with CR LF ("" for none). Replacing through
     // the last line leaves no break after the new last line; adding after the last line
     // (first == lineCount() without a final break) puts one before the new lines. Selection
-    // offsets are kept where they still lie in the text. The text is taken by value so that a
-    // caller can hand its buffer over.
-    virtual void replaceLinesText(int first, int count, std::string linesWithBreaks) = 0;
+    // offsets are kept where they still lie in the text.
+    virtual void replaceLinesText(int first, int count, std::string_view linesWithBreaks) = 0;
+    // The same, handing the buffer over to an editor that can keep it instead of a copy.
+    virtual void adoptLinesText(int first, int count, std::string&& linesWithBreaks)
+    {
+        replaceLinesText(first, count, std::string_view(linesWithBreaks));
+    }
     // The same with the new lines given one by one, each without its break.
     void replaceLines(int first, int count, const std::vector<std::string>& lines);
     void replaceLine(int index, std::string_view text);

@@ -141,6 +141,17 @@ std::string ScintillaEditor::textRange(long start, long len) const
     return std::string(data, static_cast<std::size_t>(b - a));
 }
 
+std::string_view ScintillaEditor::textView(long start, long len, std::string&) const
+{
+    long a = bytePosition(std::clamp(start, 0L, length()));
+    long b = bytePosition(std::clamp(start + std::max(0L, len), start, length()));
+    if (b <= a)
+        return {};
+    const char* data = reinterpret_cast<const char*>(
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(a), b - a));
+    return std::string_view(data, static_cast<std::size_t>(b - a));
+}
+
 long ScintillaEditor::selectionStart() const
 {
     return characterPosition(send(QsciScintillaBase::SCI_GETSELECTIONSTART));
@@ -224,7 +235,7 @@ long ScintillaEditor::positionFromLine(int index) const
     return send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, index, kUtf32);
 }
 
-void ScintillaEditor::replaceLinesText(int first, int count, std::string linesWithBreaks)
+void ScintillaEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
 {
     int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
     first = std::clamp(first, 0, raw);

@@ -38,7 +38,8 @@ public:
     std::string line(int index) const override;
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
-    void replaceLinesText(int first, int count, std::string linesWithBreaks) override;
+    void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
+    std::string_view textView(long start, long length, std::string& buffer) const override;
 
     int firstVisibleLine() const override;
     void scrollCaretIntoView() override;

@@ -17,11 +17,11 @@ namespace {
 
 // The text of lines [range.first, range.last] in one read (much cheaper than a read per line in
 // the QScintilla editor), without the break after the last line.
-std::string readRangeText(const TextEditor& editor, const LineRange& range)
+std::string_view readRangeText(const TextEditor& editor, const LineRange& range, std::string& buffer)
 {
     const long start = editor.positionFromLine(range.first);
     const long end = editor.positionFromLine(range.last) + countCharacters(editor.line(range.last));
-    return editor.textRange(start, end - start);
+    return editor.textView(start, end - start, buffer);
 }
 
 // Calls `fn(lineText)` for each of the `count` lines of a range's text; the last one takes the
@@ -51,11 +51,14 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
 
 // Writes the new lines (each followed by CR LF) over the range in one edit; the change handler
 // is not raised for it, as the written lines are recoloured by the caller.
-void replaceRange(TextEditor& editor, const LineRange& range, std::string linesWithBreaks)
+template <typename Text> void replaceRange(TextEditor& editor, const LineRange& range, Text&& linesWithBreaks)
 {
     bool wasSuspended = editor.notificationsSuspended();
     editor.setNotificationsSuspended(true);
-    editor.replaceLinesText(range.first, range.count(), std::move(linesWithBreaks));
+    if constexpr (std::is_same_v<std::decay_t<Text>, std::string_view>)
+        editor.replaceLinesText(range.first, range.count(), linesWithBreaks);
+    else
+        editor.adoptLinesText(range.first, range.count(), std::move(linesWithBreaks));
     editor.setNotificationsSuspended(wasSuspended);
 }
 
@@ -100,13 +103,14 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
     LineRange range = numericLineRange(editor);
     if (range.count() == 0)
         return;
-    const std::string old = readRangeText(editor, range);
+    std::string buffer;
+    const std::string_view old = readRangeText(editor, range, buffer);  // read before the text changes
     std::string written;
     const std::size_t middle = old.find("\r\n", old.size() / 2);
     if (lines == Lines::Independent && range.count() >= kLinesWorthASecondThread
         && std::thread::hardware_concurrency() > 1 && middle != std::string::npos) {
-        const std::string_view upper = std::string_view(old).substr(0, middle);
-        const std::string_view lower = std::string_view(old).substr(middle + 2);
+        const std::string_view upper = old.substr(0, middle);
+        const std::string_view lower = old.substr(middle + 2);
         const int upperCount = static_cast<int>(std::count(upper.begin(), upper.end(), '\n')) + 1;
         auto lowerWritten = std::async(std::launch::async, [&] {
             return rewriteLines(lower, range.count() - upperCount, range.first + upperCount, transform, lower.size());
@@ -123,7 +127,7 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
         auto runs = std::async(std::launch::async, [&written, rangeStart] {
             return colouring::LineRuns(written, rangeStart);
         });
-        replaceRange(editor, range, std::string(written));
+        replaceRange(editor, range, std::string_view(written));  // read by the colour thread meanwhile
         applyColours(editor, runs.get());
     } else {
         replaceRange(editor, range, std::move(written));
@@ -239,7 +243,8 @@ void reverseLines(TextEditor& editor, Recolour recolour)
     int count = range.count();
     if (count < 2)
         return;
-    const std::string old = readRangeText(editor, range);
+    std::string buffer;
+    const std::string_view old = readRangeText(editor, range, buffer);  // read before the text changes
     std::vector<std::string_view> lines;
     lines.reserve(static_cast<std::size_t>(count));
     forEachLineOf(old, count, [&](std::string_view text) { lines.push_back(text); });

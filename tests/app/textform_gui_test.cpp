@@ -1,6 +1,7 @@
 // The main window's command surface, the save confirmation and the About box.
 #include "app/ui/formopen.h"
 #include "app/ui/textform.h"
+#include "calc/ui/dentakform.h"
 #include "support/scripted_prompts.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -180,4 +181,17 @@ TEST(OpenForm, HandsTheCommandLineOverOnceAndHides)
     EXPECT_FALSE(splash.isVisible());
     splash.FormDeactivate(&form);  // later deactivations do nothing
     EXPECT_FALSE(splash.Timer1->isActive());
+}
+
+TEST(TextForm, TheCalculatorOpensWithoutModalityAndKeepsItsStateWhenClosed)
+{
+    TFormText form;
+    form.action("ToolButton25Click")->trigger();
+    ASSERT_NE(form.FormDentak, nullptr);
+    EXPECT_TRUE(form.FormDentak->isVisible());
+    EXPECT_FALSE(form.FormDentak->isModal());
+    form.FormDentak->close();
+    EXPECT_FALSE(form.FormDentak->isVisible());
+    form.action("ToolButton25Click")->trigger();
+    EXPECT_TRUE(form.FormDentak->isVisible());
 }
