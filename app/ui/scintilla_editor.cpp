@@ -132,17 +132,13 @@ long ScintillaEditor::length() const
 
 std::string ScintillaEditor::textRange(long start, long len) const
 {
-    long a = bytePosition(std::clamp(start, 0L, length()));
-    long b = bytePosition(std::clamp(start + std::max(0L, len), start, length()));
-    if (b <= a)
-        return {};
-    const char* data = reinterpret_cast<const char*>(
-        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(a), b - a));
-    return std::string(data, static_cast<std::size_t>(b - a));
+    std::string unused;
+    return std::string(textView(start, len, unused));
 }
 
 std::string_view ScintillaEditor::textView(long start, long len, std::string&) const
 {
+    // A view straight into the widget's buffer (Scintilla closes its gap for it).
     long a = bytePosition(std::clamp(start, 0L, length()));
     long b = bytePosition(std::clamp(start + std::max(0L, len), start, length()));
     if (b <= a)
