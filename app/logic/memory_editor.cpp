@@ -365,8 +365,10 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         fresh = splitStored(body);
     }
 
-    if (first == 0 && count == raw && !fresh.empty()) {
-        // Every line is replaced: the old texts are all garbage, only the new lines' block stays.
+    const bool onlyEmptyLineLeft = first + count == raw - 1 && lines_.back().bytes == 0;
+    if (first == 0 && (count == raw || onlyEmptyLineLeft) && !fresh.empty()) {
+        // Every line with text is replaced: the old texts are all garbage, only the new lines'
+        // block stays (and the empty last line, if any, which holds no text).
         const char* kept = fresh.front().data;
         auto holds = [kept](const std::unique_ptr<std::string>& block) {
             return kept >= block->data() && kept <= block->data() + block->size();
@@ -374,6 +376,8 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         auto keep = std::find_if(blocks_.begin(), blocks_.end(), holds);
         if (keep != blocks_.end()) {
             std::unique_ptr<std::string> block = std::move(*keep);
+            if (onlyEmptyLineLeft && count != raw)
+                fresh.push_back(Line{});
             lines_ = std::move(fresh);
             blocks_.clear();
             storedBytes_ = block->size();
