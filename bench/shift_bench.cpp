@@ -5,8 +5,8 @@
 //   OpenProgram: the editor's load: read, decode, fill the QScintilla editor, colour the text
 //   ShiftX10:    X+10 over every line of the loaded program, as the shift command runs it:
 //                read the lines, rewrite them in one edit, colour them, refresh the status
-//   ShiftX10InMemory: the same shift on the in-memory editor, written lines coloured
-//   ShiftX10InMemoryTextOnly: the same without colouring (what zorvan-cli does)
+//   ShiftX10InMemory/1: the same shift on the in-memory editor, written lines coloured
+//   ShiftX10InMemory/0: the same without colouring (what zorvan-cli does)
 #include "app/logic/colouring.h"
 #include "app/logic/document_file.h"
 #include "app/logic/memory_editor.h"
@@ -55,33 +55,21 @@ void ShiftX10(benchmark::State& state)
 }
 BENCHMARK(ShiftX10)->Unit(benchmark::kMillisecond)->Iterations(5);
 
+// Argument 1: the written lines get the line pass; 0: text only, as zorvan-cli runs it.
 void ShiftX10InMemory(benchmark::State& state)
 {
     const std::string text = readDocument(readDocumentFile(benchFile()));
     const DecimalSettings settings;
+    const nc::Recolour recolour = state.range(0) ? nc::Recolour::WrittenLines : nc::Recolour::None;
     for (auto _ : state) {
         state.PauseTiming();
         MemoryEditor editor(text);
         state.ResumeTiming();
-        nc::shiftCoordinates(editor, {10, 0, 0}, settings);
+        nc::shiftCoordinates(editor, {10, 0, 0}, settings, recolour);
         benchmark::DoNotOptimize(editor.lineCount());
     }
 }
-BENCHMARK(ShiftX10InMemory)->Unit(benchmark::kMillisecond)->Iterations(5);
-
-void ShiftX10InMemoryTextOnly(benchmark::State& state)
-{
-    const std::string text = readDocument(readDocumentFile(benchFile()));
-    const DecimalSettings settings;
-    for (auto _ : state) {
-        state.PauseTiming();
-        MemoryEditor editor(text);
-        state.ResumeTiming();
-        nc::shiftCoordinates(editor, {10, 0, 0}, settings, nc::Recolour::None);
-        benchmark::DoNotOptimize(editor.lineCount());
-    }
-}
-BENCHMARK(ShiftX10InMemoryTextOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(ShiftX10InMemory)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The parts of the shift in the editor: rewriting every line in one edit, and the line pass
 // over every line.

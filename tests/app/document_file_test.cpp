@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_files.h"
+
 #include <random>
 
 using namespace zorvan;
@@ -48,20 +50,7 @@ std::string randomCrLfFile(std::mt19937& random, bool ncProgram)
     return file;
 }
 
-void writeFile(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
 
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll().toStdString();
-}
 
 }  // namespace
 

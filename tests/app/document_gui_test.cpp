@@ -22,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/test_files.h"
+
 using namespace zorvan;
 
 namespace {
@@ -57,20 +59,7 @@ bool waitFor(const std::function<bool()>& done, int ms = 5000)
     return done();
 }
 
-void writeFile(const QString& path, const std::string& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
 
-std::string fileBytes(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return f.readAll().toStdString();
-}
 
 class DocumentTest : public ::testing::Test {
 protected:
