@@ -17,6 +17,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
+
 using namespace zorvan;
 
 namespace {
@@ -54,6 +56,32 @@ void ShiftX10(benchmark::State& state)
     state.counters["lines"] = form.editor().lineCount();
 }
 BENCHMARK(ShiftX10)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Opening and shifting in turn, so that both meet the same state of the machine; the counters
+// give the mean of each and the ratio of the shift to the open.
+void ShiftAgainstOpen(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    TFormText form;
+    const DecimalSettings settings;
+    double openMs = 0, shiftMs = 0;
+    for (auto _ : state) {
+        auto start = Clock::now();
+        form.DocPath = benchFile();
+        form.LoadDocument();
+        auto loaded = Clock::now();
+        nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
+        form.UpdateStatus();
+        auto shifted = Clock::now();
+        openMs += std::chrono::duration<double, std::milli>(loaded - start).count();
+        shiftMs += std::chrono::duration<double, std::milli>(shifted - loaded).count();
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["open_ms"] = openMs / n;
+    state.counters["shift_ms"] = shiftMs / n;
+    state.counters["shift_to_open"] = shiftMs / openMs;
+}
+BENCHMARK(ShiftAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Argument 1: the written lines get the line pass; 0: text only, as zorvan-cli runs it.
 void ShiftX10InMemory(benchmark::State& state)

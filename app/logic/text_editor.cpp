@@ -28,11 +28,42 @@ std::size_t asciiPrefix(std::string_view text)
 
 long countCharacters(std::string_view utf8)
 {
-    std::size_t ascii = asciiPrefix(utf8);
-    long count = static_cast<long>(ascii);
-    for (unsigned char byte : utf8.substr(ascii))
-        count += startsCodePoint(byte);
+    // ASCII stretches are counted eight bytes at a time, the bytes between them one by one.
+    long count = 0;
+    while (!utf8.empty()) {
+        const std::size_t ascii = asciiPrefix(utf8);
+        count += static_cast<long>(ascii);
+        utf8.remove_prefix(ascii);
+        while (!utf8.empty() && static_cast<unsigned char>(utf8.front()) >= 0x80) {
+            count += startsCodePoint(static_cast<unsigned char>(utf8.front()));
+            utf8.remove_prefix(1);
+        }
+    }
     return count;
+}
+
+void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
+                                        const LinesColouring& colouring)
+{
+    // All pieces are taken before the text changes, so a piece that fails changes nothing.
+    std::string text, piece;
+    while (next(piece)) {
+        if (text.empty())
+            text.swap(piece);
+        else
+            text += piece;
+        piece.clear();
+    }
+    std::vector<ColourRun> runs;
+    if (colouring)
+        runs = colouring(text);
+    adoptLinesText(first, count, std::move(text));
+    if (runs.empty())
+        return;
+    const long rangeStart = positionFromLine(first);
+    for (ColourRun& run : runs)
+        run.start += rangeStart;
+    setColours(runs);
 }
 
 void TextEditor::replaceLines(int first, int count, const std::vector<std::string>& lines)

@@ -25,6 +25,13 @@ class TextEditor {
 public:
     virtual ~TextEditor() = default;
 
+    // Characters [start, start + length) in one colour.
+    struct ColourRun {
+        long start;
+        long length;
+        TextColour colour;
+    };
+
     // Whole text.
     virtual std::string text() const = 0;
     // Replaces the whole text; colours reset to default, undo history cleared, caret at 0.
@@ -75,6 +82,19 @@ public:
     {
         replaceLinesText(first, count, std::string_view(linesWithBreaks));
     }
+    // New lines for a range given piece by piece, so an editor may take in one piece while the
+    // next is still being made. Each piece holds whole lines, each ending with CR LF. The source
+    // yields the next piece into its argument, and false when there are no more; it may throw,
+    // and it may read the editor's text as it was: the editor changes nothing before it is done.
+    using LinesPieceSource = std::function<bool(std::string&)>;
+    // The colour runs of some new lines (positions counted from the text's first character). It
+    // touches no editor, so an editor may call it on another thread.
+    using LinesColouring = std::function<std::vector<ColourRun>(std::string_view linesWithBreaks)>;
+    // Replaces lines [first, first + count) as replaceLinesText does with the pieces' text, then
+    // colours the new lines by `colouring` if it is given. If `next` throws, the text, colours
+    // and selection stay as they were and the exception passes on.
+    virtual void replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
+                                        const LinesColouring& colouring);
     // The same with the new lines given one by one, each without its break.
     void replaceLines(int first, int count, const std::vector<std::string>& lines);
     void replaceLine(int index, std::string_view text);
@@ -86,11 +106,6 @@ public:
     // Colour of characters.
     virtual TextColour colourAt(long pos) const = 0;
     virtual void setColour(long start, long length, TextColour colour) = 0;
-    struct ColourRun {
-        long start;
-        long length;
-        TextColour colour;
-    };
     // Many colour changes at once (runs in ascending order); implementations may batch them.
     virtual void setColours(const std::vector<ColourRun>& runs)
     {

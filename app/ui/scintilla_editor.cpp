@@ -1,21 +1,72 @@
 #include "app/ui/scintilla_editor.h"
 
+#include <Qsci/qscidocument.h>
 #include <Qsci/qsciscintilla.h>
 
 #include <algorithm>
+#include <future>
+#include <limits>
 
 namespace zorvan {
 
 namespace {
+
 constexpr int kUtf32 = QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32;
+
+// Calls fn(byteStart, byteEnd, colour) for colour runs over `text`, whose first character is at
+// position `firstChar`, with byte offsets into `text`; adjacent runs of one colour are merged.
+// With `asciiLength` >= 0 the text is known to be that many ASCII characters and is not read.
+template <typename Fn>
+void forEachRunInText(std::string_view text, const std::vector<TextEditor::ColourRun>& runs, long firstChar,
+                      long asciiLength, Fn&& fn)
+{
+    const long textChars = asciiLength >= 0 ? asciiLength : std::numeric_limits<long>::max();
+    long walkChar = 0;  // the walk's place, in characters and bytes from the text's start
+    std::size_t walkByte = 0;
+    auto byteOf = [&](long pos) -> long {
+        pos = std::clamp(pos - firstChar, 0L, textChars);
+        if (asciiLength >= 0)
+            return pos;
+        if (pos < walkChar) {  // out of order: walk again from the start
+            walkChar = 0;
+            walkByte = 0;
+        }
+        while (walkChar < pos && walkByte < text.size()) {
+            // ASCII stretches are passed in one step, other characters one at a time.
+            const std::size_t ascii =
+                asciiPrefix(text.substr(walkByte, std::min<std::size_t>(text.size() - walkByte, pos - walkChar)));
+            if (ascii > 0) {
+                walkByte += ascii;
+                walkChar += static_cast<long>(ascii);
+                continue;
+            }
+            ++walkByte;
+            while (walkByte < text.size() && (static_cast<unsigned char>(text[walkByte]) & 0xC0) == 0x80)
+                ++walkByte;
+            ++walkChar;
+        }
+        return static_cast<long>(walkByte);
+    };
+    for (std::size_t i = 0; i < runs.size();) {
+        const TextColour colour = runs[i].colour;
+        const long start = runs[i].start;
+        long end = start + std::max(runs[i].length, 0L);
+        for (++i; i < runs.size() && runs[i].colour == colour && runs[i].start == end; ++i)
+            end += std::max(runs[i].length, 0L);
+        const long a = byteOf(start);
+        const long b = byteOf(end);
+        if (b > a)
+            fn(a, b, colour);
+    }
 }
+
+}  // namespace
 
 ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
 {
-    widget_->setUtf8(true);
-    widget_->setEolMode(QsciScintilla::EolWindows);
-    widget_->setEolVisibility(false);
+    configureDocument();
     send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+    widget_->setEolVisibility(false);
     send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Red), 0x0000FF);    // BGR
     send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Blue), 0xFF0000);
     send(QsciScintillaBase::SCI_STYLESETFORE, styleOf(TextColour::Green), 0x008000);
@@ -26,6 +77,12 @@ ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
          QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE);
     connect(widget_, &QsciScintillaBase::SCN_MODIFIED, this,
             [this](int, int type, const char*, int, int, int, int, int, int, int) { onModified(type); });
+}
+
+void ScintillaEditor::configureDocument()
+{
+    widget_->setUtf8(true);
+    widget_->setEolMode(QsciScintilla::EolWindows);
 }
 
 long ScintillaEditor::send(unsigned int message, unsigned long wParam, long lParam) const
@@ -266,6 +323,100 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
     });
 }
 
+void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
+                                             const LinesColouring& colouring)
+{
+    const int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    first = std::clamp(first, 0, raw);
+    count = std::clamp(count, 0, raw - first);
+    const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    const bool throughEnd = first + count == raw;
+    const long to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
+    if (first == 0 && to == docBytes && docBytes > 0)
+        replaceTextFromPieces(throughEnd, next, colouring);
+    else
+        TextEditor::replaceLinesFromPieces(first, count, next, colouring);
+}
+
+void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next,
+                                            const LinesColouring& colouring)
+{
+    // The new text goes into a new document while the pieces come; the old document stays whole
+    // (the pieces may be read from it) and comes back if anything fails.
+    const long selStart = selectionStart(), selLength = selectionLength();
+    const int topLine = firstVisibleLine();
+    const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    const bool wasModified = modified_;
+    QsciDocument old = widget_->document();
+    ++ownEdits_;
+    widget_->setDocument(QsciDocument());
+    configureDocument();
+    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
+    send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(oldBytes + oldBytes / 8 + 64));
+    try {
+        // The pieces are kept for their colours, which are worked out on other threads while
+        // the character index is made.
+        std::vector<std::string> pieces;
+        std::vector<long> pieceStarts;  // byte positions
+        bool breakPending = false;  // the break after the last line is written with the next piece
+        std::string piece;
+        while (next(piece)) {
+            std::string_view body = piece;
+            const bool endsWithBreak = body.size() >= 2 && body.substr(body.size() - 2) == "\r\n";
+            if (endsWithBreak)
+                body.remove_suffix(2);
+            if (breakPending)
+                widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+            pieceStarts.push_back(send(QsciScintillaBase::SCI_GETLENGTH));
+            widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(body.size()), body.data());
+            breakPending = endsWithBreak;
+            if (colouring)
+                pieces.push_back(std::move(piece));
+            piece.clear();
+        }
+        if (breakPending && !throughEnd)
+            widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+        std::future<std::vector<std::vector<ColourRun>>> runs;
+        if (colouring) {
+            runs = std::async(std::launch::async, [&] {
+                std::vector<std::vector<ColourRun>> runsOfPieces;
+                for (const std::string& text : pieces)
+                    runsOfPieces.push_back(colouring(text));
+                return runsOfPieces;
+            });
+        }
+        // Made in one pass over the finished text, the character index costs less than kept up
+        // piece by piece; nothing before needed it.
+        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+        if (colouring) {
+            const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
+            // Styling text above the first visible line asks for one repaint of the view instead
+            // of working out the place of every run on the screen.
+            send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                 static_cast<unsigned long>(send(QsciScintillaBase::SCI_GETLINECOUNT)));
+            for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
+                forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
+                    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
+                    send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
+                });
+            }
+        }
+    } catch (...) {
+        widget_->setDocument(old);
+        modified_ = wasModified;
+        setSelection(selStart, selLength);
+        send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(topLine));
+        --ownEdits_;
+        throw;
+    }
+    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
+    modified_ = true;
+    setSelection(selStart, selLength);
+    send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(topLine));
+    --ownEdits_;
+    notifyChanged();
+}
+
 int ScintillaEditor::firstVisibleLine() const
 {
     return static_cast<int>(send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
@@ -298,54 +449,24 @@ template <typename Fn> void ScintillaEditor::forEachRunInBytes(const std::vector
     if (runs.empty())
         return;
     const long total = length();
-    // Character positions to byte positions, walking forward through the text from the first
-    // run (runs ascend), so that many runs cost one pass instead of a lookup each.
+    // The runs' span is read once and walked forward (runs ascend), so that many runs cost one
+    // pass instead of a lookup each.
     const long firstChar = std::clamp(runs.front().start, 0L, total);
     const long firstByte = bytePosition(firstChar);
     long lastChar = firstChar;
     for (const auto& run : runs)
         lastChar = std::max(lastChar, std::min(run.start + std::max(run.length, 0L), total));
     const long lastByte = bytePosition(lastChar);
-    const bool ascii = lastByte - firstByte == lastChar - firstChar;
-    const char* range = nullptr;  // the bytes from firstByte to lastByte
-    long walkChar = firstChar, walkByte = firstByte;
-    auto byteOf = [&](long pos) {
-        pos = std::min(pos, lastChar);
-        if (pos < walkChar)  // out of order: look it up
-            return bytePosition(pos);
-        if (ascii)
-            return firstByte + (pos - firstChar);
-        if (!range)
-            range = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETRANGEPOINTER,
-                                                       static_cast<unsigned long>(firstByte), lastByte - firstByte));
-        while (walkChar < pos && walkByte < lastByte) {
-            // ASCII stretches are passed in one step, other characters one at a time.
-            const std::size_t ascii = asciiPrefix(
-                std::string_view(range + (walkByte - firstByte), std::min(lastByte - walkByte, pos - walkChar)));
-            if (ascii > 0) {
-                walkByte += static_cast<long>(ascii);
-                walkChar += static_cast<long>(ascii);
-                continue;
-            }
-            ++walkByte;
-            while (walkByte < lastByte && (static_cast<unsigned char>(range[walkByte - firstByte]) & 0xC0) == 0x80)
-                ++walkByte;
-            ++walkChar;
-        }
-        return walkByte;
-    };
-    for (std::size_t i = 0; i < runs.size();) {
-        // Adjacent runs of one colour are styled together.
-        const TextColour colour = runs[i].colour;
-        const long start = runs[i].start;
-        long end = start + std::max(runs[i].length, 0L);
-        for (++i; i < runs.size() && runs[i].colour == colour && runs[i].start == end; ++i)
-            end += std::max(runs[i].length, 0L);
-        const long a = byteOf(start);
-        const long b = byteOf(end);
-        if (b > a)
-            fn(a, b, colour);
+    if (lastByte - firstByte == lastChar - firstChar) {  // ASCII: no need to read the text
+        forEachRunInText({}, runs, firstChar, lastChar - firstChar, [&](long a, long b, TextColour colour) {
+            fn(firstByte + a, firstByte + b, colour);
+        });
+        return;
     }
+    const char* span = reinterpret_cast<const char*>(
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(firstByte), lastByte - firstByte));
+    forEachRunInText(std::string_view(span, static_cast<std::size_t>(lastByte - firstByte)), runs, firstChar, -1,
+                     [&](long a, long b, TextColour colour) { fn(firstByte + a, firstByte + b, colour); });
 }
 
 void ScintillaEditor::setColours(const std::vector<ColourRun>& runs)

@@ -40,6 +40,10 @@ public:
     long positionFromLine(int index) const override;
     void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
     std::string_view textView(long start, long length, std::string& buffer) const override;
+    // A range that is the whole text is built in a new document, which takes the old one's place
+    // once every piece has come.
+    void replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
+                                const LinesColouring& colouring) override;
 
     int firstVisibleLine() const override;
     void scrollCaretIntoView() override;
@@ -63,6 +67,9 @@ public:
 private:
     // Calls fn(byteStart, byteEnd, colour) for the runs (adjacent runs of one colour merged).
     template <typename Fn> void forEachRunInBytes(const std::vector<ColourRun>& runs, Fn&& fn) const;
+    // The document settings the commands rely on: UTF-8, CR LF breaks, the character index.
+    void configureDocument();
+    void replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next, const LinesColouring& colouring);
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.

@@ -1,6 +1,7 @@
 #include "nc/logic/nc_transforms.h"
 
 #include "app/logic/colouring.h"
+#include "app/logic/ordered_work.h"
 #include "app/logic/user_error.h"
 #include "nc/logic/nc_words.h"
 
@@ -9,6 +10,7 @@
 #include <future>
 #include <string>
 #include <thread>
+#include <optional>
 #include <vector>
 
 namespace zorvan::nc {
@@ -35,30 +37,24 @@ template <typename Fn> void forEachLineOf(std::string_view text, int count, Fn&&
     }
 }
 
-void applyColours(TextEditor& editor, const std::vector<TextEditor::ColourRun>& runs)
-{
-    bool wasSuspended = editor.notificationsSuspended();
-    editor.setNotificationsSuspended(true);
-    editor.setColours(runs);
-    editor.setNotificationsSuspended(wasSuspended);
-}
-
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
 {
     if (recolour == Recolour::WrittenLines && first <= last)
         colouring::ColourLines(editor, first, last);
 }
 
-// Writes the new lines (each followed by CR LF) over the range in one edit; the change handler
-// is not raised for it, as the written lines are recoloured by the caller.
-template <typename Text> void replaceRange(TextEditor& editor, const LineRange& range, Text&& linesWithBreaks)
+// Runs an edit of the text without raising the change handler: the written lines are coloured
+// by the command itself.
+template <typename Edit> void quietly(TextEditor& editor, Edit&& edit)
 {
     bool wasSuspended = editor.notificationsSuspended();
     editor.setNotificationsSuspended(true);
-    if constexpr (std::is_same_v<std::decay_t<Text>, std::string_view>)
-        editor.replaceLinesText(range.first, range.count(), linesWithBreaks);
-    else
-        editor.adoptLinesText(range.first, range.count(), std::move(linesWithBreaks));
+    try {
+        edit();
+    } catch (...) {
+        editor.setNotificationsSuspended(wasSuspended);
+        throw;
+    }
     editor.setNotificationsSuspended(wasSuspended);
 }
 
@@ -74,79 +70,144 @@ void finish(TextEditor& editor, const LineRange& range, int lastWritten)
 }
 
 // Whether a line's new text depends on the lines above it. Commands whose lines stand alone may
-// rewrite the two halves of a long range at once.
+// rewrite several parts of a long range at once.
 enum class Lines { Independent, Carried };
 
-// The `count` lines of `text` through `transform(line, lineIndex)`, each followed by CR LF.
-template <typename Transform>
-std::string rewriteLines(std::string_view text, int count, int firstIndex, Transform& transform, std::size_t room)
+// Thrown by a line's transform when a result is too large to write.
+struct ValueTooLarge {
+    char letter;
+};
+
+// The same, with the line counted from the first line of its piece.
+struct PieceValueTooLarge {
+    int line;
+    char letter;
+};
+
+std::string tooLargeMessage(int lineIndex, char letter)
 {
-    std::string written;
-    written.reserve(room + room / 8 + 64);
-    std::string line;
-    int index = firstIndex;
-    forEachLineOf(text, count, [&](std::string_view lineText) {
-        line.assign(lineText);
-        transform(line, index++);
-        written += line;
-        written += "\r\n";
-    });
+    return std::to_string(lineIndex) + " 行目の " + letter + " の値が大きすぎて書けません";
+}
+
+// A rewritten piece of the range and the number of its lines.
+struct WrittenPiece {
+    std::string text;
+    int lines = 0;
+};
+
+// A line being written: the end of its piece's text from `from` on. Its words are read and
+// replaced where it stands, so each line is copied once.
+class PieceLine {
+public:
+    PieceLine(std::string& text, std::size_t from) : text_(text), from_(from) {}
+    std::string_view view() const { return std::string_view(text_).substr(from_); }
+    std::optional<AddressWord> word(char letter) const { return readAddressWord(view(), letter); }
+    void write(const AddressWord& word, std::string_view number)
+    {
+        text_.replace(from_ + word.letterAt + 1, word.numberLength, number);
+    }
+
+private:
+    std::string& text_;
+    std::size_t from_;
+};
+
+// The lines of `text` (separated by CR LF, none after the last) through `transform(line)`, each
+// followed by CR LF.
+template <typename Transform> WrittenPiece rewritePiece(std::string_view text, Transform& transform)
+{
+    WrittenPiece written;
+    std::string& out = written.text;
+    out.reserve(text.size() + text.size() / 8 + 64);
+    for (;;) {
+        const std::size_t at = text.find("\r\n");
+        PieceLine line(out, out.size());
+        out += text.substr(0, at);
+        try {
+            transform(line);
+        } catch (const ValueTooLarge& e) {
+            throw PieceValueTooLarge{written.lines, e.letter};
+        }
+        ++written.lines;
+        out += "\r\n";
+        if (at == std::string_view::npos)
+            break;
+        text.remove_prefix(at + 2);
+    }
     return written;
 }
 
-// Rewrites every line of the range through `transform(line, lineIndex)`, building the new text
-// of the range in one pass (two halves on two threads when the lines are independent and many).
+// The range's text cut into pieces of whole lines of about `pieceBytes` bytes each.
+std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t pieceBytes)
+{
+    std::vector<std::string_view> pieces;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t at = from + pieceBytes < text.size() ? text.find("\r\n", from + pieceBytes) : std::string_view::npos;
+        if (at == std::string_view::npos) {
+            pieces.push_back(text.substr(from));
+            return pieces;
+        }
+        pieces.push_back(text.substr(from, at - from));
+        from = at + 2;
+    }
+}
+
+// Rewrites every line of the range through `transform(line)`. The new text is made in pieces on
+// worker threads while the editor takes in the pieces before (in order on one thread when a line
+// depends on the lines above it). A transform that throws ValueTooLarge stops the command before
+// anything changes.
 template <typename Transform>
 void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&& transform)
 {
-    constexpr int kLinesWorthASecondThread = 50'000;
+    constexpr std::size_t kPieceBytes = 256 * 1024;
     LineRange range = numericLineRange(editor);
     if (range.count() == 0)
         return;
     std::string buffer;
-    const std::string_view old = readRangeText(editor, range, buffer);  // read before the text changes
-    std::string written;
-    const std::size_t middle = old.find("\r\n", old.size() / 2);
-    if (lines == Lines::Independent && range.count() >= kLinesWorthASecondThread
-        && std::thread::hardware_concurrency() > 1 && middle != std::string::npos) {
-        const std::string_view upper = old.substr(0, middle);
-        const std::string_view lower = old.substr(middle + 2);
-        const int upperCount = static_cast<int>(std::count(upper.begin(), upper.end(), '\n')) + 1;
-        auto lowerWritten = std::async(std::launch::async, [&] {
-            return rewriteLines(lower, range.count() - upperCount, range.first + upperCount, transform, lower.size());
-        });
-        written = rewriteLines(upper, upperCount, range.first, transform, old.size());
-        written += lowerWritten.get();
-    } else {
-        written = rewriteLines(old, range.count(), range.first, transform, old.size());
+    const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
+    const std::vector<std::string_view> pieces = cutIntoPieces(old, kPieceBytes);
+    auto make = [&](std::size_t index) { return rewritePiece(pieces[index], transform); };
+
+    std::optional<OrderedWork<WrittenPiece>> work;
+    if (pieces.size() > 1) {
+        const unsigned workers = lines == Lines::Independent ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
+        work.emplace(pieces.size(), workers, 2 * workers + 2, make);
     }
-    if (recolour == Recolour::WrittenLines) {
-        // The written lines carry no colour yet; their runs are worked out on another thread
-        // while the editor takes the new text, then applied.
-        const long rangeStart = editor.positionFromLine(range.first);
-        auto runs = std::async(std::launch::async, [&written, rangeStart] {
-            return colouring::LineRuns(written, rangeStart);
-        });
-        replaceRange(editor, range, std::string_view(written));  // read by the colour thread meanwhile
-        applyColours(editor, runs.get());
-    } else {
-        replaceRange(editor, range, std::move(written));
-    }
+    std::size_t taken = 0;
+    int linesBefore = 0;  // lines of the range in the pieces already taken
+    auto next = [&](std::string& piece) {
+        if (taken == pieces.size())
+            return false;
+        try {
+            WrittenPiece written = work ? *work->next() : make(0);
+            ++taken;
+            linesBefore += written.lines;
+            piece = std::move(written.text);
+            return true;
+        } catch (const PieceValueTooLarge& e) {
+            throw UserError(tooLargeMessage(range.first + linesBefore + e.line, e.letter));
+        }
+    };
+    TextEditor::LinesColouring lineColours;
+    if (recolour == Recolour::WrittenLines)
+        lineColours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    quietly(editor, [&] { editor.replaceLinesFromPieces(range.first, range.count(), next, lineColours); });
     finish(editor, range, range.last);
 }
 
-double checkedResult(long double value, char letter, int lineIndex)
+double checkedResult(long double value, char letter)
 {
     double stored = static_cast<double>(value);
     if (!std::isfinite(stored))
-        throw UserError(std::to_string(lineIndex) + " 行目の " + letter + " の値が大きすぎて書けません");
+        throw ValueTooLarge{letter};
     return stored;
 }
 
-void writeWord(std::string& line, const AddressWord& word, const std::optional<std::string>& text)
+void writeWord(PieceLine& line, const AddressWord& word, const std::optional<std::string>& text)
 {
     if (text)
-        replaceNumberText(line, word, *text);
+        line.write(word, *text);
 }
 
 // The cosine or sine with values near zero made exactly zero, so quarter turns come out clean.
@@ -158,14 +219,14 @@ void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const Decim
                       Recolour recolour)
 {
     const std::pair<char, double> shifts[] = {{'X', offsets.x}, {'Y', offsets.y}, {'Z', offsets.z}};
-    rewriteRange(editor, recolour, Lines::Independent, [&](std::string& line, int index) {
+    rewriteRange(editor, recolour, Lines::Independent, [&](PieceLine& line) {
         for (auto [letter, offset] : shifts) {
             if (offset == 0)
                 continue;
-            auto word = readAddressWord(line, letter);
+            auto word = line.word(letter);
             if (!word)
                 continue;
-            double sum = checkedResult(static_cast<long double>(word->value) + offset, letter, index);
+            double sum = checkedResult(static_cast<long double>(word->value) + offset, letter);
             writeWord(line, *word, formatValue(sum, settings));
         }
     });
@@ -180,10 +241,10 @@ void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSetti
     const long double cc = cleaned(std::cos(static_cast<long double>(angles.z)));
     const long double sc = cleaned(std::sin(static_cast<long double>(angles.z)));
     double x = 0, y = 0, z = 0;  // the program's own coordinates as read so far
-    rewriteRange(editor, recolour, Lines::Carried, [&](std::string& line, int index) {
-        auto wx = readAddressWord(line, 'X');
-        auto wy = readAddressWord(line, 'Y');
-        auto wz = readAddressWord(line, 'Z');
+    rewriteRange(editor, recolour, Lines::Carried, [&](PieceLine& line) {
+        auto wx = line.word('X');
+        auto wy = line.word('Y');
+        auto wz = line.word('Z');
         if (wx)
             x = wx->value;
         if (wy)
@@ -204,9 +265,9 @@ void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSetti
         // Each write may move the words after it, so every letter is looked up afresh.
         const std::pair<char, long double> results[] = {{'X', x3}, {'Y', y3}, {'Z', z3}};
         for (auto [letter, value] : results) {
-            auto word = readAddressWord(line, letter);
+            auto word = line.word(letter);
             if (word)
-                replaceNumberText(line, *word, formatValueForRotation(checkedResult(value, letter, index), settings));
+                line.write(*word, formatValueForRotation(checkedResult(value, letter), settings));
         }
     });
 }
@@ -219,8 +280,8 @@ void calculateValues(TextEditor& editor, char letter, Operation operation, doubl
     if (dividesByZero(operation, operand))
         throw UserError(kDivisionByZeroMessage);
     const long double k = operand;
-    rewriteRange(editor, recolour, Lines::Independent, [&](std::string& line, int index) {
-        auto word = readAddressWord(line, letter);
+    rewriteRange(editor, recolour, Lines::Independent, [&](PieceLine& line) {
+        auto word = line.word(letter);
         if (!word)
             return;
         const long double v = word->value;
@@ -233,7 +294,7 @@ void calculateValues(TextEditor& editor, char letter, Operation operation, doubl
         case Operation::Add: result = v + k; break;
         case Operation::Subtract: result = v - k; break;
         }
-        writeWord(line, *word, formatValue(checkedResult(result, letter, index), settings));
+        writeWord(line, *word, formatValue(checkedResult(result, letter), settings));
     });
 }
 
@@ -258,7 +319,7 @@ void reverseLines(TextEditor& editor, Recolour recolour)
     // of the innermost pair; an odd count leaves the middle line unwritten.
     int pairs = count / 2;
     int lastWritten = range.last - (pairs - 1);
-    replaceRange(editor, range, std::move(reversed));
+    quietly(editor, [&] { editor.adoptLinesText(range.first, range.count(), std::move(reversed)); });
     colourLines(editor, recolour, range.first, range.first + pairs - 1);
     colourLines(editor, recolour, range.last - pairs + 1, range.last);
     finish(editor, range, lastWritten);

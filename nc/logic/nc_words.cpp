@@ -1,5 +1,6 @@
 #include "nc/logic/nc_words.h"
 
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
@@ -50,20 +51,23 @@ bool shortDecimalValue(std::string_view text, bool negative, double& value)
 bool shortFixedText(double value, int places, std::string& out)
 {
     static constexpr std::uint64_t powers5[] = {1, 5, 25, 125, 625, 3125, 15625, 78125, 390625, 1953125};
-    static constexpr std::uint64_t powers10[] = {1,       10,       100,       1000,       10000,
-                                                 100000,  1000000,  10000000,  100000000,  1000000000};
     if (places > 9 || !std::isfinite(value) || std::fabs(value) >= 1e9)
         return false;
-    int exponent = 0;
-    double fraction = std::frexp(std::fabs(value), &exponent);
-    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-    const int shift = exponent - 53 + places;
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const int biasedExponent = static_cast<int>((bits >> 52) & 0x7FF);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;  // subnormal
+    if (biasedExponent != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biasedExponent - 1075;
+    }
+    const int shift = exponent + places;
     unsigned __int128 scaled = static_cast<unsigned __int128>(mantissa) * powers5[places];
     std::uint64_t whole;
     if (shift >= 0) {
         whole = static_cast<std::uint64_t>(scaled << shift);
     } else if (-shift >= 100) {
-        whole = 0;  // below 2^74 / 2^100: rounds to zero
+        whole = 0;  // below 2^76 / 2^100: rounds to zero
     } else {
         const int down = -shift;
         unsigned __int128 quotient = scaled >> down;
@@ -73,21 +77,17 @@ bool shortFixedText(double value, int places, std::string& out)
             ++quotient;
         whole = static_cast<std::uint64_t>(quotient);
     }
+    // The digits of value * 10^places, at least one before the point.
     char buffer[32];
     char* end = buffer + sizeof buffer;
     char* p = end;
-    std::uint64_t fractionPart = whole % powers10[places];
-    std::uint64_t integerPart = whole / powers10[places];
-    for (int i = 0; i < places; ++i) {
-        *--p = static_cast<char>('0' + fractionPart % 10);
-        fractionPart /= 10;
-    }
-    if (places > 0)
-        *--p = '.';
+    int digits = 0;
     do {
-        *--p = static_cast<char>('0' + integerPart % 10);
-        integerPart /= 10;
-    } while (integerPart > 0);
+        *--p = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+        if (++digits == places)
+            *--p = '.';
+    } while (whole > 0 || digits <= places);
     if (std::signbit(value))
         *--p = '-';
     out.assign(p, end);

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 template <typename Factory> class EditorContract : public ::testing::Test {
 protected:
@@ -187,10 +190,122 @@ TYPED_TEST_P(EditorContract, RaisesNoChangeWhileNotificationsAreSuspended)
     EXPECT_GE(changes, 1);
 }
 
+namespace contract {
+
+// A source that yields the given pieces, then none; or throws instead of yielding piece
+// `failAt`.
+inline zorvan::TextEditor::LinesPieceSource piecesOf(std::vector<std::string> pieces, int failAt = -1)
+{
+    auto index = std::make_shared<std::size_t>(0);
+    return [pieces, failAt, index](std::string& piece) {
+        if (static_cast<int>(*index) == failAt)
+            throw std::runtime_error("piece failed");
+        if (*index == pieces.size())
+            return false;
+        piece = pieces[(*index)++];
+        return true;
+    };
+}
+
+// Colours every "N" and the digits after it blue, as a stand-in for the line pass.
+inline std::vector<zorvan::TextEditor::ColourRun> blueNumbers(std::string_view text)
+{
+    std::vector<zorvan::TextEditor::ColourRun> runs;
+    long chars = 0;  // characters before byte i
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == 'N') {
+            std::size_t j = i + 1;
+            while (j < text.size() && text[j] >= '0' && text[j] <= '9')
+                ++j;
+            runs.push_back({chars, static_cast<long>(j - i), TextColour::Blue});
+            chars += static_cast<long>(j - i);
+            i = j - 1;
+            continue;
+        }
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ++chars;
+    }
+    return runs;
+}
+
+}  // namespace contract
+
+TYPED_TEST_P(EditorContract, ReplacesLinesFromPiecesAndColoursThem)
+{
+    struct Case {
+        const char* text;
+        int first, count;
+        std::vector<std::string> pieces;
+        const char* expected;
+    } cases[] = {
+        // The whole text, with and without a final break.
+        {"X1\r\nX2\r\nX3\r\n", 0, 3, {"日N1\r\nN2\r\n", "X3N33\r\n"}, "日N1\r\nN2\r\nX3N33\r\n"},
+        {"X1\r\nX2\r\nX3", 0, 3, {"日N1\r\n", "N2\r\nX3N33\r\n"}, "日N1\r\nN2\r\nX3N33"},
+        {"X1\r\nX2", 0, 2, {"N5\r\n", "", "N6\r\n"}, "N5\r\nN6"},
+        // A part of it.
+        {"X1\r\nX2\r\nX3", 1, 1, {"日N2\r\n"}, "X1\r\n日N2\r\nX3"},
+        {"X1\r\nX2\r\nX3", 1, 2, {"N2\r\n", "N3\r\n"}, "X1\r\nN2\r\nN3"},
+    };
+    for (const auto& c : cases) {
+        auto e = this->make(c.text);
+        e->setColour(0, 1, TextColour::Red);
+        e->replaceLinesFromPieces(c.first, c.count, contract::piecesOf(c.pieces), contract::blueNumbers);
+        const std::string text = e->text();
+        EXPECT_EQ(text, c.expected) << c.text;
+        EXPECT_TRUE(e->isModified());
+        // Every "N" word of the new lines is blue, everything else of them default.
+        const long newStart = e->positionFromLine(c.first);
+        const auto runs = contract::blueNumbers(text);
+        long pos = newStart;
+        for (const auto& run : runs) {
+            if (run.start < newStart)
+                continue;
+            for (; pos < run.start; ++pos)
+                EXPECT_EQ(e->colourAt(pos), TextColour::Default) << c.expected << " at " << pos;
+            for (; pos < run.start + run.length; ++pos)
+                EXPECT_EQ(e->colourAt(pos), TextColour::Blue) << c.expected << " at " << pos;
+        }
+        if (c.first > 0) {
+            EXPECT_EQ(e->colourAt(0), TextColour::Red) << "the lines before keep their colours";
+        }
+    }
+}
+
+TYPED_TEST_P(EditorContract, APieceThatFailsChangesNothing)
+{
+    for (int first : {0, 1}) {
+        const std::string text = "N1\r\n日X2\r\nX3";
+        auto e = this->make(text);
+        e->setColour(0, 2, TextColour::Blue);
+        e->setColour(5, 2, TextColour::Red);
+        e->setSelection(4, 3);
+        int changes = 0;
+        e->setChangeHandler([&] { ++changes; });
+        EXPECT_THROW(e->replaceLinesFromPieces(first, 3 - first, contract::piecesOf({"N7\r\n", "N8\r\n"}, 1),
+                                               contract::blueNumbers),
+                     std::runtime_error);
+        EXPECT_EQ(e->text(), text);
+        EXPECT_EQ(e->lineCount(), 3);
+        EXPECT_EQ(e->positionFromLine(2), 9);
+        EXPECT_EQ(e->colourAt(1), TextColour::Blue);
+        EXPECT_EQ(e->colourAt(2), TextColour::Default);
+        EXPECT_EQ(e->colourAt(6), TextColour::Red);
+        EXPECT_EQ(e->selectionStart(), 4);
+        EXPECT_EQ(e->selectionLength(), 3);
+        EXPECT_FALSE(e->isModified());
+        EXPECT_EQ(changes, 0);
+        // The editor goes on working.
+        e->replaceLine(2, "N9");
+        EXPECT_EQ(e->text(), "N1\r\n日X2\r\nN9");
+        EXPECT_GE(changes, 1);
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             MapsPositionsAndLinesCountingBreaksAsTwo,
                             ReplacesTheSelectionAndLeavesTheCaretAfterIt, ClampsTheSelectionToTheText,
                             FindsCaseSensitivelyInsideTheRange, ReplacesLinesInOneEdit,
                             KeepsTheSelectionOffsetsAcrossALineRewrite,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
-                            SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended);
+                            SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended,
+                            ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing);

@@ -1,5 +1,7 @@
 // The numeric commands from the main window, through their dialogs, on the QScintilla editor.
+#include "app/logic/memory_editor.h"
 #include "app/logic/settings.h"
+#include "nc/logic/nc_transforms.h"
 #include "app/ui/textform.h"
 #include "nc/ui/axisform.h"
 #include "nc/ui/formcalc.h"
@@ -10,6 +12,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -80,6 +83,72 @@ TEST_F(NcCommandsGui, ShiftThroughTheAxisDialog)
     EXPECT_FALSE(form.Memo1->isUndoAvailable());
     EXPECT_EQ(form.editor().colourAt(1), TextColour::Blue);  // the written line is coloured
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+// A program of many lines, some coloured, some Japanese, long enough to be rewritten in pieces.
+std::string longProgram(std::size_t lines)
+{
+    std::string text;
+    for (std::size_t i = 0; i < lines; ++i) {
+        switch (i % 4) {
+        case 0: text += "N" + std::to_string(i) + "G01X" + std::to_string(i % 97) + ".5Y2."; break;
+        case 1: text += "X-1.25Z3.(荒取り" + std::to_string(i) + ")"; break;
+        case 2: text += "O" + std::to_string(i % 9000) + "Y.5"; break;
+        default: text += "X.5"; break;
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
+TEST_F(NcCommandsGui, ALongProgramShiftsAsOnTheInMemoryEditorAndCannotBeUndone)
+{
+    const std::string program = longProgram(40000);
+    load(program.c_str());
+    form.editor().setSelection(0, 0);
+    run("OrgChenge", form.FormAxis, [&] {
+        form.FormAxis->Edit1->setText("10");
+        form.FormAxis->Edit3->setText("-0.5");
+        form.FormAxis->BitBtn1->click();
+    });
+    MemoryEditor expected(program);
+    nc::shiftCoordinates(expected, {10, 0, -0.5}, DecimalSettings{});
+    ASSERT_EQ(text(), expected.text());
+    for (long pos = 0; pos < expected.length(); pos += 7)
+        ASSERT_EQ(form.editor().colourAt(pos), expected.colourAt(pos)) << "at " << pos;
+    EXPECT_EQ(form.editor().caret(), expected.caret());
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+    form.Memo1->undo();
+    EXPECT_EQ(text(), expected.text());
+    // Typing afterwards still colours the line typed in.
+    form.editor().setCaret(0);
+    form.editor().setColour(0, 10, TextColour::Default);
+    form.Memo1->SendScintilla(QsciScintillaBase::SCI_ADDTEXT, 4UL, "(77)");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.editor().line(0).substr(0, 7), "(77)N0G");
+    EXPECT_EQ(form.editor().colourAt(1), TextColour::Green);
+}
+
+TEST_F(NcCommandsGui, AResultTooLargeFarDownLeavesTextAndColoursAsTheyWere)
+{
+    std::string program = longProgram(40000);
+    program += "X" + std::string(309, '9') + "\r\n";
+    load(program.c_str());
+    form.ColourAll();
+    form.editor().setSelection(0, 0);
+    std::vector<TextColour> colours;
+    for (long pos = 0; pos < 20000; ++pos)
+        colours.push_back(form.editor().colourAt(pos));
+    run("OrgChenge", form.FormAxis, [&] {
+        form.FormAxis->Edit1->setText("1");
+        form.FormAxis->BitBtn1->click();
+    });
+    EXPECT_EQ(prompts.errors, QStringList{"40000 行目の X の値が大きすぎて書けません"});
+    EXPECT_EQ(text(), program);
+    EXPECT_FALSE(form.editor().isModified());
+    for (long pos = 0; pos < 20000; ++pos)
+        ASSERT_EQ(form.editor().colourAt(pos), colours[static_cast<std::size_t>(pos)]) << "at " << pos;
 }
 
 TEST_F(NcCommandsGui, ShiftStartsFromZerosEveryTime)

@@ -137,6 +137,58 @@ TEST(Shift, AResultTooLargeToWriteChangesNothing)
     EXPECT_FALSE(editor.isModified());
 }
 
+// A program long enough to be rewritten in many pieces: varied lines, some with colour, some
+// with Japanese text.
+std::vector<std::string> longProgram(int lines)
+{
+    std::vector<std::string> program;
+    for (int i = 0; i < lines; ++i) {
+        switch (i % 5) {
+        case 0: program.push_back("N" + std::to_string(i) + "G01X" + std::to_string(i % 977) + ".5Y-3.25"); break;
+        case 1: program.push_back("X-" + std::to_string(i % 311) + ".125Z2.(仕上げ" + std::to_string(i) + ")"); break;
+        case 2: program.push_back(""); break;
+        case 3: program.push_back("G00Y1.Z" + std::to_string(i % 13)); break;
+        default: program.push_back("X.5F200"); break;
+        }
+    }
+    return program;
+}
+
+TEST(Shift, ALongProgramComesOutAsIfEachLineWereShiftedAlone)
+{
+    const std::vector<std::string> program = longProgram(60000);  // about a megabyte
+    for (Recolour recolour : {Recolour::WrittenLines, Recolour::None}) {
+        MemoryEditor editor(join(program) + "\r\n");
+        shiftCoordinates(editor, {10, 0, -1.5}, defaults, recolour);
+        ASSERT_EQ(editor.lineCount(), static_cast<int>(program.size()));
+        for (int i = 0; i < editor.lineCount(); i += 997) {
+            MemoryEditor alone(program[static_cast<std::size_t>(i)]);
+            shiftCoordinates(alone, {10, 0, -1.5}, defaults, recolour);
+            ASSERT_EQ(editor.line(i), alone.text()) << "line " << i;
+            const long start = editor.positionFromLine(i);
+            for (long c = 0; c < alone.length(); ++c)
+                ASSERT_EQ(editor.colourAt(start + c), alone.colourAt(c)) << "line " << i << " column " << c;
+        }
+        EXPECT_EQ(editor.text().substr(editor.text().size() - 2), "\r\n");
+    }
+}
+
+TEST(Shift, AResultTooLargeFarDownNamesItsLineAndChangesNothing)
+{
+    std::vector<std::string> program = longProgram(60000);
+    program[54321] = "X" + std::string(309, '9');
+    const std::string doc = join(program);
+    MemoryEditor editor = unmodified(doc);
+    try {
+        shiftCoordinates(editor, {1, 0, 0}, defaults);
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_STREQ(e.what(), "54321 行目の X の値が大きすぎて書けません");
+    }
+    EXPECT_EQ(editor.text(), doc);
+    EXPECT_FALSE(editor.isModified());
+}
+
 TEST(Shift, ColoursTheWrittenLines)
 {
     MemoryEditor editor(join({"N10X1.", "N20X2."}));
@@ -184,6 +236,17 @@ TEST(Rotate, CarriesTheUnrotatedCoordinates)
     MemoryEditor editor(join({"X10.Y0", "Y0", "Y0"}));
     rotateAxes(editor, {0, 0, kQuarter}, defaults);
     EXPECT_EQ(editor.text(), join({"X0Y10.0", "Y10.0", "Y10.0"}));
+}
+
+TEST(Rotate, CarriesCoordinatesThroughALongProgram)
+{
+    // Only the first line has a Y; a quarter turn about Z writes -Y into every later X.
+    std::vector<std::string> program(100000, "X5.");
+    program[0] = "X0Y7.Z0";
+    MemoryEditor editor(join(program));
+    rotateAxes(editor, {0, 0, kQuarter}, defaults);
+    EXPECT_EQ(editor.line(1), "X-7.0");
+    EXPECT_EQ(editor.line(99999), "X-7.0");
 }
 
 TEST(Rotate, IgnoresNonDecimalAndForcesBareWholeNumbers)
