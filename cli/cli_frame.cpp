@@ -158,7 +158,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
     if (status != Done)
         return status;
 
-    std::string bytes = encodeDocumentOwned(editor.text());
+    std::string bytes = encodeDocumentOwned(editor.takeText());
     if (options.inPlace)
         writeFileAtomically(*options.file, bytes);
     else if (options.outPath)

@@ -33,6 +33,8 @@ void MemoryEditor::adopt(std::string&& text)
     std::string_view stored = *block;
     blocks_.push_back(std::move(block));
     lines_ = splitStored(stored);
+    wholeText_ = stored;
+    wholeTextKnown_ = true;
     liveBytes_ = 0;
     for (const auto& l : lines_)
         liveBytes_ += l.bytes;
@@ -94,6 +96,7 @@ void MemoryEditor::compactIfWasteful()
 {
     if (storedBytes_ <= 2 * liveBytes_ + kBlockSize)
         return;
+    wholeTextKnown_ = false;  // the lines are packed without their breaks
     auto block = std::make_unique<std::string>();
     block->reserve(liveBytes_);
     for (auto& l : lines_) {
@@ -160,8 +163,47 @@ std::pair<std::size_t, long> MemoryEditor::locate(long pos) const
     return {index, remaining};
 }
 
+std::string MemoryEditor::takeText()
+{
+    std::string text;
+    auto holdsExactly = [&](const std::unique_ptr<std::string>& block) {
+        return block->data() == wholeText_.data() && block->size() == wholeText_.size();
+    };
+    auto block = std::find_if(blocks_.begin(), blocks_.end(), holdsExactly);
+    if (wholeTextKnown_ && block != blocks_.end())
+        text = std::move(**block);
+    else
+        text = this->text();
+    adopt(std::string());
+    return text;
+}
+
+std::size_t MemoryEditor::wholeTextOffset(long pos) const
+{
+    if (pos >= length())
+        return wholeText_.size();
+    auto [index, col] = locate(pos);
+    const Line& l = lines_[index];
+    const std::size_t lineOffset = static_cast<std::size_t>(l.data - wholeText_.data());
+    if (col <= static_cast<long>(l.chars))
+        return lineOffset + byteOffset(l.text(), col, l.chars);
+    return lineOffset + l.bytes + static_cast<std::size_t>(col - l.chars);  // inside the break
+}
+
+std::string_view MemoryEditor::textView(long start, long len, std::string& buffer) const
+{
+    if (!wholeTextKnown_)
+        return TextEditor::textView(start, len, buffer);
+    start = std::clamp(start, 0L, length());
+    const long end = std::clamp(start + std::max(len, 0L), start, length());
+    const std::size_t a = wholeTextOffset(start);
+    return wholeText_.substr(a, wholeTextOffset(end) - a);
+}
+
 std::string MemoryEditor::text() const
 {
+    if (wholeTextKnown_)
+        return std::string(wholeText_);
     std::size_t size = 0;
     for (const auto& l : lines_)
         size += l.bytes + 2;
@@ -234,6 +276,7 @@ void MemoryEditor::setSelection(long start, long len)
 
 void MemoryEditor::replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh)
 {
+    wholeTextKnown_ = false;
     for (std::size_t i = first; i < first + count; ++i)
         liveBytes_ -= lines_[i].bytes;
     for (const auto& l : fresh)
@@ -350,11 +393,11 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     long selStart = selStart_, selLength = selLength_;
 
     std::vector<Line> fresh;
+    std::string_view body;  // the new lines without the break after the last, as stored
     if (!linesWithBreaks.empty()) {
         std::size_t size = linesWithBreaks.size();
         if (size >= 2 && std::string_view(linesWithBreaks).substr(size - 2) == kBreak)
             size -= 2;
-        std::string_view body;
         if (size >= kBlockSize) {  // a big text becomes a block of its own, without a copy
             blocks_.push_back(std::make_unique<std::string>(std::move(linesWithBreaks)));
             storedBytes_ += size;
@@ -376,9 +419,14 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         auto keep = std::find_if(blocks_.begin(), blocks_.end(), holds);
         if (keep != blocks_.end()) {
             std::unique_ptr<std::string> block = std::move(*keep);
-            if (onlyEmptyLineLeft && count != raw)
+            const bool keepsLastBreak = onlyEmptyLineLeft && count != raw;
+            if (keepsLastBreak)
                 fresh.push_back(Line{});
             lines_ = std::move(fresh);
+            // The new text lies in one piece if the break after its last line is in the block.
+            const std::size_t end = static_cast<std::size_t>(body.data() - block->data()) + body.size();
+            wholeTextKnown_ = !keepsLastBreak || std::string_view(*block).substr(end, 2) == kBreak;
+            wholeText_ = std::string_view(body.data(), body.size() + (keepsLastBreak ? 2 : 0));
             blocks_.clear();
             storedBytes_ = block->size();
             blocks_.push_back(std::move(block));
@@ -397,6 +445,7 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         for (const auto& l : fresh)
             liveBytes_ += l.bytes;
         lines_.insert(lines_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+        wholeTextKnown_ = false;
         rebuildIndex();
         modified_ = true;
     } else {

@@ -20,9 +20,15 @@ public:
     explicit MemoryEditor(const char* utf8) : MemoryEditor(std::string_view(utf8)) {}
 
     std::string text() const override;
+    // Hands the whole text over, without a copy where it lies in one piece, and leaves the
+    // editor empty.
+    std::string takeText();
     void setText(std::string_view utf8) override;
     long length() const override;
     std::string textRange(long start, long length) const override;
+    // A view into the editor while its text lies in one piece (after a load or a rewrite of all
+    // lines), else a copy.
+    std::string_view textView(long start, long length, std::string& buffer) const override;
 
     long selectionStart() const override { return selStart_; }
     long selectionLength() const override { return selLength_; }
@@ -82,7 +88,13 @@ private:
     std::vector<std::unique_ptr<std::string>> blocks_;
     std::size_t storedBytes_ = 0;  // bytes held by the blocks
     std::size_t liveBytes_ = 0;    // bytes of the lines, the rest of the blocks is garbage
+    // Byte offset in the whole text of a position; only while the text lies in one piece.
+    std::size_t wholeTextOffset(long pos) const;
+
     std::vector<Line> lines_;
+    // The whole text, lines and breaks, where it lies in one piece in a block; else not known.
+    std::string_view wholeText_;
+    bool wholeTextKnown_ = false;
     std::vector<long> tree_;  // Fenwick tree over rawLength
     long selStart_ = 0;
     long selLength_ = 0;

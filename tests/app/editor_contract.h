@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -301,6 +302,33 @@ TYPED_TEST_P(EditorContract, APieceThatFailsChangesNothing)
     }
 }
 
+TYPED_TEST_P(EditorContract, ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit)
+{
+    using Edit = std::function<void(zorvan::TextEditor&)>;
+    const std::vector<std::pair<const char*, Edit>> edits = {
+        {"loaded", [](zorvan::TextEditor&) {}},
+        {"all lines rewritten", [](zorvan::TextEditor& e) { e.replaceLines(0, e.lineCount(), {"日本X1", "", "N2"}); }},
+        {"all lines rewritten, no final break", [](zorvan::TextEditor& e) {
+             e.replaceLines(0, e.lineCount(), {"X1"});
+             e.replaceLinesText(0, e.lineCount(), "N1日\r\nX2\r\n");
+         }},
+        {"one line rewritten", [](zorvan::TextEditor& e) { e.replaceLine(1, "Y日本"); }},
+        {"a line added", [](zorvan::TextEditor& e) { e.replaceLines(e.lineCount(), 0, {"Z9"}); }},
+    };
+    for (const auto& [name, edit] : edits) {
+        auto e = this->make("G01日X1.\r\n(本)\r\nN3\r\n");
+        edit(*e);
+        const long length = e->length();
+        for (long start = 0; start <= length; ++start) {
+            for (long len = 0; start + len <= length + 1; ++len) {
+                std::string buffer;
+                ASSERT_EQ(e->textView(start, len, buffer), e->textRange(start, len))
+                    << name << ": " << start << "+" << len;
+            }
+        }
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             MapsPositionsAndLinesCountingBreaksAsTwo,
                             ReplacesTheSelectionAndLeavesTheCaretAfterIt, ClampsTheSelectionToTheText,
@@ -308,4 +336,5 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             KeepsTheSelectionOffsetsAcrossALineRewrite,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
                             SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended,
-                            ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing);
+                            ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing,
+                            ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit);

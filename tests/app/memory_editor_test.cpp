@@ -1,6 +1,8 @@
 #include "app/logic/memory_editor.h"
 #include "app/editor_contract.h"
 
+#include <functional>
+
 namespace {
 
 struct MemoryFactory {
@@ -44,4 +46,24 @@ TEST(MemoryEditor, KeepsItsTextWhileOldLineTextsAreDropped)
     e.setCaret(e.positionFromLine(5));
     e.replaceSelection("G01");
     EXPECT_EQ(e.line(5), "G01N5X40.0000000000");
+}
+
+TEST(MemoryEditor, HandsItsTextOverAndIsLeftEmpty)
+{
+    struct Case {
+        const char* name;
+        std::function<void(zorvan::MemoryEditor&)> edit;
+        const char* text;
+    } cases[] = {
+        {"loaded", [](zorvan::MemoryEditor&) {}, "X1\r\n日\r\n"},
+        {"rewritten", [](zorvan::MemoryEditor& e) { e.replaceLinesText(0, 2, "N1\r\nN2\r\n"); }, "N1\r\nN2\r\n"},
+        {"edited", [](zorvan::MemoryEditor& e) { e.replaceLine(0, "Y2"); }, "Y2\r\n日\r\n"},
+    };
+    for (const auto& c : cases) {
+        zorvan::MemoryEditor e("X1\r\n日\r\n");
+        c.edit(e);
+        EXPECT_EQ(e.takeText(), c.text) << c.name;
+        EXPECT_EQ(e.text(), "") << c.name;
+        EXPECT_EQ(e.lineCount(), 0) << c.name;
+    }
 }
