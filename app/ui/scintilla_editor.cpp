@@ -345,6 +345,7 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
     // (the pieces may be read from it) and comes back if anything fails.
     const long selStart = selectionStart(), selLength = selectionLength();
     const int topLine = firstVisibleLine();
+    const long xOffset = send(QsciScintillaBase::SCI_GETXOFFSET);
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     const bool wasModified = modified_;
     QsciDocument old = widget_->document();
@@ -406,6 +407,7 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         modified_ = wasModified;
         setSelection(selStart, selLength);
         send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(topLine));
+        send(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
         --ownEdits_;
         throw;
     }
@@ -413,6 +415,7 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
     modified_ = true;
     setSelection(selStart, selLength);
     send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(topLine));
+    send(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
     --ownEdits_;
     notifyChanged();
 }

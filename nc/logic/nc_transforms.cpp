@@ -161,6 +161,9 @@ template <typename Transform>
 void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&& transform)
 {
     constexpr std::size_t kPieceBytes = 256 * 1024;
+    // The workers may run far ahead: the editor is the slower side, and the time it spends
+    // getting ready is theirs to use.
+    constexpr std::size_t kPiecesAhead = 64;
     LineRange range = numericLineRange(editor);
     if (range.count() == 0)
         return;
@@ -172,7 +175,7 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
     std::optional<OrderedWork<WrittenPiece>> work;
     if (pieces.size() > 1) {
         const unsigned workers = lines == Lines::Independent ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
-        work.emplace(pieces.size(), workers, 2 * workers + 2, make);
+        work.emplace(pieces.size(), workers, kPiecesAhead, make);
     }
     std::size_t taken = 0;
     int linesBefore = 0;  // lines of the range in the pieces already taken
