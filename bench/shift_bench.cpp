@@ -4,9 +4,10 @@
 // (ZORVAN_BENCH_FILE names another).
 //   OpenProgram: the editor's load: read, decode, fill the QScintilla editor, colour the text
 //   ShiftX10:    X+10 over every line of the loaded program, as the shift command runs it:
-//                read the lines, rewrite them in one edit, colour them, refresh the status
+//                read the lines, rewrite them into a new document, colour them, refresh the status
 //   ShiftX10InMemory/1: the same shift on the in-memory editor, written lines coloured
 //   ShiftX10InMemory/0: the same without colouring (what zorvan-cli does)
+//   ShiftAgainstOpen: open and shift in turn; the counter shift_to_open is the ratio of the two
 #include "app/logic/colouring.h"
 #include "app/logic/document_file.h"
 #include "app/logic/memory_editor.h"

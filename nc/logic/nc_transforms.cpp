@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <future>
 #include <string>
 #include <thread>
 #include <optional>
