@@ -32,7 +32,8 @@ void MemoryEditor::adopt(std::string&& text)
     auto block = std::make_unique<std::string>(std::move(text));
     std::string_view stored = *block;
     blocks_.push_back(std::move(block));
-    lines_ = splitStored(stored);
+    lines_.clear();  // its room is used again
+    splitStored(stored, lines_);
     wholeText_ = stored;
     wholeTextKnown_ = true;
     liveBytes_ = 0;
@@ -77,19 +78,25 @@ MemoryEditor::Line MemoryEditor::makeLine(std::string_view storedText) const
     return line;
 }
 
-std::vector<MemoryEditor::Line> MemoryEditor::splitStored(std::string_view stored) const
+void MemoryEditor::splitStored(std::string_view stored, std::vector<Line>& lines) const
 {
-    std::vector<Line> lines;
     std::size_t from = 0;
     for (;;) {
         std::size_t at = stored.find(kBreak, from);
         if (at == std::string_view::npos) {
             lines.push_back(makeLine(stored.substr(from)));
-            return lines;
+            return;
         }
         lines.push_back(makeLine(stored.substr(from, at - from)));
         from = at + kBreak.size();
     }
+}
+
+std::vector<MemoryEditor::Line> MemoryEditor::splitStored(std::string_view stored) const
+{
+    std::vector<Line> lines;
+    splitStored(stored, lines);
+    return lines;
 }
 
 void MemoryEditor::compactIfWasteful()
@@ -392,9 +399,9 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         return;
     long selStart = selStart_, selLength = selLength_;
 
-    std::vector<Line> fresh;
+    const bool hasNewLines = !linesWithBreaks.empty();
     std::string_view body;  // the new lines without the break after the last, as stored
-    if (!linesWithBreaks.empty()) {
+    if (hasNewLines) {
         std::size_t size = linesWithBreaks.size();
         if (size >= 2 && std::string_view(linesWithBreaks).substr(size - 2) == kBreak)
             size -= 2;
@@ -405,41 +412,42 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         } else {
             body = std::string_view(store(std::string_view(linesWithBreaks).substr(0, size)), size);
         }
-        fresh = splitStored(body);
     }
 
     const bool onlyEmptyLineLeft = first + count == raw - 1 && lines_.back().bytes == 0;
-    if (first == 0 && (count == raw || onlyEmptyLineLeft) && !fresh.empty()) {
+    auto holdsBody = [&](const std::unique_ptr<std::string>& block) {
+        return !body.empty() && body.data() >= block->data() && body.data() <= block->data() + block->size();
+    };
+    auto keep = std::find_if(blocks_.begin(), blocks_.end(), holdsBody);
+    if (first == 0 && (count == raw || onlyEmptyLineLeft) && keep != blocks_.end()) {
         // Every line with text is replaced: the old texts are all garbage, only the new lines'
-        // block stays (and the empty last line, if any, which holds no text).
-        const char* kept = fresh.front().data;
-        auto holds = [kept](const std::unique_ptr<std::string>& block) {
-            return kept >= block->data() && kept <= block->data() + block->size();
-        };
-        auto keep = std::find_if(blocks_.begin(), blocks_.end(), holds);
-        if (keep != blocks_.end()) {
-            std::unique_ptr<std::string> block = std::move(*keep);
-            const bool keepsLastBreak = onlyEmptyLineLeft && count != raw;
-            if (keepsLastBreak)
-                fresh.push_back(Line{});
-            lines_ = std::move(fresh);
-            // The new text lies in one piece if the break after its last line is in the block.
-            const std::size_t end = static_cast<std::size_t>(body.data() - block->data()) + body.size();
-            wholeTextKnown_ = !keepsLastBreak || std::string_view(*block).substr(end, 2) == kBreak;
-            wholeText_ = std::string_view(body.data(), body.size() + (keepsLastBreak ? 2 : 0));
-            blocks_.clear();
-            storedBytes_ = block->size();
-            blocks_.push_back(std::move(block));
-            liveBytes_ = 0;
-            for (const auto& l : lines_)
-                liveBytes_ += l.bytes;
-            rebuildIndex();
-            modified_ = true;
-            setSelection(selStart, selLength);
-            notifyChanged();
-            return;
-        }
+        // block stays (and the empty last line, if any, which holds no text). The old lines'
+        // room takes the new ones.
+        std::unique_ptr<std::string> block = std::move(*keep);
+        const bool keepsLastBreak = onlyEmptyLineLeft && count != raw;
+        lines_.clear();
+        splitStored(body, lines_);
+        if (keepsLastBreak)
+            lines_.push_back(Line{});
+        // The new text lies in one piece if the break after its last line is in the block.
+        const std::size_t end = static_cast<std::size_t>(body.data() - block->data()) + body.size();
+        wholeTextKnown_ = !keepsLastBreak || std::string_view(*block).substr(end, 2) == kBreak;
+        wholeText_ = std::string_view(body.data(), body.size() + (keepsLastBreak ? 2 : 0));
+        blocks_.clear();
+        storedBytes_ = block->size();
+        blocks_.push_back(std::move(block));
+        liveBytes_ = 0;
+        for (const auto& l : lines_)
+            liveBytes_ += l.bytes;
+        rebuildIndex();
+        modified_ = true;
+        setSelection(selStart, selLength);
+        notifyChanged();
+        return;
     }
+    std::vector<Line> fresh;
+    if (hasNewLines)
+        fresh = splitStored(body);
     if (first == raw) {
         // After the last line, which gets a break.
         for (const auto& l : fresh)

@@ -72,7 +72,8 @@ private:
     // Copies `text` into the blocks; the pointer stays valid until the next compaction.
     const char* store(std::string_view text);
     Line makeLine(std::string_view storedText) const;
-    // Splits stored text at CR LF into lines.
+    // Splits stored text at CR LF into lines, appended to `lines`.
+    void splitStored(std::string_view storedText, std::vector<Line>& lines) const;
     std::vector<Line> splitStored(std::string_view storedText) const;
     void adopt(std::string&& text);
     void compactIfWasteful();

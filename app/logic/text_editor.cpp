@@ -47,11 +47,10 @@ void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSo
 {
     // All pieces are taken before the text changes, so a piece that fails changes nothing.
     std::string text, piece;
+    const long oldLength = positionFromLine(first + count) - positionFromLine(first);
+    text.reserve(static_cast<std::size_t>(oldLength + oldLength / 8 + 64));  // the new lines are rarely much longer
     while (next(piece)) {
-        if (text.empty())
-            text.swap(piece);
-        else
-            text += piece;
+        text += piece;
         piece.clear();
     }
     std::vector<ColourRun> runs;
