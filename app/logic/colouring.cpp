@@ -116,6 +116,13 @@ std::vector<Run> wholeTextRuns(std::string_view text, long& totalChars)
     return runs;
 }
 
+// Working buffers of the line pass, kept across lines so that a long range allocates nothing
+// per line.
+struct LineScratch {
+    std::string chars;
+    std::vector<TextColour> colours;
+};
+
 // One character per element: the character itself if it is ASCII, else a byte that is no
 // character of any token. An ASCII line is its own view.
 std::string_view charactersOf(std::string_view utf8, std::string& buffer)
@@ -135,9 +142,7 @@ std::string_view charactersOf(std::string_view utf8, std::string& buffer)
 
 // The line pass over one line starting at position `lineStart`: appends the runs of its coloured
 // characters, in ascending order. The caller resets the line to the default colour first.
-}  // namespace
-
-void LinePass::addLine(std::string_view lineUtf8, long lineStart, std::vector<Run>& runs)
+void appendLineRuns(std::string_view lineUtf8, long lineStart, std::vector<Run>& runs, LineScratch& scratch)
 {
     // Only a comment or an "N", ":", "L" or "O" word gives colour; most lines have none.
     static const std::array<bool, 256> starts = [] {
@@ -148,11 +153,11 @@ void LinePass::addLine(std::string_view lineUtf8, long lineStart, std::vector<Ru
     }();
     if (std::none_of(lineUtf8.begin(), lineUtf8.end(), [](char c) { return starts[static_cast<unsigned char>(c)]; }))
         return;
-    const std::string_view chars = charactersOf(lineUtf8, chars_);
+    const std::string_view chars = charactersOf(lineUtf8, scratch.chars);
     const long n = static_cast<long>(chars.size());
     if (n == 0)
         return;
-    std::vector<TextColour>& colours = colours_;
+    std::vector<TextColour>& colours = scratch.colours;
     colours.assign(static_cast<std::size_t>(n), TextColour::Default);
     bool anyColour = false;
     // Characters by 1-based index, as the scan counts them.
@@ -204,8 +209,6 @@ void LinePass::addLine(std::string_view lineUtf8, long lineStart, std::vector<Ru
     }
 }
 
-namespace {
-
 // Switches the editor's change notification off for the lifetime of the object.
 class QuietEditor {
 public:
@@ -254,19 +257,20 @@ void ColourCaretLine(TextEditor& editor)
     const std::string text = editor.line(line);
     const long lineStart = editor.positionFromLine(line);
     std::vector<Run> runs;
-    LinePass().addLine(text, lineStart, runs);
+    LineScratch scratch;
+    appendLineRuns(text, lineStart, runs, scratch);
     editor.recolourRange(lineStart, countCharacters(text), runs);
 }
 
 std::vector<TextEditor::ColourRun> LineRuns(std::string_view text, long firstPosition)
 {
     std::vector<Run> runs;
-    LinePass pass;
+    LineScratch scratch;
     long lineStart = firstPosition;
     while (!text.empty()) {
         std::size_t at = text.find("\r\n");
         std::string_view line = text.substr(0, at);
-        pass.addLine(line, lineStart, runs);
+        appendLineRuns(line, lineStart, runs, scratch);
         if (at == std::string_view::npos)
             break;
         lineStart += countCharacters(line) + 2;

@@ -16,19 +16,6 @@ void ColourAll(TextEditor& editor);
 // The line pass on the line of the selection start; the selection stays as it was.
 void ColourCaretLine(TextEditor& editor);
 
-// The line pass over lines one at a time, for a caller that walks the lines itself. Keeps its
-// working buffers from line to line; one object per thread.
-class LinePass {
-public:
-    // Appends the runs of one line (without its break) that starts at position `lineStart`, in
-    // ascending order.
-    void addLine(std::string_view lineUtf8, long lineStart, std::vector<TextEditor::ColourRun>& runs);
-
-private:
-    std::string chars_;                // the line, one byte a character
-    std::vector<TextColour> colours_;  // the colour of each character
-};
-
 // The runs of coloured characters the line pass gives the lines of `text` (separated by CR LF; a
 // break after the last is allowed), the first line starting at position `firstPosition`. Touches
 // no editor, so it may run on another thread.

@@ -67,7 +67,8 @@ public:
 private:
     // Calls fn(byteStart, byteEnd, colour) for the runs (adjacent runs of one colour merged).
     template <typename Fn> void forEachRunInBytes(const std::vector<ColourRun>& runs, Fn&& fn) const;
-    // The document settings the commands rely on: UTF-8, CR LF breaks, the character index.
+    // The document settings the commands rely on: UTF-8 and CR LF breaks. (Its character index
+    // is made by the caller, which knows when it is cheapest.)
     void configureDocument();
     void replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next, const LinesColouring& colouring);
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
