@@ -209,22 +209,6 @@ void appendLineRuns(std::string_view lineUtf8, long lineStart, std::vector<Run>&
     }
 }
 
-// Switches the editor's change notification off for the lifetime of the object.
-class QuietEditor {
-public:
-    explicit QuietEditor(TextEditor& editor) : editor_(editor), was_(editor.notificationsSuspended())
-    {
-        editor_.setNotificationsSuspended(true);
-    }
-    ~QuietEditor() { editor_.setNotificationsSuspended(was_); }
-    QuietEditor(const QuietEditor&) = delete;
-    QuietEditor& operator=(const QuietEditor&) = delete;
-
-private:
-    TextEditor& editor_;
-    bool was_;
-};
-
 }  // namespace
 
 long TokenLength(const TextEditor& editor, long pos)

@@ -143,6 +143,22 @@ private:
     bool notificationsSuspended_ = false;
 };
 
+// Switches the editor's change notification off for the lifetime of the object.
+class QuietEditor {
+public:
+    explicit QuietEditor(TextEditor& editor) : editor_(editor), was_(editor.notificationsSuspended())
+    {
+        editor_.setNotificationsSuspended(true);
+    }
+    ~QuietEditor() { editor_.setNotificationsSuspended(was_); }
+    QuietEditor(const QuietEditor&) = delete;
+    QuietEditor& operator=(const QuietEditor&) = delete;
+
+private:
+    TextEditor& editor_;
+    bool was_;
+};
+
 // Length of the leading run of ASCII bytes (below 0x80), checked eight bytes at a time.
 std::size_t asciiPrefix(std::string_view text);
 // Counts the code points of UTF-8 text (bytes that do not start a code point are not counted).

@@ -60,7 +60,7 @@ QStringList localFiles(const QMimeData* data)
 // big file is never held twice in decoded form. The fill cannot be undone.
 void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& bytes)
 {
-    editor.setNotificationsSuspended(true);
+    QuietEditor quiet(editor);
     widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
     widget->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
     widget->SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(bytes.size() + bytes.size() / 16 + 64));
@@ -69,7 +69,6 @@ void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& by
     });
     widget->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL, 0L);
-    editor.setNotificationsSuspended(false);
 }
 
 // Drops on the editor reach its viewport, which would insert the file names as text.

@@ -42,21 +42,6 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
         colouring::ColourLines(editor, first, last);
 }
 
-// Runs an edit of the text without raising the change handler: the written lines are coloured
-// by the command itself.
-template <typename Edit> void quietly(TextEditor& editor, Edit&& edit)
-{
-    bool wasSuspended = editor.notificationsSuspended();
-    editor.setNotificationsSuspended(true);
-    try {
-        edit();
-    } catch (...) {
-        editor.setNotificationsSuspended(wasSuspended);
-        throw;
-    }
-    editor.setNotificationsSuspended(wasSuspended);
-}
-
 // The selection offsets as they were; without a selection the caret ends after the last line
 // written, where writing line by line would have left it.
 void finish(TextEditor& editor, const LineRange& range, int lastWritten)
@@ -194,7 +179,10 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
     TextEditor::LinesColouring lineColours;
     if (recolour == Recolour::WrittenLines)
         lineColours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
-    quietly(editor, [&] { editor.replaceLinesFromPieces(range.first, range.count(), next, lineColours); });
+    {
+        QuietEditor quiet(editor);  // the command colours the written lines itself
+        editor.replaceLinesFromPieces(range.first, range.count(), next, lineColours);
+    }
     finish(editor, range, range.last);
 }
 
@@ -321,7 +309,10 @@ void reverseLines(TextEditor& editor, Recolour recolour)
     // of the innermost pair; an odd count leaves the middle line unwritten.
     int pairs = count / 2;
     int lastWritten = range.last - (pairs - 1);
-    quietly(editor, [&] { editor.adoptLinesText(range.first, range.count(), std::move(reversed)); });
+    {
+        QuietEditor quiet(editor);  // the command colours the written lines itself
+        editor.adoptLinesText(range.first, range.count(), std::move(reversed));
+    }
     colourLines(editor, recolour, range.first, range.first + pairs - 1);
     colourLines(editor, recolour, range.last - pairs + 1, range.last);
     finish(editor, range, lastWritten);
