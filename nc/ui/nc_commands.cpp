@@ -30,27 +30,24 @@ template <typename Command> void runWithCaption(TFormText& form, const char* cap
     form.UpdateStatus();
 }
 
+// Asks for three axis values in the axis dialog and, unless it is cancelled, runs `command`
+// with them (shift or rotation) on the whole editor.
+void runAxisCommand(TFormText& form, void (*command)(TextEditor&, const nc::AxisValues&, const DecimalSettings&,
+                                                     nc::Recolour))
+{
+    nc::AxisValues values;
+    form.FormAxis->prepare(values);
+    if (form.FormAxis->exec() != QDialog::Accepted)
+        return;
+    const DecimalSettings settings = programSettings().decimals;
+    runWithCaption(form, "座標移動中", [&] { command(form.editor(), values, settings, nc::Recolour::WrittenLines); });
+}
+
 }  // namespace
 
-void TFormText::OrgChengeExecute()
-{
-    nc::AxisValues offsets;
-    FormAxis->prepare(offsets);
-    if (FormAxis->exec() != QDialog::Accepted)
-        return;
-    const DecimalSettings settings = programSettings().decimals;
-    runWithCaption(*this, "座標移動中", [&] { nc::shiftCoordinates(editor(), offsets, settings); });
-}
+void TFormText::OrgChengeExecute() { runAxisCommand(*this, &nc::shiftCoordinates); }
 
-void TFormText::AfineChehgeExecute()
-{
-    nc::AxisValues angles;
-    FormAxis->prepare(angles);
-    if (FormAxis->exec() != QDialog::Accepted)
-        return;
-    const DecimalSettings settings = programSettings().decimals;
-    runWithCaption(*this, "座標移動中", [&] { nc::rotateAxes(editor(), angles, settings); });
-}
+void TFormText::AfineChehgeExecute() { runAxisCommand(*this, &nc::rotateAxes); }
 
 void TFormText::CalculateClick()
 {
