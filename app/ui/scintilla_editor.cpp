@@ -299,7 +299,7 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
     std::string_view body = linesWithBreaks;  // without the break after the last new line
     if (body.size() >= 2 && body.substr(body.size() - 2) == "\r\n")
         body.remove_suffix(2);
-    std::string prefixed;  // only when adding after the last line, which then gets a break
+    std::string prefixed;  // only when a break must be added before or after the new lines
     std::string_view replacement = linesWithBreaks;
     long from, to;
     if (first == raw) {
@@ -312,8 +312,15 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
         from = send(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
         const bool throughEnd = first + count == raw;
         to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
-        if (throughEnd)
+        if (throughEnd) {
             replacement = body;
+        } else if (!body.empty() && body.size() == linesWithBreaks.size()) {
+            // New lines without a final break read as if they had one: the next line stays a line.
+            prefixed.reserve(body.size() + 2);
+            prefixed += body;
+            prefixed += "\r\n";
+            replacement = prefixed;
+        }
     }
     long selStart = selectionStart(), selLength = selectionLength();
     editWithoutUndo([&] {
