@@ -42,6 +42,24 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
         colouring::ColourLines(editor, first, last);
 }
 
+// The colour runs of a line other than the default, counted from its first character.
+std::vector<TextEditor::ColourRun> lineColours(const TextEditor& editor, int line)
+{
+    std::vector<TextEditor::ColourRun> runs;
+    const long start = editor.positionFromLine(line);
+    const long chars = countCharacters(editor.line(line));
+    for (long i = 0; i < chars; ++i) {
+        const TextColour colour = editor.colourAt(start + i);
+        if (colour == TextColour::Default)
+            continue;
+        if (!runs.empty() && runs.back().colour == colour && runs.back().start + runs.back().length == i)
+            ++runs.back().length;
+        else
+            runs.push_back({i, 1, colour});
+    }
+    return runs;
+}
+
 // The selection offsets as they were; without a selection the caret ends after the last line
 // written, where writing line by line would have left it.
 void finish(TextEditor& editor, const LineRange& range, int lastWritten)
@@ -309,9 +327,21 @@ void reverseLines(TextEditor& editor, Recolour recolour)
     // of the innermost pair; an odd count leaves the middle line unwritten.
     int pairs = count / 2;
     int lastWritten = range.last - (pairs - 1);
+    // The middle line of an odd count is not written, so it keeps the colours it has, although
+    // the one edit below takes it out and puts it back.
+    const int middle = range.first + pairs;
+    std::vector<TextEditor::ColourRun> middleColours;
+    if (count % 2 == 1 && recolour == Recolour::WrittenLines)
+        middleColours = lineColours(editor, middle);
     {
         QuietEditor quiet(editor);  // the command colours the written lines itself
         editor.adoptLinesText(range.first, range.count(), std::move(reversed));
+    }
+    if (!middleColours.empty()) {
+        const long middleStart = editor.positionFromLine(middle);
+        for (auto& run : middleColours)
+            run.start += middleStart;
+        editor.setColours(middleColours);
     }
     colourLines(editor, recolour, range.first, range.first + pairs - 1);
     colourLines(editor, recolour, range.last - pairs + 1, range.last);
