@@ -95,6 +95,8 @@ TEST(ColourPasses, WorkedExamplesOfBothPasses)
         {"X1:2", "....", "..rr"},
         {"N", ".", "."},
         {"G01)X", ".....", "....."},               // ")" without "(" colours nothing
+        {"X1(", "...", "..."},                     // a lone "(" at the end is no comment
+        {"N1(", "bb.", "bb."},
         {"日本N10(コメント)", "..bbbgggggg", "..bbbgggggg"},
     };
     for (const auto& c : cases) {

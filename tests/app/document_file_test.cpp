@@ -13,6 +13,10 @@
 
 #include "support/test_files.h"
 
+#include <QFileInfo>
+
+#include <functional>
+#include <iostream>
 #include <random>
 
 using namespace zorvan;
@@ -97,6 +101,10 @@ TEST(DocumentCodec, ShiftJisBecomesTextAndOtherBytesBecomeMarkers)
         {"\xa0\xfd", marker(0xA0) + marker(0xFD)},
         {"X\x82", "X" + marker(0x82)},             // lead byte at the end
         {"\x82\x0a", marker(0x82) + "\n"},        // lead byte before a line feed
+        // The user-defined area has no characters of its own to show: its bytes stay markers.
+        {"\xf0\x40", marker(0xF0) + "@"},
+        {"\xf9\xfc", marker(0xF9) + marker(0xFC)},
+        {"\xf5\x9f", marker(0xF5) + marker(0x9F)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decodeDocument(c.bytes), c.text) << c.text;
@@ -150,6 +158,8 @@ TEST(DocumentReader, MergeDropsTheEmptyLinesOfAnNcProgramOnly)
     EXPECT_EQ(readMergeLines("%\nA\n\n"), (Lines{"%", "A"}));
     EXPECT_EQ(readMergeLines("A\r\n\r\nB\r\n"), (Lines{"A", "", "B"}));
     EXPECT_EQ(readMergeLines("A\rB"), (Lines{"A", "B"}));
+    EXPECT_EQ(readMergeLines("%\r\nA\rB\r\n"), (Lines{"%", "A" + marker('\r') + "B"}));  // a lone CR is text
+    EXPECT_EQ(readMergeLines("%\r\r\n"), (Lines{"%" + marker('\r')}));
     EXPECT_EQ(readMergeLines("%" + std::string(300, 'Y')), (Lines{"%" + std::string(300, 'Y')}));
 }
 
@@ -213,6 +223,67 @@ TEST(DocumentFiles, AFailedSaveLeavesTheOldFileWhole)
 
     saveDocumentFile(path, "%\r\nNEW あ" + marker(0x80) + "\r\n");
     EXPECT_EQ(fileBytes(path), "%\r\nNEW \x82\xa0\x80\r\n");
+}
+
+TEST(DocumentFiles, ASavedFileReadsBackByteForByte)
+{
+    QTemporaryDir dir;
+    std::mt19937 random(5);
+    const struct Case {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"NC program", "%\r\nO1000(\x83\x65\x83X\x83g)\r\nN10G01X1.\r\n%\r\n"},
+        {"no final break", "%\r\nG00X0"},
+        {"bytes that are no text", std::string("%\r\nA\0B\xff\x80\xf0\x40\r\n", 12)},
+        {"random NC program", randomCrLfFile(random, true)},
+        {"random other file", randomCrLfFile(random, false)},
+        {"empty", ""},
+    };
+    for (const auto& c : cases) {
+        const QString opened = dir.filePath("opened.ncd"), saved = dir.filePath("saved.ncd");
+        writeFile(opened, c.bytes);
+        writeFile(saved, "%\r\nAN OLDER FILE, LONGER THAN SOME OF THE NEW ONES\r\n");
+        const std::string text = readDocument(readDocumentFile(opened));
+        saveDocumentFile(saved, text);
+        EXPECT_TRUE(fileBytes(saved) == c.bytes) << c.name;
+        EXPECT_TRUE(readDocument(readDocumentFile(saved)) == text) << c.name;
+    }
+}
+
+TEST(DocumentFiles, ASaveThatCannotWriteLeavesTheOldFile)
+{
+    QTemporaryDir dir;
+    const std::string old = "%\r\nOLD\r\n";
+    struct Case {
+        const char* name;
+        QString path;
+        std::function<bool()> prepare;  // false: the case cannot fail here
+    } cases[] = {
+        {"read-only directory", dir.filePath("ro/a.ncd"),
+         [&] {
+             QDir(dir.path()).mkdir("ro");
+             writeFile(dir.filePath("ro/a.ncd"), old);
+             QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
+             QFile probe(dir.filePath("ro/probe"));
+             return !probe.open(QIODevice::WriteOnly);  // a superuser writes anyway
+         }},
+        {"no room for a temporary name beside it", dir.filePath(QString(250, 'n')),
+         [&] {
+             writeFile(dir.filePath(QString(250, 'n')), old);
+             return true;
+         }},
+    };
+    for (const auto& c : cases) {
+        if (!c.prepare()) {
+            std::cout << "skipped: " << c.name << " (the directory is writable for this user)\n";
+            continue;
+        }
+        EXPECT_THROW(saveDocumentFile(c.path, "%\r\nNEW\r\n"), UserError) << c.name;
+        EXPECT_EQ(fileBytes(c.path), old) << c.name;
+        EXPECT_EQ(QFileInfo(c.path).dir().entryList(QDir::Files).size(), 1) << c.name << ": nothing left behind";
+    }
+    QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 TEST(DocumentFiles, AnUnreadableFileIsNamedInTheMessage)
@@ -289,14 +360,18 @@ TEST(DocumentCodec, EncodingInPlaceGivesTheSameBytesAndMessages)
         for (int i = 0; i < lines; ++i)
             text += line;
         EXPECT_EQ(zorvan::encodeDocumentOwned(std::string(text)), zorvan::encodeDocument(text)) << lines;
-        for (std::size_t at : {std::size_t{0}, line.size() + 4, text.size() / 2 + 7, text.size() - 3}) {
-            if (at > text.size())
-                continue;
-            std::string bad = text;
-            bad.insert(at, "\xF0\x9F\x98\x80");
-            EXPECT_EQ(message([&] { zorvan::encodeDocumentOwned(std::string(bad)); }),
-                      message([&] { zorvan::encodeDocument(bad); }))
-                << lines << " lines, at " << at;
+        // An emoji Shift-JIS has not, a stray continuation byte, sequences cut short.
+        for (const char* wrong : {"\xF0\x9F\x98\x80", "\x80", "\xBF\xBF", "\xE3\x81", "\xF0\x9F\x98", "\xC3"}) {
+            for (std::size_t at : {std::size_t{0}, line.size() + 4, text.size() / 2 + 7, text.size() - 3, text.size()}) {
+                if (at > text.size())
+                    continue;
+                std::string bad = text;
+                bad.insert(at, wrong);
+                const std::string expected = message([&] { zorvan::encodeDocument(bad); });
+                EXPECT_NE(expected, "no error");
+                EXPECT_EQ(message([&] { zorvan::encodeDocumentOwned(std::string(bad)); }), expected)
+                    << lines << " lines, at " << at << ", " << zorvan::countCharacters(wrong) << " characters";
+            }
         }
     }
 }

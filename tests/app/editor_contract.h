@@ -329,6 +329,66 @@ TYPED_TEST_P(EditorContract, ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit)
     }
 }
 
+TYPED_TEST_P(EditorContract, ALinePastTheEndIsEmpty)
+{
+    struct Case {
+        const char* text;
+        int index;
+    } cases[] = {
+        {"A\r\nB", 2}, {"A\r\nB", 1000}, {"A\r\nB\r\n", 2}, {"A\r\nB\r\n", 3}, {"", 0}, {"", 1}, {"A", -1},
+    };
+    for (const auto& c : cases) {
+        auto e = this->make(c.text);
+        EXPECT_EQ(e->line(c.index), "") << c.text << " line " << c.index;
+    }
+}
+
+TYPED_TEST_P(EditorContract, NewLinesWithoutAFinalBreakReadAsIfTheyHadOne)
+{
+    struct Case {
+        const char* text;
+        int first, count;
+        const char* lines;
+        const char* expected;
+    } cases[] = {
+        {"A\r\nB\r\nC", 1, 1, "x", "A\r\nx\r\nC"},            // one character
+        {"A\r\nB\r\nC", 0, 1, "xy", "xy\r\nB\r\nC"},
+        {"A\r\nB\r\nC", 2, 1, "x", "A\r\nB\r\nx"},            // the last line
+        {"A\r\nB\r\nC", 0, 3, "x", "x"},                      // every line
+        {"A\r\nB\r\n", 0, 2, "x", "x\r\n"},                   // every line, final break kept
+        {"A\r\nB\r\n", 1, 1, "x\r\ny", "A\r\nx\r\ny\r\n"},
+        {"A\r\nB", 2, 0, "x", "A\r\nB\r\nx"},                 // added after the last line
+        {"日\r\n本", 1, 1, "語", "日\r\n語"},
+    };
+    for (const auto& c : cases) {
+        auto e = this->make(c.text);
+        e->replaceLinesText(c.first, c.count, c.lines);
+        EXPECT_EQ(e->text(), c.expected) << c.text << " [" << c.first << "," << c.count << ") <- " << c.lines;
+    }
+}
+
+TYPED_TEST_P(EditorContract, ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmptyLine)
+{
+    // A rewrite of more than 1 MiB is kept in a block of its own; the empty line after the final
+    // break must still be found where the text ends.
+    std::string lines;
+    while (lines.size() <= (1u << 20) + 64)
+        lines += "N" + std::to_string(lines.size()) + "X1.\r\n";
+    for (const char* before : {"A\r\nB\r\n", "A\r\nB"}) {
+        auto e = this->make(before);
+        e->replaceLinesText(0, e->lineCount(), lines);
+        const std::string expected = std::string_view(before).ends_with("\r\n") ? lines : lines.substr(0, lines.size() - 2);
+        ASSERT_EQ(e->text(), expected) << before;
+        const long end = e->length();
+        std::string buffer;
+        EXPECT_EQ(e->textView(end, 0, buffer), "") << before;
+        EXPECT_EQ(e->textView(end, 5, buffer), "") << before;
+        EXPECT_EQ(e->textView(end - 2, 2, buffer), expected.substr(expected.size() - 2)) << before;
+        EXPECT_EQ(e->textRange(end - 4, 4), expected.substr(expected.size() - 4)) << before;
+        EXPECT_EQ(e->line(e->lineCount()), "") << before;
+    }
+}
+
 REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             MapsPositionsAndLinesCountingBreaksAsTwo,
                             ReplacesTheSelectionAndLeavesTheCaretAfterIt, ClampsTheSelectionToTheText,
@@ -337,4 +397,6 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
                             SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended,
                             ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing,
-                            ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit);
+                            ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit, ALinePastTheEndIsEmpty,
+                            NewLinesWithoutAFinalBreakReadAsIfTheyHadOne,
+                            ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmptyLine);

@@ -1,6 +1,7 @@
 // The numeric commands on the in-memory editor.
 #include "nc/logic/nc_transforms.h"
 
+#include "app/logic/colouring.h"
 #include "app/logic/memory_editor.h"
 #include "app/logic/user_error.h"
 
@@ -231,6 +232,42 @@ TEST(Rotate, Cases)
     }
 }
 
+TEST(Rotate, ALineBeforeAnyZWordTurnsAboutZZero)
+{
+    struct Case {
+        const char* before;
+        AxisValues angles;
+        const char* after;
+    } cases[] = {
+        {"Y10.", {kQuarter, 0, 0}, "Y0"},                 // about X: y' = y cos - z sin
+        {"X10.", {0, kQuarter, 0}, "X0"},                 // about Y: x' = x cos + z sin
+        {"Y10.\r\nZ5.", {kQuarter, 0, 0}, "Y0\r\nZ10.0"},  // the Z read later does not reach back
+    };
+    for (const auto& c : cases) {
+        MemoryEditor editor(c.before);
+        rotateAxes(editor, c.angles, defaults);
+        EXPECT_EQ(editor.text(), c.after) << c.before;
+    }
+}
+
+TEST(Rotate, ForcedPlacesFromOneToEight)
+{
+    struct Case {
+        int places;
+        const char* after;
+    } cases[] = {
+        {1, "X12.6"}, {3, "X12.640"}, {8, "X12.64000000"}, {9, "X12.640000"}, {12, "X12.640000"},
+    };
+    for (const auto& c : cases) {
+        DecimalSettings forced;
+        forced.Froce_Decimal = true;
+        forced.DecimalNumber = c.places;
+        MemoryEditor editor("X12.64");
+        rotateAxes(editor, {0, 0, 0}, forced);
+        EXPECT_EQ(editor.text(), c.after) << c.places << " places";
+    }
+}
+
 TEST(Rotate, CarriesTheUnrotatedCoordinates)
 {
     MemoryEditor editor(join({"X10.Y0", "Y0", "Y0"}));
@@ -393,6 +430,38 @@ TEST(Reverse, OddAndEvenCountsAndAFinalBreak)
         MemoryEditor editor(before);
         reverseLines(editor);
         EXPECT_EQ(editor.text(), after) << before;
+    }
+}
+
+// The colours of line `index` as one letter per character: . default, r red, b blue, g green.
+std::string coloursOfLine(const MemoryEditor& e, int index)
+{
+    static const char letters[] = {'.', 'r', 'b', 'g'};
+    std::string out;
+    const long start = e.positionFromLine(index);
+    for (long i = 0; i < countCharacters(e.line(index)); ++i)
+        out += letters[static_cast<int>(e.colourAt(start + i))];
+    return out;
+}
+
+TEST(Reverse, RecoloursTheSwappedLinesAndLeavesTheMiddleOneAsItWas)
+{
+    // "N30.5" reads "bbbbb" after the whole-text pass and "bbb.." after the line pass, so the
+    // middle line shows whether it was left alone.
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<std::string> colours;  // of the reversed lines
+    } cases[] = {
+        {{"N10X1.", "G01", "N30.5", "(B", "O5"}, {"rr", "gg", "bbbbb", "...", "bbb..."}},
+        {{"N10X1.", "(B", "N30.5", "O5"}, {"rr", "bbb..", "gg", "bbb..."}},
+    };
+    for (const auto& c : cases) {
+        MemoryEditor editor(join(c.lines));
+        colouring::ColourAll(editor);
+        editor.setCaret(0);
+        reverseLines(editor);
+        for (std::size_t i = 0; i < c.colours.size(); ++i)
+            EXPECT_EQ(coloursOfLine(editor, static_cast<int>(i)), c.colours[i]) << c.lines.size() << " lines, line " << i;
     }
 }
 
