@@ -148,6 +148,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
 {
     DocumentOptions options = parseDocumentOptions(args, own);
     MemoryEditor editor(loadDocumentText(options.file, io.in));
+    editor.setHistoryKept(false);  // a run never undoes: no change keeps its old text
     editor.setModified(false);
     if (options.select)
         editor.setSelection(options.select->first, options.select->second);

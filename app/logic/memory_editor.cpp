@@ -230,6 +230,7 @@ void MemoryEditor::setText(std::string_view utf8)
     selStart_ = selLength_ = 0;
     firstVisible_ = 0;
     modified_ = true;
+    clearUndoHistory();
     notifyChanged();
 }
 
@@ -332,7 +333,9 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
     joined += head;
     joined += utf8;
     joined += tail;
+    auto change = beginChange(firstLine, lastLine - firstLine + 1);
     std::vector<Line> fresh = splitStored(std::string_view(store(joined), joined.size()));
+    const std::size_t freshCount = fresh.size();
     if (!headColours.empty())
         std::copy(headColours.begin(), headColours.end(), fresh.front().paint());
     if (!tailColours.empty()) {
@@ -340,6 +343,7 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
         std::copy(tailColours.begin(), tailColours.end(), l.paint() + (l.chars + 2 - tailColours.size()));
     }
     replaceRawLines(firstLine, lastLine - firstLine + 1, std::move(fresh));
+    endChange(std::move(change), freshCount);
 }
 
 void MemoryEditor::replaceSelection(std::string_view utf8)
@@ -400,11 +404,22 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     long selStart = selStart_, selLength = selLength_;
 
     const bool hasNewLines = !linesWithBreaks.empty();
+    const bool onlyEmptyLineLeft = first + count == raw - 1 && lines_.back().bytes == 0;
+    std::size_t bodySize = linesWithBreaks.size();
+    if (bodySize >= 2 && std::string_view(linesWithBreaks).substr(bodySize - 2) == kBreak)
+        bodySize -= 2;
+    // Every line with text replaced by some text: the old lines go to the history in one piece.
+    const bool wholeText = first == 0 && (count == raw || onlyEmptyLineLeft) && bodySize > 0;
+    std::optional<Change> change;
+    if (wholeText)
+        change = beginChange(0, static_cast<std::size_t>(raw), true);
+    else if (first == raw)
+        change = beginChange(static_cast<std::size_t>(raw - 1), 1);
+    else
+        change = beginChange(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
     std::string_view body;  // the new lines without the break after the last, as stored
     if (hasNewLines) {
-        std::size_t size = linesWithBreaks.size();
-        if (size >= 2 && std::string_view(linesWithBreaks).substr(size - 2) == kBreak)
-            size -= 2;
+        const std::size_t size = bodySize;
         if (size >= kBlockSize) {  // a big text becomes a block of its own, without a copy
             blocks_.push_back(std::make_unique<std::string>(std::move(linesWithBreaks)));
             storedBytes_ += size;
@@ -414,7 +429,6 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         }
     }
 
-    const bool onlyEmptyLineLeft = first + count == raw - 1 && lines_.back().bytes == 0;
     auto holdsBody = [&](const std::unique_ptr<std::string>& block) {
         return !body.empty() && body.data() >= block->data() && body.data() <= block->data() + block->size();
     };
@@ -441,6 +455,7 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
             liveBytes_ += l.bytes;
         rebuildIndex();
         modified_ = true;
+        endChange(std::move(change), lines_.size());
         setSelection(selStart, selLength);
         notifyChanged();
         return;
@@ -452,14 +467,18 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         // After the last line, which gets a break.
         for (const auto& l : fresh)
             liveBytes_ += l.bytes;
+        const std::size_t added = fresh.size();
         lines_.insert(lines_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
         wholeTextKnown_ = false;
         rebuildIndex();
         modified_ = true;
+        endChange(std::move(change), 1 + added);
     } else {
         if (first + count == raw && fresh.empty())
             fresh.push_back(Line{});  // removing the last lines keeps the break before them
+        const std::size_t freshCount = fresh.size();
         replaceRawLines(static_cast<std::size_t>(first), static_cast<std::size_t>(count), std::move(fresh));
+        endChange(std::move(change), freshCount);
     }
     setSelection(selStart, selLength);
     notifyChanged();
@@ -502,6 +521,252 @@ void MemoryEditor::setColour(long start, long len, TextColour colour)
         ++index;
         col = 0;
     }
+}
+
+// --- Undo history
+
+void MemoryEditor::setModified(bool modified)
+{
+    modified_ = modified;
+    if (!modified)
+        savePoint_ = static_cast<std::ptrdiff_t>(done_);
+}
+
+void MemoryEditor::setHistoryKept(bool kept)
+{
+    historyKept_ = kept;
+    if (!kept)
+        clearUndoHistory();
+}
+
+void MemoryEditor::clearUndoHistory()
+{
+    history_.clear();
+    done_ = 0;
+    historyBytes_ = 0;
+    savePoint_ = modified_ ? -1 : 0;
+}
+
+std::string MemoryEditor::rawLinesText(std::size_t first, std::size_t count, bool mayTakeBlock)
+{
+    if (mayTakeBlock && first == 0 && count == lines_.size() && wholeTextKnown_ && wholeText_.size() > 64) {
+        for (auto& block : blocks_) {
+            if (block->data() == wholeText_.data() && block->size() == wholeText_.size()) {
+                // The lines still point into the buffer, which the string keeps where it is.
+                std::string taken = std::move(*block);
+                storedBytes_ -= taken.size();
+                return taken;
+            }
+        }
+    }
+    std::size_t size = 0;
+    for (std::size_t i = first; i < first + count; ++i)
+        size += lines_[i].bytes + 2;
+    std::string out;
+    out.reserve(size);
+    for (std::size_t i = first; i < first + count; ++i) {
+        if (i > first)
+            out += kBreak;
+        out += lines_[i].text();
+    }
+    return out;
+}
+
+std::vector<TextEditor::ColourRun> MemoryEditor::rawLinesColours(std::size_t first, std::size_t count) const
+{
+    std::vector<ColourRun> runs;
+    long pos = 0;
+    for (std::size_t i = first; i < first + count; ++i) {
+        const Line& l = lines_[i];
+        const long positions = l.chars + (i + 1 < lines_.size() ? 2 : 0);
+        if (l.colours) {
+            for (long k = 0; k < positions; ++k) {
+                const TextColour colour = l.colours[k];
+                if (colour == TextColour::Default)
+                    continue;
+                if (!runs.empty() && runs.back().colour == colour && runs.back().start + runs.back().length == pos + k)
+                    ++runs.back().length;
+                else
+                    runs.push_back({pos + k, 1, colour});
+            }
+        }
+        pos += positions;
+    }
+    return runs;
+}
+
+std::optional<MemoryEditor::Change> MemoryEditor::beginChange(std::size_t first, std::size_t countBefore,
+                                                             bool mayTakeBlock)
+{
+    if (!historyKept_)
+        return std::nullopt;
+    if (groupDepth_ == 0 || !groupHasStep_) {
+        // A new step: the undone steps can no longer be redone.
+        for (std::size_t i = done_; i < history_.size(); ++i)
+            for (const auto& c : history_[i].changes)
+                historyBytes_ -= c.text.size();
+        history_.resize(done_);
+        if (savePoint_ > static_cast<std::ptrdiff_t>(done_))
+            savePoint_ = -1;
+        Step step;
+        step.selStart[0] = groupDepth_ > 0 ? groupSelStart_ : selStart_;
+        step.selLength[0] = groupDepth_ > 0 ? groupSelLength_ : selLength_;
+        history_.push_back(std::move(step));
+        done_ = history_.size();
+        groupHasStep_ = groupDepth_ > 0;
+    }
+    Change change;
+    change.first = first;
+    change.noLines = countBefore == 0;
+    change.colours = rawLinesColours(first, countBefore);
+    if (countBefore > 0)
+        change.text = rawLinesText(first, countBefore, mayTakeBlock);
+    return change;
+}
+
+void MemoryEditor::endChange(std::optional<Change>&& change, std::size_t countAfter)
+{
+    if (!change)
+        return;
+    change->count = countAfter;
+    historyBytes_ += change->text.size();
+    history_.back().changes.push_back(std::move(*change));
+    if (groupDepth_ == 0)
+        trimHistory();
+}
+
+void MemoryEditor::swapChange(Change& change)
+{
+    const std::size_t first = change.first, count = change.count;
+    const std::size_t handedBytes = change.text.size();
+    const bool allLines = first == 0 && count == lines_.size();
+    Change current;
+    current.first = first;
+    current.noLines = count == 0;
+    current.colours = rawLinesColours(first, count);
+    if (count > 0)
+        current.text = rawLinesText(first, count, allLines);
+    std::size_t newCount = 0;
+    if (allLines && !change.noLines) {
+        adopt(std::move(change.text));
+        newCount = lines_.size();
+    } else {
+        std::vector<Line> fresh;
+        if (!change.noLines) {
+            std::string_view stored;
+            if (change.text.size() >= kBlockSize) {
+                blocks_.push_back(std::make_unique<std::string>(std::move(change.text)));
+                storedBytes_ += blocks_.back()->size();
+                stored = *blocks_.back();
+            } else {
+                stored = std::string_view(store(change.text), change.text.size());
+            }
+            fresh = splitStored(stored);
+        }
+        newCount = fresh.size();
+        replaceRawLines(first, count, std::move(fresh));
+    }
+    if (!change.colours.empty()) {
+        const long start = prefix(first);
+        for (auto& run : change.colours)
+            run.start += start;
+        setColours(change.colours);
+    }
+    historyBytes_ += current.text.size();
+    historyBytes_ -= handedBytes;
+    current.count = newCount;
+    change = std::move(current);
+}
+
+void MemoryEditor::setSelectionOf(const Step& step, int which)
+{
+    setSelection(step.selStart[which], step.selLength[which]);
+}
+
+void MemoryEditor::swapStep(Step& step, bool forward)
+{
+    if (forward) {
+        for (auto& change : step.changes)
+            swapChange(change);
+    } else {
+        for (auto it = step.changes.rbegin(); it != step.changes.rend(); ++it)
+            swapChange(*it);
+    }
+}
+
+void MemoryEditor::undo()
+{
+    if (done_ == 0 || groupDepth_ > 0)
+        return;
+    Step& step = history_[done_ - 1];
+    step.selStart[1] = selStart_;
+    step.selLength[1] = selLength_;
+    swapStep(step, false);
+    --done_;
+    setSelectionOf(step, 0);
+    modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
+    notifyChanged();
+}
+
+void MemoryEditor::redo()
+{
+    if (done_ == history_.size() || groupDepth_ > 0)
+        return;
+    Step& step = history_[done_];
+    swapStep(step, true);
+    ++done_;
+    setSelectionOf(step, 1);
+    modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
+    notifyChanged();
+}
+
+void MemoryEditor::trimHistory()
+{
+    const std::size_t bound = historyBound(liveBytes_ + 2 * lines_.size());
+    bool dropped = false;
+    // The newest step is always kept.
+    while (historyBytes_ > bound && done_ > 1) {
+        for (const auto& c : history_.front().changes)
+            historyBytes_ -= c.text.size();
+        history_.erase(history_.begin());
+        --done_;
+        savePoint_ = savePoint_ > 0 ? savePoint_ - 1 : -1;
+        dropped = true;
+    }
+    if (dropped)
+        notifyStepsDropped();
+}
+
+void MemoryEditor::beginUndoGroup()
+{
+    if (groupDepth_++ == 0) {
+        groupHasStep_ = false;
+        modifiedBeforeGroup_ = modified_;
+        groupSelStart_ = selStart_;
+        groupSelLength_ = selLength_;
+    }
+}
+
+void MemoryEditor::endUndoGroup(bool keep)
+{
+    if (groupDepth_ == 0 || --groupDepth_ > 0)
+        return;
+    if (!groupHasStep_)
+        return;
+    groupHasStep_ = false;
+    if (keep) {
+        trimHistory();
+        return;
+    }
+    Step step = std::move(history_.back());
+    history_.pop_back();
+    done_ = history_.size();
+    swapStep(step, false);
+    for (const auto& c : step.changes)
+        historyBytes_ -= c.text.size();
+    setSelectionOf(step, 0);
+    modified_ = modifiedBeforeGroup_;
+    notifyChanged();
 }
 
 }  // namespace zorvan

@@ -3,11 +3,16 @@
 // per line; a rewritten line is appended to the newest block (the old bytes become garbage,
 // dropped when they outgrow the live text). A Fenwick tree over the line lengths makes reading,
 // writing and locating a line O(log n), so rewriting every line of a long text is linear.
+//
+// Its undo history keeps, for each change, the text and colours of the raw lines it replaced (a
+// whole-text rewrite hands its old block over to the history without a copy); undo and redo
+// swap them with the lines there now.
 #pragma once
 
 #include "app/logic/text_editor.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace zorvan {
@@ -53,7 +58,21 @@ public:
     void setColour(long start, long length, TextColour colour) override;
 
     bool isModified() const override { return modified_; }
-    void setModified(bool modified) override { modified_ = modified; }
+    void setModified(bool modified) override;
+
+    bool canUndo() const override { return done_ > 0; }
+    bool canRedo() const override { return done_ < history_.size(); }
+    void undo() override;
+    void redo() override;
+    void clearUndoHistory() override;
+    // Without a history (the command-line tool, which never undoes) no change keeps its old text.
+    void setHistoryKept(bool kept);
+    // Bytes of text the history holds.
+    std::size_t historyBytes() const { return historyBytes_; }
+
+protected:
+    void beginUndoGroup() override;
+    void endUndoGroup(bool keep) override;
 
 private:
     // A raw line is the text between two line breaks; every raw line but the last is followed
@@ -85,6 +104,43 @@ private:
     std::pair<std::size_t, long> locate(long pos) const;  // raw line and column of a position
     void replaceRange(long start, long end, std::string_view utf8);
     void replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh);
+
+    // One change of a step: raw lines [first, first + count) as they are now stand where the
+    // raw lines of `text` (joined by CR LF) with `colours` stood (or will stand) in the other state.
+    struct Change {
+        std::size_t first = 0;
+        std::size_t count = 0;
+        std::string text;
+        bool noLines = false;  // the other state has no lines here (`text` is empty)
+        std::vector<ColourRun> colours;  // from the first character of line `first`
+    };
+    struct Step {
+        std::vector<Change> changes;
+        long selStart[2] = {0, 0};   // before, after
+        long selLength[2] = {0, 0};
+    };
+    // The text of raw lines [first, first + count) joined by CR LF; the whole text's block is
+    // taken over when these are all the lines (the lines must be replaced right after).
+    std::string rawLinesText(std::size_t first, std::size_t count, bool mayTakeBlock);
+    std::vector<ColourRun> rawLinesColours(std::size_t first, std::size_t count) const;
+    // Records the raw lines [first, first + countBefore) about to be replaced.
+    std::optional<Change> beginChange(std::size_t first, std::size_t countBefore, bool mayTakeBlock = false);
+    void endChange(std::optional<Change>&& change, std::size_t countAfter);
+    // Puts `change` into the text and leaves in it what stood there.
+    void swapChange(Change& change);
+    void swapStep(Step& step, bool forward);
+    void trimHistory();
+    void setSelectionOf(const Step& step, int which);
+
+    std::vector<Step> history_;
+    std::size_t done_ = 0;              // steps [0, done_) are done, the rest undone
+    std::ptrdiff_t savePoint_ = 0;      // done_ at the save point; -1: out of reach
+    std::size_t historyBytes_ = 0;
+    bool historyKept_ = true;
+    int groupDepth_ = 0;
+    bool groupHasStep_ = false;
+    bool modifiedBeforeGroup_ = false;
+    long groupSelStart_ = 0, groupSelLength_ = 0;  // the selection when the group began
 
     std::vector<std::unique_ptr<std::string>> blocks_;
     std::size_t storedBytes_ = 0;  // bytes held by the blocks

@@ -65,6 +65,13 @@ void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSo
     setColours(runs);
 }
 
+void TextEditor::replaceText(std::string_view utf8)
+{
+    UndoStep step(*this);
+    setSelection(0, length());
+    replaceSelection(utf8);
+}
+
 void TextEditor::replaceLines(int first, int count, const std::vector<std::string>& lines)
 {
     std::size_t size = 0;

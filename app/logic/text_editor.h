@@ -8,9 +8,28 @@
 //
 // Two implementations exist: MemoryEditor (plain C++, for the tests and the command-line tool)
 // and ScintillaEditor (over the QScintilla widget). Both pass one contract suite.
+//
+// Undo. Every change of the text made through this interface is one undo step by itself:
+// replaceSelection, replaceLinesText, adoptLinesText, replaceLinesFromPieces (and so replaceLines
+// and replaceLine) and replaceText. A command whose change is one such call is therefore
+// undoable as one step without doing anything more. A command that makes several calls holds an
+// UndoStep for their duration, which joins them into one step (and takes them all back if the
+// command throws before it is done). undo() brings back the text, the colours and the selection
+// as they were before the step, redo() those after it; the steps of typing in the window are
+// steps of the same history, in order. A change that throws before it is done (a failing piece
+// source) leaves no step. setText is a load, not a command: it forgets the history.
+//
+// Modified flag and save point: setModified(false) makes the current state the save point. Undo
+// and redo that come back to it clear the flag; every other change sets it.
+//
+// The history is bounded: steps are kept while their texts together are at most four times the
+// current text (and at least kHistoryFloorBytes); the oldest go first, and the handler set by
+// setStepsDroppedHandler is told.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -34,8 +53,8 @@ public:
 
     // Whole text.
     virtual std::string text() const = 0;
-    // Replaces the whole text; colours reset to default, undo history cleared, caret at 0.
-    // Raises the change notification and sets the modified flag like any other change.
+    // Replaces the whole text (a load); colours reset to default, undo history cleared, caret at
+    // 0. Raises the change notification and sets the modified flag like any other change.
     virtual void setText(std::string_view utf8) = 0;
     // Number of characters (line breaks count two).
     virtual long length() const = 0;
@@ -55,8 +74,7 @@ public:
     virtual void setSelection(long start, long length) = 0;
     long caret() const { return selectionStart(); }
     void setCaret(long pos) { setSelection(pos, 0); }
-    // Replaces the selection; the change cannot be undone (the undo history is cleared). The
-    // caret ends after the inserted text.
+    // Replaces the selection, as one undo step. The caret ends after the inserted text.
     virtual void replaceSelection(std::string_view utf8) = 0;
 
     // Case-sensitive search for `what` in [from, to); the position of the first match that lies
@@ -71,8 +89,9 @@ public:
     // First character of line `index`; for index == lineCount() the position after the last
     // line break.
     virtual long positionFromLine(int index) const = 0;
-    // Replaces lines [first, first + count) with new lines in one edit, not undoable. The new
-    // lines come as one text in which every line ends with CR LF ("" for none). Replacing through
+    // Replaces lines [first, first + count) with new lines in one edit, one undo step. The new
+    // lines come as one text in which every line ends with CR LF ("" for none; a missing break
+    // after the last new line reads as if it were there). Replacing through
     // the last line leaves no break after the new last line; adding after the last line
     // (first == lineCount() without a final break) puts one before the new lines. Selection
     // offsets are kept where they still lie in the text.
@@ -121,9 +140,26 @@ public:
         setColours(runs);
     }
 
-    // Modified flag: set by every change of the text, cleared only by setModified(false).
+    // Replaces the whole text as a command does, one undo step (unlike setText). The caret ends
+    // after the text.
+    void replaceText(std::string_view utf8);
+
+    // Modified flag: set by every change of the text; setModified(false) clears it and makes the
+    // current state the save point, which undo and redo follow.
     virtual bool isModified() const = 0;
     virtual void setModified(bool modified) = 0;
+
+    // Undo history (see the top of this file).
+    virtual bool canUndo() const = 0;
+    virtual bool canRedo() const = 0;
+    // Each takes back or makes again one step and raises one change notification; with nothing
+    // to undo or redo they do nothing.
+    virtual void undo() = 0;
+    virtual void redo() = 0;
+    virtual void clearUndoHistory() = 0;
+    // Told when old steps were dropped to keep the history within its bound.
+    void setStepsDroppedHandler(std::function<void()> handler) { stepsDropped_ = std::move(handler); }
+    static constexpr std::size_t kHistoryFloorBytes = 1 << 20;
 
     // Change notification: called after every change of the text (not for colour changes).
     void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
@@ -137,9 +173,27 @@ protected:
         if (changeHandler_ && !notificationsSuspended_)
             changeHandler_();
     }
+    void notifyStepsDropped()
+    {
+        if (stepsDropped_)
+            stepsDropped_();
+    }
+    // The bound on the bytes of text the history keeps.
+    std::size_t historyBound(std::size_t currentBytes) const
+    {
+        return std::max<std::size_t>(4 * currentBytes, kHistoryFloorBytes);
+    }
+
+    // Used by UndoStep: joins the changes up to the matching end into one step. endUndoGroup with
+    // `keep` false takes the group's changes back and leaves no step. Groups may nest; only the
+    // outermost counts.
+    virtual void beginUndoGroup() = 0;
+    virtual void endUndoGroup(bool keep) = 0;
+    friend class UndoStep;
 
 private:
     std::function<void()> changeHandler_;
+    std::function<void()> stepsDropped_;
     bool notificationsSuspended_ = false;
 };
 
@@ -157,6 +211,23 @@ public:
 private:
     TextEditor& editor_;
     bool was_;
+};
+
+// Joins every change made to the editor during its lifetime into one undo step. If it ends by an
+// exception, the changes are taken back and no step is left.
+class UndoStep {
+public:
+    explicit UndoStep(TextEditor& editor) : editor_(editor), exceptions_(std::uncaught_exceptions())
+    {
+        editor_.beginUndoGroup();
+    }
+    ~UndoStep() { editor_.endUndoGroup(std::uncaught_exceptions() <= exceptions_); }
+    UndoStep(const UndoStep&) = delete;
+    UndoStep& operator=(const UndoStep&) = delete;
+
+private:
+    TextEditor& editor_;
+    int exceptions_;
 };
 
 // Length of the leading run of ASCII bytes (below 0x80), checked eight bytes at a time.

@@ -3,6 +3,8 @@
 #include <Qsci/qscidocument.h>
 #include <Qsci/qsciscintilla.h>
 
+#include <QKeyEvent>
+
 #include <algorithm>
 #include <future>
 #include <limits>
@@ -73,11 +75,56 @@ ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
     // QScintilla spends time proportional to the position of every change it reports as inserted
     // or deleted text (it counts the characters before it), so only the announcements before a
     // change are asked for, and none for colour changes.
-    send(QsciScintillaBase::SCI_SETMODEVENTMASK,
-         QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE);
+    send(QsciScintillaBase::SCI_SETMODEVENTMASK, QsciScintillaBase::SC_MOD_BEFOREINSERT
+                                                     | QsciScintillaBase::SC_MOD_BEFOREDELETE
+                                                     | QsciScintillaBase::SC_MOD_CONTAINER);
     connect(widget_, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int, int type, const char*, int, int, int, int, int, int, int) { onModified(type); });
+            [this](int position, int type, const char*, int, int, int, int, int, int token, int) {
+                onModified(type, position, token);
+            });
+    savePointDocument_ = send(QsciScintillaBase::SCI_GETDOCPOINTER);
+    for (int key : {'Z', 'Y'})
+        for (int modifiers : {int{QsciScintillaBase::SCMOD_CTRL}, QsciScintillaBase::SCMOD_CTRL | QsciScintillaBase::SCMOD_SHIFT})
+            send(QsciScintillaBase::SCI_CLEARCMDKEY, static_cast<unsigned long>(key + (modifiers << 16)));
+    send(QsciScintillaBase::SCI_CLEARCMDKEY, static_cast<unsigned long>(QsciScintillaBase::SCK_BACK + (QsciScintillaBase::SCMOD_ALT << 16)));
+    widget_->installEventFilter(this);
 }
+
+namespace {
+
+enum class UndoKey { None, Undo, Redo };
+
+UndoKey undoKeyOf(const QKeyEvent& key)
+{
+    const auto modifiers = key.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (modifiers == Qt::ControlModifier && key.key() == Qt::Key_Z)
+        return UndoKey::Undo;
+    if (modifiers == Qt::AltModifier && key.key() == Qt::Key_Backspace)
+        return UndoKey::Undo;
+    if (modifiers == Qt::ControlModifier && key.key() == Qt::Key_Y)
+        return UndoKey::Redo;
+    if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) && key.key() == Qt::Key_Z)
+        return UndoKey::Redo;
+    return UndoKey::None;
+}
+
+}  // namespace
+
+bool ScintillaEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == widget_ && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        const UndoKey key = undoKeyOf(*static_cast<QKeyEvent*>(event));
+        if (key != UndoKey::None) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                key == UndoKey::Undo ? undo() : redo();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+ScintillaEditor::~ScintillaEditor() = default;
 
 void ScintillaEditor::configureDocument()
 {
@@ -90,12 +137,21 @@ long ScintillaEditor::send(unsigned int message, unsigned long wParam, long lPar
     return widget_->SendScintilla(message, wParam, lParam);
 }
 
-void ScintillaEditor::onModified(int modificationType)
+void ScintillaEditor::onModified(int modificationType, long position, long token)
 {
+    constexpr int undoOrRedo = QsciScintillaBase::SC_PERFORMED_UNDO | QsciScintillaBase::SC_PERFORMED_REDO;
+    if (modificationType & QsciScintillaBase::SC_MOD_CONTAINER) {
+        // The marker's token comes in one field or the other, depending on the Scintilla version.
+        onContainerAction(token != 0 ? token : position, modificationType & QsciScintillaBase::SC_PERFORMED_UNDO);
+        return;
+    }
     constexpr int textChange = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
     if (!(modificationType & textChange))
         return;
-    modified_ = true;
+    if (modificationType & undoOrRedo)
+        forcedModified_ = false;
+    else if (ownEdits_ == 0)
+        dropUndoneSteps();  // typing: what was undone can no longer be redone
     // A change made in the widget (typing, paste, undo, drop) is announced before it happens; the
     // notification follows once the widget has finished, one for all its parts.
     if (ownEdits_ == 0 && !changePending_) {
@@ -115,9 +171,35 @@ template <typename Edit> void ScintillaEditor::editWithoutUndo(Edit&& edit)
     ++ownEdits_;
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
     edit();
-    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
+    clearUndoHistory();
+    forcedModified_ = true;
     --ownEdits_;
+    notifyChanged();
+}
+
+template <typename Edit> void ScintillaEditor::editAsStep(long from, long to, Edit&& edit)
+{
+    ++ownEdits_;
+    dropUndoneSteps();
+    const int id = newStep();
+    Step& step = steps_[id];
+    step.start = from;
+    step.beforeBytes = to - from;
+    step.styles[0] = styleRuns(from, to);
+    step.selStart[0] = groupDepth_ > 0 ? groupSelStart_ : selectionStart();
+    step.selLength[0] = groupDepth_ > 0 ? groupSelLength_ : selectionLength();
+    const long lengthBefore = send(QsciScintillaBase::SCI_GETLENGTH);
+    send(QsciScintillaBase::SCI_BEGINUNDOACTION);
+    send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, PartStart)), 0);
+    edit();
+    step.afterBytes = step.beforeBytes + send(QsciScintillaBase::SCI_GETLENGTH) - lengthBefore;
+    step.bytes = static_cast<std::size_t>(step.beforeBytes + step.afterBytes);
+    send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, PartEnd)), 0);
+    send(QsciScintillaBase::SCI_ENDUNDOACTION);
+    --ownEdits_;
+    if (groupDepth_ == 0)
+        trimHistory();
     notifyChanged();
 }
 
@@ -232,7 +314,9 @@ void ScintillaEditor::setSelection(long start, long len)
 void ScintillaEditor::replaceSelection(std::string_view utf8)
 {
     std::string copy(utf8);
-    editWithoutUndo([&] { widget_->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, copy.c_str()); });
+    const long from = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const long to = send(QsciScintillaBase::SCI_GETSELECTIONEND);
+    editAsStep(from, to, [&] { widget_->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, copy.c_str()); });
 }
 
 long ScintillaEditor::find(std::string_view what, long from, long to) const
@@ -288,8 +372,49 @@ long ScintillaEditor::positionFromLine(int index) const
     return send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, index, kUtf32);
 }
 
+bool ScintillaEditor::coversWholeText(int first, int count, bool& throughEnd) const
+{
+    const int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    first = std::clamp(first, 0, raw);
+    count = std::clamp(count, 0, raw - first);
+    const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    throughEnd = first + count == raw;
+    const long to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
+    return first == 0 && to == docBytes && docBytes > 0 && groupDepth_ == 0;
+}
+
+void ScintillaEditor::replaceWholeText(bool throughEnd, std::string&& linesWithBreaks)
+{
+    if (!std::string_view(linesWithBreaks).ends_with("\r\n"))
+        linesWithBreaks += "\r\n";
+    bool given = false;
+    replaceTextFromPieces(
+        throughEnd,
+        [&](std::string& piece) {
+            if (given)
+                return false;
+            piece = std::move(linesWithBreaks);
+            given = true;
+            return true;
+        },
+        nullptr);
+}
+
+void ScintillaEditor::adoptLinesText(int first, int count, std::string&& linesWithBreaks)
+{
+    bool throughEnd = false;
+    if (!linesWithBreaks.empty() && coversWholeText(first, count, throughEnd))
+        replaceWholeText(throughEnd, std::move(linesWithBreaks));
+    else
+        replaceLinesText(first, count, linesWithBreaks);
+}
+
 void ScintillaEditor::replaceLinesText(int first, int count, std::string_view linesWithBreaks)
 {
+    if (bool throughEnd = false; !linesWithBreaks.empty() && coversWholeText(first, count, throughEnd)) {
+        replaceWholeText(throughEnd, std::string(linesWithBreaks));
+        return;
+    }
     int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
     first = std::clamp(first, 0, raw);
     count = std::clamp(count, 0, raw - first);
@@ -323,7 +448,7 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
         }
     }
     long selStart = selectionStart(), selLength = selectionLength();
-    editWithoutUndo([&] {
+    editAsStep(from, to, [&] {
         send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), to);
         widget_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, replacement.size(), replacement.data());
         setSelection(selStart, selLength);
@@ -339,7 +464,7 @@ void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPi
     const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     const bool throughEnd = first + count == raw;
     const long to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
-    if (first == 0 && to == docBytes && docBytes > 0)
+    if (first == 0 && to == docBytes && docBytes > 0 && groupDepth_ == 0)
         replaceTextFromPieces(throughEnd, next, colouring);
     else
         TextEditor::replaceLinesFromPieces(first, count, next, colouring);
@@ -348,19 +473,23 @@ void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPi
 void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next,
                                             const LinesColouring& colouring)
 {
-    // The new text goes into a new document while the pieces come; the old document stays whole
-    // (the pieces may be read from it) and comes back if anything fails.
-    const long selStart = selectionStart(), selLength = selectionLength();
-    const int topLine = firstVisibleLine();
-    const long xOffset = send(QsciScintillaBase::SCI_GETXOFFSET);
+    // The new text goes into a new document, made in a widget of its own while the pieces come;
+    // the shown document stays whole (the pieces may be read from it), untouched if anything
+    // fails, and becomes the step's undo state once the new one takes its place.
+    if (!builder_) {
+        builder_ = std::make_unique<QsciScintilla>();
+        builder_->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL, 0L);
+    }
+    QsciScintilla* builder = builder_.get();
+    auto build = [builder](unsigned int message, unsigned long wParam = 0, long lParam = 0) {
+        return builder->SendScintilla(message, wParam, lParam);
+    };
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    const bool wasModified = modified_;
-    QsciDocument old = widget_->document();
-    ++ownEdits_;
-    widget_->setDocument(QsciDocument());
-    configureDocument();
-    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
-    send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(oldBytes + oldBytes / 8 + 64));
+    builder->setDocument(QsciDocument());
+    builder->setUtf8(true);
+    builder->setEolMode(QsciScintilla::EolWindows);
+    build(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
+    build(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(oldBytes + oldBytes / 8 + 64));
     try {
         // The pieces are kept for their colours, which are worked out on other threads while
         // the character index is made.
@@ -374,16 +503,16 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
             if (endsWithBreak)
                 body.remove_suffix(2);
             if (breakPending)
-                widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
-            pieceStarts.push_back(send(QsciScintillaBase::SCI_GETLENGTH));
-            widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(body.size()), body.data());
+                builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+            pieceStarts.push_back(build(QsciScintillaBase::SCI_GETLENGTH));
+            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(body.size()), body.data());
             breakPending = endsWithBreak;
             if (colouring)
                 pieces.push_back(std::move(piece));
             piece.clear();
         }
         if (breakPending && !throughEnd)
-            widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
         std::future<std::vector<std::vector<ColourRun>>> runs;
         if (colouring) {
             runs = std::async(std::launch::async, [&] {
@@ -395,36 +524,302 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         }
         // Made in one pass over the finished text, the character index costs less than kept up
         // piece by piece; nothing before needed it.
-        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+        build(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
         if (colouring) {
             const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
-            // Styling text above the first visible line asks for one repaint of the view instead
-            // of working out the place of every run on the screen.
-            send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
-                 static_cast<unsigned long>(send(QsciScintillaBase::SCI_GETLINECOUNT)));
             for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
                 forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
-                    send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
-                    send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
+                    build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
+                    build(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
                 });
             }
         }
     } catch (...) {
-        widget_->setDocument(old);
-        modified_ = wasModified;
-        setSelection(selStart, selLength);
-        send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(topLine));
-        send(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
-        --ownEdits_;
+        builder->setDocument(QsciDocument());
         throw;
     }
+    ++ownEdits_;
+    dropUndoneSteps();
+    const int id = newStep();
+    Step& step = steps_[id];
+    step.whole = true;
+    step.selStart[0] = selectionStart();
+    step.selLength[0] = selectionLength();
+    keepView(step, 0);
+    step.bytes = static_cast<std::size_t>(oldBytes);
+    // The old document's history ends in the step's marker (which also ends its redo).
+    send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, Whole)), 0);
+    step.other = widget_->document();
+    widget_->setDocument(builder->document());
+    builder->setDocument(QsciDocument());
+    configureDocument();
+    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
-    modified_ = true;
-    setSelection(selStart, selLength);
-    send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(topLine));
-    send(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(xOffset));
+    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, Whole)), 0);
+    setSelection(step.selStart[0], step.selLength[0]);
+    restoreView(step, 0);
+    --ownEdits_;
+    trimHistory();
+    notifyChanged();
+}
+
+// --- Undo history
+
+void ScintillaEditor::keepView(Step& step, int which) const
+{
+    step.topLine[which] = send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    step.xOffset[which] = send(QsciScintillaBase::SCI_GETXOFFSET);
+}
+
+void ScintillaEditor::restoreView(const Step& step, int which)
+{
+    send(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(step.topLine[which]));
+    send(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(step.xOffset[which]));
+}
+
+std::vector<ScintillaEditor::StyleRun> ScintillaEditor::styleRuns(long from, long to) const
+{
+    std::vector<StyleRun> runs;
+    if (to <= from)
+        return runs;
+    std::string styled(static_cast<std::size_t>(2 * (to - from) + 2), '\0');
+    widget_->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, from, to, styled.data());
+    for (long i = 0; i < to - from; ++i) {
+        const char style = styled[static_cast<std::size_t>(2 * i + 1)];
+        if (style == 0)
+            continue;
+        if (!runs.empty() && runs.back().style == style && runs.back().start + runs.back().length == i)
+            ++runs.back().length;
+        else
+            runs.push_back({i, 1, style});
+    }
+    return runs;
+}
+
+void ScintillaEditor::applyStyles(long from, const std::vector<StyleRun>& runs)
+{
+    for (const StyleRun& run : runs) {
+        send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(from + run.start), 0);
+        send(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(run.length), run.style);
+    }
+}
+
+int ScintillaEditor::newStep()
+{
+    const int id = nextStepId_++;
+    if (groupDepth_ > 0 && groupFirstStep_ == 0)
+        groupFirstStep_ = id;
+    return id;
+}
+
+void ScintillaEditor::dropUndoneSteps()
+{
+    deadRedo_ = false;
+    std::erase_if(steps_, [](const auto& entry) { return !entry.second.done; });
+}
+
+std::size_t ScintillaEditor::historyBytes() const
+{
+    std::size_t bytes = 0;
+    for (const auto& [id, step] : steps_)
+        bytes += step.bytes;
+    return bytes;
+}
+
+void ScintillaEditor::trimHistory()
+{
+    // Only whole-text steps hold memory of their own that can go; a dropped one leaves its
+    // markers behind, which then do nothing. The newest step always stays.
+    // A whole-text step goes with everything before the next one, whose old document then
+    // forgets its history (see swapDocuments); the newest whole-text step always stays.
+    const std::size_t bound = historyBound(static_cast<std::size_t>(send(QsciScintillaBase::SCI_GETLENGTH)));
+    bool dropped = false;
+    for (;;) {
+        if (historyBytes() <= bound)
+            break;
+        auto oldestWhole = std::find_if(steps_.begin(), steps_.end(), [](const auto& e) { return e.second.whole; });
+        if (oldestWhole == steps_.end())
+            break;
+        auto nextWhole = std::find_if(std::next(oldestWhole), steps_.end(), [](const auto& e) { return e.second.whole; });
+        if (nextWhole == steps_.end())
+            break;
+        nextWhole->second.olderHistoryDropped = true;
+        steps_.erase(steps_.begin(), nextWhole);
+        dropped = true;
+    }
+    if (dropped)
+        notifyStepsDropped();
+}
+
+void ScintillaEditor::onContainerAction(long token, bool undone)
+{
+    if (ignoreMarkers_ > 0)
+        return;
+    auto found = steps_.find(static_cast<int>(token / 4));
+    if (found == steps_.end())
+        return;  // dropped
+    Step& step = found->second;
+    const Marker marker = static_cast<Marker>(token % 4);
+    // The parts' colours are put back where the text stands at this moment of the widget's undo
+    // (a later part of a group is undone first); selections and swaps wait until it is done.
+    if (marker == PartEnd && undone) {
+        step.styles[1] = styleRuns(step.start, step.start + step.afterBytes);
+        step.selStart[1] = selectionStart();
+        step.selLength[1] = selectionLength();
+    } else if (marker == PartStart && undone) {
+        applyStyles(step.start, step.styles[0]);
+        step.done = false;
+        pendingSelection_ = {step.selStart[0], step.selLength[0]};
+    } else if (marker == PartEnd) {
+        applyStyles(step.start, step.styles[1]);
+        step.done = true;
+        pendingSelection_ = {step.selStart[1], step.selLength[1]};
+    } else if (marker == Whole) {
+        pendingSwaps_.push_back(found->first);
+        pendingSwapForward_ = !undone;
+    }
+    if (!inOwnUndo_ && !finishQueued_) {
+        // The widget undid by itself (its own keys): finish once it is done.
+        finishQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                finishQueued_ = false;
+                ++ownEdits_;
+                finishUndoRedo();
+                --ownEdits_;
+                notifyChanged();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void ScintillaEditor::finishUndoRedo()
+{
+    const std::vector<int> swaps = std::move(pendingSwaps_);
+    pendingSwaps_.clear();
+    for (int id : swaps) {
+        auto found = steps_.find(id);
+        if (found != steps_.end() && found->second.other)
+            swapDocuments(found->first, found->second, pendingSwapForward_);
+    }
+    if (pendingSelection_) {
+        setSelection(pendingSelection_->first, pendingSelection_->second);
+        pendingSelection_.reset();
+    }
+}
+
+void ScintillaEditor::swapDocuments(int id, Step& step, bool forward)
+{
+    // Undo: the new document's bottom marker was just undone; the old document comes back and its
+    // top marker is undone too. Redo: the reverse.
+    const int leaving = forward ? 0 : 1;
+    step.selStart[leaving] = selectionStart();
+    step.selLength[leaving] = selectionLength();
+    keepView(step, leaving);
+    QsciDocument shown = widget_->document();
+    widget_->setDocument(*step.other);
+    step.other = shown;
+    configureDocument();
+    ++ignoreMarkers_;
+    send(forward ? QsciScintillaBase::SCI_REDO : QsciScintillaBase::SCI_UNDO);
+    if (!forward && step.olderHistoryDropped) {
+        // Nothing before the step can be undone any more: the old document keeps only the step's
+        // marker, to redo it.
+        send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, Whole)), 0);
+        send(QsciScintillaBase::SCI_UNDO);
+        step.olderHistoryDropped = false;
+    }
+    --ignoreMarkers_;
+    step.done = forward;
+    setSelection(step.selStart[1 - leaving], step.selLength[1 - leaving]);
+    restoreView(step, 1 - leaving);
+}
+
+bool ScintillaEditor::canUndo() const { return groupDepth_ == 0 && send(QsciScintillaBase::SCI_CANUNDO) != 0; }
+
+bool ScintillaEditor::canRedo() const
+{
+    return groupDepth_ == 0 && send(QsciScintillaBase::SCI_CANREDO) != 0 && !(deadRedo_ && undoneSinceDeadRedo_ == 0);
+}
+
+void ScintillaEditor::undo()
+{
+    if (!canUndo())
+        return;
+    if (deadRedo_)
+        ++undoneSinceDeadRedo_;
+    ++ownEdits_;
+    inOwnUndo_ = true;
+    send(QsciScintillaBase::SCI_UNDO);
+    inOwnUndo_ = false;
+    forcedModified_ = false;
+    finishUndoRedo();
     --ownEdits_;
     notifyChanged();
+}
+
+void ScintillaEditor::redo()
+{
+    if (!canRedo())
+        return;
+    if (deadRedo_)
+        --undoneSinceDeadRedo_;
+    ++ownEdits_;
+    inOwnUndo_ = true;
+    send(QsciScintillaBase::SCI_REDO);
+    inOwnUndo_ = false;
+    forcedModified_ = false;
+    finishUndoRedo();
+    --ownEdits_;
+    notifyChanged();
+}
+
+void ScintillaEditor::clearUndoHistory()
+{
+    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    deadRedo_ = false;
+    steps_.clear();
+    pendingSwaps_.clear();
+    pendingSelection_.reset();
+}
+
+void ScintillaEditor::beginUndoGroup()
+{
+    if (groupDepth_++ > 0)
+        return;
+    groupFirstStep_ = 0;
+    groupSelStart_ = selectionStart();
+    groupSelLength_ = selectionLength();
+    send(QsciScintillaBase::SCI_BEGINUNDOACTION);
+}
+
+void ScintillaEditor::endUndoGroup(bool keep)
+{
+    if (groupDepth_ == 0 || --groupDepth_ > 0)
+        return;
+    send(QsciScintillaBase::SCI_ENDUNDOACTION);
+    if (groupFirstStep_ == 0)
+        return;
+    groupFirstStep_ = 0;
+    if (keep) {
+        trimHistory();
+        return;
+    }
+    // Take the group's changes back; its undo action then lies undone, the only one that can be
+    // redone, and is cut off by an empty action that is at once taken back too.
+    undo();
+    dropUndoneSteps();
+    ++ownEdits_;
+    ++ignoreMarkers_;
+    send(QsciScintillaBase::SCI_ADDUNDOACTION, 0UL, 0);
+    send(QsciScintillaBase::SCI_UNDO);
+    --ignoreMarkers_;
+    --ownEdits_;
+    deadRedo_ = true;
+    undoneSinceDeadRedo_ = 0;
 }
 
 int ScintillaEditor::firstVisibleLine() const
@@ -506,11 +901,19 @@ void ScintillaEditor::recolourRange(long start, long len, const std::vector<Colo
     widget_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(b - a), styles.data());
 }
 
+bool ScintillaEditor::isModified() const
+{
+    return forcedModified_ || send(QsciScintillaBase::SCI_GETDOCPOINTER) != savePointDocument_
+           || send(QsciScintillaBase::SCI_GETMODIFY) != 0;
+}
+
 void ScintillaEditor::setModified(bool modified)
 {
-    modified_ = modified;
-    if (!modified)
+    forcedModified_ = modified;
+    if (!modified) {
         send(QsciScintillaBase::SCI_SETSAVEPOINT);
+        savePointDocument_ = send(QsciScintillaBase::SCI_GETDOCPOINTER);
+    }
 }
 
 }  // namespace zorvan

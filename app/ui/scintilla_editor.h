@@ -4,11 +4,25 @@
 //
 // The change notification of an edit made by this class comes at once; that of a change made in
 // the widget itself (typing, paste, undo, drop) once control is back in the event loop.
+//
+// Undo. The widget's own undo history holds typing and commands alike. A change of part of the
+// text is recorded there as one undo action, framed by two markers of this class
+// (SCI_ADDUNDOACTION) that bring back the colours and the selection of that part. A whole-text
+// rewrite builds a new document and keeps the old one, as it is, as the step's other state: a
+// marker at the bottom of the new document's history and one on top of the old one's swap the
+// documents when they are undone or redone, so neither text is copied and the typing history of
+// each document stays with it.
 #pragma once
 
 #include "app/logic/text_editor.h"
 
 #include <QObject>
+
+#include <Qsci/qscidocument.h>
+
+#include <map>
+#include <memory>
+#include <optional>
 
 class QsciScintilla;
 
@@ -19,6 +33,7 @@ class ScintillaEditor : public QObject, public TextEditor {
 public:
     // Prepares `widget` (UTF-8, CR LF, the colour styles) and follows its changes.
     explicit ScintillaEditor(QsciScintilla* widget);
+    ~ScintillaEditor() override;
 
     QsciScintilla* widget() const { return widget_; }
 
@@ -39,6 +54,7 @@ public:
     int lineFromPosition(long pos) const override;
     long positionFromLine(int index) const override;
     void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
+    void adoptLinesText(int first, int count, std::string&& linesWithBreaks) override;
     std::string_view textView(long start, long length, std::string& buffer) const override;
     // A range that is the whole text is built in a new document, which takes the old one's place
     // once every piece has come.
@@ -54,8 +70,20 @@ public:
     void setColours(const std::vector<ColourRun>& runs) override;
     void recolourRange(long start, long length, const std::vector<ColourRun>& runs) override;
 
-    bool isModified() const override { return modified_; }
+    bool isModified() const override;
     void setModified(bool modified) override;
+
+    bool canUndo() const override;
+    bool canRedo() const override;
+    void undo() override;
+    void redo() override;
+    void clearUndoHistory() override;
+    // Bytes of text the history keeps in documents of its own.
+    std::size_t historyBytes() const;
+
+    // The widget's undo and redo keys (Ctrl+Z, Ctrl+Y, Ctrl+Shift+Z, Alt+Backspace) come here, to
+    // undo() and redo(), instead of to the widget's own undo.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // Byte position in the widget for a character position, and back.
     long bytePosition(long pos) const;
@@ -64,21 +92,80 @@ public:
     // The Scintilla style number of each colour (0 is the default style).
     static int styleOf(TextColour colour) { return static_cast<int>(colour); }
 
+protected:
+    void beginUndoGroup() override;
+    void endUndoGroup(bool keep) override;
+
 private:
+    // Colours of bytes as runs of one style, from the start of a range.
+    struct StyleRun {
+        long start;
+        long length;
+        char style;
+    };
+    // What the history keeps of one step besides the widget's own undo actions.
+    struct Step {
+        bool whole = false;
+        bool done = true;
+        long start = 0, beforeBytes = 0, afterBytes = 0;  // a part: its byte range
+        std::vector<StyleRun> styles[2];                  // before, after
+        long selStart[2] = {0, 0}, selLength[2] = {0, 0};
+        long topLine[2] = {0, 0}, xOffset[2] = {0, 0};
+        std::optional<QsciDocument> other;  // a whole-text step: the document of the other state
+        bool olderHistoryDropped = false;   // the old document's history before the step is gone
+        std::size_t bytes = 0;
+    };
+    enum Marker { PartStart = 0, PartEnd = 1, Whole = 2 };
+    static long tokenOf(int id, Marker marker) { return id * 4L + marker; }
+
+    std::vector<StyleRun> styleRuns(long from, long to) const;
+    void applyStyles(long from, const std::vector<StyleRun>& runs);
+    // Runs an edit of bytes [from, to) as one step of the history.
+    template <typename Edit> void editAsStep(long from, long to, Edit&& edit);
+    int newStep();
+    void dropUndoneSteps();
+    void trimHistory();
+    void onContainerAction(long token, bool undone);
+    void finishUndoRedo();
+    void swapDocuments(int id, Step& step, bool forward);
+    void keepView(Step& step, int which) const;
+    void restoreView(const Step& step, int which);
+
     // Calls fn(byteStart, byteEnd, colour) for the runs (adjacent runs of one colour merged).
     template <typename Fn> void forEachRunInBytes(const std::vector<ColourRun>& runs, Fn&& fn) const;
     // The document settings the commands rely on: UTF-8 and CR LF breaks. (Its character index
     // is made by the caller, which knows when it is cheapest.)
     void configureDocument();
     void replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next, const LinesColouring& colouring);
+    // Whether lines [first, first + count) hold all the text, so that their rewrite may take a new
+    // document; `throughEnd` tells whether they include the empty line after a final break.
+    bool coversWholeText(int first, int count, bool& throughEnd) const;
+    void replaceWholeText(bool throughEnd, std::string&& linesWithBreaks);
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.
     template <typename Edit> void editWithoutUndo(Edit&& edit);
-    void onModified(int modificationType);
+    void onModified(int modificationType, long position, long token);
 
     QsciScintilla* widget_;
-    bool modified_ = false;
+    std::unique_ptr<QsciScintilla> builder_;  // builds the new document of a whole-text rewrite
+    std::map<int, Step> steps_;               // by id, the oldest first
+    int nextStepId_ = 1;
+    int groupDepth_ = 0;
+    int groupFirstStep_ = 0;  // the group's first step, 0 while it has none
+    long groupSelStart_ = 0, groupSelLength_ = 0;
+    std::vector<int> pendingSwaps_;         // whole-text steps to swap once the widget's undo returns
+    std::optional<std::pair<long, long>> pendingSelection_;
+    bool pendingSwapForward_ = false;
+    bool inOwnUndo_ = false;
+    bool finishQueued_ = false;
+    int ignoreMarkers_ = 0;
+    bool forcedModified_ = false;  // setModified(true) without a change
+    // A failed group leaves an empty action to redo (the widget cannot forget one otherwise);
+    // it counts as nothing to redo while no undo has been done since.
+    bool deadRedo_ = false;
+    int undoneSinceDeadRedo_ = 0;
+    long savePointDocument_ = 0;   // the document that holds the save point
     int ownEdits_ = 0;  // > 0 while this class edits the text itself
     bool changePending_ = false;  // a change made in the widget awaits its notification
 };

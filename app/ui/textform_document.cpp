@@ -57,7 +57,7 @@ QStringList localFiles(const QMimeData* data)
 }
 
 // Replaces the editor's text with a file's, decoded piece by piece straight into the widget so a
-// big file is never held twice in decoded form. The fill cannot be undone.
+// big file is never held twice in decoded form. The fill cannot be undone: it starts a new history.
 void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& bytes)
 {
     QuietEditor quiet(editor);
@@ -67,8 +67,8 @@ void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& by
     readDocument(bytes, [widget](std::string_view piece) {
         widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
     });
-    widget->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL, 0L);
+    editor.clearUndoHistory();
 }
 
 // Drops on the editor reach its viewport, which would insert the file names as text.

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -94,6 +95,8 @@ void TFormText::installEditorHooks()
     Memo1->viewport()->installEventFilter(this);
     Memo1->viewport()->setMouseTracking(true);
     editor_->setChangeHandler([this] { Memo1Change(); });
+    editor_->setStepsDroppedHandler(
+        [this] { statusBar()->showMessage(QStringLiteral("古い「元に戻す」の履歴を捨てました"), 4000); });
     // The gutter follows the editor's scrolling, but not the many scrolls of a running operation.
     auto follow = [this] {
         if (!Busy)

@@ -389,6 +389,8 @@ TYPED_TEST_P(EditorContract, ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmpty
     }
 }
 
+#include "app/editor_undo_contract.h"
+
 REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             MapsPositionsAndLinesCountingBreaksAsTwo,
                             ReplacesTheSelectionAndLeavesTheCaretAfterIt, ClampsTheSelectionToTheText,
@@ -399,4 +401,8 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing,
                             ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit, ALinePastTheEndIsEmpty,
                             NewLinesWithoutAFinalBreakReadAsIfTheyHadOne,
-                            ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmptyLine);
+                            ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmptyLine,
+                            EachChangeIsOneStepThatUndoesAndRedoes,
+                            StepsComeBackInOrderAndANewChangeDropsTheUndoneOnes,
+                            TheModifiedFlagFollowsTheSavePoint, AFailingChangeLeavesNoStep, AGroupIsOneStep,
+                            SetTextForgetsTheHistory, TheHistoryIsBoundedOldestFirst);

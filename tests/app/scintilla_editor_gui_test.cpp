@@ -3,6 +3,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QCoreApplication>
+
 namespace {
 
 // Owns the widget next to the editor that wraps it.
@@ -31,13 +33,26 @@ struct ScintillaFactory {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Scintilla, EditorContract, ScintillaFactory);
 
-TEST(ScintillaEditor, ChangesByThisClassCannotBeUndone)
+TEST(ScintillaEditor, TheWidgetsOwnUndoTakesBackTheChangesOfThisClassToo)
 {
+    // Ctrl+Z in the widget goes to its own undo; the colours come back once it is done.
     QsciScintilla widget;
     zorvan::ScintillaEditor e(&widget);
-    e.setText("X1");
+    e.setText("X1\r\nN2");
+    e.setColour(0, 2, zorvan::TextColour::Red);
+    e.setModified(false);
     e.replaceLine(0, "X2");
-    EXPECT_FALSE(widget.isUndoAvailable());
+    e.replaceLinesText(0, 2, "Y1\r\nY2");
     widget.undo();
-    EXPECT_EQ(e.text(), "X2");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.text(), "X2\r\nN2");
+    widget.undo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.text(), "X1\r\nN2");
+    EXPECT_EQ(e.colourAt(1), zorvan::TextColour::Red);
+    EXPECT_FALSE(e.isModified());
+    widget.redo();
+    widget.redo();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.text(), "Y1\r\nY2");
 }

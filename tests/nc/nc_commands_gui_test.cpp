@@ -80,9 +80,17 @@ TEST_F(NcCommandsGui, ShiftThroughTheAxisDialog)
     EXPECT_TRUE(form.editor().isModified());
     EXPECT_EQ(form.statusText(1), "変更あり");
     EXPECT_EQ(form.statusText(3), "");
-    EXPECT_FALSE(form.Memo1->isUndoAvailable());
     EXPECT_EQ(form.editor().colourAt(1), TextColour::Blue);  // the written line is coloured
     EXPECT_TRUE(prompts.errors.isEmpty());
+    // One step: undo brings back the loaded text, unmodified; redo the shifted one.
+    EXPECT_TRUE(form.editor().canUndo());
+    form.editor().undo();
+    EXPECT_EQ(text(), "N10G01X12.5Y3.Z-1.F100\r\nG00Z50.\r\n");
+    EXPECT_FALSE(form.editor().isModified());
+    EXPECT_FALSE(form.editor().canUndo());
+    form.editor().redo();
+    EXPECT_EQ(text(), "N10G01X22.5Y-2.0Z-1.F100\r\nG00Z50.\r\n");
+    EXPECT_EQ(form.editor().colourAt(1), TextColour::Blue);
 }
 
 // A program of many lines, some coloured, some Japanese, long enough to be rewritten in pieces.
@@ -101,7 +109,7 @@ std::string longProgram(std::size_t lines)
     return text;
 }
 
-TEST_F(NcCommandsGui, ALongProgramShiftsAsOnTheInMemoryEditorAndCannotBeUndone)
+TEST_F(NcCommandsGui, ALongProgramShiftsAsOnTheInMemoryEditorAndUndoesAsOneStep)
 {
     const std::string program = longProgram(40000);
     load(program.c_str());
@@ -118,9 +126,12 @@ TEST_F(NcCommandsGui, ALongProgramShiftsAsOnTheInMemoryEditorAndCannotBeUndone)
         ASSERT_EQ(form.editor().colourAt(pos), expected.colourAt(pos)) << "at " << pos;
     EXPECT_EQ(form.editor().caret(), expected.caret());
     EXPECT_TRUE(form.editor().isModified());
-    EXPECT_FALSE(form.Memo1->isUndoAvailable());
-    form.Memo1->undo();
+    form.editor().undo();
+    EXPECT_EQ(text(), program);
+    EXPECT_FALSE(form.editor().isModified());
+    form.editor().redo();
     EXPECT_EQ(text(), expected.text());
+    EXPECT_EQ(form.editor().colourAt(0), expected.colourAt(0));
     // Typing afterwards still colours the line typed in.
     form.editor().setCaret(0);
     form.editor().setColour(0, 10, TextColour::Default);
@@ -204,7 +215,7 @@ TEST_F(NcCommandsGui, RotationThroughTheAxisDialog)
     });
     EXPECT_EQ(text(), "G01X0Y10.0\r\nX0\r\nZ-2.0");
     EXPECT_EQ(form.statusText(3), "");
-    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+    EXPECT_TRUE(form.editor().canUndo());
 }
 
 TEST_F(NcCommandsGui, CalculationThroughItsDialogKeepsTheOperand)
@@ -229,7 +240,7 @@ TEST_F(NcCommandsGui, CalculationThroughItsDialogKeepsTheOperand)
     });
     EXPECT_EQ(text(), "G01X1.0Y2.\r\nG01Z-2.5");
     EXPECT_EQ(form.statusText(3), "");
-    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+    EXPECT_TRUE(form.editor().canUndo());
 }
 
 TEST_F(NcCommandsGui, CalculationActsOnIJKRAndTheWholeFileBoxChangesNothing)
@@ -310,7 +321,7 @@ TEST_F(NcCommandsGui, ReversalFromTheMenu)
     EXPECT_EQ(form.editor().selectionLength(), length);
     EXPECT_EQ(form.statusText(3), "");
     EXPECT_TRUE(form.editor().isModified());
-    EXPECT_FALSE(form.Memo1->isUndoAvailable());
+    EXPECT_TRUE(form.editor().canUndo());
     form.action("Kaeru#tool")->trigger();  // the toolbar button
     EXPECT_EQ(text(), "N10\r\nN20\r\nN30\r\nN40\r\nN50\r\n");
 }
