@@ -4,6 +4,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QCoreApplication>
+#include <QTest>
 
 namespace {
 
@@ -55,4 +56,43 @@ TEST(ScintillaEditor, TheWidgetsOwnUndoTakesBackTheChangesOfThisClassToo)
     widget.redo();
     QCoreApplication::processEvents();
     EXPECT_EQ(e.text(), "Y1\r\nY2");
+}
+
+TEST(ScintillaEditor, TypedTextAndACommandAreStepsOfOneHistoryUnderTheUndoKeys)
+{
+    struct Key {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Key undoKey{Qt::Key_Z, Qt::ControlModifier};
+    const Key redoKeys[] = {{Qt::Key_Y, Qt::ControlModifier}, {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier}};
+    for (const Key& redoKey : redoKeys) {
+        QsciScintilla widget;
+        zorvan::ScintillaEditor e(&widget);
+        e.setText("N1\r\nN2\r\n");
+        e.setModified(false);
+        auto press = [&](const Key& k) {
+            QTest::keyClick(&widget, k.key, k.modifiers);
+            QCoreApplication::processEvents();
+        };
+        e.setCaret(2);
+        QTest::keyClicks(&widget, "X5");  // typed before
+        const std::string typed = e.text();
+        e.replaceLinesText(0, e.lineCount(), "G01\r\nG02\r\n");  // a whole-text command
+        e.setCaret(3);
+        QTest::keyClicks(&widget, "Y7");  // typed after
+        const std::string after = e.text();
+        ASSERT_EQ(after, "G01Y7\r\nG02\r\n");
+        const std::string expected[] = {"G01\r\nG02\r\n", typed, "N1\r\nN2\r\n"};
+        for (const std::string& text : expected) {
+            press(undoKey);
+            EXPECT_EQ(e.text(), text);
+        }
+        EXPECT_FALSE(e.isModified());
+        EXPECT_FALSE(e.canUndo());
+        for (int i = 0; i < 3; ++i)
+            press(redoKey);
+        EXPECT_EQ(e.text(), after);
+        EXPECT_TRUE(e.isModified());
+    }
 }
