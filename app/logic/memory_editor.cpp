@@ -705,7 +705,6 @@ void MemoryEditor::undo()
     --done_;
     setSelectionOf(step, 0);
     modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
-    notifyChanged();
 }
 
 void MemoryEditor::redo()
@@ -717,7 +716,6 @@ void MemoryEditor::redo()
     ++done_;
     setSelectionOf(step, 1);
     modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
-    notifyChanged();
 }
 
 void MemoryEditor::trimHistory()

@@ -152,8 +152,10 @@ public:
     // Undo history (see the top of this file).
     virtual bool canUndo() const = 0;
     virtual bool canRedo() const = 0;
-    // Each takes back or makes again one step and raises one change notification; with nothing
-    // to undo or redo they do nothing.
+    // Each takes back or makes again one step; with nothing to undo or redo they do nothing. A
+    // step made through this interface brings its colours back itself and raises no change
+    // notification (which would recolour); one of typing in the window raises it, as the typing
+    // did.
     virtual void undo() = 0;
     virtual void redo() = 0;
     virtual void clearUndoHistory() = 0;

@@ -656,6 +656,7 @@ void ScintillaEditor::onContainerAction(long token, bool undone)
 {
     if (ignoreMarkers_ > 0)
         return;
+    markersSeen_ = true;
     auto found = steps_.find(static_cast<int>(token / 4));
     if (found == steps_.end())
         return;  // dropped
@@ -689,7 +690,6 @@ void ScintillaEditor::onContainerAction(long token, bool undone)
                 ++ownEdits_;
                 finishUndoRedo();
                 --ownEdits_;
-                notifyChanged();
             },
             Qt::QueuedConnection);
     }
@@ -753,12 +753,14 @@ void ScintillaEditor::undo()
         ++undoneSinceDeadRedo_;
     ++ownEdits_;
     inOwnUndo_ = true;
+    markersSeen_ = false;
     send(QsciScintillaBase::SCI_UNDO);
     inOwnUndo_ = false;
     forcedModified_ = false;
     finishUndoRedo();
     --ownEdits_;
-    notifyChanged();
+    if (!markersSeen_)
+        notifyChanged();  // typing: as when it was typed
 }
 
 void ScintillaEditor::redo()
@@ -769,12 +771,14 @@ void ScintillaEditor::redo()
         --undoneSinceDeadRedo_;
     ++ownEdits_;
     inOwnUndo_ = true;
+    markersSeen_ = false;
     send(QsciScintillaBase::SCI_REDO);
     inOwnUndo_ = false;
     forcedModified_ = false;
     finishUndoRedo();
     --ownEdits_;
-    notifyChanged();
+    if (!markersSeen_)
+        notifyChanged();  // typing: as when it was typed
 }
 
 void ScintillaEditor::clearUndoHistory()

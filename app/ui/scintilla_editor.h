@@ -158,6 +158,7 @@ private:
     std::optional<std::pair<long, long>> pendingSelection_;
     bool pendingSwapForward_ = false;
     bool inOwnUndo_ = false;
+    bool markersSeen_ = false;  // the widget's undo or redo met a step of this class
     bool finishQueued_ = false;
     int ignoreMarkers_ = 0;
     bool forcedModified_ = false;  // setModified(true) without a change

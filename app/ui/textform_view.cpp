@@ -170,6 +170,9 @@ void TFormText::UpdateStatus()
         setWindowTitle("Zorvan *" + DocPath);
     } else {
         setStatusText(1, QString());
+        // Undo back to the saved text takes the mark out of the title again.
+        if (windowTitle().startsWith("Zorvan *"))
+            setWindowTitle(DocPath.isEmpty() ? QStringLiteral("Zorvan") : "Zorvan " + DocPath);
     }
     ToolButton1->setEnabled(modified);
     setStatusText(2, InsertMode ? "挿入" : "上書き");

@@ -1,6 +1,6 @@
 // The numeric commands on a program text: coordinate shift, axis rotation, value calculation and
 // line-order reversal. Each works on the lines touched by the selection (all lines without one),
-// rewrites them in one non-undoable edit, recolours the written lines, restores the selection
+// rewrites them in one edit (one undo step), recolours the written lines, restores the selection
 // offsets and marks the document modified. A command that cannot finish changes nothing.
 #pragma once
 

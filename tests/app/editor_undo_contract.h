@@ -108,12 +108,12 @@ TYPED_TEST_P(EditorContract, EachChangeIsOneStepThatUndoesAndRedoes)
             EXPECT_EQ(contract::stateOf(*e), before) << "undo " << round;
             EXPECT_FALSE(e->canUndo());
             EXPECT_TRUE(e->canRedo());
-            EXPECT_EQ(changes, 1);
+            EXPECT_EQ(changes, 0) << "the step brings its colours back itself";
             e->redo();
             EXPECT_EQ(contract::stateOf(*e), after) << "redo " << round;
             EXPECT_TRUE(e->canUndo());
             EXPECT_FALSE(e->canRedo());
-            EXPECT_EQ(changes, 2);
+            EXPECT_EQ(changes, 0);
             e->setChangeHandler(nullptr);
         }
     }
