@@ -85,11 +85,6 @@ void TFormText::addOwnCommands()
         {"FindMinMax", "極値検索", "", 9, {}, false},
         {"ToolButton26Click", "まいどー", "", 21, {}, false},
         {"ToolButton27Click", "マックのハッピーセット", "", 22, {}, false},
-        {"CalculateClick", "けいさん", "", 19, {}, false},
-        {"Kaeru", "かえる", "", 11, {}, false},
-        {"OrgChenge", "座標移動", "", 12, {}, false, false, true},
-        {"AfineChehge", "おしえない(軸回転)", "", 13, {}, false, false, true},
-        {"ToolButton25Click", "電卓", "", 20, {}, false},
     };
     for (const CommandRow& row : rows)
         addCommand(row);

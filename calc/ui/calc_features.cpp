@@ -9,7 +9,7 @@ namespace zorvan {
 void registerCalcFeatures(Shell& shell)
 {
     auto* dentak = new TFormDentak(shell.window());
-    shell.addCommand({.name = "ToolButton25Click", .run = [dentak] {
+    shell.addCommand({.name = "ToolButton25Click", .caption = "電卓", .image = 20, .run = [dentak] {
                           dentak->show();
                           dentak->raise();
                           dentak->activateWindow();

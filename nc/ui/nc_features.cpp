@@ -58,12 +58,15 @@ void registerNcFeatures(Shell& shell)
     // The dialogs, one each for the window's life, kept between uses.
     auto* calcForm = new TCalcForm(shell.window());
     auto* axisForm = new TFormAxis(shell.window());
-    shell.addCommand({.name = "OrgChenge",
-                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, ShiftCode, &nc::shiftCoordinates); }});
-    shell.addCommand({.name = "AfineChehge",
-                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, RotateCode, &nc::rotateAxes); }});
-    shell.addCommand({.name = "CalculateClick", .run = [&shell, calcForm] { calculate(shell, *calcForm); }});
-    shell.addCommand({.name = "Kaeru", .run = [&shell] {
+    shell.addCommand({.name = "OrgChenge", .caption = "座標移動", .image = 12,
+                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, ShiftCode, &nc::shiftCoordinates); },
+                      .iconInMenus = true});
+    shell.addCommand({.name = "AfineChehge", .caption = "おしえない(軸回転)", .image = 13,
+                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, RotateCode, &nc::rotateAxes); },
+                      .iconInMenus = true});
+    shell.addCommand({.name = "CalculateClick", .caption = "けいさん", .image = 19,
+                      .run = [&shell, calcForm] { calculate(shell, *calcForm); }});
+    shell.addCommand({.name = "Kaeru", .caption = "かえる", .image = 11, .run = [&shell] {
                           shell.runner().queue(ReverseCode, "入替え中", [&shell] { nc::reverseLines(shell.editor()); });
                       }});
 }
