@@ -132,8 +132,13 @@ bool TFormText::CheckSaveChanges()
                                 QMessageBox::Question);
     if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
         return false;
-    if (answer == QMessageBox::Yes)
+    if (answer == QMessageBox::Yes) {
         Saveas1Click();
+        // A cancelled save dialog leaves the text unsaved: the caller's new text, file or
+        // simulator run must not replace it.
+        if (editor_->isModified())
+            return false;
+    }
     return true;
 }
 
