@@ -13,7 +13,6 @@
 #include "app/ui/shell.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <QString>
 
 #include <array>
