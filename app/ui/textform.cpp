@@ -162,6 +162,20 @@ void TFormText::showEvent(QShowEvent* event)
 }
 
 void TFormText::Close1Click() { close(); }
+void TFormText::Undo1Click()
+{
+    editor_->undo();
+    editor_->scrollCaretIntoView();
+    UpdateStatus();
+}
+
+void TFormText::Redo1Click()
+{
+    editor_->redo();
+    editor_->scrollCaretIntoView();
+    UpdateStatus();
+}
+
 void TFormText::Cut1Click() { Memo1->cut(); }
 void TFormText::Copy1Click() { Memo1->copy(); }
 void TFormText::Paste1Click() { Memo1->paste(); }

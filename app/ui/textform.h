@@ -151,6 +151,9 @@ public:
 
     // --- Edit and window (textform.cpp)
     void Close1Click();
+    // Undo and redo: one step of the history each (typing, or a whole command).
+    void Undo1Click();
+    void Redo1Click();
     void Cut1Click();
     void Copy1Click();
     void Paste1Click();

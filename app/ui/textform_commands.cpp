@@ -62,6 +62,8 @@ void TFormText::addOwnCommands()
         {"Save1Click", "保存", "", 0, call(&TFormText::Save1Click)},
         {"Saveas1Click", "上書き保存", "", 0, call(&TFormText::Saveas1Click)},
         {"Close1Click", "終了", "Alt+X", -1, call(&TFormText::Close1Click)},
+        {"Undo1Click", "元に戻す", "Ctrl+Z", -1, call(&TFormText::Undo1Click)},
+        {"Redo1Click", "やり直し", "Ctrl+Y", -1, call(&TFormText::Redo1Click)},
         {"Cut1Click", "切り取り", "Ctrl+X", 2, call(&TFormText::Cut1Click)},
         {"Copy1Click", "ｺﾋﾟｰ", "Ctrl+C", 1, call(&TFormText::Copy1Click)},
         {"Paste1Click", "張り付け", "Ctrl+V", 3, call(&TFormText::Paste1Click)},
@@ -88,6 +90,7 @@ void TFormText::addOwnCommands()
     };
     for (const CommandRow& row : rows)
         addCommand(row);
+    action("Redo1Click")->setShortcuts({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")});
     for (int n = 0; n < 10; ++n) {
         const QString caption = QString("しおり%1").arg(n);
         setMarkItems[n] = addCommand({QString("NBookmark%1").arg(n), caption, "", -1, [this, n] { NBookmark9Click(n); },
@@ -211,7 +214,7 @@ void TFormText::buildCommands()
         }
     };
     place(file, {"New1Click", "Open1Click", "Save1Click", "Saveas1Click", "-", "Close1Click"});
-    place(edit, {"Cut1Click", "Copy1Click", "Paste1Click", "-", "SelectAll1Click", "-", "btnSuportInsertClick"});
+    place(edit, {"Undo1Click", "Redo1Click", "-", "Cut1Click", "Copy1Click", "Paste1Click", "-", "SelectAll1Click", "-", "btnSuportInsertClick"});
     place(search, {"Find", "Reprace", "FindNext", "-", "RepraceXYZ", "FindMinMax", "ToolButton26Click",
                    "ToolButton27Click", "-", "CalculateClick", "Kaeru", "OrgChenge", "AfineChehge"});
     place(other, {"About1Click", "Pelmora1Click", "-", "TBnStrongClick", "ToolButton22Click", "-", "RunNcThear",
@@ -259,6 +262,8 @@ void TFormText::buildCommands()
     }
 
     // Context menu of the editor.
+    place(PopupMenu1, {"Undo1Click", "Redo1Click"});
+    PopupMenu1->addSeparator();
     itemWithCaption(PopupMenu1, action("Copy1Click"), "コピー");
     itemWithCaption(PopupMenu1, action("Cut1Click"), "切り取り");
     itemWithCaption(PopupMenu1, action("Paste1Click"), "貼り付け");

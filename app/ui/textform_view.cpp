@@ -173,10 +173,12 @@ void TFormText::UpdateStatus()
     } else {
         setStatusText(1, QString());
         // Undo back to the saved text takes the mark out of the title again.
-        if (windowTitle().startsWith("Zorvan *"))
-            setWindowTitle(DocPath.isEmpty() ? QStringLiteral("Zorvan") : "Zorvan " + DocPath);
+        if (windowTitle() == document_.modifiedTitle())
+            setWindowTitle(document_.title());
     }
     ToolButton1->setEnabled(modified);
+    action("Undo1Click")->setEnabled(editor_->canUndo());
+    action("Redo1Click")->setEnabled(editor_->canRedo());
     setStatusText(2, InsertMode ? "挿入" : "上書き");
     setStatusText(3, QString());
     PaintGutter();

@@ -11,6 +11,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -193,6 +195,50 @@ TEST_F(NcUndoGui, TypingBeforeAndAfterACommandStaysUndoable)
         EXPECT_EQ(state().text, states[i].text) << i;
     }
     EXPECT_EQ(state().modifiedPanel, "変更あり");
+}
+
+TEST_F(NcUndoGui, TheEditAndContextMenusUndoAndRedoWhileThereIsSomethingToUndoOrRedo)
+{
+    auto captions = [](QMenu* menu) {
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << a->text();
+        return texts;
+    };
+    QMenu* edit = nullptr;
+    for (QAction* a : form.menuBar()->actions())
+        if (a->text() == "編集(&E)")
+            edit = a->menu();
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(captions(edit).mid(0, 2), (QStringList{"元に戻す", "やり直し"}));
+    EXPECT_EQ(captions(form.PopupMenu1).mid(0, 2), (QStringList{"元に戻す", "やり直し"}));
+    QAction* undo = form.action("Undo1Click");
+    QAction* redo = form.action("Redo1Click");
+    EXPECT_EQ(undo->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(redo->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+
+    load(program(5));
+    const WindowState loaded = state();
+    struct Expect {
+        bool undo, redo;
+    };
+    auto check = [&](Expect e, const char* when) {
+        EXPECT_EQ(undo->isEnabled(), e.undo) << when;
+        EXPECT_EQ(redo->isEnabled(), e.redo) << when;
+    };
+    check({false, false}, "loaded");
+    shift("5");
+    const WindowState shifted = state();
+    check({true, false}, "after the command");
+    undo->trigger();
+    EXPECT_EQ(state(), loaded);
+    check({false, true}, "after undo");
+    redo->trigger();
+    EXPECT_EQ(state(), shifted);
+    check({true, false}, "after redo");
+    undo->trigger();
+    type("G");  // a new change: the command can no longer be redone
+    check({true, false}, "after typing");
 }
 
 }  // namespace
