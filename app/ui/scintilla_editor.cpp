@@ -527,6 +527,10 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         build(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
         if (colouring) {
             const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
+            // Styling text above the first visible line asks for one repaint of the view instead
+            // of working out the place of every run on the screen.
+            build(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                  static_cast<unsigned long>(build(QsciScintillaBase::SCI_GETLINECOUNT)));
             for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
                 forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
                     build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
