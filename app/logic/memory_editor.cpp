@@ -356,11 +356,68 @@ long MemoryEditor::find(std::string_view what, long from, long to) const
         return -1;
     from = std::clamp(from, 0L, length());
     to = std::clamp(to, from, length());
-    std::string range = textRange(from, to - from);
-    std::size_t at = range.find(what);
-    if (at == std::string::npos)
+    if (to - from < static_cast<long>(countCharacters(what)))
         return -1;
-    return from + countCharacters(std::string_view(range).substr(0, at));
+    if (wholeTextKnown_) {
+        // One search in the text where it lies; only the characters before the match are counted.
+        const std::size_t a = wholeTextOffset(from);
+        const std::string_view range = wholeText_.substr(a, wholeTextOffset(to) - a);
+        const std::size_t at = range.find(what);
+        return at == std::string_view::npos ? -1 : from + countCharacters(range.substr(0, at));
+    }
+    return findInLines(what, from, to);
+}
+
+long MemoryEditor::findInLines(std::string_view what, long from, long to) const
+{
+    // The text is walked as a chain of stretches (a line's text, then its break) from `from` on;
+    // a match inside a stretch is found there, one that spans stretches in the few bytes around
+    // their joint, so nothing beyond the match is read.
+    const std::size_t overlap = what.size() - 1;
+    std::string joint;  // the last `overlap` bytes before the current stretch, then its head
+    auto [index, col] = locate(from);
+    long pos = from;
+    auto search = [&](std::string_view stretch, long stretchChars) -> long {
+        // Matches that start in the bytes kept from earlier stretches.
+        if (!joint.empty()) {
+            const std::size_t kept = joint.size();
+            joint.append(stretch.substr(0, overlap));
+            const std::size_t at = joint.find(what);
+            if (at != std::string::npos && at < kept)
+                return pos - countCharacters(std::string_view(joint).substr(at, kept - at));
+            joint.resize(kept);
+        }
+        const std::size_t at = stretch.find(what);
+        if (at != std::string_view::npos)
+            return pos + countCharacters(stretch.substr(0, at));
+        joint.append(stretch.substr(stretch.size() > overlap ? stretch.size() - overlap : 0));
+        if (joint.size() > overlap)
+            joint.erase(0, joint.size() - overlap);
+        pos += stretchChars;
+        return -1;
+    };
+    while (pos < to && index < lines_.size()) {
+        const Line& l = lines_[index];
+        const long lineChars = static_cast<long>(l.chars);
+        if (col < lineChars) {
+            const std::size_t a = byteOffset(l.text(), col, lineChars);
+            const long take = std::min(to - pos, lineChars - col);
+            const std::size_t b = byteOffset(l.text(), col + take, lineChars);
+            if (long at = search(l.text().substr(a, b - a), take); at >= 0)
+                return at + countCharacters(what) <= to ? at : -1;
+            col = lineChars;
+        }
+        if (pos >= to || index + 1 == lines_.size())
+            break;
+        const long breakFrom = col - lineChars;  // 0, or 1 when starting between CR and LF
+        const long take = std::min<long>(to - pos, 2 - breakFrom);
+        if (long at = search(kBreak.substr(static_cast<std::size_t>(breakFrom), static_cast<std::size_t>(take)), take);
+            at >= 0)
+            return at + countCharacters(what) <= to ? at : -1;
+        ++index;
+        col = 0;
+    }
+    return -1;
 }
 
 int MemoryEditor::lineCount() const

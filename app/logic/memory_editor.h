@@ -85,6 +85,8 @@ private:
     std::pair<std::size_t, long> locate(long pos) const;  // raw line and column of a position
     void replaceRange(long start, long end, std::string_view utf8);
     void replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh);
+    // find() over the lines when the text does not lie in one piece.
+    long findInLines(std::string_view what, long from, long to) const;
 
     std::vector<std::unique_ptr<std::string>> blocks_;
     std::size_t storedBytes_ = 0;  // bytes held by the blocks
