@@ -25,6 +25,9 @@ const std::vector<Command>& commands()
         {"rotate", "[--x A] [--y B] [--z C] [FILE]", runRotate},
         {"arith", "--letter L --op OP [--value K] [FILE]", runArith},
         {"reverse", "[FILE]", runReverse},
+        {"swap", "--from A --to B [--whole-file] [FILE]", runSwap},
+        {"extreme", "--letter L --method max|min|absmax|absmin [--whole-file] [FILE]", runExtreme},
+        {"replace", "--find S --with T [--from-top] [FILE]", runReplace},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
     };
     return table;
