@@ -332,15 +332,51 @@ void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPi
     const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     const bool throughEnd = first + count == raw;
     const long to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
-    if (first == 0 && to == docBytes && docBytes > 0)
-        replaceTextFromPieces(throughEnd, next, colouring);
+    // A range that is (nearly) the whole text is built in a new document; the few lines around
+    // it are carried over with their colours.
+    constexpr long kMostKeptBytes = 64 * 1024;
+    const long from = send(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
+    const long kept = from + (docBytes - to);
+    if (docBytes > 0 && (kept == 0 || (kept <= kMostKeptBytes && kept * 16 <= docBytes)))
+        replaceTextFromPieces(from, to, throughEnd, next, colouring);
     else
         TextEditor::replaceLinesFromPieces(first, count, next, colouring);
 }
 
-void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next,
+namespace {
+
+// Text and colour styles of some bytes of a document.
+struct StyledBytes {
+    std::string text;
+    std::string styles;
+};
+
+}  // namespace
+
+void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
                                             const LinesColouring& colouring)
 {
+    auto keep = [&](long a, long b) {
+        StyledBytes kept;
+        if (b <= a)
+            return kept;
+        kept.text.assign(reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETRANGEPOINTER,
+                                                              static_cast<unsigned long>(a), b - a)),
+                         static_cast<std::size_t>(b - a));
+        kept.styles.reserve(kept.text.size());
+        for (long at = a; at < b; ++at)
+            kept.styles += static_cast<char>(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(at)));
+        return kept;
+    };
+    const StyledBytes before = keep(0, from);
+    const StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
+    auto restyle = [&](long at, const StyledBytes& kept) {
+        if (kept.styles.empty())
+            return;
+        send(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0);
+        widget_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
+                               kept.styles.data());
+    };
     // The new text goes into a new document while the pieces come; the old document stays whole
     // (the pieces may be read from it) and comes back if anything fails.
     const long selStart = selectionStart(), selLength = selectionLength();
@@ -361,6 +397,9 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         std::vector<long> pieceStarts;  // byte positions
         bool breakPending = false;  // the break after the last line is written with the next piece
         std::string piece;
+        if (!before.text.empty())
+            widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(before.text.size()),
+                                   before.text.data());
         while (next(piece)) {
             std::string_view body = piece;
             const bool endsWithBreak = body.size() >= 2 && body.substr(body.size() - 2) == "\r\n";
@@ -377,6 +416,10 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         }
         if (breakPending && !throughEnd)
             widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+        const long afterAt = send(QsciScintillaBase::SCI_GETLENGTH);
+        if (!after.text.empty())
+            widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(after.text.size()),
+                                   after.text.data());
         std::future<std::vector<std::vector<ColourRun>>> runs;
         if (colouring) {
             runs = std::async(std::launch::async, [&] {
@@ -389,6 +432,8 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         // Made in one pass over the finished text, the character index costs less than kept up
         // piece by piece; nothing before needed it.
         send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+        restyle(0, before);
+        restyle(afterAt, after);
         if (colouring) {
             const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
             // Styling text above the first visible line asks for one repaint of the view instead

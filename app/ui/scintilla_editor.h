@@ -40,8 +40,8 @@ public:
     long positionFromLine(int index) const override;
     void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
     std::string_view textView(long start, long length, std::string& buffer) const override;
-    // A range that is the whole text is built in a new document, which takes the old one's place
-    // once every piece has come.
+    // A range that is the whole text, or all but a few lines of it, is built in a new document,
+    // which takes the old one's place once every piece has come.
     void replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
                                 const LinesColouring& colouring) override;
 
@@ -70,7 +70,10 @@ private:
     // The document settings the commands rely on: UTF-8 and CR LF breaks. (Its character index
     // is made by the caller, which knows when it is cheapest.)
     void configureDocument();
-    void replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next, const LinesColouring& colouring);
+    // Builds bytes [from, to) anew from the pieces in a new document, the bytes around them
+    // carried over with their styles.
+    void replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
+                               const LinesColouring& colouring);
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.

@@ -17,50 +17,6 @@ bool startsWord(char follower)
            || follower == '#' || follower == '[';
 }
 
-// Passes 1 and 2: every word-start `letter` becomes `with`.
-std::string markWords(std::string_view text, char follow, char letter, std::string_view with)
-{
-    std::string out;
-    out.reserve(text.size() + text.size() / 16 + 16);
-    std::size_t from = 0;
-    while (from < text.size()) {
-        const std::size_t at = text.find(letter, from);
-        if (at == std::string_view::npos) {
-            out.append(text.substr(from));
-            break;
-        }
-        out.append(text.substr(from, at - from));
-        const char next = at + 1 < text.size() ? text[at + 1] : follow;
-        if (startsWord(next)) {
-            out += with;
-            from = at + 1;
-        } else {
-            const std::size_t passed = std::min(at + 2, text.size());  // the follower is never a letter
-            out.append(text.substr(at, passed - at));
-            from = passed;
-        }
-    }
-    return out;
-}
-
-// Pass 4: every "--" removed, the search going on at the place of the removal.
-std::string removeDoubleSigns(std::string_view text, long& lastDeletion)
-{
-    std::string out;
-    out.reserve(text.size());
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t at = text.find("--", from);
-        if (at == std::string_view::npos) {
-            out.append(text.substr(from));
-            return out;
-        }
-        out.append(text.substr(from, at - from));
-        lastDeletion = static_cast<long>(out.size());
-        from = at + 2;
-    }
-}
-
 // A piece of the range's lines after the passes, each line followed by CR LF.
 struct SwappedPiece {
     std::string text;
@@ -74,15 +30,72 @@ struct SwappedPiece {
 
 SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
 {
+    // The four passes in one sweep. Passes 1 and 2 decide on letters of the original text alike:
+    // a marker "@" is no word-start character, just as the letter it replaced is none, so pass 2
+    // sees the same B words as the original has; each pass passes over the follower of its own
+    // letters only. Pass 4's "--" removal leaves a run of n dashes as n % 2 dashes at the run's
+    // start, where the removals took place.
     const bool reversal = b == kSignReversal;
-    const char marker[] = {'@', kSignReversal};
-    std::string text = markWords(body, follow, a, std::string_view(marker, reversal ? 2 : 1));
-    // For a sign reversal pass 2 would put A back in place of A: it changes nothing.
-    if (!reversal)
-        text = markWords(text, follow, b, std::string_view(&a, 1));
-    std::replace(text.begin(), text.end(), '@', reversal ? a : b);
+    const char s = reversal ? a : b;  // what a marker becomes
     SwapPassesResult result;
-    result.text = removeDoubleSigns(text, result.lastDeletion);
+    std::string& out = result.text;
+    out.reserve(body.size() + (reversal ? body.size() / 8 : 0) + 16);
+    std::size_t dashes = 0;  // the run of dashes not yet written
+    auto endDashes = [&] {
+        if (dashes >= 2)
+            result.lastDeletion = static_cast<long>(out.size());
+        if (dashes % 2)
+            out += '-';
+        dashes = 0;
+    };
+    auto put = [&](char c) {
+        if (c == '-') {
+            ++dashes;
+            return;
+        }
+        if (dashes)
+            endDashes();
+        out += c;
+    };
+    bool passOverA = false, passOverB = false;  // the follower of a letter that started no word
+    const std::size_t n = body.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = body[i];
+        const bool skippedA = passOverA, skippedB = passOverB;
+        passOverA = passOverB = false;
+        if (c == a && !skippedA) {
+            if (startsWord(i + 1 < n ? body[i + 1] : follow)) {
+                put(s);
+                if (reversal)
+                    put('-');
+            } else {
+                put(c);
+                passOverA = true;
+            }
+        } else if (c == b && !reversal && !skippedB) {
+            if (startsWord(i + 1 < n ? body[i + 1] : follow)) {
+                put(a);
+            } else {
+                put(c);
+                passOverB = true;
+            }
+        } else if (c == '@') {
+            put(s);
+        } else if (c == '-') {
+            ++dashes;
+        } else {
+            // Plain text up to the next character that matters goes in one step.
+            std::size_t end = i + 1;
+            while (end < n && body[end] != a && body[end] != b && body[end] != '@' && body[end] != '-')
+                ++end;
+            if (dashes)
+                endDashes();
+            out.append(body.substr(i, end - i));
+            i = end - 1;
+        }
+    }
+    if (dashes)
+        endDashes();
     return result;
 }
 

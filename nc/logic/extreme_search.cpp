@@ -1,10 +1,11 @@
 #include "nc/logic/extreme_search.h"
 
 #include "app/logic/ordered_work.h"
+#include "nc/logic/nc_words.h"
 #include "nc/logic/text_pieces.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cmath>
 
 namespace zorvan::nc {
 
@@ -28,17 +29,20 @@ struct PieceBest {
 
 std::optional<double> strictNumberValue(std::string_view run)
 {
-    std::string_view digits = run;
-    if (!digits.empty() && digits.front() == '-')
-        digits.remove_prefix(1);
-    const bool oneNumber = std::any_of(digits.begin(), digits.end(), [](char c) { return c != '.'; })
-                           && std::count(digits.begin(), digits.end(), '.') <= 1
-                           && std::all_of(digits.begin(), digits.end(), [](char c) { return c != '-'; });
-    if (!oneNumber)
+    std::size_t i = !run.empty() && run.front() == '-' ? 1 : 0;
+    int digits = 0, points = 0;
+    for (; i < run.size(); ++i) {
+        if (run[i] == '.')
+            ++points;
+        else if (run[i] >= '0' && run[i] <= '9')
+            ++digits;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0 || points > 1)
         return std::nullopt;
-    double value = 0;
-    auto [end, ec] = std::from_chars(run.data(), run.data() + run.size(), value, std::chars_format::fixed);
-    if (ec != std::errc() || end != run.data() + run.size())
+    const double value = numberTextValue(run);  // the whole run, as it is one number
+    if (!std::isfinite(value))
         return std::nullopt;
     return value;
 }

@@ -308,6 +308,29 @@ TYPED_TEST_P(EditorContract, ReplacesLinesFromPiecesAndColoursThem)
     }
 }
 
+TYPED_TEST_P(EditorContract, ReplacingAllButAFewLinesKeepsTheirTextAndColours)
+{
+    // Long enough for the range to dwarf the lines around it.
+    std::string middle, fresh;
+    for (int i = 0; i < 400; ++i) {
+        middle += "X" + std::to_string(i) + "\r\n";
+        fresh += "N" + std::to_string(i) + "\r\n";
+    }
+    for (const char* tail : {"日N9", "日N9\r\n"}) {
+        auto e = this->make("N1G01\r\n" + middle + tail);
+        e->setColour(0, 2, TextColour::Red);
+        const int last = e->lineCount() - 1;
+        e->setColour(e->positionFromLine(last), 2, TextColour::Green);
+        e->replaceLinesFromPieces(1, 400, contract::piecesOf({fresh}), contract::blueNumbers);
+        EXPECT_EQ(e->text(), "N1G01\r\n" + fresh + tail);
+        EXPECT_EQ(e->colourAt(0), TextColour::Red);
+        EXPECT_EQ(e->colourAt(2), TextColour::Default);
+        EXPECT_EQ(e->colourAt(7), TextColour::Blue);  // the first new line
+        EXPECT_EQ(e->colourAt(e->positionFromLine(last) + 1), TextColour::Green);
+        EXPECT_EQ(e->colourAt(e->positionFromLine(last) + 2), TextColour::Default);
+    }
+}
+
 TYPED_TEST_P(EditorContract, APieceThatFailsChangesNothing)
 {
     for (int first : {0, 1}) {
@@ -373,5 +396,6 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             KeepsTheSelectionOffsetsAcrossALineRewrite,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
                             SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended,
-                            ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing,
+                            ReplacesLinesFromPiecesAndColoursThem, ReplacingAllButAFewLinesKeepsTheirTextAndColours,
+                            APieceThatFailsChangesNothing,
                             ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit);

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <random>
+
 namespace zorvan::nc {
 namespace {
 
@@ -97,6 +100,68 @@ TEST(AxisSwap, ColoursTheLinesOfTheRangeWithTheLinePass)
     for (long pos = 0; pos < expected.length(); ++pos)
         EXPECT_EQ(editor.colourAt(pos), expected.colourAt(pos)) << pos;
     EXPECT_EQ(editor.colourAt(0), TextColour::Blue);
+}
+
+// The four passes as a machinist would run them by hand: search, look at the character after
+// the letter, replace, search on. The command's one sweep must give exactly this.
+struct ByHand {
+    std::string text;
+    char follow;
+    long caret = 0;
+
+    bool startsWordAt(std::size_t i) const
+    {
+        const char c = i < text.size() ? text[i] : follow;
+        return (c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == '#' || c == '[';
+    }
+    void pass(std::string_view what, const std::function<std::string(std::size_t)>& act)
+    {
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t at = text.find(what, from);
+            if (at == std::string::npos)
+                return;
+            std::string with = act(at);
+            if (with == "\x01") {  // not a word start: pass over the follower
+                from = at + 2;
+                continue;
+            }
+            text.replace(at, what.size(), with);
+            from = at + with.size();
+            caret = static_cast<long>(from);
+        }
+    }
+    void run(char a, char b)
+    {
+        const bool reversal = b == '-';
+        const std::string sa(1, a), s(1, reversal ? a : b);
+        pass(sa, [&](std::size_t at) { return startsWordAt(at + 1) ? std::string(reversal ? "@-" : "@") : "\x01"; });
+        pass(s, [&](std::size_t at) { return startsWordAt(at + 1) ? sa : "\x01"; });
+        pass("@", [&](std::size_t) { return s; });
+        caret = 0;
+        pass("--", [&](std::size_t) { return std::string(); });
+    }
+};
+
+TEST(AxisSwap, OneSweepGivesWhatTheFourPassesGive)
+{
+    std::mt19937 random(11);
+    const std::string alphabet = "XYZXY--@.1#[+(A)";
+    const std::pair<char, char> choices[] = {{'X', 'Y'}, {'Y', 'X'}, {'X', '-'}, {'Z', '-'}, {'A', 'Z'}};
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        const int length = static_cast<int>(random() % 12);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random() % alphabet.size()];
+        const char follow = "\0" "1X-"[random() % 4];
+        for (auto [a, b] : choices) {
+            ByHand expected{text, follow};
+            expected.run(a, b);
+            const SwapPassesResult swept = swapPasses(text, follow, a, b);
+            ASSERT_EQ(swept.text, expected.text) << text << " follow " << follow << " " << a << b;
+            ASSERT_EQ(swept.lastDeletion < 0 ? 0 : swept.lastDeletion, expected.caret) << text << " " << a << b;
+        }
+    }
 }
 
 TEST(AxisSwap, LongTextSplitIntoPiecesGivesTheSameAsOnePiece)
