@@ -455,6 +455,12 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     if (count == 0 && linesWithBreaks.empty())
         return;
     long selStart = selStart_, selLength = selLength_;
+    if (adoptAroundKeptLines(first, count, linesWithBreaks)) {
+        modified_ = true;
+        setSelection(selStart, selLength);
+        notifyChanged();
+        return;
+    }
 
     const bool hasNewLines = !linesWithBreaks.empty();
     std::string_view body;  // the new lines without the break after the last, as stored
@@ -520,6 +526,50 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     }
     setSelection(selStart, selLength);
     notifyChanged();
+}
+
+bool MemoryEditor::adoptAroundKeptLines(int first, int count, std::string& linesWithBreaks)
+{
+    // When all but a few short lines are replaced, those lines join the new text, which then
+    // lies in one piece again (read and handed over without a copy); they keep their colours.
+    constexpr int kMostKeptLines = 64;
+    const int raw = static_cast<int>(lines_.size());
+    const int keptAfter = raw - first - count;
+    if (count == 0 || linesWithBreaks.empty() || (first == 0 && keptAfter == 0) || first + keptAfter > kMostKeptLines)
+        return false;
+    std::size_t keptBytes = 0;
+    for (int i = 0; i < first; ++i)
+        keptBytes += lines_[static_cast<std::size_t>(i)].bytes + 2;
+    for (int i = first + count; i < raw; ++i)
+        keptBytes += lines_[static_cast<std::size_t>(i)].bytes + 2;
+    if (keptBytes * 16 > linesWithBreaks.size())
+        return false;
+
+    std::string head;
+    std::vector<std::unique_ptr<TextColour[]>> keptColours;
+    for (int i = 0; i < first; ++i) {
+        head += lines_[static_cast<std::size_t>(i)].text();
+        head += kBreak;
+        keptColours.push_back(std::move(lines_[static_cast<std::size_t>(i)].colours));
+    }
+    linesWithBreaks.insert(0, head);
+    if (keptAfter == 0) {
+        linesWithBreaks.resize(linesWithBreaks.size() - 2);  // no break after the new last line
+    } else {
+        for (int i = first + count; i < raw; ++i) {
+            linesWithBreaks += lines_[static_cast<std::size_t>(i)].text();
+            if (i + 1 < raw)
+                linesWithBreaks += kBreak;
+            keptColours.push_back(std::move(lines_[static_cast<std::size_t>(i)].colours));
+        }
+    }
+    adopt(std::move(linesWithBreaks));
+    for (int i = 0; i < first; ++i)
+        lines_[static_cast<std::size_t>(i)].colours = std::move(keptColours[static_cast<std::size_t>(i)]);
+    const std::size_t tailAt = lines_.size() - static_cast<std::size_t>(keptAfter);
+    for (int k = 0; k < keptAfter; ++k)
+        lines_[tailAt + static_cast<std::size_t>(k)].colours = std::move(keptColours[static_cast<std::size_t>(first + k)]);
+    return true;
 }
 
 void MemoryEditor::scrollCaretIntoView()

@@ -53,20 +53,18 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
     const std::string_view rest = editor.textView(lineStart, editor.length() - lineStart, buffer);
     const std::size_t firstAt = byteOffsetOfCharacter(rest, first - lineStart);
 
+    // Matches are looked for up to the end of the text; the new lines end with the line of the
+    // last one, so what was copied behind it is cut off again.
     std::string lines;
     lines.reserve(rest.size() + rest.size() / 8 + 64);
     lines.append(rest.substr(0, firstAt));
-    // Matches are looked for only up to the end of the text; the lines end after the last one.
-    const std::string_view searched = rest.substr(firstAt);
-    std::string replaced;
-    replaced.reserve(searched.size() + searched.size() / 8 + 64);
-    const Replacing done = appendReplaced(replaced, searched, what, with);
+    const Replacing done = appendReplaced(lines, rest.substr(firstAt), what, with);
     const std::size_t lastMatchEnd = firstAt + done.textEnd;
     std::size_t spanEnd = rest.find("\r\n", lastMatchEnd);
     if (spanEnd == std::string_view::npos)
         spanEnd = rest.size();
-    lines.append(std::string_view(replaced).substr(0, done.outEnd + (spanEnd - lastMatchEnd)));
-    const std::size_t caretByte = firstAt + done.outEnd;
+    const std::size_t caretByte = done.outEnd;  // counted in `lines`, which began with the prefix
+    lines.resize(caretByte + (spanEnd - lastMatchEnd));
     lines += "\r\n";
     const int lastLine = editor.lineFromPosition(lineStart + countCharacters(rest.substr(0, spanEnd)));
     const long caret = lineStart + countCharacters(std::string_view(lines).substr(0, caretByte));
