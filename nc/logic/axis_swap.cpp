@@ -57,6 +57,9 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
             endDashes();
         out += c;
     };
+    bool matters[256] = {};
+    for (char c : {a, b, '@', '-'})
+        matters[static_cast<unsigned char>(c)] = true;
     bool passOverA = false, passOverB = false;  // the follower of a letter that started no word
     const std::size_t n = body.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -86,7 +89,7 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
         } else {
             // Plain text up to the next character that matters goes in one step.
             std::size_t end = i + 1;
-            while (end < n && body[end] != a && body[end] != b && body[end] != '@' && body[end] != '-')
+            while (end < n && !matters[static_cast<unsigned char>(body[end])])
                 ++end;
             if (dashes)
                 endDashes();
