@@ -80,14 +80,25 @@ MemoryEditor::Line MemoryEditor::makeLine(std::string_view storedText) const
 
 void MemoryEditor::splitStored(std::string_view stored, std::vector<Line>& lines) const
 {
+    // Lines that lie before the next non-ASCII byte have as many characters as bytes, so only
+    // the few others are counted.
+    std::size_t asciiUntil = asciiPrefix(stored);
     std::size_t from = 0;
     for (;;) {
-        std::size_t at = stored.find(kBreak, from);
-        if (at == std::string_view::npos) {
-            lines.push_back(makeLine(stored.substr(from)));
-            return;
+        const std::size_t at = stored.find(kBreak, from);
+        const std::size_t end = at == std::string_view::npos ? stored.size() : at;
+        Line line;
+        line.data = stored.data() + from;
+        line.bytes = static_cast<std::uint32_t>(end - from);
+        if (end <= asciiUntil) {
+            line.chars = line.bytes;
+        } else {
+            line.chars = static_cast<std::uint32_t>(countCharacters(stored.substr(from, end - from)));
+            asciiUntil = end + asciiPrefix(stored.substr(end));
         }
-        lines.push_back(makeLine(stored.substr(from, at - from)));
+        lines.push_back(std::move(line));
+        if (at == std::string_view::npos)
+            return;
         from = at + kBreak.size();
     }
 }
