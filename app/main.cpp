@@ -1,5 +1,6 @@
 // zorvan: the editor. Shows the splash, creates the main window with its dialogs, and runs the
 // event loop; the splash hands the command line to the main window one second after it showed.
+#include "app/ui/desktop_setup.h"
 #include "app/ui/formopen.h"
 #include "app/ui/prompts.h"
 #include "app/ui/textform.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName("Zorvan");
     QApplication::setOrganizationName("Kw");
     QApplication::setApplicationDisplayName("Zorvan");
+    zorvan::setUpDesktop(app);
     try {
         zorvan::TOpenForm splash;
         splash.show();
