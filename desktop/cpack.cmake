@@ -2,6 +2,7 @@
 # zorvan_<version>_<arch>.deb. The library dependencies are read from the programs themselves;
 # dpkg's triggers update the MIME, desktop and icon caches on install.
 set(CPACK_PACKAGE_NAME zorvan)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Kw)
 set(CPACK_PACKAGE_CONTACT Kw)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for NC part programs")
