@@ -31,7 +31,7 @@ int main(int argc, char** argv)
     ZorvanApplication app(argc, argv);
     QApplication::setApplicationName("Zorvan");
     QApplication::setOrganizationName("Kw");
-    QApplication::setApplicationDisplayName("Zorvan");
+    // No display name: the window system would append " — Zorvan" to every window title.
     zorvan::setUpDesktop(app);
     try {
         zorvan::TOpenForm splash;
