@@ -59,11 +59,11 @@ TEST(TextForm, MenusListEveryItemInOrderWithSeparators)
         const char* menu;
         QStringList items;
     } menus[] = {
-        {"ﾌｧｲﾙ(&F)", {"新規作成", "開く", "保存", "上書き保存", "-", "終了"}},
+        {"ﾌｧｲﾙ(&F)", {"新規作成", "開く", "保存", "上書き保存", "-", "最近使ったファイル", "終了"}},
         {"編集(&E)", {"切り取り", "ｺﾋﾟｰ", "張り付け", "-", "Select All", "-", "お決まりインサート"}},
         {"検索(&S)", {"検索", "置換", "次を再開", "-", "入れ替え", "極値検索", "まいどー", "マックのハッピーセット", "-",
                      "けいさん", "かえる", "座標移動", "おしえない(軸回転)"}},
-        {"そのた", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓"}},
+        {"そのた(&O)", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓"}},
     };
     for (const auto& m : menus) {
         QMenu* menu = menuNamed(form, m.menu);
@@ -82,7 +82,8 @@ TEST(TextForm, ShortcutsAreBoundAsListed)
         {"Close1Click", "Alt+X"}, {"Cut1Click", "Ctrl+X"},  {"Copy1Click", "Ctrl+C"},
         {"Paste1Click", "Ctrl+V"}, {"SelectAll1Click", "Ctrl+A"}, {"Find", "Ctrl+F"},
         {"Reprace", "Ctrl+R"},    {"FindNext", "F3"},       {"RunNc", "Ctrl+Alt+K"},
-        {"RunNcThear", "Ctrl+Alt+C"},
+        {"RunNcThear", "Ctrl+Alt+C"}, {"New1Click", "Ctrl+N"}, {"Open1Click", "Ctrl+O"},
+        {"Saveas1Click", "Ctrl+S"}, {"PopupMenuAtCaret", "Shift+F10"},
     };
     for (const auto& s : shortcuts) {
         QAction* a = form.action(s.command);
