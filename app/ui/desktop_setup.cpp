@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QTranslator>
 
 namespace zorvan {
@@ -75,6 +76,9 @@ void installJapaneseFontSubstitutes()
 
 void setUpDesktop(QApplication& app)
 {
+    // Dates, sizes and file type names in Qt's dialogs follow the Japanese interface, whatever
+    // the session's language.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     installQtJapanese(app);
     installJapaneseFontSubstitutes();
     QFont font = QApplication::font();

@@ -27,7 +27,8 @@ QStringList japaneseSubstitutes(const QString& windowsFamily);
 // "ＭＳ Ｐゴシック" is drawn with Japanese glyphs and widths instead of a Latin fallback.
 void installJapaneseFontSubstitutes();
 
-// All of the above, plus the interface font, the program icon and the desktop entry name.
+// All of the above, plus the Japanese locale for Qt's dialogs, the interface font, the program
+// icon and the desktop entry name.
 void setUpDesktop(QApplication& app);
 
 }  // namespace zorvan

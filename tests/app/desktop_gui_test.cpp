@@ -4,6 +4,8 @@
 #include "app/ui/formopen.h"
 
 #include <QApplication>
+#include <QDate>
+#include <QLocale>
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -52,6 +54,9 @@ TEST_F(Desktop, QtsOwnButtonsSpeakJapanese)
 TEST_F(Desktop, TheTranslationsComeFromQtsOwnFolderAndLoadAgain)
 {
     EXPECT_TRUE(installQtJapanese(*qApp));
+    // Dialogs show dates and sizes the Japanese way, whatever the session's language.
+    EXPECT_EQ(QLocale().language(), QLocale::Japanese);
+    EXPECT_EQ(QLocale().toString(QDate(2026, 12, 7), QLocale::ShortFormat), "2026/12/07");
 }
 
 TEST_F(Desktop, WindowsFontNamesMapToJapaneseFonts)
