@@ -1,28 +1,31 @@
 #include "lists/logic/list_passes.h"
 
 #include "app/logic/colouring.h"
+#include "app/logic/ordered_work.h"
 #include "lists/logic/list_tokens.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <thread>
 
 namespace zorvan::lists {
 
-bool removeMinusPairs(std::string& text, std::size_t& lastRemovalAt)
+std::optional<std::size_t> removeMinusPairs(std::string& text)
 {
     const std::size_t first = text.find("--");
     if (first == std::string::npos)
-        return false;
-    // Compacts in place from the first pair on: each run of minus signs keeps its length mod 2.
+        return std::nullopt;
+    // Compacts in place from the first pair on: each run of minus signs keeps its length mod 2,
+    // and a run's pairs are removed where the run starts.
+    std::size_t lastRemoval = first;
     std::size_t out = first, in = first;
     const std::size_t n = text.size();
     while (in < n) {
-        const char* from = text.data() + in;
-        const void* dash = std::memchr(from, '-', n - in);
+        const void* dash = std::memchr(text.data() + in, '-', n - in);
         const std::size_t runStart = dash ? static_cast<std::size_t>(static_cast<const char*>(dash) - text.data()) : n;
         if (runStart > in) {
-            std::memmove(text.data() + out, from, runStart - in);
+            std::memmove(text.data() + out, text.data() + in, runStart - in);
             out += runStart - in;
             in = runStart;
         }
@@ -32,36 +35,36 @@ bool removeMinusPairs(std::string& text, std::size_t& lastRemovalAt)
         while (runEnd < n && text[runEnd] == '-')
             ++runEnd;
         if (runEnd - in >= 2)
-            lastRemovalAt = out;
+            lastRemoval = out;
         if ((runEnd - in) % 2)
             text[out++] = '-';
         in = runEnd;
     }
     text.resize(out);
-    return true;
+    return lastRemoval;
 }
 
 namespace {
 
 void finishWithMinusPairs(PassResult& result)
 {
-    std::size_t at = 0;
-    if (removeMinusPairs(result.text, at)) {
-        result.edited = true;
-        result.caretByte = at;
-    } else {
-        result.caretByte = 0;
-    }
+    result.lastRemoval = removeMinusPairs(result.text);
+    result.edited = result.edited || result.lastRemoval.has_value();
 }
 
-}  // namespace
+// The nine values as they are inserted.
+using Values = std::array<std::string, kPlaceholderCount>;
 
-PassResult fillPlaceholders(std::string_view text, const ValueSet& set)
+Values insertedValues(const ValueSet& set)
 {
-    std::array<std::string, kPlaceholderCount> values;
+    Values values;
     for (int k = 1; k <= kPlaceholderCount; ++k)
         values[static_cast<std::size_t>(k - 1)] = withDocumentBreaks(set.value(k));
+    return values;
+}
 
+PassResult fill(std::string_view text, const Values& values)
+{
     PassResult result;
     std::string& out = result.text;
     out.reserve(text.size() + text.size() / 8 + 64);
@@ -84,53 +87,63 @@ PassResult fillPlaceholders(std::string_view text, const ValueSet& set)
         }
         i = dollar + 2;
     }
-    const bool placeholders = result.edited;
     finishWithMinusPairs(result);
-    result.edited = result.edited || placeholders;
     return result;
 }
 
-namespace {
+// The rows as they are searched and inserted, without those with an empty search text.
+using Rows = std::vector<std::pair<std::string, std::string>>;
 
-// Every occurrence of `search` in `text` replaced by `replacement`, left to right; nothing when
-// it does not occur.
-bool replaceAll(std::string& text, std::string_view search, std::string_view replacement)
+Rows searchedRows(const TDoubleGrid& table)
+{
+    Rows rows;
+    for (std::size_t r = 0; r < table.rowCount(); ++r) {
+        std::string search = withDocumentBreaks(table.searchTexts[r]);
+        if (!search.empty())
+            rows.emplace_back(std::move(search), withDocumentBreaks(table.replacementTexts[r]));
+    }
+    return rows;
+}
+
+// Every occurrence of `search` in `text` replaced by `replacement`, left to right, into `out`;
+// false (and `out` untouched) when it does not occur.
+bool replaceAll(std::string_view text, std::string_view search, std::string_view replacement, std::string& out)
 {
     std::size_t at = text.find(search);
-    if (at == std::string::npos)
+    if (at == std::string_view::npos)
         return false;
-    std::string out;
-    out.reserve(text.size() + (replacement.size() > search.size() ? text.size() / 4 : 0));
+    out.clear();
     std::size_t from = 0;
-    while (at != std::string::npos) {
-        out.append(text, from, at - from);
+    while (at != std::string_view::npos) {
+        out.append(text.substr(from, at - from));
         out.append(replacement);
         from = at + search.size();
         at = text.find(search, from);
     }
-    out.append(text, from, std::string::npos);
-    text = std::move(out);
+    out.append(text.substr(from));
     return true;
+}
+
+PassResult convert(std::string_view text, const Rows& rows)
+{
+    PassResult result;
+    result.text = std::string(text);
+    std::string spare;
+    for (const auto& [search, replacement] : rows) {
+        if (replaceAll(result.text, search, replacement, spare)) {
+            result.text.swap(spare);
+            result.edited = true;
+        }
+    }
+    finishWithMinusPairs(result);
+    return result;
 }
 
 }  // namespace
 
-PassResult convertMacros(std::string_view text, const TDoubleGrid& table)
-{
-    PassResult result;
-    result.text = std::string(text);
-    for (std::size_t r = 0; r < table.rowCount(); ++r) {
-        const std::string search = withDocumentBreaks(table.searchTexts[r]);
-        if (search.empty())
-            continue;
-        if (replaceAll(result.text, search, withDocumentBreaks(table.replacementTexts[r])))
-            result.edited = true;
-    }
-    const bool replaced = result.edited;
-    finishWithMinusPairs(result);
-    result.edited = result.edited || replaced;
-    return result;
-}
+PassResult fillPlaceholders(std::string_view text, const ValueSet& set) { return fill(text, insertedValues(set)); }
+
+PassResult convertMacros(std::string_view text, const TDoubleGrid& table) { return convert(text, searchedRows(table)); }
 
 namespace {
 
@@ -142,75 +155,160 @@ std::size_t countBreaks(std::string_view text)
     return count;
 }
 
-template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour, Pass&& pass)
+// The text cut into pieces of whole lines (each ending with its CR LF, the last with whatever
+// ends the text) of about `size` bytes.
+std::vector<std::string_view> cutAfterBreaks(std::string_view text, std::size_t size)
 {
-    std::string buffer;
-    const std::string_view old = editor.textView(0, editor.length(), buffer);
-    PassResult result = pass(old);
-    if (!result.edited) {
-        editor.setCaret(0);
-        return;
+    std::vector<std::string_view> pieces;
+    while (!text.empty()) {
+        const std::size_t at = text.size() > size ? text.find("\r\n", size) : std::string_view::npos;
+        const std::size_t length = at == std::string_view::npos ? text.size() : at + 2;
+        pieces.push_back(text.substr(0, length));
+        text.remove_prefix(length);
     }
-    const long caret = countCharacters(std::string_view(result.text).substr(0, result.caretByte));
-    if (result.text != old)
-        replaceChangedLines(editor, old, std::move(result.text), recolour);
-    editor.setCaret(caret);
-    editor.setModified(true);
+    return pieces;
 }
 
-}  // namespace
+// One piece of the old text and what the pass made of it.
+struct Piece {
+    std::string_view old;
+    PassResult result;
+    bool changed() const { return result.text != old; }
+};
 
-void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&& fresh, nc::Recolour recolour)
+// The pass over every piece, on worker threads.
+template <typename Pass> std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass)
 {
-    // The common start and end of the two texts, widened to whole lines (lines end at CR LF).
-    const std::size_t shorter = std::min(old.size(), fresh.size());
-    std::size_t prefix = 0;
-    while (prefix < shorter && old[prefix] == fresh[prefix])
-        ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < shorter - prefix && old[old.size() - 1 - suffix] == fresh[fresh.size() - 1 - suffix])
-        ++suffix;
-    const std::size_t lineStart = [&] {
-        const std::size_t lastBreak = prefix >= 2 ? old.rfind("\r\n", prefix - 2) : std::string_view::npos;
-        return lastBreak == std::string_view::npos ? 0 : lastBreak + 2;
-    }();
-    const std::size_t oldEnd = std::min(old.find("\r\n", old.size() - suffix), old.size());
-    const std::size_t freshEnd = oldEnd + fresh.size() - old.size();
-
-    const int first = static_cast<int>(countBreaks(old.substr(0, lineStart)));
-    const int count = 1 + static_cast<int>(countBreaks(old.substr(lineStart, oldEnd - lineStart)));
-    std::string lines;
-    if (lineStart == 0 && freshEnd == fresh.size()) {
-        lines = std::move(fresh);
-    } else {
-        lines.reserve(freshEnd - lineStart + 2);
-        lines.append(fresh, lineStart, freshEnd - lineStart);
+    constexpr std::size_t kPieceBytes = 256 * 1024;
+    std::vector<Piece> pieces;
+    for (std::string_view old : linesIndependent ? cutAfterBreaks(text, kPieceBytes) : std::vector<std::string_view>{text})
+        pieces.push_back(Piece{old, {}});
+    if (pieces.size() <= 1) {
+        for (Piece& piece : pieces)
+            piece.result = pass(piece.old);
+        return pieces;
     }
-    lines += "\r\n";
+    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    OrderedWork<PassResult> work(pieces.size(), workers, pieces.size(),
+                                 [&](std::size_t index) { return pass(pieces[index].old); });
+    for (Piece& piece : pieces)
+        piece.result = *work.next();
+    return pieces;
+}
 
-    bool given = false;
+// The caret after the pass: where the last "--" was removed, else the start of the text.
+long caretAfter(const std::vector<Piece>& pieces)
+{
+    auto last = std::find_if(pieces.rbegin(), pieces.rend(), [](const Piece& p) { return p.result.lastRemoval.has_value(); });
+    if (last == pieces.rend())
+        return 0;
+    long caret = 0;
+    for (auto it = pieces.begin(); it != last.base() - 1; ++it)
+        caret += countCharacters(it->result.text);
+    return caret + countCharacters(std::string_view(last->result.text).substr(0, *last->result.lastRemoval));
+}
+
+// Replaces the lines from the first to the last that changed, as one edit, handing the pieces'
+// new texts over without joining them first.
+void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Recolour recolour)
+{
+    std::size_t first = 0, last = pieces.size();
+    while (first < pieces.size() && !pieces[first].changed())
+        ++first;
+    if (first == pieces.size())
+        return;
+    while (!pieces[last - 1].changed())
+        --last;
+
+    std::size_t breaksBefore = 0;
+    for (std::size_t i = 0; i < first; ++i)
+        breaksBefore += countBreaks(pieces[i].old);
+    // Within the first changed piece: from the start of the line of its first difference.
+    const std::string_view oldFirst = pieces[first].old;
+    const std::string& newFirst = pieces[first].result.text;
+    const std::size_t same = static_cast<std::size_t>(
+        std::mismatch(oldFirst.begin(), oldFirst.begin() + std::min(oldFirst.size(), newFirst.size()), newFirst.begin()).first
+        - oldFirst.begin());
+    const std::size_t lastBreak = same >= 2 ? oldFirst.rfind("\r\n", same - 2) : std::string_view::npos;
+    const std::size_t lineStart = lastBreak == std::string_view::npos ? 0 : lastBreak + 2;
+    // Within the last changed piece: up to the end of the line of its last difference.
+    const std::string_view oldLast = pieces[last - 1].old;
+    const std::string& newLast = pieces[last - 1].result.text;
+    const std::size_t limit = std::min(oldLast.size(), newLast.size()) - (first == last - 1 ? lineStart : 0);
+    std::size_t sameEnd = 0;
+    while (sameEnd < limit && oldLast[oldLast.size() - 1 - sameEnd] == newLast[newLast.size() - 1 - sameEnd])
+        ++sameEnd;
+    const std::size_t oldLineEnd = std::min(oldLast.find("\r\n", oldLast.size() - sameEnd), oldLast.size());
+    const std::size_t newLineEnd = oldLineEnd + newLast.size() - oldLast.size();
+
+    const int firstLine = static_cast<int>(breaksBefore + countBreaks(oldFirst.substr(0, lineStart)));
+    std::size_t oldBreaks = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        std::string_view old = pieces[i].old;
+        if (i == last - 1)
+            old = old.substr(0, oldLineEnd);
+        if (i == first)
+            old.remove_prefix(lineStart);
+        oldBreaks += countBreaks(old);
+    }
+    // The last piece handed over ends its last line with CR LF; the next ones are untouched.
+    std::string& lastText = pieces[last - 1].result.text;
+    lastText.resize(newLineEnd);
+    lastText += "\r\n";
+    std::size_t index = first;
     auto next = [&](std::string& piece) {
-        if (given)
+        if (index == last)
             return false;
-        piece = std::move(lines);
-        given = true;
+        std::string& text = pieces[index].result.text;
+        piece = index == first && lineStart > 0 ? text.substr(lineStart) : std::move(text);
+        ++index;
         return true;
     };
     TextEditor::LinesColouring colours;
     if (recolour == nc::Recolour::WrittenLines)
         colours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
     QuietEditor quiet(editor);  // the pass colours the lines it writes itself
-    editor.replaceLinesFromPieces(first, count, next, colours);
+    editor.replaceLinesFromPieces(firstLine, static_cast<int>(oldBreaks) + 1, next, colours);
+}
+
+template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour, bool linesIndependent, const Pass& pass)
+{
+    std::string buffer;
+    const std::string_view old = editor.textView(0, editor.length(), buffer);
+    std::vector<Piece> pieces = passPieces(old, linesIndependent, pass);
+    const bool edited = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.result.edited; });
+    const long caret = caretAfter(pieces);
+    if (edited) {
+        replaceChangedPieces(editor, pieces, recolour);
+        editor.setModified(true);
+    }
+    editor.setCaret(caret);
+}
+
+}  // namespace
+
+void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&& fresh, nc::Recolour recolour)
+{
+    std::vector<Piece> pieces{Piece{old, {}}};
+    pieces.front().result.text = std::move(fresh);
+    replaceChangedPieces(editor, pieces, recolour);
 }
 
 void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
 {
-    runPass(editor, recolour, [&](std::string_view text) { return fillPlaceholders(text, set); });
+    const Values values = insertedValues(set);
+    runPass(editor, recolour, true, [&](std::string_view text) { return fill(text, values); });
 }
 
 void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
 {
-    runPass(editor, recolour, [&](std::string_view text) { return convertMacros(text, table); });
+    const Rows rows = searchedRows(table);
+    // A search text without a line break never matches across one, so the lines can be worked
+    // on apart.
+    const bool linesIndependent = std::none_of(rows.begin(), rows.end(), [](const auto& row) {
+        return row.first.find('\n') != std::string::npos;
+    });
+    runPass(editor, recolour, linesIndependent, [&](std::string_view text) { return convert(text, rows); });
 }
 
 }  // namespace zorvan::lists

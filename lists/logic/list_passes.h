@@ -22,6 +22,7 @@
 #include "lists/logic/value_sets.h"
 #include "nc/logic/nc_transforms.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,13 +30,13 @@ namespace zorvan::lists {
 
 struct PassResult {
     std::string text;
-    bool edited = false;       // something was replaced or removed
-    std::size_t caretByte = 0;  // where the caret ends, as a byte offset in `text`
+    bool edited = false;                    // something was replaced or removed
+    std::optional<std::size_t> lastRemoval;  // byte offset in `text` of the last "--" removed
 };
 
-// Removes the minus pairs from `text` in place; returns whether it removed any and the byte offset
-// of the last removal.
-bool removeMinusPairs(std::string& text, std::size_t& lastRemovalAt);
+// Removes the minus pairs from `text` in place; returns the byte offset of the last removal, or
+// nothing when there was no pair.
+std::optional<std::size_t> removeMinusPairs(std::string& text);
 
 PassResult fillPlaceholders(std::string_view text, const ValueSet& set);
 PassResult convertMacros(std::string_view text, const TDoubleGrid& table);
@@ -45,7 +46,7 @@ void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour re
 void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour = nc::Recolour::WrittenLines);
 
 // Puts `fresh` into the editor in place of its text `old` (the editor's whole text) by one
-// replacement of the lines that differ.
+// replacement of the lines from the first to the last that differ.
 void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&& fresh, nc::Recolour recolour);
 
 }  // namespace zorvan::lists

@@ -5,6 +5,8 @@
 #include "support/test_files.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -102,6 +104,47 @@ TEST(PlaceholderPassValues, ManyPlaceholdersAreOneEdit)
     EXPECT_EQ(editor.edits, 1);
     EXPECT_EQ(editor.line(1999), "X-10.0Y5.0Z200");
 }
+
+// Long texts are worked on in pieces; the result, the caret and the lines kept must be those of
+// the pass over the text as a whole.
+struct LongCase {
+    const char* what;
+    std::vector<int> lines;  // the lines that get a placeholder and a minus pair
+    bool finalBreak;
+};
+
+class LongPlaceholderPass : public ::testing::TestWithParam<LongCase> {};
+
+TEST_P(LongPlaceholderPass, MatchesTheWholeTextPass)
+{
+    const int count = 60000;  // about 600 kB: three pieces
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const bool marked = std::count(GetParam().lines.begin(), GetParam().lines.end(), i) > 0;
+        text += "X" + std::to_string(i) + (marked ? "$1--ダ" : "") + (i + 1 < count || GetParam().finalBreak ? "\r\n" : "");
+    }
+    MemoryEditor editor(text);
+    editor.setColour(0, 1, TextColour::Red);
+    const long lastChar = editor.length() - 1 - (GetParam().finalBreak ? 2 : 0);
+    editor.setColour(lastChar, 1, TextColour::Red);
+    runPlaceholderPass(editor, kWorkedSet);
+    const PassResult whole = fillPlaceholders(text, kWorkedSet);
+    EXPECT_EQ(editor.text(), whole.text) << GetParam().what;
+    EXPECT_EQ(editor.caret(), countCharacters(std::string_view(whole.text).substr(0, whole.lastRemoval.value_or(0))));
+    if (GetParam().lines.front() > 0) {
+        EXPECT_EQ(editor.colourAt(0), TextColour::Red) << "a line before the first change keeps its colour";
+    }
+    if (GetParam().lines.back() < count - 1) {
+        EXPECT_EQ(editor.colourAt(editor.length() - 1 - (GetParam().finalBreak ? 2 : 0)), TextColour::Red)
+            << "a line after the last change keeps its colour";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lists, LongPlaceholderPass, ::testing::Values(
+    LongCase{"first and last lines", {0, 59999}, true},
+    LongCase{"first and last lines, no final break", {0, 59999}, false},
+    LongCase{"one line in the middle", {30000}, true},
+    LongCase{"scattered", {5, 25000, 25001, 44444}, false}));
 
 const TDoubleGrid kChain = [] {
     TDoubleGrid t;
