@@ -220,9 +220,6 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
     while (!pieces[last - 1].changed())
         --last;
 
-    std::size_t breaksBefore = 0;
-    for (std::size_t i = 0; i < first; ++i)
-        breaksBefore += countBreaks(pieces[i].old);
     // Within the first changed piece: from the start of the line of its first difference.
     const std::string_view oldFirst = pieces[first].old;
     const std::string& newFirst = pieces[first].result.text;
@@ -230,7 +227,7 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
         std::mismatch(oldFirst.begin(), oldFirst.begin() + std::min(oldFirst.size(), newFirst.size()), newFirst.begin()).first
         - oldFirst.begin());
     const std::size_t lastBreak = same >= 2 ? oldFirst.rfind("\r\n", same - 2) : std::string_view::npos;
-    const std::size_t lineStart = lastBreak == std::string_view::npos ? 0 : lastBreak + 2;
+    std::size_t lineStart = lastBreak == std::string_view::npos ? 0 : lastBreak + 2;
     // Within the last changed piece: up to the end of the line of its last difference.
     const std::string_view oldLast = pieces[last - 1].old;
     const std::string& newLast = pieces[last - 1].result.text;
@@ -238,10 +235,30 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
     std::size_t sameEnd = 0;
     while (sameEnd < limit && oldLast[oldLast.size() - 1 - sameEnd] == newLast[newLast.size() - 1 - sameEnd])
         ++sameEnd;
-    const std::size_t oldLineEnd = std::min(oldLast.find("\r\n", oldLast.size() - sameEnd), oldLast.size());
-    const std::size_t newLineEnd = oldLineEnd + newLast.size() - oldLast.size();
+    std::size_t oldLineEnd = std::min(oldLast.find("\r\n", oldLast.size() - sameEnd), oldLast.size());
 
-    const int firstLine = static_cast<int>(breaksBefore + countBreaks(oldFirst.substr(0, lineStart)));
+    // The editor takes a whole new text much faster than a long range inside its text, so a
+    // change over most of the text rewrites all of it.
+    std::size_t before = 0, after = 0, total = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        total += pieces[i].old.size();
+        before += i < first ? pieces[i].old.size() : 0;
+        after += i >= last ? pieces[i].old.size() : 0;
+    }
+    before += lineStart;
+    after += oldLast.size() - oldLineEnd;
+    if (pieces.size() > 1 && 2 * (before + after) < total) {
+        first = 0;
+        last = pieces.size();
+        lineStart = 0;
+        oldLineEnd = pieces.back().old.size();
+    }
+    const std::size_t newLineEnd = oldLineEnd + pieces[last - 1].result.text.size() - pieces[last - 1].old.size();
+
+    std::size_t breaksBefore = 0;
+    for (std::size_t i = 0; i < first; ++i)
+        breaksBefore += countBreaks(pieces[i].old);
+    const int firstLine = static_cast<int>(breaksBefore + countBreaks(pieces[first].old.substr(0, lineStart)));
     std::size_t oldBreaks = 0;
     for (std::size_t i = first; i < last; ++i) {
         std::string_view old = pieces[i].old;
