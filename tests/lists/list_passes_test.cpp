@@ -112,13 +112,14 @@ struct LongCase {
     std::vector<int> lines;  // the lines that get a placeholder and a minus pair
     bool finalBreak;
     bool keepsEdgeColours;  // false: the change spans most of the text, which is rewritten whole
+    int count = 60000;      // lines: 60,000 are about 600 kB, 150,000 about 1.5 MB
 };
 
 class LongPlaceholderPass : public ::testing::TestWithParam<LongCase> {};
 
 TEST_P(LongPlaceholderPass, MatchesTheWholeTextPass)
 {
-    const int count = 60000;  // about 600 kB: three pieces
+    const int count = GetParam().count;
     std::string text;
     for (int i = 0; i < count; ++i) {
         const bool marked = std::count(GetParam().lines.begin(), GetParam().lines.end(), i) > 0;
@@ -148,7 +149,10 @@ INSTANTIATE_TEST_SUITE_P(Lists, LongPlaceholderPass, ::testing::Values(
     LongCase{"first and last lines, no final break", {0, 59999}, false, true},
     LongCase{"one line in the middle", {30000}, true, true},
     LongCase{"two lines in the first half", {100, 25000}, true, true},
-    LongCase{"scattered", {5, 25000, 25001, 44444}, false, false}));
+    LongCase{"scattered", {5, 25000, 25001, 44444}, false, false},
+    LongCase{"first and last of a longer text", {0, 149999}, true, false, 150000},
+    LongCase{"first and last of a longer text, no final break", {1, 149999}, false, false, 150000},
+    LongCase{"the middle of a longer text", {70000, 70001}, true, true, 150000}));
 
 const TDoubleGrid kChain = [] {
     TDoubleGrid t;
@@ -177,6 +181,19 @@ INSTANTIATE_TEST_SUITE_P(Lists, MacroPass, ::testing::Values(
     PassCase{"G01g01\r\nM99X\r\n", "G01G01\r\nX\r\n", 8},
     PassCase{"NP\r\nQ\r\nR", "NPQ\r\nR", 0},
     PassCase{"G00\r\n", "G00\r\n", 0}));
+
+TEST(MacroPassRows, ALongTextChangedThroughoutMatchesTheWholeTextPass)
+{
+    std::string text;
+    for (int i = 0; i < 150000; ++i)
+        text += (i % 7 ? "N" + std::to_string(i) + "G01X-" : std::string("#500--")) + "\r\n";
+    MemoryEditor editor(text);
+    runMacroPass(editor, kChain);
+    const PassResult whole = convertMacros(text, kChain);
+    EXPECT_EQ(editor.text(), whole.text);
+    EXPECT_EQ(editor.caret(), countCharacters(std::string_view(whole.text).substr(0, whole.lastRemoval.value_or(0))));
+    EXPECT_TRUE(editor.isModified());
+}
 
 TEST(MacroPassRows, AnEmptyTableChangesNothing)
 {
