@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
 #include <thread>
 
 namespace zorvan::lists {
@@ -178,10 +177,9 @@ struct Piece {
 };
 
 // The pass over every piece, on worker threads.
-constexpr std::size_t kPieceBytes = 256 * 1024;
-
 template <typename Pass> std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass)
 {
+    constexpr std::size_t kPieceBytes = 256 * 1024;
     std::vector<Piece> pieces;
     for (std::string_view old : linesIndependent ? cutAfterBreaks(text, kPieceBytes) : std::vector<std::string_view>{text})
         pieces.push_back(Piece{old, {}});
@@ -209,10 +207,6 @@ long caretAfter(const std::vector<Piece>& pieces)
         caret += countCharacters(it->result.text);
     return caret + countCharacters(std::string_view(last->result.text).substr(0, *last->result.lastRemoval));
 }
-
-// The editor takes a whole new text much faster than a long range inside its text, so a
-// change over most of the text rewrites all of it. Whether a change over [from, to) of a text of `size` bytes is rewritten as a whole new text.
-bool rewritesWhole(std::size_t from, std::size_t to, std::size_t size) { return 2 * (from + size - to) < size; }
 
 // Replaces the lines from the first to the last that changed, as one edit, handing the pieces'
 // new texts over without joining them first.
@@ -243,6 +237,8 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
         ++sameEnd;
     std::size_t oldLineEnd = std::min(oldLast.find("\r\n", oldLast.size() - sameEnd), oldLast.size());
 
+    // The editor takes a whole new text much faster than a long range inside its text, so a
+    // change over most of the text rewrites all of it.
     std::size_t before = 0, after = 0, total = 0;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         total += pieces[i].old.size();
@@ -251,7 +247,7 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
     }
     before += lineStart;
     after += oldLast.size() - oldLineEnd;
-    if (pieces.size() > 1 && rewritesWhole(before, total - after, total)) {
+    if (pieces.size() > 1 && 2 * (before + after) < total) {
         first = 0;
         last = pieces.size();
         lineStart = 0;
@@ -292,111 +288,10 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
     editor.replaceLinesFromPieces(firstLine, static_cast<int>(oldBreaks) + 1, next, colours);
 }
 
-// The bytes [from, to) of the text that a pass may change, worked out cheaply before the pass:
-// from the first to the last place where it finds something to do. Empty when it finds nothing.
-struct Reach {
-    std::size_t from = std::string_view::npos;
-    std::size_t to = 0;
-    void take(std::size_t at, std::size_t length)
-    {
-        if (at == std::string_view::npos)
-            return;
-        from = std::min(from, at);
-        to = std::max(to, at + length);
-    }
-    bool empty() const { return from == std::string_view::npos; }
-};
-
-Reach placeholderReach(std::string_view text)
+template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour, bool linesIndependent, const Pass& pass)
 {
-    Reach reach;
-    auto isPlaceholder = [&](std::size_t at) { return at + 1 < text.size() && text[at + 1] >= '1' && text[at + 1] <= '9'; };
-    std::size_t at = text.find('$');
-    while (at != std::string_view::npos && !isPlaceholder(at))
-        at = text.find('$', at + 1);
-    reach.take(at, 2);
-    at = text.rfind('$');
-    while (at != std::string_view::npos && !isPlaceholder(at))
-        at = at == 0 ? std::string_view::npos : text.rfind('$', at - 1);
-    reach.take(at, 2);
-    reach.take(text.find("--"), 2);
-    reach.take(text.rfind("--"), 2);
-    return reach;
-}
-
-Reach macroReach(std::string_view text, const Rows& rows)
-{
-    // A later row's match in text an earlier row wrote lies beside that row's change, so the
-    // original text's matches bound what changes, give or take the longest search text.
-    Reach reach;
-    reach.take(text.find("--"), 2);
-    reach.take(text.rfind("--"), 2);
-    std::size_t longest = 2;
-    for (const auto& [search, replacement] : rows) {
-        reach.take(text.find(search), search.size());
-        reach.take(text.rfind(search), search.size());
-        longest = std::max(longest, search.size());
-    }
-    if (!reach.empty()) {
-        reach.from = reach.from > longest ? reach.from - longest : 0;
-        reach.to = std::min(text.size(), reach.to + longest);
-    }
-    return reach;
-}
-
-// The pass over a text that changes nearly everywhere: the pieces are made on worker threads
-// while the editor takes in the ones before them, as one new text.
-template <typename Pass> void rewriteWhole(TextEditor& editor, std::string_view old, nc::Recolour recolour, const Pass& pass)
-{
-    struct Done {
-        std::string text;
-        long chars = 0;
-        std::optional<long> lastRemoval;  // in characters from the piece's start
-    };
-    const std::vector<std::string_view> pieces = cutAfterBreaks(old, kPieceBytes);
-    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
-    OrderedWork<Done> work(pieces.size(), workers, 64, [&](std::size_t index) {
-        PassResult result = pass(pieces[index]);
-        Done done;
-        done.chars = countCharacters(result.text);
-        if (result.lastRemoval)
-            done.lastRemoval = countCharacters(std::string_view(result.text).substr(0, *result.lastRemoval));
-        done.text = std::move(result.text);
-        return done;
-    });
-    std::size_t taken = 0;
-    long charsBefore = 0, caret = 0;
-    auto next = [&](std::string& piece) {
-        if (taken == pieces.size())
-            return false;
-        Done done = *work.next();
-        if (done.lastRemoval)
-            caret = charsBefore + *done.lastRemoval;
-        charsBefore += done.chars;
-        piece = std::move(done.text);
-        if (++taken == pieces.size())
-            piece += "\r\n";  // the new text's last line, as every line handed over, ends with a break
-        return true;
-    };
-    TextEditor::LinesColouring colours;
-    if (recolour == nc::Recolour::WrittenLines)
-        colours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
-    {
-        QuietEditor quiet(editor);
-        editor.replaceLinesFromPieces(0, std::numeric_limits<int>::max(), next, colours);
-    }
-    editor.setModified(true);
-    editor.setCaret(caret);
-}
-
-template <typename Pass>
-void runPass(TextEditor& editor, nc::Recolour recolour, bool linesIndependent, const Pass& pass, const Reach& reach,
-             std::string_view old)
-{
-    if (linesIndependent && old.size() > 4 * kPieceBytes && !reach.empty() && rewritesWhole(reach.from, reach.to, old.size())) {
-        rewriteWhole(editor, old, recolour, pass);
-        return;
-    }
+    std::string buffer;
+    const std::string_view old = editor.textView(0, editor.length(), buffer);
     std::vector<Piece> pieces = passPieces(old, linesIndependent, pass);
     const bool edited = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.result.edited; });
     const long caret = caretAfter(pieces);
@@ -419,9 +314,7 @@ void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&&
 void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
 {
     const Values values = insertedValues(set);
-    std::string buffer;
-    const std::string_view old = editor.textView(0, editor.length(), buffer);
-    runPass(editor, recolour, true, [&](std::string_view text) { return fill(text, values); }, placeholderReach(old), old);
+    runPass(editor, recolour, true, [&](std::string_view text) { return fill(text, values); });
 }
 
 void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
@@ -432,10 +325,7 @@ void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour rec
     const bool linesIndependent = std::none_of(rows.begin(), rows.end(), [](const auto& row) {
         return row.first.find('\n') != std::string::npos;
     });
-    std::string buffer;
-    const std::string_view old = editor.textView(0, editor.length(), buffer);
-    runPass(editor, recolour, linesIndependent, [&](std::string_view text) { return convert(text, rows); },
-            macroReach(old, rows), old);
+    runPass(editor, recolour, linesIndependent, [&](std::string_view text) { return convert(text, rows); });
 }
 
 }  // namespace zorvan::lists
