@@ -127,14 +127,17 @@ bool replaceAll(std::string_view text, std::string_view search, std::string_view
 PassResult convert(std::string_view text, const Rows& rows)
 {
     PassResult result;
-    result.text = std::string(text);
+    std::string_view current = text;  // the text as the rows so far left it
     std::string spare;
     for (const auto& [search, replacement] : rows) {
-        if (replaceAll(result.text, search, replacement, spare)) {
+        if (replaceAll(current, search, replacement, spare)) {
             result.text.swap(spare);
+            current = result.text;
             result.edited = true;
         }
     }
+    if (!result.edited)
+        result.text = std::string(text);
     finishWithMinusPairs(result);
     return result;
 }
