@@ -210,7 +210,8 @@ void TFormMacroChenge::BitBtn1Click()
     try {
         lists::saveListFile(lookup_, QString::fromLatin1(lists::kConversionTableFileName), bytes);
     } catch (const UserError& e) {
-        prompts().ask(this, windowTitle(), QString::fromUtf8(e.what()), QMessageBox::Ok, QMessageBox::Warning);
+        // The sets stay in memory and the pass still runs; the user learns they were not kept.
+        showUserError(this, UserError(e.what(), windowTitle().toStdString(), UserError::Icon::Warning));
     }
     accept();
 }

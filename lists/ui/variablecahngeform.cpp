@@ -166,7 +166,8 @@ void TFormVarChange::BitBtn1Click()
     try {
         lists::saveListFile(lookup_, QString::fromLatin1(lists::kValueSetFileName), bytes);
     } catch (const UserError& e) {
-        prompts().ask(this, windowTitle(), QString::fromUtf8(e.what()), QMessageBox::Ok, QMessageBox::Warning);
+        // The sets stay in memory and the pass still runs; the user learns they were not kept.
+        showUserError(this, UserError(e.what(), windowTitle().toStdString(), UserError::Icon::Warning));
     }
     accept();
 }
