@@ -26,6 +26,7 @@ const std::vector<Command>& commands()
         {"arith", "--letter L --op OP [--value K] [FILE]", runArith},
         {"reverse", "[FILE]", runReverse},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
+        {"extents", "[--moves all|feed] [FILE]", runExtents},
     };
     return table;
 }

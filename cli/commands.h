@@ -28,5 +28,6 @@ int runRotate(const std::vector<std::string>& args, Io& io);         // nc_cli_c
 int runArith(const std::vector<std::string>& args, Io& io);          // nc_cli_commands.cpp
 int runReverse(const std::vector<std::string>& args, Io& io);        // nc_cli_commands.cpp
 int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands.cpp
+int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
 
 }  // namespace zorvan::cli
