@@ -27,6 +27,7 @@ const std::vector<Command>& commands()
         {"reverse", "[FILE]", runReverse},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
         {"extents", "[--moves all|feed] [FILE]", runExtents},
+        {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
     };
     return table;
 }

@@ -29,5 +29,6 @@ int runArith(const std::vector<std::string>& args, Io& io);          // nc_cli_c
 int runReverse(const std::vector<std::string>& args, Io& io);        // nc_cli_commands.cpp
 int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands.cpp
 int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
+int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
 
 }  // namespace zorvan::cli

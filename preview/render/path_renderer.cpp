@@ -1,0 +1,233 @@
+#include "preview/render/path_renderer.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zorvan::preview {
+
+namespace {
+
+bool isRapid(MoveKind kind)
+{
+    return kind == MoveKind::Rapid || kind == MoveKind::CycleRapid;
+}
+
+// The screen-space box of a chunk: its eight corners projected.
+QRectF chunkRect(const Box3& box, const ViewTransform& t)
+{
+    double minX = INFINITY, maxX = -INFINITY, minY = INFINITY, maxY = -INFINITY;
+    for (int corner = 0; corner < 8; ++corner) {
+        QPointF p = t.toPixel((corner & 1) ? box.max[0] : box.min[0], (corner & 2) ? box.max[1] : box.min[1],
+                              (corner & 4) ? box.max[2] : box.min[2]);
+        minX = std::min(minX, p.x()), maxX = std::max(maxX, p.x());
+        minY = std::min(minY, p.y()), maxY = std::max(maxY, p.y());
+    }
+    return QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
+}
+
+// Lines of one style gathered and drawn together.
+class LineBatch {
+public:
+    explicit LineBatch(QPainter& painter) : painter_(painter) { lines_.reserve(kSize); }
+    ~LineBatch() { flush(); }
+
+    void add(QPointF from, QPointF to, int style)
+    {
+        if (style != style_ || lines_.size() == kSize) {
+            flush();
+            style_ = style;
+        }
+        lines_.emplace_back(from, to);
+    }
+    void flush()
+    {
+        if (lines_.empty())
+            return;
+        const bool rapid = style_ & 1;
+        QPen pen(toolColour(static_cast<std::size_t>(style_ >> 1)), rapid ? 1.0 : 1.4);
+        if (rapid) {
+            pen.setStyle(Qt::DashLine);
+            QColor c = pen.color();
+            c.setAlpha(150);
+            pen.setColor(c);
+        }
+        painter_.setPen(pen);
+        painter_.drawLines(lines_.data(), static_cast<int>(lines_.size()));
+        lines_.clear();
+    }
+
+private:
+    static constexpr std::size_t kSize = 2048;
+    QPainter& painter_;
+    std::vector<QLineF> lines_;
+    int style_ = -1;
+};
+
+}  // namespace
+
+QColor toolColour(std::size_t toolIndex)
+{
+    static const QColor palette[] = {{30, 90, 200},  {0, 140, 70},  {210, 110, 0}, {140, 50, 170},
+                                     {0, 140, 160},  {190, 30, 60}, {120, 90, 40}, {200, 40, 160}};
+    return palette[toolIndex % std::size(palette)];
+}
+
+PathChunks buildChunks(const Toolpath& path)
+{
+    PathChunks chunks;
+    const std::size_t n = path.vertexCount();
+    chunks.boxes.resize((n + PathChunks::kChunk - 1) / PathChunks::kChunk);
+    for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
+        Box3& box = chunks.boxes[c];
+        const std::size_t from = c * PathChunks::kChunk, to = std::min(n, from + PathChunks::kChunk);
+        for (std::size_t v = from == 0 ? 0 : from - 1; v < to; ++v)
+            box.add(path.x[v], path.y[v], path.z[v]);
+    }
+    return chunks;
+}
+
+QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTransform& t, const RenderOptions& options,
+                  const std::atomic<bool>* cancel)
+{
+    QImage image(t.size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(options.background);
+    {
+        QPainter painter(&image);
+        LineBatch batch(painter);
+        const QRectF visible = QRectF(QPointF(0, 0), QSizeF(t.size)).adjusted(-2, -2, 2, 2);
+        for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return {};
+            if (!chunkRect(chunks.boxes[c], t).intersects(visible))
+                continue;
+            const std::size_t from = std::max<std::size_t>(1, c * PathChunks::kChunk);
+            const std::size_t to = std::min(path.vertexCount(), (c + 1) * PathChunks::kChunk);
+            if (from >= to)
+                continue;
+            QPointF anchor = t.toPixel(path.x[from - 1], path.y[from - 1], path.z[from - 1]);
+            QPointF pending;
+            bool hasPending = false;
+            int pendingStyle = -1;
+            for (std::size_t v = from; v < to; ++v) {
+                const int style = (static_cast<int>(path.tool[v]) << 1) | (isRapid(path.kind[v]) ? 1 : 0);
+                const QPointF p = t.toPixel(path.x[v], path.y[v], path.z[v]);
+                if (style == pendingStyle || !hasPending) {
+                    if (std::fabs(p.x() - anchor.x()) < 1 && std::fabs(p.y() - anchor.y()) < 1) {
+                        pending = p;
+                        hasPending = true;
+                        pendingStyle = style;
+                        continue;  // under a pixel: merged into the next segment of this style
+                    }
+                }
+                if (hasPending && pendingStyle != style) {
+                    batch.add(anchor, pending, pendingStyle);
+                    anchor = pending;
+                }
+                batch.add(anchor, p, style);
+                anchor = p;
+                hasPending = false;
+                pendingStyle = style;
+            }
+            if (hasPending)
+                batch.add(anchor, pending, pendingStyle);
+        }
+        batch.flush();
+        if (options.legend)
+            drawLegend(painter, path, t.size);
+    }
+    return image;
+}
+
+void drawLegend(QPainter& painter, const Toolpath& path, QSize size)
+{
+    if (path.extents.empty())
+        return;
+    static const char kAxes[3] = {'X', 'Y', 'Z'};
+    QStringList lines;
+    for (int i = 0; i < 3; ++i)
+        lines << QStringLiteral("%1 %2 … %3")
+                     .arg(QChar(kAxes[i]))
+                     .arg(path.extents.min[i], 0, 'f', 3)
+                     .arg(path.extents.max[i], 0, 'f', 3);
+    const double minutes = path.minutes;
+    lines << QStringLiteral("時間 %1:%2").arg(static_cast<long>(minutes)).arg(
+        static_cast<int>(std::fmod(minutes, 1.0) * 60), 2, 10, QChar('0'));
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int lineHeight = metrics.height();
+    int width = 0;
+    for (const auto& l : lines)
+        width = std::max(width, metrics.horizontalAdvance(l));
+    const QRect box(6, size.height() - 6 - lineHeight * static_cast<int>(lines.size()) - 6, width + 12,
+                    lineHeight * static_cast<int>(lines.size()) + 6);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 210));
+    painter.drawRect(box);
+    painter.setPen(QColor(40, 40, 40));
+    for (int i = 0; i < lines.size(); ++i)
+        painter.drawText(box.left() + 6, box.top() + 3 + metrics.ascent() + i * lineHeight, lines[i]);
+}
+
+void drawLineHighlight(QPainter& painter, const Toolpath& path, const ViewTransform& t, int line)
+{
+    QPen pen(QColor(230, 20, 20), 3);
+    pen.setCapStyle(Qt::RoundCap);
+    painter.setPen(pen);
+    std::vector<QLineF> lines;
+    for (std::uint32_t r : path.rangesOfLine(line)) {
+        for (std::uint32_t v = std::max<std::uint32_t>(1, path.ranges[r].begin); v < path.rangeEnd(r); ++v)
+            lines.emplace_back(t.toPixel(path.x[v - 1], path.y[v - 1], path.z[v - 1]),
+                               t.toPixel(path.x[v], path.y[v], path.z[v]));
+        if (lines.size() > 100000)
+            break;  // a line run very many times: the first runs show where it is
+    }
+    if (!lines.empty())
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+}
+
+void drawToolMarker(QPainter& painter, const Toolpath& path, const ViewTransform& t, long vertex)
+{
+    if (vertex < 0 || static_cast<std::size_t>(vertex) >= path.vertexCount())
+        return;
+    const QPointF p = t.toPixel(path.x[vertex], path.y[vertex], path.z[vertex]);
+    painter.setPen(QPen(QColor(20, 20, 20), 1.5));
+    painter.setBrush(QColor(255, 200, 0, 200));
+    painter.drawEllipse(p, 5, 5);
+    painter.drawLine(p - QPointF(9, 0), p + QPointF(9, 0));
+    painter.drawLine(p - QPointF(0, 9), p + QPointF(0, 9));
+}
+
+long segmentAt(const Toolpath& path, const PathChunks& chunks, const ViewTransform& t, QPointF pixel, double tolerance)
+{
+    long best = -1;
+    double bestDistance = tolerance * tolerance;
+    const QRectF around(pixel - QPointF(tolerance, tolerance), pixel + QPointF(tolerance, tolerance));
+    for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
+        if (!chunkRect(chunks.boxes[c], t).adjusted(-1, -1, 1, 1).intersects(around))
+            continue;
+        const std::size_t from = std::max<std::size_t>(1, c * PathChunks::kChunk);
+        const std::size_t to = std::min(path.vertexCount(), (c + 1) * PathChunks::kChunk);
+        QPointF a = from < to ? t.toPixel(path.x[from - 1], path.y[from - 1], path.z[from - 1]) : QPointF();
+        for (std::size_t v = from; v < to; ++v) {
+            const QPointF b = t.toPixel(path.x[v], path.y[v], path.z[v]);
+            const QPointF ab = b - a, ap = pixel - a;
+            const double length2 = QPointF::dotProduct(ab, ab);
+            const double s = length2 > 0 ? std::clamp(QPointF::dotProduct(ap, ab) / length2, 0.0, 1.0) : 0.0;
+            const QPointF d = pixel - (a + s * ab);
+            const double distance = QPointF::dotProduct(d, d);
+            if (distance <= bestDistance) {
+                bestDistance = distance;
+                best = static_cast<long>(v);
+            }
+            a = b;
+        }
+    }
+    return best;
+}
+
+}  // namespace zorvan::preview
