@@ -47,7 +47,9 @@ public:
         if (lines_.empty())
             return;
         const bool rapid = style_ & 1;
-        QPen pen(toolColour(static_cast<std::size_t>(style_ >> 1)), rapid ? 1.0 : 1.4);
+        // One-pixel cosmetic pens take the raster engine's fast line path.
+        QPen pen(toolColour(static_cast<std::size_t>(style_ >> 1)), 1.0);
+        pen.setCosmetic(true);
         if (rapid) {
             pen.setStyle(Qt::DashLine);
             QColor c = pen.color();
@@ -64,6 +66,60 @@ private:
     QPainter& painter_;
     std::vector<QLineF> lines_;
     int style_ = -1;
+};
+
+// Which style last painted each pixel, so that a short segment over pixels already painted in
+// its own style can be left out: in a dense region most of a big program's segments are.
+class CoverageMap {
+public:
+    explicit CoverageMap(QSize size) : width_(size.width()), height_(size.height()), styles_(static_cast<std::size_t>(width_) * height_, kNone) {}
+
+    // True when every pixel along the segment (at most kShort long) was painted in `style`.
+    bool covered(QPointF a, QPointF b, int style) const
+    {
+        const std::uint8_t s = code(style);
+        bool all = true;
+        walk(a, b, kShort, [&](std::size_t at) { all = all && styles_[at] == s; }, all);
+        return all;
+    }
+    void paint(QPointF a, QPointF b, int style)
+    {
+        const std::uint8_t s = code(style);
+        bool inside = true;
+        walk(a, b, kLongest, [&](std::size_t at) { styles_[at] = s; }, inside);
+    }
+
+private:
+    static constexpr std::uint8_t kNone = 0xff;
+    static constexpr int kShort = 6, kLongest = 4096;
+    static std::uint8_t code(int style) { return static_cast<std::uint8_t>(std::min(style, 254)); }
+
+    // Visits the pixel of each one-pixel step from a to b; `ok` turns false when the segment is
+    // longer than `limit` or leaves the picture.
+    template <typename Visit> void walk(QPointF a, QPointF b, int limit, Visit&& visit, bool& ok) const
+    {
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const double length = std::max(std::fabs(dx), std::fabs(dy));
+        if (!(length <= limit)) {
+            ok = false;
+            return;
+        }
+        const int steps = static_cast<int>(length) + 1;
+        const double stepX = dx / steps, stepY = dy / steps;
+        double x = a.x(), y = a.y();
+        for (int i = 0; i <= steps; ++i, x += stepX, y += stepY) {
+            if (!(x >= 0 && y >= 0 && x < width_ && y < height_)) {
+                ok = false;
+                return;
+            }
+            visit(static_cast<std::size_t>(static_cast<int>(y)) * width_ + static_cast<int>(x));
+            if (!ok)
+                return;
+        }
+    }
+
+    int width_, height_;
+    std::vector<std::uint8_t> styles_;
 };
 
 }  // namespace
@@ -97,6 +153,23 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
     {
         QPainter painter(&image);
         LineBatch batch(painter);
+        CoverageMap coverage(t.size);
+        // Seen from the top a drilled hole has no length: it gets a ring, once per pixel.
+        std::vector<std::pair<QPointF, int>> holes;
+        constexpr int kHoleStyle = 253;
+        constexpr std::size_t kMostHoles = 100000;
+        auto hole = [&](QPointF at, int style) {
+            if (t.view != View::Top || holes.size() >= kMostHoles || coverage.covered(at, at, kHoleStyle))
+                return;
+            coverage.paint(at, at, kHoleStyle);
+            holes.emplace_back(at, style >> 1);
+        };
+        auto draw = [&](QPointF from, QPointF to, int style) {
+            if (coverage.covered(from, to, style))
+                return;
+            coverage.paint(from, to, style);
+            batch.add(from, to, style);
+        };
         const QRectF visible = QRectF(QPointF(0, 0), QSizeF(t.size)).adjusted(-2, -2, 2, 2);
         for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
             if (cancel && cancel->load(std::memory_order_relaxed))
@@ -114,6 +187,19 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
             for (std::size_t v = from; v < to; ++v) {
                 const int style = (static_cast<int>(path.tool[v]) << 1) | (isRapid(path.kind[v]) ? 1 : 0);
                 const QPointF p = t.toPixel(path.x[v], path.y[v], path.z[v]);
+                if ((p.x() < visible.left() && anchor.x() < visible.left())
+                    || (p.x() > visible.right() && anchor.x() > visible.right())
+                    || (p.y() < visible.top() && anchor.y() < visible.top())
+                    || (p.y() > visible.bottom() && anchor.y() > visible.bottom())) {
+                    if (hasPending)
+                        draw(anchor, pending, pendingStyle);
+                    anchor = p;  // wholly outside the picture
+                    hasPending = false;
+                    pendingStyle = style;
+                    continue;
+                }
+                if (path.kind[v] == MoveKind::CycleFeed && path.kind[v - 1] == MoveKind::CycleRapid)
+                    hole(p, style);
                 if (style == pendingStyle || !hasPending) {
                     if (std::fabs(p.x() - anchor.x()) < 1 && std::fabs(p.y() - anchor.y()) < 1) {
                         pending = p;
@@ -123,18 +209,23 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
                     }
                 }
                 if (hasPending && pendingStyle != style) {
-                    batch.add(anchor, pending, pendingStyle);
+                    draw(anchor, pending, pendingStyle);
                     anchor = pending;
                 }
-                batch.add(anchor, p, style);
+                draw(anchor, p, style);
                 anchor = p;
                 hasPending = false;
                 pendingStyle = style;
             }
             if (hasPending)
-                batch.add(anchor, pending, pendingStyle);
+                draw(anchor, pending, pendingStyle);
         }
         batch.flush();
+        painter.setBrush(Qt::NoBrush);
+        for (const auto& [at, tool] : holes) {
+            painter.setPen(QPen(toolColour(static_cast<std::size_t>(tool)), 1.0));
+            painter.drawEllipse(at, 3, 3);
+        }
         if (options.legend)
             drawLegend(painter, path, t.size);
     }
@@ -215,6 +306,11 @@ long segmentAt(const Toolpath& path, const PathChunks& chunks, const ViewTransfo
         QPointF a = from < to ? t.toPixel(path.x[from - 1], path.y[from - 1], path.z[from - 1]) : QPointF();
         for (std::size_t v = from; v < to; ++v) {
             const QPointF b = t.toPixel(path.x[v], path.y[v], path.z[v]);
+            if ((a.x() < around.left() && b.x() < around.left()) || (a.x() > around.right() && b.x() > around.right())
+                || (a.y() < around.top() && b.y() < around.top()) || (a.y() > around.bottom() && b.y() > around.bottom())) {
+                a = b;
+                continue;  // wholly to one side of the pointer
+            }
             const QPointF ab = b - a, ap = pixel - a;
             const double length2 = QPointF::dotProduct(ab, ab);
             const double s = length2 > 0 ? std::clamp(QPointF::dotProduct(ap, ab) / length2, 0.0, 1.0) : 0.0;

@@ -18,7 +18,7 @@ namespace zorvan::preview {
 
 // Bounding boxes of the segments ending at vertices [k * kChunk, (k + 1) * kChunk).
 struct PathChunks {
-    static constexpr std::uint32_t kChunk = 4096;
+    static constexpr std::uint32_t kChunk = 512;
     std::vector<Box3> boxes;
 };
 PathChunks buildChunks(const Toolpath& path);

@@ -83,7 +83,7 @@ TEST(PreviewRender, EachViewMatchesItsGolden)
         }
         const QImage golden(goldenPath(viewName(view)));
         ASSERT_FALSE(golden.isNull());
-        EXPECT_LT(differingShare(image, golden), 0.004);
+        EXPECT_LT(differingShare(image, golden), 0.001);
     }
 }
 
@@ -96,7 +96,7 @@ TEST(PreviewRender, AWrongPathDoesNotMatchTheGolden)
     RenderOptions options;
     options.legend = false;
     const QImage image = renderPath(path, buildChunks(path), fitView(path.extents, View::Top, QSize(240, 180)), options);
-    EXPECT_GT(differingShare(image, QImage(goldenPath("top"))), 0.004);
+    EXPECT_GT(differingShare(image, QImage(goldenPath("top"))), 0.001);
 }
 
 TEST(PreviewRender, ClickFindsTheSegmentOfALine)
