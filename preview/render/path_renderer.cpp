@@ -277,9 +277,11 @@ void drawLegend(QPainter& painter, const Toolpath& path, QSize size)
                      .arg(QChar(kAxes[i]))
                      .arg(path.extents.min[i], 0, 'f', 3)
                      .arg(path.extents.max[i], 0, 'f', 3);
-    const double minutes = path.minutes;
-    lines << QStringLiteral("時間 %1:%2").arg(static_cast<long>(minutes)).arg(
-        static_cast<int>(std::fmod(minutes, 1.0) * 60), 2, 10, QChar('0'));
+    const long seconds = std::lround(path.minutes * 60);
+    lines << QStringLiteral("時間 %1:%2:%3")
+                 .arg(seconds / 3600)
+                 .arg(seconds / 60 % 60, 2, 10, QChar('0'))
+                 .arg(seconds % 60, 2, 10, QChar('0'));
     QFont font = painter.font();
     font.setPixelSize(11);
     painter.setFont(font);
