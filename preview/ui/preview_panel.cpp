@@ -134,6 +134,15 @@ void PreviewPanel::takeModel(std::shared_ptr<const PreviewModel> model, unsigned
     if (generation != generation_)
         return;
     job_.reset();
+    // A path that has left the old one's box altogether (another program was opened, or the
+    // first moves came) is shown whole; an edit keeps the view as it was.
+    if (const PreviewModel* old = canvas_->model()) {
+        const Box3 &a = old->path.extents, &b = model->path.extents;
+        bool apart = a.empty() != b.empty();
+        for (int i = 0; i < 3 && !apart && !a.empty(); ++i)
+            apart = b.max[i] < a.min[i] || b.min[i] > a.max[i];
+        fitNext_ = fitNext_ || apart;
+    }
     canvas_->setModel(std::move(model), fitNext_);
     fitNext_ = false;
     showSummary();

@@ -130,6 +130,16 @@ TEST(PreviewPanel, EditsAreWorkedOutAgainOnceAfterAPause)
     EXPECT_EQ(f.panel.canvas()->transform().centreU, before.centreU);
 }
 
+TEST(PreviewPanel, AnotherProgramElsewhereIsShownWhole)
+{
+    Fixture f;
+    QSignalSpy ready(&f.panel, &PreviewPanel::pathReady);
+    f.editor.setText("G00X1000.Y500.Z0\r\nG01X1100.F100\r\n");
+    ASSERT_TRUE(ready.wait(10000));
+    EXPECT_DOUBLE_EQ(f.panel.canvas()->transform().centreU, 1050);
+    EXPECT_DOUBLE_EQ(f.panel.canvas()->transform().centreV, 500);
+}
+
 TEST(PreviewPanel, ViewChoiceIsKeptInItsOwnGroup)
 {
     Fixture f;
