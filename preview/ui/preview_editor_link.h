@@ -2,14 +2,17 @@
 // again, the caret line it highlights, and a clicked segment that puts the caret on its line.
 #pragma once
 
+class QsciScintilla;
+
 namespace zorvan {
-class ScintillaEditor;
+class TextEditor;
 }
 
 namespace zorvan::preview {
 
 class PreviewPanel;
 
-void linkPreviewToEditor(PreviewPanel& panel, ScintillaEditor& editor);
+// `view` is the QScintilla widget that shows `editor`'s text.
+void linkPreviewToEditor(PreviewPanel& panel, TextEditor& editor, QsciScintilla* view);
 
 }  // namespace zorvan::preview

@@ -91,7 +91,18 @@ void PreviewPanel::setView(View view)
 
 void PreviewPanel::documentChanged()
 {
+    if (!isVisible()) {
+        stale_ = true;  // worked out when the panel is shown
+        return;
+    }
     debounce_.start();
+}
+
+void PreviewPanel::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (stale_)
+        interpretNow();
 }
 
 void PreviewPanel::documentReplaced()
@@ -110,6 +121,11 @@ void PreviewPanel::interpretNow()
     debounce_.stop();
     if (!textSource_)
         return;
+    if (!isVisible()) {
+        stale_ = true;
+        return;
+    }
+    stale_ = false;
     if (job_)
         job_->store(true);  // the running pass is stale: let it stop early
     auto cancel = std::make_shared<std::atomic<bool>>(false);

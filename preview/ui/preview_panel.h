@@ -34,6 +34,7 @@ public:
     PathCanvas* canvas() const { return canvas_; }
     bool working() const { return job_ != nullptr; }
     const PreviewSettings& settings() const { return settings_; }
+    QSize sizeHint() const override { return {440, 420}; }
 
 public slots:
     // The text changed: work the path out again after a short pause.
@@ -45,6 +46,9 @@ public slots:
 signals:
     void lineClicked(int line);
     void pathReady();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Job;
@@ -64,6 +68,7 @@ private:
     std::shared_ptr<std::atomic<bool>> job_;
     unsigned generation_ = 0;
     bool fitNext_ = true;
+    bool stale_ = false;  // the text changed while the panel was hidden
 };
 
 }  // namespace zorvan::preview

@@ -48,7 +48,7 @@ struct Fixture {
         panel.resize(640, 480);
         panel.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&panel));
-        linkPreviewToEditor(panel, editor);
+        linkPreviewToEditor(panel, editor, &widget);
         waitForPicture();
     }
     void waitForPicture()
