@@ -1,6 +1,8 @@
-// Drawing the path with QPainter into an image: rapids dashed, feeds solid, one colour per tool.
-// The vertices are kept in chunks with their bounding boxes, so a zoomed picture skips the
-// chunks outside it, and segments shorter than a pixel are merged into their neighbours.
+// Drawing the path into an image: rapids dashed and paler, feeds solid, one colour per tool.
+// The lines are plotted straight into the image's pixels (millions of short lines would keep
+// QPainter busy for seconds); QPainter draws the hole rings, the legend and the overlay. The
+// vertices are kept in chunks with their bounding boxes, so a zoomed picture skips the chunks
+// outside it, and segments shorter than a pixel are merged into their neighbours.
 #pragma once
 
 #include "preview/logic/toolpath.h"
