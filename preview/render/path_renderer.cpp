@@ -161,13 +161,17 @@ PathChunks buildChunks(const Toolpath& path)
 {
     PathChunks chunks;
     const std::size_t n = path.vertexCount();
-    chunks.boxes.resize((n + PathChunks::kChunk - 1) / PathChunks::kChunk);
-    for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
-        Box3& box = chunks.boxes[c];
-        const std::size_t from = c * PathChunks::kChunk, to = std::min(n, from + PathChunks::kChunk);
+    chunks.pieces.resize((n + PathChunks::kPiece - 1) / PathChunks::kPiece);
+    for (std::size_t c = 0; c < chunks.pieces.size(); ++c) {
+        Box3& box = chunks.pieces[c];
+        const std::size_t from = c * PathChunks::kPiece, to = std::min(n, from + PathChunks::kPiece);
         for (std::size_t v = from == 0 ? 0 : from - 1; v < to; ++v)
             box.add(path.x[v], path.y[v], path.z[v]);
     }
+    constexpr std::size_t kPiecesPerChunk = PathChunks::kChunk / PathChunks::kPiece;
+    chunks.boxes.resize((chunks.pieces.size() + kPiecesPerChunk - 1) / kPiecesPerChunk);
+    for (std::size_t p = 0; p < chunks.pieces.size(); ++p)
+        chunks.boxes[p / kPiecesPerChunk].add(chunks.pieces[p]);
     return chunks;
 }
 
@@ -205,19 +209,16 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
             plotLine(image, from, to, colours[static_cast<std::size_t>(style)], style & 1, background);
         };
         const QRectF visible = QRectF(QPointF(0, 0), QSizeF(t.size)).adjusted(-2, -2, 2, 2);
-        for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                return {};
-            if (!chunkRect(chunks.boxes[c], t).intersects(visible))
-                continue;
-            const std::size_t from = std::max<std::size_t>(1, c * PathChunks::kChunk);
-            const std::size_t to = std::min(path.vertexCount(), (c + 1) * PathChunks::kChunk);
-            if (from >= to)
-                continue;
-            QPointF anchor = project(path.x[from - 1], path.y[from - 1], path.z[from - 1]);
-            QPointF pending;
-            bool hasPending = false;
-            int pendingStyle = -1;
+        // The segments ending at vertices [from, to), drawn from `anchor` on.
+        QPointF anchor, pending;
+        bool hasPending = false;
+        int pendingStyle = -1;
+        auto flushPending = [&] {
+            if (hasPending)
+                draw(anchor, pending, pendingStyle);
+            hasPending = false;
+        };
+        auto drawPiece = [&](std::size_t from, std::size_t to) {
             for (std::size_t v = from; v < to; ++v) {
                 const int style = (static_cast<int>(path.tool[v]) << 1) | (isRapid(path.kind[v]) ? 1 : 0);
                 const QPointF p = project(path.x[v], path.y[v], path.z[v]);
@@ -225,10 +226,8 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
                     || (p.x() > visible.right() && anchor.x() > visible.right())
                     || (p.y() < visible.top() && anchor.y() < visible.top())
                     || (p.y() > visible.bottom() && anchor.y() > visible.bottom())) {
-                    if (hasPending)
-                        draw(anchor, pending, pendingStyle);
+                    flushPending();
                     anchor = p;  // wholly outside the picture
-                    hasPending = false;
                     pendingStyle = style;
                     continue;
                 }
@@ -251,9 +250,32 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
                 hasPending = false;
                 pendingStyle = style;
             }
-            if (hasPending)
-                draw(anchor, pending, pendingStyle);
+        };
+        bool hasAnchor = false;  // `anchor` is the vertex before the next piece
+        for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                return {};
+            if (!chunkRect(chunks.boxes[c], t).intersects(visible)) {
+                flushPending();
+                hasAnchor = false;
+                continue;
+            }
+            const std::size_t chunkTo = std::min(path.vertexCount(), (c + 1) * PathChunks::kChunk);
+            for (std::size_t from = std::max<std::size_t>(1, c * PathChunks::kChunk); from < chunkTo;) {
+                const std::size_t to = std::min(chunkTo, (from / PathChunks::kPiece + 1) * PathChunks::kPiece);
+                if (!chunkRect(chunks.pieces[from / PathChunks::kPiece], t).intersects(visible)) {
+                    flushPending();
+                    hasAnchor = false;
+                } else {
+                    if (!hasAnchor)
+                        anchor = project(path.x[from - 1], path.y[from - 1], path.z[from - 1]);
+                    hasAnchor = true;
+                    drawPiece(from, to);
+                }
+                from = to;
+            }
         }
+        flushPending();
         QPainter painter(&image);
         painter.setBrush(Qt::NoBrush);
         for (const auto& [at, tool] : holes) {

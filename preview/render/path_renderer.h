@@ -18,10 +18,13 @@ class QPainter;
 
 namespace zorvan::preview {
 
-// Bounding boxes of the segments ending at vertices [k * kChunk, (k + 1) * kChunk).
+// Bounding boxes of the segments ending at vertices [k * kChunk, (k + 1) * kChunk), and the
+// same for pieces of kPiece vertices, so a zoomed picture skips most of what lies outside it.
 struct PathChunks {
     static constexpr std::uint32_t kChunk = 512;
+    static constexpr std::uint32_t kPiece = 64;
     std::vector<Box3> boxes;
+    std::vector<Box3> pieces;
 };
 PathChunks buildChunks(const Toolpath& path);
 
