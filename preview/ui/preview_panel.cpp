@@ -73,6 +73,9 @@ PreviewPanel::PreviewPanel(QWidget* parent)
         interpretNow();
     });
     connect(canvas_, &PathCanvas::lineClicked, this, &PreviewPanel::lineClicked);
+    summary_->setObjectName("PreviewSummary");
+    summary_->setTextFormat(Qt::RichText);
+    connect(summary_, &QLabel::linkActivated, this, [this](const QString& line) { emit lineClicked(line.toInt()); });
 }
 
 PreviewPanel::~PreviewPanel()
@@ -174,10 +177,13 @@ void PreviewPanel::showSummary()
     QString text = path.extents.empty() ? QStringLiteral("移動がありません")
                                         : QStringLiteral("%1 セグメント").arg(path.segmentCount());
     if (!path.diagnostics.empty()) {
-        text += QStringLiteral("  注意 %1 件 (最初: %2 行 %3)")
-                    .arg(path.diagnostics.size())
-                    .arg(path.diagnostics.front().line)
-                    .arg(QString::fromStdString(diagnosticText(path.diagnostics.front())));
+        // The first diagnostic's line is a link to it.
+        const Diagnostic& first = path.diagnostics.front();
+        text = text.toHtmlEscaped()
+            + QStringLiteral("  注意 %1 件 (最初: <a href=\"%2\">%2 行</a> %3)")
+                  .arg(path.diagnostics.size())
+                  .arg(first.line)
+                  .arg(QString::fromStdString(diagnosticText(first)).toHtmlEscaped());
     }
     summary_->setText(text);
 }

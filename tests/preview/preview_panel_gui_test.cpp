@@ -6,6 +6,7 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QLabel>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
@@ -138,6 +139,21 @@ TEST(PreviewPanel, AnotherProgramElsewhereIsShownWhole)
     ASSERT_TRUE(ready.wait(10000));
     EXPECT_DOUBLE_EQ(f.panel.canvas()->transform().centreU, 1050);
     EXPECT_DOUBLE_EQ(f.panel.canvas()->transform().centreV, 500);
+}
+
+TEST(PreviewPanel, TheFirstDiagnosticLinksToItsLine)
+{
+    Fixture f;
+    f.editor.setText("G00X0Y0Z0\r\nG01X5.F100\r\nGOTO10\r\nG01X9.\r\n");
+    QSignalSpy ready(&f.panel, &PreviewPanel::pathReady);
+    ASSERT_TRUE(ready.wait(10000));
+    auto* summary = f.panel.findChild<QLabel*>("PreviewSummary");
+    ASSERT_NE(summary, nullptr);
+    EXPECT_TRUE(summary->text().contains("注意 1 件"));
+    QSignalSpy clicked(&f.panel, &PreviewPanel::lineClicked);
+    emit summary->linkActivated("2");
+    ASSERT_EQ(clicked.count(), 1);
+    EXPECT_EQ(f.editor.lineFromPosition(f.editor.caret()), 2);
 }
 
 TEST(PreviewPanel, ViewChoiceIsKeptInItsOwnGroup)
