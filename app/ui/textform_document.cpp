@@ -22,7 +22,7 @@ namespace zorvan {
 
 namespace {
 
-const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*.*);;dat (*.dat)");
+const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*);;dat (*.dat)");
 const QString kTitle = QStringLiteral("Zorvan");
 
 // Each file dialog keeps its last file name between uses.

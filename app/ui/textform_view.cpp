@@ -117,7 +117,10 @@ bool TFormText::eventFilter(QObject* watched, QEvent* event)
                     insert->trigger();
                 return true;
             }
-            if (key->key() == Qt::Key_Insert && !(key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+            // Insert alone switches the typing mode; with Ctrl it copies and with Shift it pastes,
+            // which the editor does itself.
+            if (key->key() == Qt::Key_Insert &&
+                !(key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))) {
                 InsertMode = !InsertMode;
                 Memo1->setOverwriteMode(!InsertMode);
                 return true;
