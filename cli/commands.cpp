@@ -28,6 +28,8 @@ const std::vector<Command>& commands()
         {"fill", "--set NAME [--list PATH] [FILE]", runFill},
         {"macro", "--table NAME [--list PATH] [FILE]", runMacro},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
+        {"extents", "[--moves all|feed] [FILE]", runExtents},
+        {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
     };
     return table;
 }

@@ -63,7 +63,8 @@ TEST(TextForm, MenusListEveryItemInOrderWithSeparators)
         {"編集(&E)", {"切り取り", "ｺﾋﾟｰ", "張り付け", "-", "Select All", "-", "お決まりインサート"}},
         {"検索(&S)", {"検索", "置換", "次を再開", "-", "入れ替え", "極値検索", "まいどー", "マックのハッピーセット", "-",
                      "けいさん", "かえる", "座標移動", "おしえない(軸回転)"}},
-        {"そのた(&O)", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓"}},
+        // The last item is the toolpath preview's, placed after the window's own.
+        {"そのた(&O)", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓", "パス表示"}},
     };
     for (const auto& m : menus) {
         QMenu* menu = menuNamed(form, m.menu);
@@ -119,7 +120,8 @@ TEST(TextForm, ToolbarButtonsCarryTheirTips)
                             "入替え（置換とちゃうんかい？）", "極値検索", "まいどー", "マックのハッピーセットー",
                             "フォント", "でかさ", "足すとか", "上下入替え", "座標移動", "おしえない",
                             "最強化（なにが？）", "大文字化（なんで？）", "お決まりインサート",
-                            "ここからPelmora実行", "電卓"};
+                            "ここからPelmora実行", "電卓",
+                            "パス表示"};  // the toolpath preview's, after the window's own buttons
     EXPECT_EQ(tips, expected);
 }
 
