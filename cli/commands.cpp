@@ -28,7 +28,11 @@ const std::vector<Command>& commands()
         {"swap", "--from A --to B [--whole-file] [FILE]", runSwap},
         {"extreme", "--letter L --method max|min|absmax|absmin [--whole-file] [FILE]", runExtreme},
         {"replace", "--find S --with T [--from-top] [FILE]", runReplace},
+        {"fill", "--set NAME [--list PATH] [FILE]", runFill},
+        {"macro", "--table NAME [--list PATH] [FILE]", runMacro},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
+        {"extents", "[--moves all|feed] [FILE]", runExtents},
+        {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
     };
     return table;
 }

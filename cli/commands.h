@@ -31,5 +31,9 @@ int runSwap(const std::vector<std::string>& args, Io& io);           // search_c
 int runExtreme(const std::vector<std::string>& args, Io& io);        // search_cli_commands.cpp
 int runReplace(const std::vector<std::string>& args, Io& io);        // search_cli_commands.cpp
 int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands.cpp
+int runFill(const std::vector<std::string>& args, Io& io);           // list_cli_commands.cpp
+int runMacro(const std::vector<std::string>& args, Io& io);          // list_cli_commands.cpp
+int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
+int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
 
 }  // namespace zorvan::cli
