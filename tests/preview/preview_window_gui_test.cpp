@@ -34,7 +34,7 @@ TEST(PreviewWindow, TheCommandShowsAndHidesThePanelAndRemembersIt)
     EXPECT_NE(form.ToolBar1->widgetForAction(toggle), nullptr);
     bool inMenu = false;
     for (QObject* holder : toggle->associatedObjects())
-        if (auto* menu = qobject_cast<QMenu*>(holder); menu && menu->title() == "そのた")
+        if (auto* menu = qobject_cast<QMenu*>(holder); menu && menu->title() == "そのた(&O)")
             inMenu = true;
     EXPECT_TRUE(inMenu);
 
