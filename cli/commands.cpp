@@ -25,7 +25,14 @@ const std::vector<Command>& commands()
         {"rotate", "[--x A] [--y B] [--z C] [FILE]", runRotate},
         {"arith", "--letter L --op OP [--value K] [FILE]", runArith},
         {"reverse", "[FILE]", runReverse},
+        {"swap", "--from A --to B [--whole-file] [FILE]", runSwap},
+        {"extreme", "--letter L --method max|min|absmax|absmin [--whole-file] [FILE]", runExtreme},
+        {"replace", "--find S --with T [--from-top] [FILE]", runReplace},
+        {"fill", "--set NAME [--list PATH] [FILE]", runFill},
+        {"macro", "--table NAME [--list PATH] [FILE]", runMacro},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
+        {"extents", "[--moves all|feed] [FILE]", runExtents},
+        {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
     };
     return table;
 }

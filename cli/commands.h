@@ -27,6 +27,13 @@ int runShift(const std::vector<std::string>& args, Io& io);          // nc_cli_c
 int runRotate(const std::vector<std::string>& args, Io& io);         // nc_cli_commands.cpp
 int runArith(const std::vector<std::string>& args, Io& io);          // nc_cli_commands.cpp
 int runReverse(const std::vector<std::string>& args, Io& io);        // nc_cli_commands.cpp
+int runSwap(const std::vector<std::string>& args, Io& io);           // search_cli_commands.cpp
+int runExtreme(const std::vector<std::string>& args, Io& io);        // search_cli_commands.cpp
+int runReplace(const std::vector<std::string>& args, Io& io);        // search_cli_commands.cpp
 int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands.cpp
+int runFill(const std::vector<std::string>& args, Io& io);           // list_cli_commands.cpp
+int runMacro(const std::vector<std::string>& args, Io& io);          // list_cli_commands.cpp
+int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
+int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
 
 }  // namespace zorvan::cli

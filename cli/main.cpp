@@ -2,6 +2,10 @@
 #include "cli/commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstring>
+#include <memory>
 
 #include <iostream>
 
@@ -17,7 +21,16 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
-    QCoreApplication app(argc, argv);  // for QSettings and the code-page converters
+    // For QSettings and the code-page converters; the picture of "plot" also needs fonts, drawn
+    // without a display.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "plot") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     zorvan::cli::Io io{std::cin, std::cout, std::cerr};
     return zorvan::cli::runCli({argv + 1, argv + argc}, io);
 }

@@ -80,14 +80,25 @@ MemoryEditor::Line MemoryEditor::makeLine(std::string_view storedText) const
 
 void MemoryEditor::splitStored(std::string_view stored, std::vector<Line>& lines) const
 {
+    // Lines that lie before the next non-ASCII byte have as many characters as bytes, so only
+    // the few others are counted.
+    std::size_t asciiUntil = asciiPrefix(stored);
     std::size_t from = 0;
     for (;;) {
-        std::size_t at = stored.find(kBreak, from);
-        if (at == std::string_view::npos) {
-            lines.push_back(makeLine(stored.substr(from)));
-            return;
+        const std::size_t at = stored.find(kBreak, from);
+        const std::size_t end = at == std::string_view::npos ? stored.size() : at;
+        Line line;
+        line.data = stored.data() + from;
+        line.bytes = static_cast<std::uint32_t>(end - from);
+        if (end <= asciiUntil) {
+            line.chars = line.bytes;
+        } else {
+            line.chars = static_cast<std::uint32_t>(countCharacters(stored.substr(from, end - from)));
+            asciiUntil = end + asciiPrefix(stored.substr(end));
         }
-        lines.push_back(makeLine(stored.substr(from, at - from)));
+        lines.push_back(std::move(line));
+        if (at == std::string_view::npos)
+            return;
         from = at + kBreak.size();
     }
 }
@@ -360,11 +371,68 @@ long MemoryEditor::find(std::string_view what, long from, long to) const
         return -1;
     from = std::clamp(from, 0L, length());
     to = std::clamp(to, from, length());
-    std::string range = textRange(from, to - from);
-    std::size_t at = range.find(what);
-    if (at == std::string::npos)
+    if (to - from < static_cast<long>(countCharacters(what)))
         return -1;
-    return from + countCharacters(std::string_view(range).substr(0, at));
+    if (wholeTextKnown_) {
+        // One search in the text where it lies; only the characters before the match are counted.
+        const std::size_t a = wholeTextOffset(from);
+        const std::string_view range = wholeText_.substr(a, wholeTextOffset(to) - a);
+        const std::size_t at = range.find(what);
+        return at == std::string_view::npos ? -1 : from + countCharacters(range.substr(0, at));
+    }
+    return findInLines(what, from, to);
+}
+
+long MemoryEditor::findInLines(std::string_view what, long from, long to) const
+{
+    // The text is walked as a chain of stretches (a line's text, then its break) from `from` on;
+    // a match inside a stretch is found there, one that spans stretches in the few bytes around
+    // their joint, so nothing beyond the match is read.
+    const std::size_t overlap = what.size() - 1;
+    std::string joint;  // the last `overlap` bytes before the current stretch, then its head
+    auto [index, col] = locate(from);
+    long pos = from;
+    auto search = [&](std::string_view stretch, long stretchChars) -> long {
+        // Matches that start in the bytes kept from earlier stretches.
+        if (!joint.empty()) {
+            const std::size_t kept = joint.size();
+            joint.append(stretch.substr(0, overlap));
+            const std::size_t at = joint.find(what);
+            if (at != std::string::npos && at < kept)
+                return pos - countCharacters(std::string_view(joint).substr(at, kept - at));
+            joint.resize(kept);
+        }
+        const std::size_t at = stretch.find(what);
+        if (at != std::string_view::npos)
+            return pos + countCharacters(stretch.substr(0, at));
+        joint.append(stretch.substr(stretch.size() > overlap ? stretch.size() - overlap : 0));
+        if (joint.size() > overlap)
+            joint.erase(0, joint.size() - overlap);
+        pos += stretchChars;
+        return -1;
+    };
+    while (pos < to && index < lines_.size()) {
+        const Line& l = lines_[index];
+        const long lineChars = static_cast<long>(l.chars);
+        if (col < lineChars) {
+            const std::size_t a = byteOffset(l.text(), col, lineChars);
+            const long take = std::min(to - pos, lineChars - col);
+            const std::size_t b = byteOffset(l.text(), col + take, lineChars);
+            if (long at = search(l.text().substr(a, b - a), take); at >= 0)
+                return at + countCharacters(what) <= to ? at : -1;
+            col = lineChars;
+        }
+        if (pos >= to || index + 1 == lines_.size())
+            break;
+        const long breakFrom = col - lineChars;  // 0, or 1 when starting between CR and LF
+        const long take = std::min<long>(to - pos, 2 - breakFrom);
+        if (long at = search(kBreak.substr(static_cast<std::size_t>(breakFrom), static_cast<std::size_t>(take)), take);
+            at >= 0)
+            return at + countCharacters(what) <= to ? at : -1;
+        ++index;
+        col = 0;
+    }
+    return -1;
 }
 
 int MemoryEditor::lineCount() const
@@ -402,6 +470,12 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     if (count == 0 && linesWithBreaks.empty())
         return;
     long selStart = selStart_, selLength = selLength_;
+    if (adoptAroundKeptLines(first, count, linesWithBreaks)) {
+        modified_ = true;
+        setSelection(selStart, selLength);
+        notifyChanged();
+        return;
+    }
 
     const bool hasNewLines = !linesWithBreaks.empty();
     const bool onlyEmptyLineLeft = first + count == raw - 1 && lines_.back().bytes == 0;
@@ -482,6 +556,53 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     }
     setSelection(selStart, selLength);
     notifyChanged();
+}
+
+bool MemoryEditor::adoptAroundKeptLines(int first, int count, std::string& linesWithBreaks)
+{
+    // When all but a few short lines are replaced, those lines join the new text, which then
+    // lies in one piece again (read and handed over without a copy); they keep their colours.
+    constexpr int kMostKeptLines = 64;
+    const int raw = static_cast<int>(lines_.size());
+    const int keptAfter = raw - first - count;
+    if (count == 0 || linesWithBreaks.empty() || (first == 0 && keptAfter == 0) || first + keptAfter > kMostKeptLines)
+        return false;
+    std::size_t keptBytes = 0;
+    for (int i = 0; i < first; ++i)
+        keptBytes += lines_[static_cast<std::size_t>(i)].bytes + 2;
+    for (int i = first + count; i < raw; ++i)
+        keptBytes += lines_[static_cast<std::size_t>(i)].bytes + 2;
+    if (keptBytes * 16 > linesWithBreaks.size())
+        return false;
+    // For the history every line is replaced (the kept ones read from the taken block).
+    auto change = beginChange(0, static_cast<std::size_t>(raw), true);
+
+    std::string head;
+    std::vector<std::unique_ptr<TextColour[]>> keptColours;
+    for (int i = 0; i < first; ++i) {
+        head += lines_[static_cast<std::size_t>(i)].text();
+        head += kBreak;
+        keptColours.push_back(std::move(lines_[static_cast<std::size_t>(i)].colours));
+    }
+    linesWithBreaks.insert(0, head);
+    if (keptAfter == 0) {
+        linesWithBreaks.resize(linesWithBreaks.size() - 2);  // no break after the new last line
+    } else {
+        for (int i = first + count; i < raw; ++i) {
+            linesWithBreaks += lines_[static_cast<std::size_t>(i)].text();
+            if (i + 1 < raw)
+                linesWithBreaks += kBreak;
+            keptColours.push_back(std::move(lines_[static_cast<std::size_t>(i)].colours));
+        }
+    }
+    adopt(std::move(linesWithBreaks));
+    for (int i = 0; i < first; ++i)
+        lines_[static_cast<std::size_t>(i)].colours = std::move(keptColours[static_cast<std::size_t>(i)]);
+    const std::size_t tailAt = lines_.size() - static_cast<std::size_t>(keptAfter);
+    for (int k = 0; k < keptAfter; ++k)
+        lines_[tailAt + static_cast<std::size_t>(k)].colours = std::move(keptColours[static_cast<std::size_t>(first + k)]);
+    endChange(std::move(change), lines_.size());
+    return true;
 }
 
 void MemoryEditor::scrollCaretIntoView()

@@ -104,6 +104,11 @@ private:
     std::pair<std::size_t, long> locate(long pos) const;  // raw line and column of a position
     void replaceRange(long start, long end, std::string_view utf8);
     void replaceRawLines(std::size_t first, std::size_t count, std::vector<Line>&& fresh);
+    // adoptLinesText() when all but a few lines are replaced: the whole text made anew in one
+    // piece. False when that does not apply.
+    bool adoptAroundKeptLines(int first, int count, std::string& linesWithBreaks);
+    // find() over the lines when the text does not lie in one piece.
+    long findInLines(std::string_view what, long from, long to) const;
 
     // One change of a step: raw lines [first, first + count) as they are now stand where the
     // raw lines of `text` (joined by CR LF) with `colours` stood (or will stand) in the other state.

@@ -50,7 +50,10 @@ void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSo
     const long oldLength = positionFromLine(first + count) - positionFromLine(first);
     text.reserve(static_cast<std::size_t>(oldLength + oldLength / 8 + 64));  // the new lines are rarely much longer
     while (next(piece)) {
-        text += piece;
+        if (text.empty())
+            text.swap(piece);  // a single piece is taken over as it is
+        else
+            text += piece;
         piece.clear();
     }
     std::vector<ColourRun> runs;

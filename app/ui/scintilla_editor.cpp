@@ -389,7 +389,7 @@ void ScintillaEditor::replaceWholeText(bool throughEnd, std::string&& linesWithB
         linesWithBreaks += "\r\n";
     bool given = false;
     replaceTextFromPieces(
-        throughEnd,
+        0, send(QsciScintillaBase::SCI_GETLENGTH), throughEnd,
         [&](std::string& piece) {
             if (given)
                 return false;
@@ -464,18 +464,48 @@ void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPi
     const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     const bool throughEnd = first + count == raw;
     const long to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
-    if (first == 0 && to == docBytes && docBytes > 0 && groupDepth_ == 0)
-        replaceTextFromPieces(throughEnd, next, colouring);
+    // A range that is (nearly) the whole text is built in a new document; the few lines around
+    // it are carried over with their colours.
+    constexpr long kMostKeptBytes = 64 * 1024;
+    const long from = send(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
+    const long kept = from + (docBytes - to);
+    if (docBytes > 0 && groupDepth_ == 0 && (kept == 0 || (kept <= kMostKeptBytes && kept * 16 <= docBytes)))
+        replaceTextFromPieces(from, to, throughEnd, next, colouring);
     else
         TextEditor::replaceLinesFromPieces(first, count, next, colouring);
 }
 
-void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next,
+namespace {
+
+// Text and colour styles of some bytes of a document.
+struct StyledBytes {
+    std::string text;
+    std::string styles;
+};
+
+}  // namespace
+
+void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
                                             const LinesColouring& colouring)
 {
     // The new text goes into a new document, made in a widget of its own while the pieces come;
     // the shown document stays whole (the pieces may be read from it), untouched if anything
-    // fails, and becomes the step's undo state once the new one takes its place.
+    // fails, and becomes the step's undo state once the new one takes its place. The bytes
+    // around [from, to) are carried over with their colours.
+    auto keep = [&](long a, long b) {
+        StyledBytes kept;
+        if (b <= a)
+            return kept;
+        kept.text.assign(reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETRANGEPOINTER,
+                                                              static_cast<unsigned long>(a), b - a)),
+                         static_cast<std::size_t>(b - a));
+        kept.styles.reserve(kept.text.size());
+        for (long at = a; at < b; ++at)
+            kept.styles += static_cast<char>(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(at)));
+        return kept;
+    };
+    const StyledBytes before = keep(0, from);
+    const StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
     if (!builder_) {
         builder_ = std::make_unique<QsciScintilla>();
         builder_->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL, 0L);
@@ -483,6 +513,17 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
     QsciScintilla* builder = builder_.get();
     auto build = [builder](unsigned int message, unsigned long wParam = 0, long lParam = 0) {
         return builder->SendScintilla(message, wParam, lParam);
+    };
+    auto append = [builder](std::string_view text) {
+        if (!text.empty())
+            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
+    };
+    auto restyle = [&](long at, const StyledBytes& kept) {
+        if (kept.styles.empty())
+            return;
+        build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0);
+        builder->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
+                               kept.styles.data());
     };
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     builder->setDocument(QsciDocument());
@@ -497,22 +538,25 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         std::vector<long> pieceStarts;  // byte positions
         bool breakPending = false;  // the break after the last line is written with the next piece
         std::string piece;
+        append(before.text);
         while (next(piece)) {
             std::string_view body = piece;
             const bool endsWithBreak = body.size() >= 2 && body.substr(body.size() - 2) == "\r\n";
             if (endsWithBreak)
                 body.remove_suffix(2);
             if (breakPending)
-                builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+                append("\r\n");
             pieceStarts.push_back(build(QsciScintillaBase::SCI_GETLENGTH));
-            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(body.size()), body.data());
+            append(body);
             breakPending = endsWithBreak;
             if (colouring)
                 pieces.push_back(std::move(piece));
             piece.clear();
         }
         if (breakPending && !throughEnd)
-            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, 2UL, "\r\n");
+            append("\r\n");
+        const long afterAt = build(QsciScintillaBase::SCI_GETLENGTH);
+        append(after.text);
         std::future<std::vector<std::vector<ColourRun>>> runs;
         if (colouring) {
             runs = std::async(std::launch::async, [&] {
@@ -525,12 +569,13 @@ void ScintillaEditor::replaceTextFromPieces(bool throughEnd, const LinesPieceSou
         // Made in one pass over the finished text, the character index costs less than kept up
         // piece by piece; nothing before needed it.
         build(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+        // Styling text above the first visible line asks for one repaint of the view instead of
+        // working out the place of every run on the screen.
+        build(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(build(QsciScintillaBase::SCI_GETLINECOUNT)));
+        restyle(0, before);
+        restyle(afterAt, after);
         if (colouring) {
             const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
-            // Styling text above the first visible line asks for one repaint of the view instead
-            // of working out the place of every run on the screen.
-            build(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
-                  static_cast<unsigned long>(build(QsciScintillaBase::SCI_GETLINECOUNT)));
             for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
                 forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
                     build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);

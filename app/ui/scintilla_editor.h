@@ -56,8 +56,8 @@ public:
     void replaceLinesText(int first, int count, std::string_view linesWithBreaks) override;
     void adoptLinesText(int first, int count, std::string&& linesWithBreaks) override;
     std::string_view textView(long start, long length, std::string& buffer) const override;
-    // A range that is the whole text is built in a new document, which takes the old one's place
-    // once every piece has come.
+    // A range that is the whole text, or all but a few lines of it, is built in a new document,
+    // which takes the old one's place once every piece has come.
     void replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
                                 const LinesColouring& colouring) override;
 
@@ -136,7 +136,10 @@ private:
     // The document settings the commands rely on: UTF-8 and CR LF breaks. (Its character index
     // is made by the caller, which knows when it is cheapest.)
     void configureDocument();
-    void replaceTextFromPieces(bool throughEnd, const LinesPieceSource& next, const LinesColouring& colouring);
+    // Builds bytes [from, to) anew from the pieces in a new document, the bytes around them
+    // carried over with their styles; the old document becomes the step's undo state.
+    void replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
+                               const LinesColouring& colouring);
     // Whether lines [first, first + count) hold all the text, so that their rewrite may take a new
     // document; `throughEnd` tells whether they include the empty line after a final break.
     bool coversWholeText(int first, int count, bool& throughEnd) const;

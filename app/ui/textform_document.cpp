@@ -5,15 +5,18 @@
 #include "app/logic/command_line.h"
 #include "app/logic/document_file.h"
 #include "app/logic/document_merge.h"
+#include "app/logic/save_name.h"
 #include "app/logic/settings.h"
 #include "app/logic/user_error.h"
 #include "app/ui/byte_markers.h"
 #include "app/ui/prompts.h"
+#include "app/ui/recent_files_menu.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QProcess>
 #include <QUrl>
@@ -39,7 +42,16 @@ QString askOpenName(QWidget* parent, const QString& preset)
 
 QString askSaveName(QWidget* parent, const QString& preset)
 {
-    QString path = prompts().saveFileName(parent, QStringLiteral("名前を付けて保存"), preset, kFileFilter);
+    const QString chosen = prompts().saveFileName(parent, QStringLiteral("名前を付けて保存"), preset, kFileFilter);
+    // A name that exists as typed is the one chosen (programs are often named "O1001" with no
+    // extension); a new name without extension gets ".ncd".
+    QString path = QFileInfo::exists(chosen) ? chosen : withDefaultSuffix(chosen);
+    // The dialog asked about the name as typed; the file the extension leads to may exist.
+    if (path != chosen && QFileInfo::exists(path)
+        && prompts().ask(parent, QStringLiteral("確認"), QStringLiteral("%1 は既にあります。\n上書きしますか").arg(path),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+            != QMessageBox::Yes)
+        return {};
     if (!path.isEmpty())
         lastSaveName = path;
     return path;
@@ -155,6 +167,7 @@ static void saveDocumentAs(TFormText& form, const QString& path)
 {
     saveDocumentFile(path, form.editor().text());
     form.document().savedAs(path);
+    form.recentFiles->remember(path);
     form.setWindowTitle(form.document().title());
     form.editor().setModified(false);
     form.UpdateStatus();
@@ -202,6 +215,7 @@ void TFormText::LoadDocument()
         throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
     }
     document_.loaded();
+    recentFiles->remember(DocPath);
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
     const bool ncProgram = isNcProgram(bytes);

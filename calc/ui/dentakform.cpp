@@ -85,10 +85,13 @@ QFont pixelFont(const QFont& base, int pixels)
     return f;
 }
 
-// A small label on a panel that lets the mouse through to the panel.
+// A raised exponent on a panel ("2" of X², "n" of Xⁿ): a smaller font than the caption's puts its
+// baseline well above the caption's, and it lets the mouse through to the panel.
 QLabel* addMark(QWidget* panel, const char* text, int left, int top)
 {
+    constexpr int kMarkPixels = 9;
     auto* label = new QLabel(QString::fromUtf8(text), panel);
+    label->setFont(pixelFont(panel->font(), kMarkPixels));
     label->move(left, top);
     label->adjustSize();
     label->setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -4,11 +4,11 @@
 #include "app/logic/ordered_work.h"
 #include "app/logic/user_error.h"
 #include "nc/logic/nc_words.h"
+#include "nc/logic/text_pieces.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
-#include <thread>
 #include <optional>
 #include <vector>
 
@@ -144,22 +144,6 @@ template <typename Transform> WrittenPiece rewritePiece(std::string_view text, T
     return written;
 }
 
-// The range's text cut into pieces of whole lines of about `pieceBytes` bytes each.
-std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t pieceBytes)
-{
-    std::vector<std::string_view> pieces;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t at = from + pieceBytes < text.size() ? text.find("\r\n", from + pieceBytes) : std::string_view::npos;
-        if (at == std::string_view::npos) {
-            pieces.push_back(text.substr(from));
-            return pieces;
-        }
-        pieces.push_back(text.substr(from, at - from));
-        from = at + 2;
-    }
-}
-
 // Rewrites every line of the range through `transform(line)`. The new text is made in pieces on
 // worker threads while the editor takes in the pieces before (in order on one thread when a line
 // depends on the lines above it). A transform that throws ValueTooLarge stops the command before
@@ -167,21 +151,19 @@ std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t p
 template <typename Transform>
 void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&& transform)
 {
-    constexpr std::size_t kPieceBytes = 256 * 1024;
-    // The workers may run far ahead: the editor is the slower side, and the time it spends
-    // getting ready is theirs to use.
-    constexpr std::size_t kPiecesAhead = 64;
     LineRange range = numericLineRange(editor);
     if (range.count() == 0)
         return;
     std::string buffer;
     const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
-    const std::vector<std::string_view> pieces = cutIntoPieces(old, kPieceBytes);
+    const std::vector<std::string_view> pieces = cutIntoPieces(old);
     auto make = [&](std::size_t index) { return rewritePiece(pieces[index], transform); };
 
     std::optional<OrderedWork<WrittenPiece>> work;
     if (pieces.size() > 1) {
-        const unsigned workers = lines == Lines::Independent ? std::max(1u, std::thread::hardware_concurrency()) : 1u;
+        // The workers may run far ahead: the editor is the slower side, and the time it spends
+        // getting ready is theirs to use.
+        const unsigned workers = lines == Lines::Independent ? pieceWorkers() : 1u;
         work.emplace(pieces.size(), workers, kPiecesAhead, make);
     }
     std::size_t taken = 0;

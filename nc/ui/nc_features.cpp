@@ -9,6 +9,7 @@
 #include "nc/logic/nc_transforms.h"
 #include "nc/ui/axisform.h"
 #include "nc/ui/formcalc.h"
+#include "nc/ui/search_commands.h"
 
 namespace zorvan {
 
@@ -69,6 +70,7 @@ void registerNcFeatures(Shell& shell)
     shell.addCommand({.name = "Kaeru", .caption = "かえる", .image = 11, .run = [&shell] {
                           shell.runner().queue(ReverseCode, "入替え中", [&shell] { nc::reverseLines(shell.editor()); });
                       }});
+    registerSearchCommands(shell);
 }
 
 }  // namespace zorvan

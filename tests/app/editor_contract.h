@@ -108,6 +108,42 @@ TYPED_TEST_P(EditorContract, FindsCaseSensitivelyInsideTheRange)
     EXPECT_EQ(e->find("Y", 0, e->length()), -1);
 }
 
+TYPED_TEST_P(EditorContract, FindsMatchesAtTheEdgesOfTheTextAndAcrossBreaks)
+{
+    // Each text is searched as loaded and again after an edit of its first line (which the
+    // in-memory editor keeps apart from the rest), so both ways of holding the text are covered.
+    struct Case {
+        const char* text;
+        const char* what;
+        long from, to;  // to < 0: the end of the text
+        long expected;
+    } cases[] = {
+        {"G01X1.X2.X3.", "X3.", 0, -1, 9},            // ends exactly at the end of the text
+        {"G01X1.X2.X3.", "X3.", 0, 11, -1},           // one character short
+        {"AB\r\nCD", "B\r\nC", 0, -1, 1},           // across a CR LF
+        {"AB\r\nCD", "\nC", 0, -1, 3},               // from the middle of a break
+        {"AB\r\nCD", "\nC", 3, -1, 3},               // starting between CR and LF
+        {"A\r\n\r\nB", "\r\n\r\nB", 0, -1, 1},      // over two breaks
+        {"日本語の工具 X5.\r\nＸY6", "Y6", 0, -1, 13},  // Japanese text before the match
+        {"日本語の工具 X5.\r\nＸY6", "ＸY", 2, -1, 12},
+        {"X1X1", "X1", 1, 1, -1},                       // empty range
+        {"X1X1", "X1", 2, 2, -1},
+        {"X1X1", "", 0, -1, -1},                        // empty search text
+        {"", "X", 0, -1, -1},
+        {"XXX", "XX", 1, -1, 1},
+        {"x1X1", "X1", 0, -1, 2},                       // case-sensitive
+    };
+    for (const auto& c : cases) {
+        for (bool edited : {false, true}) {
+            auto e = this->make(c.text);
+            if (edited && e->lineCount() > 0)
+                e->replaceLine(0, e->line(0));
+            const long to = c.to < 0 ? e->length() : c.to;
+            EXPECT_EQ(e->find(c.what, c.from, to), c.expected) << c.text << " / " << c.what << (edited ? " edited" : "");
+        }
+    }
+}
+
 TYPED_TEST_P(EditorContract, ReplacesLinesInOneEdit)
 {
     struct Case {
@@ -272,6 +308,29 @@ TYPED_TEST_P(EditorContract, ReplacesLinesFromPiecesAndColoursThem)
     }
 }
 
+TYPED_TEST_P(EditorContract, ReplacingAllButAFewLinesKeepsTheirTextAndColours)
+{
+    // Long enough for the range to dwarf the lines around it.
+    std::string middle, fresh;
+    for (int i = 0; i < 400; ++i) {
+        middle += "X" + std::to_string(i) + "\r\n";
+        fresh += "N" + std::to_string(i) + "\r\n";
+    }
+    for (const char* tail : {"日N9", "日N9\r\n"}) {
+        auto e = this->make("N1G01\r\n" + middle + tail);
+        e->setColour(0, 2, TextColour::Red);
+        const int last = e->lineCount() - 1;
+        e->setColour(e->positionFromLine(last), 2, TextColour::Green);
+        e->replaceLinesFromPieces(1, 400, contract::piecesOf({fresh}), contract::blueNumbers);
+        EXPECT_EQ(e->text(), "N1G01\r\n" + fresh + tail);
+        EXPECT_EQ(e->colourAt(0), TextColour::Red);
+        EXPECT_EQ(e->colourAt(2), TextColour::Default);
+        EXPECT_EQ(e->colourAt(7), TextColour::Blue);  // the first new line
+        EXPECT_EQ(e->colourAt(e->positionFromLine(last) + 1), TextColour::Green);
+        EXPECT_EQ(e->colourAt(e->positionFromLine(last) + 2), TextColour::Default);
+    }
+}
+
 TYPED_TEST_P(EditorContract, APieceThatFailsChangesNothing)
 {
     for (int first : {0, 1}) {
@@ -392,13 +451,15 @@ TYPED_TEST_P(EditorContract, ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmpty
 #include "app/editor_undo_contract.h"
 
 REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
+                            FindsMatchesAtTheEdgesOfTheTextAndAcrossBreaks,
                             MapsPositionsAndLinesCountingBreaksAsTwo,
                             ReplacesTheSelectionAndLeavesTheCaretAfterIt, ClampsTheSelectionToTheText,
                             FindsCaseSensitivelyInsideTheRange, ReplacesLinesInOneEdit,
                             KeepsTheSelectionOffsetsAcrossALineRewrite,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
                             SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended,
-                            ReplacesLinesFromPiecesAndColoursThem, APieceThatFailsChangesNothing,
+                            ReplacesLinesFromPiecesAndColoursThem, ReplacingAllButAFewLinesKeepsTheirTextAndColours,
+                            APieceThatFailsChangesNothing,
                             ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit, ALinePastTheEndIsEmpty,
                             NewLinesWithoutAFinalBreakReadAsIfTheyHadOne,
                             ViewsAtTheEndAfterABigRewriteThatKeepsTheFinalEmptyLine,

@@ -77,6 +77,26 @@ TEST_F(DentakForm, WindowLayout)
     EXPECT_EQ(display(), "0");
 }
 
+TEST_F(DentakForm, ExponentMarksSitRaisedAboveTheCaption)
+{
+    const struct { const char* panel; const char* mark; const char* text; } cases[] = {
+        {"Pxx", "Label4", "2"}, {"Ppow", "Label5", "n"}, {"PIPow", "Label6", "n"}};
+    for (const auto& c : cases) {
+        CalcPanel* p = panel(c.panel);
+        ASSERT_NE(p, nullptr) << c.panel;
+        auto* mark = p->findChild<QLabel*>(c.mark);
+        ASSERT_NE(mark, nullptr) << c.mark;
+        EXPECT_EQ(mark->text(), QString::fromUtf8(c.text)) << c.mark;
+        EXPECT_LT(mark->font().pixelSize(), p->font().pixelSize()) << c.mark;
+        // Baselines in the panel: a mark on the caption's line reads "X2", not X².
+        const QFontMetrics caption(p->font()), raised(mark->font());
+        const QRect inside = p->contentsRect();
+        const int captionBaseline = inside.top() + (inside.height() - caption.height()) / 2 + caption.ascent();
+        const int markBaseline = mark->y() + mark->contentsRect().top() + raised.ascent();
+        EXPECT_LE(markBaseline, captionBaseline - caption.xHeight() / 2) << c.mark;
+    }
+}
+
 TEST_F(DentakForm, ButtonClicks)
 {
     clicks({"P1", "P2", "Pp", "P3", "Pkake", "P2", "Pret"});

@@ -1,0 +1,97 @@
+// zorvan-cli swap, extreme and replace: the search-based commands on a document. The output is
+// text only, so the changed lines are not coloured.
+#include "cli/commands.h"
+
+#include "nc/logic/axis_swap.h"
+#include "nc/logic/extreme_search.h"
+#include "nc/logic/find_replace.h"
+
+#include <ostream>
+
+namespace zorvan::cli {
+
+namespace {
+
+char choiceOption(const DocumentOptions& options, const std::string& name, std::string_view choices)
+{
+    if (!options.has(name))
+        throw UsageError("missing " + name);
+    const std::string value = options.text(name);
+    if (value.size() != 1 || choices.find(value[0]) == std::string_view::npos) {
+        std::string listed;
+        for (char c : choices)
+            listed += std::string(listed.empty() ? "" : " ") + c;
+        throw UsageError(name + " must be one of " + listed + ": '" + value + "'");
+    }
+    return value[0];
+}
+
+nc::ExtremeMethod methodOption(const DocumentOptions& options)
+{
+    const std::string method = options.text("--method");
+    const char* const names[] = {"max", "min", "absmax", "absmin"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        if (method == names[i])
+            return static_cast<nc::ExtremeMethod>(i);
+    throw UsageError(options.has("--method") ? "--method must be one of max min absmax absmin: '" + method + "'"
+                                             : "missing --method");
+}
+
+}  // namespace
+
+int runSwap(const std::vector<std::string>& args, Io& io)
+{
+    const CommandOptions own{{"--from", "--to"}, {"--whole-file"}};
+    return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
+        const char a = choiceOption(options, "--from", nc::kSwapFirstLetters);
+        const char b = choiceOption(options, "--to", nc::kSwapSecondChoices);
+        const nc::SwapRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
+        nc::swapAxes(editor, a, b, range, nc::Recolour::None);
+        return Done;
+    });
+}
+
+int runExtreme(const std::vector<std::string>& args, Io& io)
+{
+    DocumentOptions options = parseDocumentOptions(args, {{"--letter", "--method"}, {"--whole-file"}});
+    if (options.outPath || options.inPlace)
+        throw UsageError("extreme prints the word it found; -o and --in-place do not apply");
+    const char letter = choiceOption(options, "--letter", nc::kExtremeLetters);
+    const nc::ExtremeMethod method = methodOption(options);
+
+    MemoryEditor editor(loadDocumentText(options.file, io.in));
+    if (options.select)
+        editor.setSelection(options.select->first, options.select->second);
+    else
+        editor.setCaret(options.caret);
+    const nc::SearchRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
+    const std::optional<nc::ExtremeWord> word = nc::findExtreme(editor, letter, method, range);
+    if (!word)
+        return Refused;
+    io.out << word->line << ' ' << word->start - editor.positionFromLine(word->line) << ' '
+           << editor.textRange(word->start, word->length) << '\n';
+    return Done;
+}
+
+int runReplace(const std::vector<std::string>& args, Io& io)
+{
+    const CommandOptions own{{"--find", "--with"}, {"--from-top"}};
+    return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
+        if (!options.has("--find"))
+            throw UsageError("missing --find");
+        if (!options.has("--with"))
+            throw UsageError("missing --with");
+        nc::SearchState state;
+        state.searchText = options.text("--find");
+        state.replacementText = options.text("--with");
+        state.lastKind = nc::SearchState::Kind::Replace;
+        state.replaceAll = true;
+        const bool fromTop = options.flags.count("--from-top") != 0;
+        const nc::ReplaceOutcome outcome =
+            nc::replaceStep(editor, state, fromTop, [] { return nc::ReplaceAnswer::Yes; }, nc::Recolour::None);
+        out.err << outcome.replaced << '\n';
+        return Done;
+    });
+}
+
+}  // namespace zorvan::cli

@@ -1,0 +1,202 @@
+#include "nc/logic/axis_swap.h"
+
+#include "app/logic/colouring.h"
+#include "app/logic/ordered_work.h"
+#include "nc/logic/text_pieces.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace zorvan::nc {
+
+namespace {
+
+bool startsWord(char follower)
+{
+    return (follower >= '0' && follower <= '9') || follower == '.' || follower == '-' || follower == '+'
+           || follower == '#' || follower == '[';
+}
+
+// A piece of the range's lines after the passes, each line followed by CR LF.
+struct SwappedPiece {
+    std::string text;
+    long characters = 0;         // of `text`
+    long lengthChange = 0;       // the passes only put ASCII for ASCII: bytes and characters alike
+    bool changed = false;
+    long lastDeletion = -1;      // characters from the piece's start
+};
+
+}  // namespace
+
+SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
+{
+    // The four passes in one sweep. Passes 1 and 2 decide on letters of the original text alike:
+    // a marker "@" is no word-start character, just as the letter it replaced is none, so pass 2
+    // sees the same B words as the original has; each pass passes over the follower of its own
+    // letters only. Pass 4's "--" removal leaves a run of n dashes as n % 2 dashes at the run's
+    // start, where the removals took place.
+    const bool reversal = b == kSignReversal;
+    const char s = reversal ? a : b;  // what a marker becomes
+    SwapPassesResult result;
+    std::string& out = result.text;
+    out.reserve(body.size() + (reversal ? body.size() / 8 : 0) + 16);
+    std::size_t dashes = 0;  // the run of dashes not yet written
+    auto endDashes = [&] {
+        if (dashes >= 2)
+            result.lastDeletion = static_cast<long>(out.size());
+        if (dashes % 2)
+            out += '-';
+        dashes = 0;
+    };
+    auto put = [&](char c) {
+        if (c == '-') {
+            ++dashes;
+            return;
+        }
+        if (dashes)
+            endDashes();
+        out += c;
+    };
+    bool matters[256] = {};
+    for (char c : {a, b, '@', '-'})
+        matters[static_cast<unsigned char>(c)] = true;
+    bool passOverA = false, passOverB = false;  // the follower of a letter that started no word
+    const std::size_t n = body.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = body[i];
+        const bool skippedA = passOverA, skippedB = passOverB;
+        passOverA = passOverB = false;
+        if (c == a && !skippedA) {
+            if (startsWord(i + 1 < n ? body[i + 1] : follow)) {
+                put(s);
+                if (reversal)
+                    put('-');
+            } else {
+                put(c);
+                passOverA = true;
+            }
+        } else if (c == b && !reversal && !skippedB) {
+            if (startsWord(i + 1 < n ? body[i + 1] : follow)) {
+                put(a);
+            } else {
+                put(c);
+                passOverB = true;
+            }
+        } else if (c == '@') {
+            put(s);
+        } else if (c == '-') {
+            ++dashes;
+        } else {
+            // Plain text up to the next character that matters goes in one step.
+            std::size_t end = i + 1;
+            while (end < n && !matters[static_cast<unsigned char>(body[end])])
+                ++end;
+            if (dashes)
+                endDashes();
+            out.append(body.substr(i, end - i));
+            i = end - 1;
+        }
+    }
+    if (dashes)
+        endDashes();
+    return result;
+}
+
+void swapAxes(TextEditor& editor, char a, char b, const SwapRange& range, Recolour recolour)
+{
+    if (a == b)
+        return;
+    long rangeStart, rangeEnd;
+    if (range.selectionOnly) {
+        rangeStart = editor.selectionStart();
+        rangeEnd = rangeStart + editor.selectionLength();
+    } else {
+        rangeStart = range.wholeFile ? 0 : editor.caret();
+        rangeEnd = editor.length();
+    }
+    if (rangeEnd <= rangeStart) {
+        if (!range.selectionOnly)
+            editor.setCaret(rangeStart);
+        return;
+    }
+
+    // The lines that hold the range, read in one view; the range is the bytes [bodyFrom, bodyTo).
+    const int firstLine = editor.lineFromPosition(rangeStart);
+    int lastLine = editor.lineFromPosition(rangeEnd);
+    if (lastLine > firstLine && editor.positionFromLine(lastLine) == rangeEnd)
+        --lastLine;  // the range ends with a line break, which the passes never change
+    const long firstStart = editor.positionFromLine(firstLine);
+    const long lastStart = editor.positionFromLine(lastLine);
+    const long linesEnd = lastStart + countCharacters(editor.line(lastLine));
+    const char followRange = linesEnd < editor.length() ? '\r' : '\0';
+    std::string buffer;
+    const std::string_view lines = editor.textView(firstStart, linesEnd - firstStart, buffer);
+    const std::size_t lastLineAt = firstLine == lastLine ? 0 : lines.rfind("\r\n") + 2;
+    const std::size_t bodyFrom = byteOffsetOfCharacter(lines, rangeStart - firstStart);
+    const std::size_t bodyTo =
+        std::min(lines.size(), lastLineAt + byteOffsetOfCharacter(lines.substr(lastLineAt), rangeEnd - lastStart));
+
+    const std::vector<std::string_view> pieces = cutIntoPieces(lines);
+    auto make = [&](std::size_t index) {
+        const std::string_view piece = pieces[index];
+        const std::size_t pieceAt = static_cast<std::size_t>(piece.data() - lines.data());
+        const std::size_t lo = std::clamp(bodyFrom, pieceAt, pieceAt + piece.size()) - pieceAt;
+        const std::size_t hi = std::clamp(bodyTo, pieceAt, pieceAt + piece.size()) - pieceAt;
+        SwappedPiece swapped;
+        std::string& out = swapped.text;
+        if (lo < hi) {
+            const char follow = hi < piece.size() ? piece[hi] : index + 1 < pieces.size() ? '\r' : followRange;
+            const std::string_view body = piece.substr(lo, hi - lo);
+            SwapPassesResult passed = swapPasses(body, follow, a, b);
+            out.reserve(piece.size() + passed.text.size() - body.size() + 2);
+            out.append(piece.substr(0, lo));
+            out += passed.text;
+            out.append(piece.substr(hi));
+            swapped.changed = passed.text != body;
+            swapped.lengthChange = static_cast<long>(passed.text.size()) - static_cast<long>(body.size());
+            if (passed.lastDeletion >= 0)
+                swapped.lastDeletion = countCharacters(std::string_view(out).substr(0, lo + passed.lastDeletion));
+        } else {
+            out.reserve(piece.size() + 2);
+            out.append(piece);
+        }
+        out += "\r\n";
+        swapped.characters = countCharacters(out);
+        return swapped;
+    };
+
+    std::optional<OrderedWork<SwappedPiece>> work;
+    if (pieces.size() > 1)
+        work.emplace(pieces.size(), pieceWorkers(), kPiecesAhead, make);
+    std::size_t taken = 0;
+    bool changed = false;
+    long lengthChange = 0, charactersBefore = 0, lastDeletion = -1;
+    auto next = [&](std::string& piece) {
+        if (taken == pieces.size())
+            return false;
+        SwappedPiece swapped = work ? *work->next() : make(0);
+        ++taken;
+        changed = changed || swapped.changed;
+        lengthChange += swapped.lengthChange;
+        if (swapped.lastDeletion >= 0)
+            lastDeletion = firstStart + charactersBefore + swapped.lastDeletion;
+        charactersBefore += swapped.characters;
+        piece = std::move(swapped.text);
+        return true;
+    };
+    TextEditor::LinesColouring lineColours;
+    if (recolour == Recolour::WrittenLines)
+        lineColours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    const bool wasModified = editor.isModified();
+    {
+        QuietEditor quiet(editor);  // the command colours the lines itself
+        editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, lineColours);
+    }
+    editor.setModified(changed || wasModified);
+    if (range.selectionOnly)
+        editor.setSelection(rangeStart, rangeEnd - rangeStart + lengthChange);
+    else
+        editor.setCaret(lastDeletion >= 0 ? lastDeletion : rangeStart);
+}
+
+}  // namespace zorvan::nc

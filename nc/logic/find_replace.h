@@ -1,0 +1,62 @@
+// Find and replace: a literal, case-sensitive, forward search from the caret (or the top) to the
+// end of the text, without wrapping around. A replacement goes one match at a time, optionally
+// after a question, or runs to the end of the text (replace-all). An empty search text never
+// matches, so a replace-all always ends.
+#pragma once
+
+#include "app/logic/text_editor.h"
+#include "nc/logic/nc_transforms.h"
+
+#include <functional>
+#include <string>
+
+namespace zorvan::nc {
+
+inline constexpr const char* kNotFoundMessage = "見つかりません";
+inline constexpr const char* kNotFoundCaption = "検索確認";
+inline constexpr const char* kReplaceQuestion = "置換しますか";
+
+// The search state of the window, kept between the commands.
+struct SearchState {
+    enum class Kind { Find, Replace };
+    std::string searchText;
+    std::string replacementText;
+    Kind lastKind = Kind::Find;
+    bool confirm = false;     // ask before each replacement
+    bool replaceAll = false;  // go on to the end of the text
+};
+
+// Searches `what` from the end of the selection (from 0 with `fromTop`); a match is selected.
+// False when there is none, and the selection stays as it was.
+bool findStep(TextEditor& editor, const std::string& what, bool fromTop);
+
+// The answer to the question before a replacement.
+enum class ReplaceAnswer { Yes, No, Cancel, All };
+
+struct ReplaceOutcome {
+    enum class End {
+        Stopped,    // one match dealt with, replace-all off: the user goes on with find-next
+        NotFound,   // no (further) match: the caller reports it
+        Cancelled,  // the question was answered Cancel; the match stays selected
+    };
+    End end = End::NotFound;
+    long replaced = 0;
+};
+
+// The replace step from the end of the selection (from 0 with `fromTop`). `ask` is called for
+// every match while `state.confirm` is on; an All answer turns replace-all on. Without the
+// question a replace-all is one edit of the text from the first match to the last, whose lines
+// are coloured once; the caret ends behind the last replacement. With it, each replacement is an
+// edit of its own, made when the user has answered.
+ReplaceOutcome replaceStep(TextEditor& editor, SearchState& state, bool fromTop,
+                           const std::function<ReplaceAnswer()>& ask, Recolour recolour = Recolour::WrittenLines);
+
+// Every `what` in `text` replaced by `with`, left to right, each search going on behind the
+// match; the count of replacements.
+struct ReplacedText {
+    std::string text;
+    long count = 0;
+};
+ReplacedText replaceEvery(std::string_view text, std::string_view what, std::string_view with);
+
+}  // namespace zorvan::nc

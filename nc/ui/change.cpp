@@ -1,0 +1,76 @@
+#include "nc/ui/change.h"
+
+#include "nc/logic/axis_swap.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace zorvan {
+
+namespace {
+
+void addLetters(QComboBox* box, std::string_view letters)
+{
+    for (char letter : letters)
+        box->addItem(QString(QLatin1Char(letter)));
+}
+
+}  // namespace
+
+TChangForm::TChangForm(QWidget* parent) : QDialog(parent)
+{
+    setObjectName("ChangForm");
+    setWindowTitle("入れ替え");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+
+    ComboBox1 = new QComboBox(this);
+    ComboBox1->setObjectName("ComboBox1");
+    addLetters(ComboBox1, nc::kSwapFirstLetters);
+    Label1 = new QLabel("<-->", this);
+    ComboBox2 = new QComboBox(this);
+    ComboBox2->setObjectName("ComboBox2");
+    addLetters(ComboBox2, nc::kSwapSecondChoices);
+    ComboBox2->setCurrentIndex(1);  // "Y"
+    CheckBox1 = new QCheckBox("ﾌｧｲﾙ全体", this);
+    CheckBox1->setObjectName("CheckBox1");
+    BitBtn1 = new QPushButton("置換開始", this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton("Cancel", this);
+    BitBtn2->setObjectName("BitBtn2");
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(ComboBox1, 0, 0);
+    grid->addWidget(Label1, 0, 1, Qt::AlignCenter);
+    grid->addWidget(ComboBox2, 0, 2);
+    grid->addWidget(CheckBox1, 1, 0, 1, 3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    grid->addLayout(buttons, 2, 0, 1, 3);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &TChangForm::ok);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TChangForm::ok()
+{
+    // Every item gives its own letter, "I", "J", "K" and "R" included.
+    first_ = nc::kSwapFirstLetters[static_cast<std::size_t>(std::max(0, ComboBox1->currentIndex()))];
+    second_ = nc::kSwapSecondChoices[static_cast<std::size_t>(std::max(0, ComboBox2->currentIndex()))];
+    wholeFile_ = CheckBox1->isChecked();
+    if (first_ == second_)
+        reject();
+    else
+        accept();
+}
+
+}  // namespace zorvan

@@ -1,0 +1,189 @@
+// The search-based commands of the main window: axis swap, extreme value search, find, replace
+// and find-next. The swap and the extreme search run through the window's operation queue (codes
+// 2 and 3); find and replace run in their handlers, with their captions shown meanwhile.
+#include "nc/ui/search_commands.h"
+
+#include "app/logic/document_model.h"
+#include "app/ui/operation_runner.h"
+#include "app/ui/prompts.h"
+#include "app/ui/shell.h"
+#include "nc/logic/axis_swap.h"
+#include "nc/logic/extreme_search.h"
+#include "nc/logic/find_replace.h"
+#include "nc/ui/change.h"
+#include "nc/ui/findbox.h"
+#include "nc/ui/findmax.h"
+#include "nc/ui/replacebox.h"
+
+#include <Qsci/qsciscintilla.h>
+
+#include <QCheckBox>
+#include <QMetaObject>
+
+#include <memory>
+
+namespace zorvan {
+
+namespace {
+
+// The search state of the window: texts, last kind and flags, kept between the commands.
+struct SearchCommands {
+    Shell& shell;
+    TChangForm* changForm;
+    TMinMaxForm* minMaxForm;
+    TFindBox* findBox;
+    TReplaceBox* replaceBox;
+    nc::SearchState state;
+
+    void focusEditor()
+    {
+        if (QsciScintilla* view = shell.view())
+            view->setFocus();
+    }
+
+    void notFound()
+    {
+        shell.prompts().ask(shell.window(), QString::fromUtf8(nc::kNotFoundCaption),
+                            QString::fromUtf8(nc::kNotFoundMessage), QMessageBox::Ok, QMessageBox::NoIcon);
+    }
+
+    // --- Axis swap
+    void RepraceXYZ()
+    {
+        const bool selOnly = shell.editor().selectionLength() > 0;  // SelOnly
+        changForm->CheckBox1->setEnabled(!selOnly);
+        if (changForm->exec() != QDialog::Accepted)
+            return;
+        const char a = changForm->first(), b = changForm->second();
+        const nc::SwapRange range{selOnly, changForm->wholeFile()};
+        shell.runner().queue(OperationRunner::Swap, "置換中", [this, a, b, range] {
+            nc::swapAxes(shell.editor(), a, b, range);
+            focusEditor();
+        });
+    }
+
+    // --- Extreme value search
+    void FindMinMax()
+    {
+        const bool selOnly = shell.editor().selectionLength() > 0;
+        minMaxForm->CheckBox1->setEnabled(!selOnly);
+        if (minMaxForm->exec() != QDialog::Accepted)
+            return;
+        const char letter = minMaxForm->letter();
+        const nc::ExtremeMethod method = minMaxForm->method();
+        const nc::SearchRange range{selOnly, minMaxForm->wholeFile()};
+        shell.runner().queue(OperationRunner::ExtremeSearch, "検索中", [this, letter, method, range] {
+            focusEditor();
+            const std::optional<nc::ExtremeWord> word = nc::findExtreme(shell.editor(), letter, method, range);
+            if (!word) {
+                // The caret and the mark stay; the status bar says so once the queue has
+                // refreshed it.
+                QMetaObject::invokeMethod(
+                    shell.window(), [this] { shell.setStatusText(3, QString::fromUtf8(nc::kNotFoundMessage)); },
+                    Qt::QueuedConnection);
+                return;
+            }
+            shell.editor().setSelection(word->start, word->length);
+            shell.document().setMark(DocumentModel::kExtremeMark, word->line);
+        });
+    }
+
+    // --- Find and replace
+    void findStep(bool fromTop)
+    {
+        shell.setStatusText(3, "検索中");
+        if (nc::findStep(shell.editor(), state.searchText, fromTop)) {
+            focusEditor();
+            shell.editor().scrollCaretIntoView();
+        } else {
+            notFound();
+        }
+        shell.UpdateStatus();
+    }
+
+    void replaceStep(bool fromTop)
+    {
+        shell.setStatusText(3, "置換中");
+        auto ask = [this] {
+            focusEditor();
+            shell.editor().scrollCaretIntoView();
+            shell.UpdateStatus();
+            shell.setStatusText(3, "置換中");
+            const auto answer = shell.prompts().ask(
+                shell.window(), "確認", QString::fromUtf8(nc::kReplaceQuestion),
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll, QMessageBox::Question);
+            switch (answer) {
+            case QMessageBox::Yes: return nc::ReplaceAnswer::Yes;
+            case QMessageBox::No: return nc::ReplaceAnswer::No;
+            case QMessageBox::YesToAll: return nc::ReplaceAnswer::All;
+            default: return nc::ReplaceAnswer::Cancel;
+            }
+        };
+        const nc::ReplaceOutcome outcome = nc::replaceStep(shell.editor(), state, fromTop, ask);
+        focusEditor();
+        shell.editor().scrollCaretIntoView();
+        switch (outcome.end) {
+        case nc::ReplaceOutcome::End::Cancelled:
+            shell.setStatusText(3, QString());  // stops at once, without the status refresh
+            return;
+        case nc::ReplaceOutcome::End::NotFound:
+            notFound();
+            break;
+        case nc::ReplaceOutcome::End::Stopped:
+            break;
+        }
+        shell.UpdateStatus();
+    }
+
+    void Find()
+    {
+        if (findBox->exec() != QDialog::Accepted)
+            return;
+        state.searchText = findBox->searchText();
+        state.lastKind = nc::SearchState::Kind::Find;
+        findStep(findBox->fromTop());
+    }
+
+    void Reprace()
+    {
+        const int result = replaceBox->exec();
+        if (result != QDialog::Accepted && result != TReplaceBox::AllResult)
+            return;
+        state.replaceAll = result == TReplaceBox::AllResult;
+        state.searchText = replaceBox->searchText();
+        state.replacementText = replaceBox->replacementText();
+        state.confirm = replaceBox->confirm();
+        state.lastKind = nc::SearchState::Kind::Replace;
+        replaceStep(replaceBox->fromTop());
+    }
+
+    void FindNext()
+    {
+        if (state.lastKind == nc::SearchState::Kind::Find)
+            findStep(false);
+        else
+            replaceStep(false);
+    }
+};
+
+}  // namespace
+
+void registerSearchCommands(Shell& shell)
+{
+    // The dialogs and the search state live as long as the window.
+    auto* commands = new SearchCommands{shell, new TChangForm(shell.window()), new TMinMaxForm(shell.window()),
+                                        new TFindBox(shell.window()), new TReplaceBox(shell.window()), {}};
+    QObject::connect(shell.window(), &QObject::destroyed, [commands] { delete commands; });
+    shell.addCommand({.name = "Find", .caption = "検索", .shortcut = "Ctrl+F", .image = 4,
+                      .run = [commands] { commands->Find(); }});
+    shell.addCommand({.name = "Reprace", .caption = "置換", .shortcut = "Ctrl+R", .image = 5,
+                      .run = [commands] { commands->Reprace(); }});
+    shell.addCommand({.name = "FindNext", .caption = "次を再開", .shortcut = "F3", .image = 6,
+                      .run = [commands] { commands->FindNext(); }});
+    shell.addCommand({.name = "RepraceXYZ", .caption = "入れ替え", .image = 10,
+                      .run = [commands] { commands->RepraceXYZ(); }});
+    shell.addCommand({.name = "FindMinMax", .caption = "極値検索", .image = 9,
+                      .run = [commands] { commands->FindMinMax(); }});
+}
+
+}  // namespace zorvan
