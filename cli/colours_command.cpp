@@ -54,7 +54,7 @@ int runColours(const std::vector<std::string>& args, Io& io)
     if (pass != "all" && pass != "line")
         throw UsageError("expected all or line for --pass: '" + pass + "'");
 
-    MemoryEditor editor(loadDocumentText(options.file, io.in));
+    MemoryEditor editor(loadDocumentInput(options.file, io.in).text);
     if (pass == "all")
         colouring::ColourAll(editor);
     else

@@ -1,5 +1,6 @@
 // zorvan-cli: the editor's commands on files, without a display.
 #include "cli/commands.h"
+#include "cli/descriptor_output.h"
 
 #include <QCoreApplication>
 
@@ -17,7 +18,10 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
+    const unsigned closed = zorvan::cli::reserveStandardDescriptors();
     QCoreApplication app(argc, argv);  // for QSettings and the code-page converters
-    zorvan::cli::Io io{std::cin, std::cout, std::cerr};
+    zorvan::cli::DescriptorOutput standardOutput(1, closed & 2u);
+    std::ostream out(&standardOutput);
+    zorvan::cli::Io io{std::cin, out, std::cerr, [&] { return standardOutput.failure(); }};
     return zorvan::cli::runCli({argv + 1, argv + argc}, io);
 }
