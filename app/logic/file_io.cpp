@@ -173,8 +173,9 @@ void writeFileAtomically(const QString& path, std::string_view bytes)
         }
     }
 
-    auto [rawFd, temporary] = createTemporaryBeside(target, exists ? (existing.st_mode & 07777) : 0666);
-    Descriptor fd(rawFd);
+    const auto created = createTemporaryBeside(target, exists ? (existing.st_mode & 07777) : 0666);
+    const std::string& temporary = created.second;
+    Descriptor fd(created.first);
     if (fd.get() < 0)
         throw FileError(path, systemReason(errno), true);
     auto fail = [&](int error) {
