@@ -17,7 +17,7 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            zorvan::prompts().showError(nullptr, QString::fromUtf8(e.what()));
+            zorvan::showUserError(nullptr, e);
             return false;
         }
     }
@@ -42,7 +42,7 @@ int main(int argc, char** argv)
         main.show();
         app.exec();
     } catch (const std::exception& e) {
-        zorvan::prompts().showError(nullptr, QString::fromUtf8(e.what()));
+        zorvan::showUserError(nullptr, e);
     }
     return 0;
 }

@@ -272,10 +272,9 @@ void ColourLines(TextEditor& editor, int first, int last)
     QuietEditor quiet(editor);
     // One read of the range, one reset of it (the line breaks inside it included: they carry no
     // token), then the coloured runs of every line in one batch.
-    const long rangeStart = editor.positionFromLine(first);
-    const long rangeEnd = editor.positionFromLine(last) + countCharacters(editor.line(last));
-    const std::vector<Run> runs = LineRuns(editor.textRange(rangeStart, rangeEnd - rangeStart), rangeStart);
-    editor.setColour(rangeStart, rangeEnd - rangeStart, TextColour::Default);
+    const LineSpan span = lineSpan(editor, first, last);
+    const std::vector<Run> runs = LineRuns(editor.textRange(span.start, span.length), span.start);
+    editor.setColour(span.start, span.length, TextColour::Default);
     editor.setColours(runs);
 }
 

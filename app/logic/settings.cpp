@@ -3,6 +3,10 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
+#include <optional>
+#include <string_view>
+
 namespace zorvan {
 
 ProgramSettings& programSettings()
@@ -13,6 +17,21 @@ ProgramSettings& programSettings()
 
 namespace settings_store {
 
+const std::vector<Field>& fields()
+{
+    using G = Field::Group;
+    static const std::vector<Field> table = {
+        {"FontName", [](ProgramSettings&, EditorFont& f) -> Field::Member { return &f.name; }, "ＭＳ Ｐゴシック", 0, 0, G::Font},
+        {"FontSize", [](ProgramSettings&, EditorFont& f) -> Field::Member { return &f.size; }, "9", 6, 23, G::Font},
+        {"Pelmora", [](ProgramSettings& s, EditorFont&) -> Field::Member { return &s.SimulatorPath; }, "Pelmora.exe"},
+        {"DecimalNumber", [](ProgramSettings& s, EditorFont&) -> Field::Member { return &s.decimals.DecimalNumber; }, "4", 0, 8},
+        {"Froce_Decimal", [](ProgramSettings& s, EditorFont&) -> Field::Member { return &s.decimals.Froce_Decimal; }, "0", 0, 1},
+        {"Non_Decimal", [](ProgramSettings& s, EditorFont&) -> Field::Member { return &s.decimals.Non_Decimal; }, "0", 0, 1},
+        {"DecimalView", [](ProgramSettings& s, EditorFont&) -> Field::Member { return &s.decimals.DecimalView; }, "2", 0, 2},
+    };
+    return table;
+}
+
 namespace {
 
 // QSettings(organisation, application) with the group "setting" opened.
@@ -22,62 +41,71 @@ struct SettingGroup {
     ~SettingGroup() { store.endGroup(); }
 };
 
-void readInt(QSettings& store, const char* name, int& value)
+// A stored number; nothing when it is missing or not a whole number.
+std::optional<int> storedNumber(QSettings& store, const char* key)
 {
     bool ok = false;
-    int read = store.value(name).toString().trimmed().toInt(&ok);
-    if (ok)
-        value = read;
+    int read = store.value(key).toString().trimmed().toInt(&ok);
+    return ok ? std::optional<int>(read) : std::nullopt;
 }
 
-void readBool(QSettings& store, const char* name, bool& value)
+// Every value is stored as a string; flags as "1" and "0".
+QString storedText(const Field::Member& member)
 {
-    int read = value ? 1 : 0;
-    readInt(store, name, read);
-    value = read != 0;
+    if (auto* text = std::get_if<std::string*>(&member))
+        return QString::fromStdString(**text);
+    if (auto* number = std::get_if<int*>(&member))
+        return QString::number(**number);
+    return *std::get<bool*>(member) ? QStringLiteral("1") : QStringLiteral("0");
 }
 
-QString flag(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+void write(ProgramSettings settings, EditorFont font, const std::function<bool(const Field&)>& which)
+{
+    SettingGroup group;
+    for (const Field& field : fields())
+        if (which(field))
+            group.store.setValue(field.key, storedText(field.member(settings, font)));
+}
 
 }  // namespace
+
+std::string storedTextOf(const Field& field, ProgramSettings settings, EditorFont font)
+{
+    return storedText(field.member(settings, font)).toStdString();
+}
 
 void read(ProgramSettings& settings, EditorFont& font)
 {
     SettingGroup group;
     QSettings& s = group.store;
-    if (s.contains("FontName"))
-        font.name = s.value("FontName").toString().toStdString();
-    readInt(s, "FontSize", font.size);
-    if (s.contains("Pelmora"))
-        settings.SimulatorPath = s.value("Pelmora").toString().toStdString();
-    readInt(s, "DecimalNumber", settings.decimals.DecimalNumber);
-    readBool(s, "Froce_Decimal", settings.decimals.Froce_Decimal);
-    readBool(s, "Non_Decimal", settings.decimals.Non_Decimal);
-    readInt(s, "DecimalView", settings.decimals.DecimalView);
+    for (const Field& field : fields()) {
+        if (!s.contains(field.key))
+            continue;
+        Field::Member member = field.member(settings, font);
+        if (auto* text = std::get_if<std::string*>(&member)) {
+            **text = s.value(field.key).toString().toStdString();
+        } else if (auto number = storedNumber(s, field.key)) {
+            if (auto* value = std::get_if<int*>(&member))
+                **value = *number;
+            else
+                *std::get<bool*>(member) = *number != 0;
+        }
+    }
 }
 
 void writeDialogValues(const ProgramSettings& settings)
 {
-    SettingGroup group;
-    QSettings& s = group.store;
-    s.setValue("Pelmora", QString::fromStdString(settings.SimulatorPath));
-    s.setValue("DecimalNumber", QString::number(settings.decimals.DecimalNumber));
-    s.setValue("Froce_Decimal", flag(settings.decimals.Froce_Decimal));
-    s.setValue("Non_Decimal", flag(settings.decimals.Non_Decimal));
-    s.setValue("DecimalView", QString::number(settings.decimals.DecimalView));
+    write(settings, {}, [](const Field& field) { return field.group == Field::Group::Dialog; });
 }
 
 void writeFont(const EditorFont& font)
 {
-    SettingGroup group;
-    group.store.setValue("FontName", QString::fromStdString(font.name));
-    group.store.setValue("FontSize", QString::number(font.size));
+    write({}, font, [](const Field& field) { return field.group == Field::Group::Font; });
 }
 
 void writeFontSize(int size)
 {
-    SettingGroup group;
-    group.store.setValue("FontSize", QString::number(size));
+    write({}, {"", size}, [](const Field& field) { return std::string_view(field.key) == "FontSize"; });
 }
 
 }  // namespace settings_store

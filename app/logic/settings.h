@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <variant>
+#include <vector>
 
 namespace zorvan {
 
@@ -18,8 +20,9 @@ struct DecimalSettings {
 
 struct ProgramSettings {
     std::string SimulatorPath = "Pelmora.exe";
-    bool UpperMode = true;  // not stored: on at every start
     DecimalSettings decimals;
+    // Session state, not in the store: on at every start.
+    bool UpperMode = true;
 };
 
 struct EditorFont {
@@ -31,6 +34,25 @@ struct EditorFont {
 ProgramSettings& programSettings();
 
 namespace settings_store {
+
+// One stored setting: its key under "setting", the member it fills, its default (as stored) and,
+// for numbers, the range the windows offer (a stored value outside it is still taken as read).
+struct Field {
+    using Member = std::variant<std::string*, int*, bool*>;
+    enum class Group { Dialog, Font };  // written by the settings dialog's OK, by the font commands
+
+    const char* key;
+    Member (*member)(ProgramSettings&, EditorFont&);
+    const char* defaultValue;
+    int min = 0;
+    int max = 0;
+    Group group = Group::Dialog;
+};
+// Every stored setting, each once; reading and writing go through this table.
+const std::vector<Field>& fields();
+// The text a field is stored as, for these values.
+std::string storedTextOf(const Field& field, ProgramSettings settings, EditorFont font);
+
 // Reads the stored values over `settings` and `font`; what is missing or unreadable keeps the
 // value it had.
 void read(ProgramSettings& settings, EditorFont& font);

@@ -103,4 +103,11 @@ std::size_t byteOffsetOfCharacter(std::string_view utf8, long chars)
     return utf8.size();
 }
 
+LineSpan lineSpan(const TextEditor& editor, int first, int last)
+{
+    const long start = editor.positionFromLine(first);
+    const long end = editor.positionFromLine(last) + countCharacters(editor.line(last));
+    return {start, end - start};
+}
+
 }  // namespace zorvan

@@ -163,6 +163,14 @@ private:
 std::size_t asciiPrefix(std::string_view text);
 // Counts the code points of UTF-8 text (bytes that do not start a code point are not counted).
 long countCharacters(std::string_view utf8);
+
+// The span of lines [first, last] without the break after the last line: where a command's
+// line range starts and how many characters it covers.
+struct LineSpan {
+    long start = 0;
+    long length = 0;
+};
+LineSpan lineSpan(const TextEditor& editor, int first, int last);
 // Byte offset of character `chars` in `utf8` (clamped to the end).
 std::size_t byteOffsetOfCharacter(std::string_view utf8, long chars);
 

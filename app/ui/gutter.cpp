@@ -1,6 +1,6 @@
 #include "app/ui/gutter.h"
 
-#include "app/ui/textform.h"
+#include "app/logic/document_model.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -17,7 +17,8 @@ const QColor kExtremeBackground(255, 0, 0);
 constexpr int kLeft = 2;
 }  // namespace
 
-GutterPaintBox::GutterPaintBox(TFormText& form, QWidget* parent) : QWidget(parent), form_(form)
+GutterPaintBox::GutterPaintBox(const DocumentModel& document, QWidget* parent)
+    : QWidget(parent), document_(document)
 {
     // Small enough for "EXTR" and four-digit line numbers to fit the narrow panel.
     QFont small = font();
@@ -29,7 +30,7 @@ void GutterPaintBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
-    QsciScintilla* memo = form_.Memo1;
+    QsciScintilla* memo = memo_;
     if (!memo)
         return;
 
@@ -61,9 +62,9 @@ void GutterPaintBox::paintEvent(QPaintEvent*)
         previous = line;
         const int y = top + row * lineHeight;
         for (int n = 0; n < 10; ++n)
-            if (form_.Marks[n] == line)
+            if (document_.mark(n) == line)
                 label(QString("B%1").arg(n), y, kBookmarkBackground);
-        if (form_.Marks[11] == line)
+        if (document_.mark(DocumentModel::kExtremeMark) == line)
             label("EXTR", y, kExtremeBackground);
         if (line % 10 == 0 && line != 0) {
             const QString number = QString::number(line);

@@ -4,20 +4,25 @@
 
 #include <QWidget>
 
+class QsciScintilla;
+
 namespace zorvan {
 
-class TFormText;
+class DocumentModel;
 
 class GutterPaintBox : public QWidget {
     Q_OBJECT
 public:
-    GutterPaintBox(TFormText& form, QWidget* parent);
+    // Draws the marks of `document` beside the lines of `memo`.
+    GutterPaintBox(const DocumentModel& document, QWidget* parent);
+    void setEditorView(QsciScintilla* memo) { memo_ = memo; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    TFormText& form_;
+    const DocumentModel& document_;
+    QsciScintilla* memo_ = nullptr;
 };
 
 }  // namespace zorvan

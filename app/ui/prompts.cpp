@@ -1,5 +1,7 @@
 #include "app/ui/prompts.h"
 
+#include "app/logic/user_error.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -50,6 +52,23 @@ Prompts* installPrompts(Prompts* replacement)
     Prompts* previous = current;
     current = replacement ? replacement : &defaultPrompts;
     return previous;
+}
+
+void showUserError(QWidget* parent, const std::exception& error)
+{
+    const auto* user = dynamic_cast<const UserError*>(&error);
+    if (!user || user->caption().empty()) {
+        prompts().showError(parent, QString::fromUtf8(error.what()));
+        return;
+    }
+    static const QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
+                                              QMessageBox::Critical};
+    try {
+        prompts().ask(parent, QString::fromStdString(user->caption()), QString::fromUtf8(user->what()),
+                      QMessageBox::Ok, icons[static_cast<int>(user->icon())]);
+    } catch (const std::exception& failed) {
+        prompts().showError(parent, QString::fromUtf8(failed.what()));
+    }
 }
 
 }  // namespace zorvan

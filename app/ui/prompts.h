@@ -32,14 +32,19 @@ public:
 Prompts& prompts();
 Prompts* installPrompts(Prompts* replacement);
 
-// Runs a command handler; an exception escaping it is shown by the standard error display and
-// the program goes on.
+// The one place an error reaches the user: a UserError with a caption in a box with its caption
+// and icon, any other error in the standard error display. Should showing it fail in turn, that
+// failure is shown by the standard error display.
+void showUserError(QWidget* parent, const std::exception& error);
+
+// Runs a command handler; an exception escaping it is shown by showUserError and the program
+// goes on.
 template <typename Handler> void runGuarded(QWidget* parent, Handler&& handler)
 {
     try {
         handler();
     } catch (const std::exception& e) {
-        prompts().showError(parent, QString::fromUtf8(e.what()));
+        showUserError(parent, e);
     }
 }
 

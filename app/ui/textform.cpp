@@ -1,5 +1,6 @@
 #include "app/ui/textform.h"
 
+#include "app/ui/features.h"
 #include "app/ui/formopen.h"
 #include "app/ui/gutter.h"
 #include "app/ui/prompts.h"
@@ -22,17 +23,33 @@ namespace zorvan {
 
 TFormText* FormText = nullptr;
 
-TFormText::TFormText(QWidget* parent) : QMainWindow(parent)
+TFormText::TFormText(QWidget* parent)
+    : QMainWindow(parent),
+      runner_(new OperationRunner(
+          {[this](const QString& caption) {
+               setStatusText(3, caption);
+               if (statusPanels[3]->isVisible())
+                   statusPanels[3]->repaint();
+           },
+           [this] { UpdateStatus(); }, [this](const std::exception& e) { showUserError(this, e); }},
+          this)),
+      DocPath(document_.DocPath),
+      PendingCaret(document_.PendingCaret),
+      Marks(document_.Marks),
+      Busy(runner_->Busy)
 {
     FormText = this;
-    Marks.fill(-1);
     setObjectName("FormText");
     setWindowTitle("Zorvan");
     resize(863, 439);
     buildLayout();
+    document_.attachEditor(editor_.get());
+    runner_->define(OperationRunner::Load, QStringLiteral("読み込み中"), [this] { LoadDocument(); });
+    addOwnCommands();
     buildCommands();
+    FormSetting = new TFormSetting(this);
+    registerFeatures(*this);
     FormCreate();
-    createDialogs();
     installFileDrops();
 }
 
@@ -62,7 +79,7 @@ void TFormText::buildLayout()
     Panel1->setMinimumWidth(20);
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(1, 1, 1, 1);
-    PaintBox1 = new GutterPaintBox(*this, Panel1);
+    PaintBox1 = new GutterPaintBox(document_, Panel1);
     PaintBox1->setObjectName("PaintBox1");
     panelLayout->addWidget(PaintBox1);
 
@@ -74,6 +91,7 @@ void TFormText::buildLayout()
     Memo1->setMarginWidth(0, 0);
     Memo1->setMarginWidth(1, 0);
     editor_ = std::make_unique<ScintillaEditor>(Memo1);
+    PaintBox1->setEditorView(Memo1);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
 
@@ -114,8 +132,13 @@ bool TFormText::CheckSaveChanges()
                                 QMessageBox::Question);
     if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton)
         return false;
-    if (answer == QMessageBox::Yes)
+    if (answer == QMessageBox::Yes) {
         Saveas1Click();
+        // A cancelled save dialog leaves the text unsaved: the caller's new text, file or
+        // simulator run must not replace it.
+        if (editor_->isModified())
+            return false;
+    }
     return true;
 }
 
@@ -148,6 +171,12 @@ void TFormText::About1Click()
 {
     if (OpenForm)
         OpenForm->showAbout();
+}
+
+void TFormText::runCommand(const QString& name)
+{
+    if (QAction* command = action(name))
+        command->trigger();
 }
 
 void TFormText::Pelmora1Click()

@@ -1,11 +1,16 @@
-// The main window: owns the one document (the text in Memo1, DocPath, the modified flag), the
-// editor view around it and one instance of every dialog. Its handlers are spread over several
+// The main window: a shell around the one document. It holds the editor view (Memo1), the
+// gutter, the status bar, the menus, toolbar and context menu built from the command table, the
+// document model and the operation runner. The subsystems add their commands, dialogs and
+// panels through the Shell interface (app/ui/shell.h). Its handlers are spread over several
 // files by concern: textform.cpp (window, close, edit commands), textform_commands.cpp (the
-// command table), textform_view.cpp (status, gutter, bookmarks, font, modes, colouring),
-// textform_document.cpp (files, loading, simulator) and nc/ui/nc_commands.cpp (NC commands).
+// command table and the placements), textform_view.cpp (status, gutter, bookmarks, font, modes,
+// colouring), textform_document.cpp (files, loading, simulator).
 #pragma once
 
+#include "app/logic/document_model.h"
+#include "app/ui/operation_runner.h"
 #include "app/ui/scintilla_editor.h"
+#include "app/ui/shell.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -14,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -33,30 +39,49 @@ class TFormAxis;
 class TCalcForm;
 class TFormDentak;
 class TOpenForm;
-class OpenFileThled;
 class GutterPaintBox;
 
-class TFormText : public QMainWindow {
+// A dialog a subsystem created under the window, by its object name: lets the window keep the
+// dialogs' names (FormAxis, CalcForm, FormDentak) without knowing their classes.
+template <typename Dialog> class DialogRef {
+public:
+    DialogRef(QObject* owner, const char* name) : owner_(owner), name_(name) {}
+    Dialog* get() const { return owner_->findChild<Dialog*>(QString::fromLatin1(name_)); }
+    operator Dialog*() const { return get(); }
+    Dialog* operator->() const { return get(); }
+    friend bool operator==(const DialogRef& ref, std::nullptr_t) { return ref.get() == nullptr; }
+    friend bool operator!=(const DialogRef& ref, std::nullptr_t) { return ref.get() != nullptr; }
+
+private:
+    QObject* owner_;
+    const char* name_;
+};
+
+class TFormText : public QMainWindow, public Shell {
     Q_OBJECT
 public:
     explicit TFormText(QWidget* parent = nullptr);
     ~TFormText() override;
 
+private:
+    DocumentModel document_;  // first: the forwarders below refer to it
+    OperationRunner* runner_;
+
+public:
     // Document and editor.
     QsciScintilla* Memo1 = nullptr;
-    ScintillaEditor& editor() { return *editor_; }
-    QString DocPath;
+    ScintillaEditor& editor() override { return *editor_; }
+    // The document's state lives in the document model; these are its fields.
+    QString& DocPath;
+    int& PendingCaret;
+    std::array<int, 12>& Marks;  // 0-9 bookmarks, 11 the last extreme value; -1 unset
+    // True while the runner runs an operation.
+    bool& Busy;
 
     // Main window state.
-    QString findText, replaceText;                   // find/replace state
-    std::array<bool, 3> findFlags{true, false, false};
     bool InsertMode = true;
-    bool SelOnly = false;
     bool Colouring = false;
-    int PendingCaret = 0;
-    std::array<int, 12> Marks;  // 0-9 bookmarks, 11 the last extreme value; -1 unset
     std::array<QAction*, 10> GoMarkItems{};
-    bool Busy = false;
 
     // Controls.
     QMenuBar* ChildMenu1 = nullptr;
@@ -68,28 +93,42 @@ public:
     std::array<QLabel*, 5> statusPanels{};
     QComboBox* ComboBox1 = nullptr;  // font size box on the toolbar
 
-    // Every command by its handler name ("New1Click", "OrgChenge", ...), for the menus, the
-    // toolbar, the keys and the tests.
-    QAction* action(const QString& name) const;
-    // Check items and check buttons that mirror each other ("最強化", "大文字化").
+    // Every command by its handler name ("New1Click", "OrgChenge", ...): one QAction each,
+    // shared by all its placements. "<name>#tool" names the same action (its toolbar button).
+    QAction* action(const QString& name) const override;
+    // The check commands ("最強化", "大文字化"): one action each, in the menu and on the toolbar.
     QAction* TBnStrong = nullptr;
     QAction* ToolButton22 = nullptr;
-    QAction* ToolButton1 = nullptr;  // the toolbar's save button
     QAction* menuStrong = nullptr;
     QAction* menuUpper = nullptr;
+    // The toolbar's save button: runs Saveas1Click, enabled only while the text is modified.
+    QAction* ToolButton1 = nullptr;
     std::array<QAction*, 10> setMarkItems{};
 
-    // Dialogs, one instance each, created at start-up in a fixed order.
+    // Dialogs, one instance each. The subsystems own theirs; these find them by name.
     TOpenForm* OpenForm = nullptr;  // set by the entry routine
     TFormSetting* FormSetting = nullptr;
-    TCalcForm* CalcForm = nullptr;
-    TFormAxis* FormAxis = nullptr;
-    TFormDentak* FormDentak = nullptr;
+    DialogRef<TCalcForm> CalcForm{this, "CalcForm"};
+    DialogRef<TFormAxis> FormAxis{this, "FormAxis"};
+    DialogRef<TFormDentak> FormDentak{this, "FormDentak"};
 
-    void setStatusText(int panel, const QString& text);
+    // --- Shell
+    QWidget* window() override { return this; }
+    QsciScintilla* view() override { return Memo1; }
+    DocumentModel& document() override { return document_; }
+    OperationRunner& runner() override { return *runner_; }
+    void setStatusText(int panel, const QString& text) override;
     QString statusText(int panel) const;
+    QAction* addCommand(const CommandRow& row) override;
+    void placeInMenu(Menu menu, const QString& name, const QString& before = {}) override;
+    QMenu* addFileSubmenu(const QString& title, const QString& before = {}) override;
+    void placeOnToolBar(const QString& name, const QString& tip, const QString& before = {}) override;
+    void addSidePanel(QWidget* panel) override;
+    void onCaretMoved(std::function<void()> listener) override;
+    void onTextChanged(std::function<void()> listener) override;
 
-    // Save confirmation: false means the caller abandons its operation.
+    // Save confirmation: false means the caller abandons its operation (Cancel, or the text
+    // could not be saved: the save dialog was cancelled).
     bool CheckSaveChanges();
 
     // --- File (textform_document.cpp)
@@ -118,37 +157,28 @@ public:
     void SelectAll1Click();
     void About1Click();
     void Pelmora1Click();
-    void ToolButton25Click();
 
     // --- View (textform_view.cpp)
-    void UpdateStatus();
+    void UpdateStatus() override;
     void PaintGutter();
     void Font();
     void FontSizeChange();
     void ApplyEditorFont();
     void NBookmark9Click(int n);
     void NGoBookmark9Click(int n);
-    void TBnStrongClick(QAction* sender);
-    void ToolButton22Click(QAction* sender);
+    void TBnStrongClick(QAction* sender = nullptr);
+    void ToolButton22Click(QAction* sender = nullptr);
     void ColourAll();
     void ColourCaretLine();
     void Memo1Change();
 
-    // --- NC commands (nc/ui/nc_commands.cpp)
-    void OrgChengeExecute();
-    void AfineChehgeExecute();
-    void CalculateClick();
-    void Kaeru();
-
-    // --- Commands built by later work: present, disabled.
-    void btnSuportInsertClick() {}
-    void Find() {}
-    void Reprace() {}
-    void FindNext() {}
-    void RepraceXYZ() {}
-    void FindMinMax() {}
-    void ToolButton26Click() {}
-    void ToolButton27Click() {}
+    // --- Commands of the subsystems, by their handler names: each triggers its action.
+    void OrgChengeExecute() { runCommand("OrgChenge"); }
+    void AfineChehgeExecute() { runCommand("AfineChehge"); }
+    void CalculateClick() { runCommand("CalculateClick"); }
+    void Kaeru() { runCommand("Kaeru"); }
+    void ToolButton25Click() { runCommand("ToolButton25Click"); }
+    void runCommand(const QString& name);
 
 signals:
     // Emitted once the window has been shown for the first time.
@@ -163,18 +193,24 @@ protected:
 
 private:
     void installFileDrops();  // textform_document.cpp: the window and the editor take file drops
-    QString shownDocPath_;    // the path of the text shown; a failed load goes back to it
     void buildLayout();
-    void buildCommands();   // textform_commands.cpp
-    void createDialogs();   // textform_dialogs.cpp
+    void addOwnCommands();  // textform_commands.cpp: the window's own rows
+    void buildCommands();   // textform_commands.cpp: menus, toolbar, context menu
     void FormCreate();      // textform_view.cpp: settings, font, status, marks
     void installEditorHooks();  // textform_view.cpp: keys, mouse, change notification, scrolling
-    void addCommand(const QString& name, QAction* action);
+    QAction* commandAction(const QString& name);  // the one action of `name`, made on first use
+    QMenu* menuFor(Menu menu) const;
 
+    struct Command {
+        QAction* action = nullptr;
+        bool built = false;
+    };
     std::unique_ptr<ScintillaEditor> editor_;
-    std::map<QString, QAction*> actions_;
+    std::map<QString, Command> commands_;
+    std::map<Menu, QMenu*> menus_;
+    std::vector<std::function<void()>> caretListeners_;
+    std::vector<std::function<void()>> textListeners_;
     bool shownOnce_ = false;
-    friend class TextFormCommandTable;
 };
 
 // The program-wide pointer to the main window.

@@ -1,4 +1,5 @@
-// The main window's command surface in one table: menu bar, toolbar, actions, context menu.
+// The main window's command surface: the command table (one QAction per command) and where each
+// command sits in the menu bar, the toolbar and the context menu.
 #include "app/ui/textform.h"
 
 #include "app/ui/prompts.h"
@@ -8,280 +9,271 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QToolBar>
+#include <QToolButton>
 
-#include <functional>
-#include <set>
+#include <stdexcept>
 
 namespace zorvan {
 
 namespace {
 
-using Handler = std::function<void(TFormText&, QAction*)>;
-
-template <void (TFormText::*method)()> Handler call()
+// A toolbar button keeps its own tip: the button takes the action's tip again at every change of
+// the action (enabled, checked), so the tip is put back after each.
+void keepButtonTip(QToolBar* bar, QAction* action, const QString& tip)
 {
-    return [](TFormText& form, QAction*) { (form.*method)(); };
+    QWidget* button = bar->widgetForAction(action);
+    if (!button)
+        return;
+    button->setToolTip(tip);
+    QObject::connect(action, &QAction::changed, button, [button, tip] { button->setToolTip(tip); });
 }
 
-// Commands whose work is built later: shown, but disabled so that no item pretends to work.
-const std::set<QString>& notYetBuilt()
+// A placement with its own caption (the context menu words some commands differently): an item
+// that runs the command's action and follows its enabled state.
+QAction* itemWithCaption(QMenu* menu, QAction* command, const QString& caption)
 {
-    static const std::set<QString> names = {
-        "btnSuportInsertClick", "Find", "Reprace", "FindNext", "RepraceXYZ", "FindMinMax",
-        "ToolButton26Click", "ToolButton27Click",
-    };
-    return names;
+    auto* item = new QAction(caption, menu);
+    item->setObjectName(command->objectName());
+    item->setEnabled(command->isEnabled());
+    QObject::connect(command, &QAction::changed, item, [item, command] { item->setEnabled(command->isEnabled()); });
+    QObject::connect(item, &QAction::triggered, command, &QAction::trigger);
+    menu->addAction(item);
+    return item;
 }
 
-struct Command {
-    const char* name;     // handler or action name
-    const char* caption;  // menu caption, or the action's caption and hint
-    const char* shortcut;
-    int image;  // toolbar image index, -1 none
-    Handler run;
-};
-
-const std::vector<Command>& commandTable()
+QAction* findIn(const QList<QAction*>& actions, const QString& name)
 {
-    static const std::vector<Command> table = {
-        {"New1Click", "新規作成", "", 15, call<&TFormText::New1Click>()},
-        {"Open1Click", "開く", "", 7, call<&TFormText::Open1Click>()},
-        {"Save1Click", "保存", "", 0, call<&TFormText::Save1Click>()},
-        {"Saveas1Click", "上書き保存", "", 0, call<&TFormText::Saveas1Click>()},
-        {"Close1Click", "終了", "Alt+X", -1, call<&TFormText::Close1Click>()},
-        {"Cut1Click", "切り取り", "Ctrl+X", 2, call<&TFormText::Cut1Click>()},
-        {"Copy1Click", "ｺﾋﾟｰ", "Ctrl+C", 1, call<&TFormText::Copy1Click>()},
-        {"Paste1Click", "張り付け", "Ctrl+V", 3, call<&TFormText::Paste1Click>()},
-        {"SelectAll1Click", "Select All", "Ctrl+A", -1, call<&TFormText::SelectAll1Click>()},
-        {"btnSuportInsertClick", "お決まりインサート", "", 17, call<&TFormText::btnSuportInsertClick>()},
-        {"Find", "検索", "Ctrl+F", 4, call<&TFormText::Find>()},
-        {"Reprace", "置換", "Ctrl+R", 5, call<&TFormText::Reprace>()},
-        {"FindNext", "次を再開", "F3", 6, call<&TFormText::FindNext>()},
-        {"RepraceXYZ", "入れ替え", "", 10, call<&TFormText::RepraceXYZ>()},
-        {"FindMinMax", "極値検索", "", 9, call<&TFormText::FindMinMax>()},
-        {"ToolButton26Click", "まいどー", "", 21, call<&TFormText::ToolButton26Click>()},
-        {"ToolButton27Click", "マックのハッピーセット", "", 22, call<&TFormText::ToolButton27Click>()},
-        {"CalculateClick", "けいさん", "", 19, call<&TFormText::CalculateClick>()},
-        {"Kaeru", "かえる", "", 11, call<&TFormText::Kaeru>()},
-        {"About1Click", "バージョン情報", "", -1, call<&TFormText::About1Click>()},
-        {"Pelmora1Click", "Pelmoraとか", "", -1, call<&TFormText::Pelmora1Click>()},
-        {"TBnStrongClick", "最強化", "", 14, [](TFormText& f, QAction* a) { f.TBnStrongClick(a); }},
-        {"ToolButton22Click", "大文字化", "", 16, [](TFormText& f, QAction* a) { f.ToolButton22Click(a); }},
-        {"ToolButton25Click", "電卓", "", 20, call<&TFormText::ToolButton25Click>()},
-        {"Font", "フォント", "", 8, call<&TFormText::Font>()},
-        {"PMAddFileClick", "ﾌｧｲﾙを付足す", "", -1, call<&TFormText::PMAddFileClick>()},
-        {"PMInsertFileClick", "ｶｰｿﾙ位置にﾌｧｲﾙ挿入", "", -1, call<&TFormText::PMInsertFileClick>()},
-        // The action list: one action each, placed in several places.
-        {"RunNc", "RunNc", "Ctrl+Alt+K", 18, call<&TFormText::RunNcExecute>()},
-        {"RunNcThear", "ここからNc実行", "Ctrl+Alt+C", 18, call<&TFormText::RunNcThearExecute>()},
-        {"OrgChenge", "座標移動", "", 12, call<&TFormText::OrgChengeExecute>()},
-        {"AfineChehge", "おしえない(軸回転)", "", 13, call<&TFormText::AfineChehgeExecute>()},
-    };
-    return table;
-}
-
-const Command& commandNamed(const QString& name)
-{
-    for (const auto& command : commandTable())
-        if (name == QLatin1String(command.name))
-            return command;
-    throw std::logic_error("no command " + name.toStdString());
+    for (QAction* a : actions)
+        if (a->objectName() == name)
+            return a;
+    return nullptr;
 }
 
 }  // namespace
 
-// Builds QActions for the table's placements; every placement of one command runs its handler
-// through the standard error display.
-class TextFormCommandTable {
-public:
-    explicit TextFormCommandTable(TFormText& form) : form_(form) {}
-
-    // A QAction for `name` with its own caption (menus and toolbar differ in wording).
-    QAction* make(const QString& name, const QString& caption, bool withShortcut, bool withIcon)
-    {
-        const Command& command = commandNamed(name);
-        auto* action = new QAction(caption, &form_);
-        action->setObjectName(name);
-        if (withShortcut && *command.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut)));
-        if (withIcon && command.image >= 0)
-            action->setIcon(toolbarIcon(command.image));
-        action->setEnabled(!notYetBuilt().count(name));
-        Handler run = command.run;
-        TFormText* form = &form_;  // the table itself lives only while the window is built
-        QObject::connect(action, &QAction::triggered, form, [form, run, action] {
-            runGuarded(form, [&] { run(*form, action); });
-        });
-        return action;
-    }
-
-    // The shared action of the action list (created once).
-    QAction* shared(const QString& name)
-    {
-        auto it = shared_.find(name);
-        if (it != shared_.end())
-            return it->second;
-        const Command& command = commandNamed(name);
-        QAction* action = make(name, QString::fromUtf8(command.caption), true, true);
-        action->setToolTip(QString::fromUtf8(command.caption));
-        form_.addAction(action);  // so that its shortcut works without any menu item
-        form_.addCommand(name, action);
-        shared_[name] = action;
-        return action;
-    }
-
-    QAction* menuItem(QMenu* menu, const QString& name)
-    {
-        const Command& command = commandNamed(name);
-        QAction* action = make(name, QString::fromUtf8(command.caption), true, false);
-        menu->addAction(action);
-        form_.addCommand(name, action);
-        return action;
-    }
-
-    QAction* toolButton(const QString& name, const QString& tip)
-    {
-        QAction* action = make(name, tip, false, true);
-        action->setToolTip(tip);
-        form_.ToolBar1->addAction(action);
-        form_.addCommand(name + "#tool", action);
-        return action;
-    }
-
-private:
-    TFormText& form_;
-    std::map<QString, QAction*> shared_;
-};
-
-void TFormText::addCommand(const QString& name, QAction* action)
+void TFormText::addOwnCommands()
 {
-    actions_.emplace(name, action);
+    auto call = [this](void (TFormText::*method)()) { return [this, method] { (this->*method)(); }; };
+    const CommandRow rows[] = {
+        {"New1Click", "新規作成", "", 15, call(&TFormText::New1Click)},
+        {"Open1Click", "開く", "", 7, call(&TFormText::Open1Click)},
+        {"Save1Click", "保存", "", 0, call(&TFormText::Save1Click)},
+        {"Saveas1Click", "上書き保存", "", 0, call(&TFormText::Saveas1Click)},
+        {"Close1Click", "終了", "Alt+X", -1, call(&TFormText::Close1Click)},
+        {"Cut1Click", "切り取り", "Ctrl+X", 2, call(&TFormText::Cut1Click)},
+        {"Copy1Click", "ｺﾋﾟｰ", "Ctrl+C", 1, call(&TFormText::Copy1Click)},
+        {"Paste1Click", "張り付け", "Ctrl+V", 3, call(&TFormText::Paste1Click)},
+        {"SelectAll1Click", "Select All", "Ctrl+A", -1, call(&TFormText::SelectAll1Click)},
+        {"About1Click", "バージョン情報", "", -1, call(&TFormText::About1Click)},
+        {"Pelmora1Click", "Pelmoraとか", "", -1, call(&TFormText::Pelmora1Click)},
+        {"TBnStrongClick", "最強化", "", 14, [this] { TBnStrongClick(); }, true, true},
+        {"ToolButton22Click", "大文字化", "", 16, [this] { ToolButton22Click(); }, true, true},
+        {"Font", "フォント", "", 8, call(&TFormText::Font)},
+        {"PMAddFileClick", "ﾌｧｲﾙを付足す", "", -1, call(&TFormText::PMAddFileClick)},
+        {"PMInsertFileClick", "ｶｰｿﾙ位置にﾌｧｲﾙ挿入", "", -1, call(&TFormText::PMInsertFileClick)},
+        {"RunNc", "RunNc", "Ctrl+Alt+K", 18, call(&TFormText::RunNcExecute), true, false, true},
+        {"RunNcThear", "ここからNc実行", "Ctrl+Alt+C", 18, call(&TFormText::RunNcThearExecute), true, false, true},
+        // Commands whose work is built later: shown, but disabled so that no item pretends to
+        // work. The subsystem that builds one adds its row under the same name.
+        {"btnSuportInsertClick", "お決まりインサート", "", 17, {}, false},
+        {"Find", "検索", "Ctrl+F", 4, {}, false},
+        {"Reprace", "置換", "Ctrl+R", 5, {}, false},
+        {"FindNext", "次を再開", "F3", 6, {}, false},
+        {"RepraceXYZ", "入れ替え", "", 10, {}, false},
+        {"FindMinMax", "極値検索", "", 9, {}, false},
+        {"ToolButton26Click", "まいどー", "", 21, {}, false},
+        {"ToolButton27Click", "マックのハッピーセット", "", 22, {}, false},
+    };
+    for (const CommandRow& row : rows)
+        addCommand(row);
+    for (int n = 0; n < 10; ++n) {
+        const QString caption = QString("しおり%1").arg(n);
+        setMarkItems[n] = addCommand({QString("NBookmark%1").arg(n), caption, "", -1, [this, n] { NBookmark9Click(n); },
+                                      true, true});
+        GoMarkItems[n] = addCommand({QString("NGoBookmark%1").arg(n), caption, "", -1,
+                                     [this, n] { NGoBookmark9Click(n); }, true, true});
+    }
+}
+
+QAction* TFormText::commandAction(const QString& name)
+{
+    Command& command = commands_[name];
+    if (!command.action) {
+        command.action = new QAction(this);
+        command.action->setObjectName(name);
+        command.action->setEnabled(false);
+        command.action->setIconVisibleInMenu(false);
+        addAction(command.action);  // its shortcut works without any menu item
+    }
+    return command.action;
+}
+
+QAction* TFormText::addCommand(const CommandRow& row)
+{
+    QAction* action = commandAction(row.name);
+    Command& command = commands_[row.name];
+    if (command.built) {
+        if (row.built)
+            throw std::logic_error("two rows for the command " + row.name.toStdString());
+        return action;  // a "not built yet" row never hides the built one
+    }
+    if (!row.caption.isEmpty()) {
+        action->setText(row.caption);
+        action->setToolTip(row.caption);
+    }
+    if (!row.shortcut.isEmpty())
+        action->setShortcut(QKeySequence(row.shortcut));
+    if (!row.icon.isNull())
+        action->setIcon(row.icon);
+    else if (row.image >= 0)
+        action->setIcon(toolbarIcon(row.image));
+    if (row.checkable)
+        action->setCheckable(true);
+    if (row.iconInMenus)
+        action->setIconVisibleInMenu(true);
+    if (row.run) {
+        auto run = row.run;
+        connect(action, &QAction::triggered, this, [this, run] { runGuarded(this, run); });
+    }
+    command.built = row.built;
+    action->setEnabled(row.built);
+    return action;
 }
 
 QAction* TFormText::action(const QString& name) const
 {
-    auto it = actions_.find(name);
-    return it == actions_.end() ? nullptr : it->second;
+    QString key = name;
+    if (key.endsWith(QLatin1String("#tool")))
+        key.chop(5);
+    auto it = commands_.find(key);
+    return it == commands_.end() ? nullptr : it->second.action;
 }
+
+QMenu* TFormText::menuFor(Menu menu) const
+{
+    auto it = menus_.find(menu);
+    return it == menus_.end() ? nullptr : it->second;
+}
+
+void TFormText::placeInMenu(Menu menu, const QString& name, const QString& before)
+{
+    QMenu* target = menuFor(menu);
+    QAction* command = commandAction(name);
+    target->insertAction(before.isEmpty() ? nullptr : findIn(target->actions(), before), command);
+}
+
+QMenu* TFormText::addFileSubmenu(const QString& title, const QString& before)
+{
+    QMenu* file = menuFor(Menu::File);
+    auto* submenu = new QMenu(title, file);
+    file->insertMenu(before.isEmpty() ? nullptr : findIn(file->actions(), before), submenu);
+    return submenu;
+}
+
+void TFormText::placeOnToolBar(const QString& name, const QString& tip, const QString& before)
+{
+    QAction* command = commandAction(name);
+    QAction* at = before.isEmpty() ? nullptr : findIn(ToolBar1->actions(), before);
+    ToolBar1->insertAction(at, command);
+    keepButtonTip(ToolBar1, command, tip);
+}
+
+void TFormText::addSidePanel(QWidget* panel)
+{
+    Splitter1->addWidget(panel);
+    Splitter1->setStretchFactor(Splitter1->indexOf(panel), 0);
+}
+
+void TFormText::onCaretMoved(std::function<void()> listener) { caretListeners_.push_back(std::move(listener)); }
+
+void TFormText::onTextChanged(std::function<void()> listener) { textListeners_.push_back(std::move(listener)); }
 
 void TFormText::buildCommands()
 {
-    TextFormCommandTable table(*this);
-
     // Menu bar.
     ChildMenu1 = menuBar();
     QMenu* file = ChildMenu1->addMenu("ﾌｧｲﾙ(&F)");
-    for (const char* name : {"New1Click", "Open1Click", "Save1Click", "Saveas1Click"})
-        table.menuItem(file, name);
-    file->addSeparator();
-    table.menuItem(file, "Close1Click");
-
     QMenu* edit = ChildMenu1->addMenu("編集(&E)");
-    for (const char* name : {"Cut1Click", "Copy1Click", "Paste1Click"})
-        table.menuItem(edit, name);
-    edit->addSeparator();
-    table.menuItem(edit, "SelectAll1Click");
-    edit->addSeparator();
-    table.menuItem(edit, "btnSuportInsertClick");
-
     QMenu* search = ChildMenu1->addMenu("検索(&S)");
-    for (const char* name : {"Find", "Reprace", "FindNext"})
-        table.menuItem(search, name);
-    search->addSeparator();
-    for (const char* name : {"RepraceXYZ", "FindMinMax", "ToolButton26Click", "ToolButton27Click"})
-        table.menuItem(search, name);
-    search->addSeparator();
-    table.menuItem(search, "CalculateClick");
-    table.menuItem(search, "Kaeru");
-    search->addAction(table.shared("OrgChenge"));
-    search->addAction(table.shared("AfineChehge"));
-
     QMenu* other = ChildMenu1->addMenu("そのた");
-    table.menuItem(other, "About1Click");
-    table.menuItem(other, "Pelmora1Click");
-    other->addSeparator();
-    menuStrong = table.menuItem(other, "TBnStrongClick");
-    menuStrong->setCheckable(true);
-    menuUpper = table.menuItem(other, "ToolButton22Click");
-    menuUpper->setCheckable(true);
-    other->addSeparator();
-    other->addAction(table.shared("RunNcThear"));
-    table.menuItem(other, "ToolButton25Click");
-    table.shared("RunNc");  // keyboard only
-
-    // Toolbar.
-    table.toolButton("New1Click", "新規");
-    table.toolButton("Open1Click", "開く");
-    ToolButton1 = table.toolButton("Saveas1Click", "保存");
-    ToolBar1->addSeparator();
-    table.toolButton("Copy1Click", "ｺﾋﾟｰ");
-    table.toolButton("Cut1Click", "切取り");
-    table.toolButton("Paste1Click", "張付け");
-    ToolBar1->addSeparator();
-    table.toolButton("Find", "検索");
-    table.toolButton("Reprace", "置換");
-    table.toolButton("FindNext", "次");
-    ToolBar1->addSeparator();
-    table.toolButton("RepraceXYZ", "入替え（置換とちゃうんかい？）");
-    table.toolButton("FindMinMax", "極値検索");
-    table.toolButton("ToolButton26Click", "まいどー");
-    table.toolButton("ToolButton27Click", "マックのハッピーセットー");
-    ToolBar1->addSeparator();
-    table.toolButton("Font", "フォント");
-    ComboBox1 = new QComboBox(ToolBar1);
-    ComboBox1->setObjectName("ComboBox1");
-    ComboBox1->setToolTip("でかさ");
-    ToolBar1->addWidget(ComboBox1);
-    ToolBar1->addSeparator();
-    table.toolButton("CalculateClick", "足すとか");
-    table.toolButton("Kaeru", "上下入替え");
-    ToolBar1->addAction(table.shared("OrgChenge"));
-    QAction* rotate = table.shared("AfineChehge");
-    ToolBar1->addAction(rotate);
-    ToolBar1->addSeparator();
-    TBnStrong = table.toolButton("TBnStrongClick", "最強化（なにが？）");
-    TBnStrong->setCheckable(true);
-    ToolButton22 = table.toolButton("ToolButton22Click", "大文字化（なんで？）");
-    ToolButton22->setCheckable(true);
-    table.toolButton("btnSuportInsertClick", "お決まりインサート");
-    QAction* runHere = table.shared("RunNcThear");
-    ToolBar1->addAction(runHere);
-    table.toolButton("ToolButton25Click", "電卓");
-    // Buttons that share an action show their own hint where it differs from the action's.
-    if (QWidget* button = ToolBar1->widgetForAction(rotate))
-        button->setToolTip("おしえない");
-    if (QWidget* button = ToolBar1->widgetForAction(runHere))
-        button->setToolTip("ここからPelmora実行");
-
-    // Context menu of the editor.
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
-    QAction* copy = table.make("Copy1Click", "コピー", false, false);
-    QAction* cut = table.make("Cut1Click", "切り取り", false, false);
-    QAction* paste = table.make("Paste1Click", "貼り付け", false, false);
-    PopupMenu1->addActions({copy, cut, paste});
+    menus_ = {{Menu::File, file}, {Menu::Edit, edit}, {Menu::Search, search}, {Menu::Other, other},
+              {Menu::Context, PopupMenu1}};
+    auto place = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (*name == '-')
+                menu->addSeparator();
+            else
+                menu->addAction(commandAction(name));
+        }
+    };
+    place(file, {"New1Click", "Open1Click", "Save1Click", "Saveas1Click", "-", "Close1Click"});
+    place(edit, {"Cut1Click", "Copy1Click", "Paste1Click", "-", "SelectAll1Click", "-", "btnSuportInsertClick"});
+    place(search, {"Find", "Reprace", "FindNext", "-", "RepraceXYZ", "FindMinMax", "ToolButton26Click",
+                   "ToolButton27Click", "-", "CalculateClick", "Kaeru", "OrgChenge", "AfineChehge"});
+    place(other, {"About1Click", "Pelmora1Click", "-", "TBnStrongClick", "ToolButton22Click", "-", "RunNcThear",
+                  "ToolButton25Click"});
+    TBnStrong = menuStrong = action("TBnStrongClick");
+    ToolButton22 = menuUpper = action("ToolButton22Click");
+
+    // Toolbar: each button with its own tip.
+    struct Button {
+        const char* name;  // "-" a separator
+        const char* tip;
+    };
+    const Button buttons[] = {
+        {"New1Click", "新規"}, {"Open1Click", "開く"}, {"ToolButton1", "保存"}, {"-", ""},
+        {"Copy1Click", "ｺﾋﾟｰ"}, {"Cut1Click", "切取り"}, {"Paste1Click", "張付け"}, {"-", ""},
+        {"Find", "検索"}, {"Reprace", "置換"}, {"FindNext", "次"}, {"-", ""},
+        {"RepraceXYZ", "入替え（置換とちゃうんかい？）"}, {"FindMinMax", "極値検索"}, {"ToolButton26Click", "まいどー"},
+        {"ToolButton27Click", "マックのハッピーセットー"}, {"-", ""},
+        {"Font", "フォント"}, {"ComboBox1", "でかさ"}, {"-", ""},
+        {"CalculateClick", "足すとか"}, {"Kaeru", "上下入替え"}, {"OrgChenge", "座標移動"}, {"AfineChehge", "おしえない"},
+        {"-", ""},
+        {"TBnStrongClick", "最強化（なにが？）"}, {"ToolButton22Click", "大文字化（なんで？）"},
+        {"btnSuportInsertClick", "お決まりインサート"}, {"RunNcThear", "ここからPelmora実行"}, {"ToolButton25Click", "電卓"},
+    };
+    for (const Button& button : buttons) {
+        const QString name = QString::fromLatin1(button.name);
+        if (name == "-") {
+            ToolBar1->addSeparator();
+        } else if (name == "ComboBox1") {
+            ComboBox1 = new QComboBox(ToolBar1);
+            ComboBox1->setObjectName("ComboBox1");
+            ComboBox1->setToolTip(button.tip);
+            ToolBar1->addWidget(ComboBox1);
+        } else if (name == "ToolButton1") {
+            // The save button runs the overwrite save but is enabled only while the text is
+            // modified (the menu item stays enabled).
+            ToolButton1 = new QAction(toolbarIcon(0), button.tip, this);
+            ToolButton1->setObjectName("ToolButton1");
+            connect(ToolButton1, &QAction::triggered, action("Saveas1Click"), &QAction::trigger);
+            ToolBar1->addAction(ToolButton1);
+            keepButtonTip(ToolBar1, ToolButton1, button.tip);
+        } else {
+            placeOnToolBar(name, QString::fromUtf8(button.tip));
+        }
+    }
+
+    // Context menu of the editor.
+    itemWithCaption(PopupMenu1, action("Copy1Click"), "コピー");
+    itemWithCaption(PopupMenu1, action("Cut1Click"), "切り取り");
+    itemWithCaption(PopupMenu1, action("Paste1Click"), "貼り付け");
     PopupMenu1->addSeparator();
-    PopupMenu1->addAction(table.make("PMAddFileClick", "ﾌｧｲﾙを付足す", false, false));
-    PopupMenu1->addAction(table.make("PMInsertFileClick", "ｶｰｿﾙ位置にﾌｧｲﾙ挿入", false, false));
-    PopupMenu1->addAction(table.make("btnSuportInsertClick", "おきまりインサート", false, false));
+    place(PopupMenu1, {"PMAddFileClick", "PMInsertFileClick"});
+    itemWithCaption(PopupMenu1, action("btnSuportInsertClick"), "おきまりインサート");
     PopupMenu1->addSeparator();
     QMenu* setMark = PopupMenu1->addMenu("しおりを入れる");
     QMenu* goMark = PopupMenu1->addMenu("しおりに移動");
     for (int n = 0; n < 10; ++n) {
-        QAction* set = setMark->addAction(QString("しおり%1").arg(n));
-        set->setObjectName(QString("NBookmark%1").arg(n));
-        connect(set, &QAction::triggered, this, [this, n] { runGuarded(this, [&] { NBookmark9Click(n); }); });
-        setMarkItems[n] = set;
-        QAction* go = goMark->addAction(QString("しおり%1").arg(n));
-        go->setObjectName(QString("NGoBookmark%1").arg(n));
-        connect(go, &QAction::triggered, this, [this, n] { runGuarded(this, [&] { NGoBookmark9Click(n); }); });
-        GoMarkItems[n] = go;
-        addCommand(set->objectName(), set);
-        addCommand(go->objectName(), go);
+        setMark->addAction(setMarkItems[n]);
+        goMark->addAction(GoMarkItems[n]);
     }
     PopupMenu1->addSeparator();
-    PopupMenu1->addAction(table.shared("RunNcThear"));
+    place(PopupMenu1, {"RunNcThear"});
 }
 
 }  // namespace zorvan

@@ -9,7 +9,6 @@
 #include "app/logic/user_error.h"
 #include "app/ui/byte_markers.h"
 #include "app/ui/prompts.h"
-#include "app/ui/thled.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -111,15 +110,18 @@ void launchSimulator(TFormText& form, bool fromCaretLine)
 {
     if (!form.CheckSaveChanges())
         return;
-    if (form.editor().isModified() || form.DocPath.isEmpty())
+    if (form.document().modified() || form.DocPath.isEmpty())
         return;
     std::optional<int> line;
     if (fromCaretLine)
         line = form.editor().lineFromPosition(form.editor().caret());
     const QString program = QString::fromStdString(programSettings().SimulatorPath);
     if (!QProcess::startDetached(program, simulatorArguments(form.DocPath, line))) {
-        prompts().ask(&form, kTitle, QStringLiteral("%1 を起動できません。\n「Pelmoraとか」でシミュレーターの場所を確かめてください。").arg(program),
-                      QMessageBox::Ok, QMessageBox::Warning);
+            // Shown here rather than thrown: the handler is also called directly (the simulator's
+        // forwarders), and the editor stays either way.
+        showUserError(&form, UserError(QStringLiteral("%1 を起動できません。\n「Pelmoraとか」でシミュレーターの場所を確かめてください。")
+                                           .arg(program).toStdString(),
+                                       kTitle.toStdString(), UserError::Icon::Warning));
         return;
     }
     form.close();
@@ -133,9 +135,8 @@ void TFormText::New1Click()
         return;
     editor_->setText("");
     editor_->setModified(false);
-    setWindowTitle(kTitle);
-    DocPath.clear();
-    shownDocPath_.clear();
+    document_.cleared();
+    setWindowTitle(document_.title());
     UpdateStatus();
 }
 
@@ -150,11 +151,11 @@ void TFormText::Open1Click()
 
 // Writes the text to `path`; only a complete write makes it the document's path and clears the
 // modified flag.
-static void saveDocumentAs(TFormText& form, const QString& path, QString& shownPath)
+static void saveDocumentAs(TFormText& form, const QString& path)
 {
     saveDocumentFile(path, form.editor().text());
-    form.DocPath = shownPath = path;
-    form.setWindowTitle(kTitle + ' ' + form.DocPath);
+    form.document().savedAs(path);
+    form.setWindowTitle(form.document().title());
     form.editor().setModified(false);
     form.UpdateStatus();
 }
@@ -163,14 +164,14 @@ void TFormText::Save1Click()
 {
     QString path = askSaveName(this, DocPath);
     if (!path.isEmpty())
-        saveDocumentAs(*this, path, shownDocPath_);
+        saveDocumentAs(*this, path);
 }
 
 void TFormText::Saveas1Click()
 {
     QString path = DocPath.isEmpty() ? askSaveName(this, lastSaveName) : DocPath;
     if (!path.isEmpty())
-        saveDocumentAs(*this, path, shownDocPath_);
+        saveDocumentAs(*this, path);
 }
 
 void TFormText::OpenFromCommandLine()
@@ -185,9 +186,8 @@ void TFormText::OpenFromCommandLine()
 
 void TFormText::StartOpen(const QString& path)
 {
-    DocPath = path;
-    setStatusText(3, QStringLiteral("読み込み中"));
-    (new OpenFileThled(this))->Start();
+    document_.beginLoad(path);
+    runner_->start(OperationRunner::Load);
 }
 
 void TFormText::LoadDocument()
@@ -198,14 +198,11 @@ void TFormText::LoadDocument()
     } catch (const UserError& e) {
         // The previous text stays, and with it its path and title, so an overwrite-save cannot
         // put it into the file that failed.
-        DocPath = shownDocPath_;
-        PendingCaret = 0;
-        setStatusText(3, QString());
-        prompts().ask(this, kTitle, QString::fromUtf8(e.what()), QMessageBox::Ok, QMessageBox::Critical);
-        return;
+        document_.loadFailed();
+        throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
     }
-    shownDocPath_ = DocPath;
-    setWindowTitle(kTitle + ' ' + DocPath);
+    document_.loaded();
+    setWindowTitle(document_.title());
     installByteMarkers(Memo1);
     const bool ncProgram = isNcProgram(bytes);
     fillEditor(Memo1, *editor_, bytes);
@@ -233,8 +230,7 @@ void TFormText::MergeFile(const QString& path, int mode)
         bytes = readDocumentFile(path);
     } catch (const UserError& e) {
         setStatusText(3, QString());
-        prompts().ask(this, kTitle, QString::fromUtf8(e.what()), QMessageBox::Ok, QMessageBox::Critical);
-        return;
+        throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
     }
     installByteMarkers(Memo1);
     mergeLines(*editor_, readMergeLines(bytes), mode == 1 ? MergeMode::Append : MergeMode::InsertAtCaretLine);

@@ -77,7 +77,6 @@ void TFormText::FormCreate()
     connect(ComboBox1, &QComboBox::activated, this, [this] { runGuarded(this, [&] { FontSizeChange(); }); });
     editor_->setModified(false);
     ToolButton22->setChecked(settings.UpperMode);
-    menuUpper->setChecked(settings.UpperMode);
     for (int n = 0; n < 10; ++n) {
         setMarkItems[n]->setCheckable(true);
         GoMarkItems[n]->setCheckable(true);
@@ -85,7 +84,7 @@ void TFormText::FormCreate()
     ApplyEditorFont();
     UpdateStatus();
     installEditorHooks();
-    Marks.fill(-1);
+    document_.clearMarks();
 }
 
 void TFormText::installEditorHooks()
@@ -161,10 +160,10 @@ void TFormText::UpdateStatus()
     int line = editor_->lineFromPosition(caret);
     long column = caret - editor_->positionFromLine(line);
     setStatusText(0, QString("%1: %2").arg(line).arg(column));
-    bool modified = editor_->isModified();
+    bool modified = document_.modified();
     if (modified) {
         setStatusText(1, "変更あり");
-        setWindowTitle("Zorvan *" + DocPath);
+        setWindowTitle(document_.modifiedTitle());
     } else {
         setStatusText(1, QString());
     }
@@ -172,6 +171,8 @@ void TFormText::UpdateStatus()
     setStatusText(2, InsertMode ? "挿入" : "上書き");
     setStatusText(3, QString());
     PaintGutter();
+    for (const auto& listener : caretListeners_)
+        listener();
 }
 
 void TFormText::PaintGutter() { PaintBox1->update(); }
@@ -216,7 +217,7 @@ void TFormText::NBookmark9Click(int n)
 {
     if (n < 0 || n > 9)
         return;
-    Marks[n] = editor_->lineFromPosition(editor_->caret());
+    document_.setMark(n, editor_->lineFromPosition(editor_->caret()));
     setMarkItems[n]->setChecked(true);
     GoMarkItems[n]->setChecked(true);
     PaintGutter();
@@ -232,13 +233,11 @@ void TFormText::NGoBookmark9Click(int n)
     UpdateStatus();
 }
 
-void TFormText::TBnStrongClick(QAction* sender)
+// The check commands have one action each, in the menu and on the toolbar: its checked state is
+// the mode, whichever placement was used.
+void TFormText::TBnStrongClick(QAction*)
 {
     ModifiedFlagKeeper keep(*editor_);
-    if (sender == menuStrong)
-        TBnStrong->setChecked(menuStrong->isChecked());
-    else
-        menuStrong->setChecked(TBnStrong->isChecked());
     // Changing the flag hides the window; the widgets inside, the editor among them, stay.
     bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, TBnStrong->isChecked());
@@ -246,12 +245,8 @@ void TFormText::TBnStrongClick(QAction* sender)
         show();
 }
 
-void TFormText::ToolButton22Click(QAction* sender)
+void TFormText::ToolButton22Click(QAction*)
 {
-    if (sender == menuUpper)
-        ToolButton22->setChecked(menuUpper->isChecked());
-    else
-        menuUpper->setChecked(ToolButton22->isChecked());
     programSettings().UpperMode = ToolButton22->isChecked();
 }
 
@@ -273,6 +268,11 @@ void TFormText::ColourCaretLine()
     colouring::ColourCaretLine(*editor_);
 }
 
-void TFormText::Memo1Change() { ColourCaretLine(); }
+void TFormText::Memo1Change()
+{
+    ColourCaretLine();
+    for (const auto& listener : textListeners_)
+        listener();
+}
 
 }  // namespace zorvan

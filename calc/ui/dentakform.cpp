@@ -1,5 +1,8 @@
 #include "calc/ui/dentakform.h"
 
+#include "app/logic/user_error.h"
+#include "app/ui/prompts.h"
+
 #include "calc/logic/calc_text.h"
 #include "calc/ui/calcpanel.h"
 
@@ -219,9 +222,10 @@ void TFormDentak::report(const std::optional<CalcMessage>& message)
 
 void TFormDentak::showMessage(const CalcMessage& message)
 {
-    const QString caption = message.caption.empty() ? QStringLiteral("Zorvan")
-                                                    : QString::fromStdString(message.caption);
-    QMessageBox::critical(this, caption, QString::fromStdString(message.text), QMessageBox::Ok);
+    // Through the one error display, so that the tests' prompts answer it too.
+    showUserError(this, message.caption.empty()
+                            ? UserError(message.text)
+                            : UserError(message.text, message.caption, UserError::Icon::Critical));
 }
 
 void TFormDentak::FormKeyPress(char key)

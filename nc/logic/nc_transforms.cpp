@@ -20,9 +20,8 @@ namespace {
 // the QScintilla editor), without the break after the last line.
 std::string_view readRangeText(const TextEditor& editor, const LineRange& range, std::string& buffer)
 {
-    const long start = editor.positionFromLine(range.first);
-    const long end = editor.positionFromLine(range.last) + countCharacters(editor.line(range.last));
-    return editor.textView(start, end - start, buffer);
+    const LineSpan span = lineSpan(editor, range.first, range.last);
+    return editor.textView(span.start, span.length, buffer);
 }
 
 // Calls `fn(lineText)` for each of the `count` lines of a range's text; the last one takes the
@@ -46,10 +45,12 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
 // written, where writing line by line would have left it.
 void finish(TextEditor& editor, const LineRange& range, int lastWritten)
 {
-    if (range.hadSelection)
+    if (range.hadSelection) {
         editor.setSelection(range.selStart, range.selLength);
-    else
-        editor.setCaret(editor.positionFromLine(lastWritten) + countCharacters(editor.line(lastWritten)));
+    } else {
+        const LineSpan written = lineSpan(editor, lastWritten, lastWritten);
+        editor.setCaret(written.start + written.length);
+    }
     editor.setModified(true);
 }
 
@@ -58,12 +59,16 @@ void finish(TextEditor& editor, const LineRange& range, int lastWritten)
 enum class Lines { Independent, Carried };
 
 // Thrown by a line's transform when a result is too large to write.
-struct ValueTooLarge {
+struct ValueTooLarge : std::exception {
+    explicit ValueTooLarge(char l) : letter(l) {}
+    const char* what() const noexcept override { return "value too large"; }
     char letter;
 };
 
 // The same, with the line counted from the first line of its piece.
-struct PieceValueTooLarge {
+struct PieceValueTooLarge : std::exception {
+    PieceValueTooLarge(int l, char c) : line(l), letter(c) {}
+    const char* what() const noexcept override { return "value too large"; }
     int line;
     char letter;
 };
@@ -110,7 +115,7 @@ template <typename Transform> WrittenPiece rewritePiece(std::string_view text, T
         try {
             transform(line);
         } catch (const ValueTooLarge& e) {
-            throw PieceValueTooLarge{written.lines, e.letter};
+            throw PieceValueTooLarge(written.lines, e.letter);
         }
         ++written.lines;
         out += "\r\n";
@@ -190,7 +195,7 @@ double checkedResult(long double value, char letter)
 {
     double stored = static_cast<double>(value);
     if (!std::isfinite(stored))
-        throw ValueTooLarge{letter};
+        throw ValueTooLarge(letter);
     return stored;
 }
 

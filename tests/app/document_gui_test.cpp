@@ -365,6 +365,41 @@ TEST_F(DocumentTest, AnUnknownOperationOnlyClearsTheCaption)
     EXPECT_FALSE(form.Busy);
 }
 
+// Yes to the save question for an untitled text opens the save dialog; cancelling that dialog
+// abandons what was asked for, and the text stays.
+TEST_F(DocumentTest, ACancelledSaveDialogAbandonsThePendingOperation)
+{
+    const QString other = file("other.ncd", "%\r\nOTHER\r\n");
+    struct {
+        const char* name;
+        std::function<void()> ask;
+    } operations[] = {
+        {"new", [&] { form.New1Click(); }},
+        {"open", [&] { form.Open1Click(); }},
+        {"drop", [&] { drop(&form, {other}); }},
+        {"close", [&] { form.close(); }},
+        {"simulator", [&] { form.RunNcExecute(); }},
+    };
+    form.show();
+    for (const auto& operation : operations) {
+        form.editor().setText("G01X1.");
+        prompts.asked.clear();
+        prompts.dialogs.clear();
+        prompts.answers = {QMessageBox::Yes};
+        prompts.fileNames = {other};  // only a file dialog that is wrongly shown takes it
+        prompts.fileNames.push_front("");  // the save dialog: cancelled
+        operation.ask();
+        waitFor([&] { return !form.Busy; }, 100);
+        EXPECT_EQ(prompts.asked.size(), 1) << operation.name;
+        EXPECT_EQ(prompts.dialogs, QStringList{"名前を付けて保存"}) << operation.name;
+        EXPECT_EQ(form.editor().text(), "G01X1.") << operation.name;
+        EXPECT_TRUE(form.editor().isModified()) << operation.name;
+        EXPECT_EQ(form.DocPath, "") << operation.name;
+        EXPECT_TRUE(form.isVisible()) << operation.name;
+    }
+    form.editor().setModified(false);
+}
+
 class SimulatorTest : public DocumentTest {
 protected:
     void SetUp() override

@@ -118,3 +118,37 @@ TEST_F(SettingsTest, FontValuesAreWrittenAsText)
     QSettings raw = store();
     EXPECT_EQ(raw.value("setting/FontSize").toString(), "11");
 }
+
+TEST_F(SettingsTest, EverySettingIsDescribedOnceAndRoundTripsAsText)
+{
+    ProgramSettings defaults;
+    EditorFont defaultFont{"ＭＳ Ｐゴシック", 9};
+    QStringList keys;
+    for (const auto& field : settings_store::fields()) {
+        keys << field.key;
+        EXPECT_EQ(settings_store::storedTextOf(field, defaults, defaultFont), field.defaultValue) << field.key;
+        EXPECT_LE(field.min, field.max) << field.key;
+    }
+    EXPECT_EQ(keys, QStringList({"FontName", "FontSize", "Pelmora", "DecimalNumber", "Froce_Decimal", "Non_Decimal",
+                                 "DecimalView"}));
+    EXPECT_EQ(keys.removeDuplicates(), 0);
+
+    ProgramSettings changed;
+    changed.SimulatorPath = "/x/sim";
+    changed.decimals = {7, 1, true, true};
+    changed.UpperMode = false;
+    settings_store::writeDialogValues(changed);
+    settings_store::writeFont({"IPAGothic", 14});
+    ProgramSettings read;
+    EditorFont font;
+    settings_store::read(read, font);
+    EXPECT_EQ(read.SimulatorPath, "/x/sim");
+    EXPECT_EQ(read.decimals.DecimalNumber, 7);
+    EXPECT_EQ(read.decimals.DecimalView, 1);
+    EXPECT_TRUE(read.decimals.Froce_Decimal);
+    EXPECT_TRUE(read.decimals.Non_Decimal);
+    EXPECT_TRUE(read.UpperMode);  // session state: never stored
+    EXPECT_FALSE(store().allKeys().join(' ').contains("Upper"));
+    EXPECT_EQ(font.name, "IPAGothic");
+    EXPECT_EQ(font.size, 14);
+}

@@ -1,0 +1,59 @@
+// The one open document apart from any window: its path, the caret to take after a load, the
+// bookmarks and the modified state (kept by the editor holding the text). The main window, its
+// title and the gutter read it from here; commands receive it in their context.
+#pragma once
+
+#include <QString>
+
+#include <array>
+
+namespace zorvan {
+
+class TextEditor;
+
+class DocumentModel {
+public:
+    static constexpr int kNoMark = -1;
+    static constexpr int kExtremeMark = 11;  // the line of the last extreme value found
+
+    DocumentModel() { Marks.fill(kNoMark); }
+
+    // The file the text belongs to; empty for an untitled text. While a load runs it is the
+    // file being read; a failed load puts back the path of the text still shown.
+    QString DocPath;
+    // The caret position to take after the next load (from the command line); 0 otherwise.
+    int PendingCaret = 0;
+    // Bookmark lines 0-9 and the extreme-value line (index 11); kNoMark when unset.
+    std::array<int, 12> Marks;
+
+    // The editor holding the text, for the modified state; none means never modified.
+    void attachEditor(TextEditor* editor) { editor_ = editor; }
+    bool modified() const;
+    void setModified(bool modified);
+
+    // A load of `path` begins: the path is taken now, so the load reads it.
+    void beginLoad(const QString& path) { DocPath = path; }
+    // The load took the file in: it is the text shown now.
+    void loaded() { shownPath_ = DocPath; }
+    // The load failed: the text shown and its path stay.
+    void loadFailed();
+    // The text was written to `path`, which becomes the document's.
+    void savedAs(const QString& path) { DocPath = shownPath_ = path; }
+    // A new, untitled, empty text.
+    void cleared() { DocPath.clear(), shownPath_.clear(); }
+
+    void setMark(int n, int line);
+    int mark(int n) const { return n >= 0 && n < static_cast<int>(Marks.size()) ? Marks[n] : kNoMark; }
+    void clearMarks() { Marks.fill(kNoMark); }
+
+    // The window title for the state after a load or a save ("Zorvan", "Zorvan <path>") and for a
+    // modified text ("Zorvan *<path>").
+    QString title() const;
+    QString modifiedTitle() const;
+
+private:
+    TextEditor* editor_ = nullptr;
+    QString shownPath_;  // the path of the text shown
+};
+
+}  // namespace zorvan

@@ -1,0 +1,17 @@
+// The registration functions of the subsystems, each defined in its own ui/ folder (see
+// app/ui/shell.h). The main window calls registerFeatures once while it is built.
+#pragma once
+
+namespace zorvan {
+
+class Shell;
+
+void registerNcFeatures(Shell& shell);    // nc/ui
+void registerCalcFeatures(Shell& shell);  // calc/ui
+void registerListsFeatures(Shell& shell); // lists/ui
+// A new subsystem folder adds its declaration here and its call in features.cpp.
+
+// All of them, in the order their items appear.
+void registerFeatures(Shell& shell);
+
+}  // namespace zorvan

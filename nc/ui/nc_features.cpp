@@ -1,0 +1,74 @@
+// The numeric commands of the main window: coordinate shift, axis rotation, value calculation,
+// line-order reversal. Each takes the decimal settings as they are when it starts and runs
+// through the window's operation queue.
+#include "app/logic/settings.h"
+#include "app/logic/user_error.h"
+#include "app/ui/features.h"
+#include "app/ui/operation_runner.h"
+#include "app/ui/shell.h"
+#include "nc/logic/nc_transforms.h"
+#include "nc/ui/axisform.h"
+#include "nc/ui/formcalc.h"
+
+namespace zorvan {
+
+namespace {
+
+// The numeric commands' operation codes.
+enum NcCode { ShiftCode = 10, RotateCode = 11, CalculateCode = 12, ReverseCode = 13 };
+
+using AxisCommand = void (*)(TextEditor&, const nc::AxisValues&, const DecimalSettings&, nc::Recolour);
+
+// Asks for three axis values in the axis dialog and, unless it is cancelled, runs `command`
+// with them (shift or rotation) on the whole editor.
+void runAxisCommand(Shell& shell, TFormAxis& dialog, int code, AxisCommand command)
+{
+    nc::AxisValues values;
+    dialog.prepare(values);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const DecimalSettings settings = programSettings().decimals;
+    shell.runner().queue(code, "座標移動中", [&shell, values, settings, command] {
+        command(shell.editor(), values, settings, nc::Recolour::WrittenLines);
+    });
+}
+
+void calculate(Shell& shell, TCalcForm& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    shell.setStatusText(3, "座標移動中");
+    const double operand = dialog.operand();
+    const nc::Operation operation = dialog.operation();
+    const char letter = dialog.letter();
+    if (nc::dividesByZero(operation, operand)) {
+        // Refused before any line is touched; the caption stays until the next refresh.
+        throw UserError(nc::kDivisionByZeroMessage, "あーあ", UserError::Icon::None);
+    }
+    const DecimalSettings settings = programSettings().decimals;
+    shell.runner().queue(CalculateCode, "座標移動中", [&shell, letter, operation, operand, settings] {
+        nc::calculateValues(shell.editor(), letter, operation, operand, settings);
+    });
+}
+
+}  // namespace
+
+void registerNcFeatures(Shell& shell)
+{
+    // The dialogs, one each for the window's life, kept between uses.
+    auto* calcForm = new TCalcForm(shell.window());
+    auto* axisForm = new TFormAxis(shell.window());
+    shell.addCommand({.name = "OrgChenge", .caption = "座標移動", .image = 12,
+                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, ShiftCode, &nc::shiftCoordinates); },
+                      .iconInMenus = true});
+    shell.addCommand({.name = "AfineChehge", .caption = "おしえない(軸回転)", .image = 13,
+                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, RotateCode, &nc::rotateAxes); },
+                      .iconInMenus = true});
+    shell.addCommand({.name = "CalculateClick", .caption = "けいさん", .image = 19,
+                      .run = [&shell, calcForm] { calculate(shell, *calcForm); }});
+    shell.addCommand({.name = "Kaeru", .caption = "かえる", .image = 11, .run = [&shell] {
+                          shell.runner().queue(ReverseCode, "入替え中", [&shell] { nc::reverseLines(shell.editor()); });
+                      }});
+}
+
+}  // namespace zorvan
