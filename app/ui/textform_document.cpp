@@ -14,6 +14,7 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QProcess>
 #include <QUrl>
@@ -24,6 +25,7 @@ namespace {
 
 const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*.*);;dat (*.dat)");
 const QString kTitle = QStringLiteral("Zorvan");
+const QString kMixedLineEndsNote = QStringLiteral("改行コードが混在しています（保存すると CR LF にそろえます）");
 
 // Each file dialog keeps its last file name between uses.
 QString lastOpenName;
@@ -136,6 +138,7 @@ void TFormText::New1Click()
     editor_->setText("");
     editor_->setModified(false);
     document_.cleared();
+    StatusNote->clear();
     setWindowTitle(document_.title());
     UpdateStatus();
 }
@@ -153,8 +156,9 @@ void TFormText::Open1Click()
 // modified flag.
 static void saveDocumentAs(TFormText& form, const QString& path)
 {
-    saveDocumentFile(path, form.editor().text());
+    saveDocumentFile(path, form.editor().text(), form.document().lineEnds);
     form.document().savedAs(path);
+    form.StatusNote->clear();
     form.setWindowTitle(form.document().title());
     form.editor().setModified(false);
     form.UpdateStatus();
@@ -201,7 +205,8 @@ void TFormText::LoadDocument()
         document_.loadFailed();
         throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
     }
-    document_.loaded();
+    document_.loaded(lineEndsOf(bytes));
+    StatusNote->setText(document_.lineEnds == LineEnds::Mixed ? kMixedLineEndsNote : QString());
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
     const bool ncProgram = isNcProgram(bytes);
