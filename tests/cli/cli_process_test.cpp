@@ -54,10 +54,12 @@ TEST_P(CliProcess, BehavesAsExpected)
         GTEST_SKIP() << c.name << ": this machine cannot set the case up";
     const std::string err = slurp(t + "/err");
     EXPECT_EQ(status, c.status) << err;
-    if (*c.errHas)
+    if (*c.errHas) {
         EXPECT_NE(err.find(c.errHas), std::string::npos) << err;
-    if (*c.errLacks)
+    }
+    if (*c.errLacks) {
         EXPECT_EQ(err.find(c.errLacks), std::string::npos) << err;
+    }
 }
 
 // Scripts run under /bin/sh inside single quotes: no single quotes in them.
