@@ -1,5 +1,6 @@
 // zorvan: the editor. Shows the splash, creates the main window with its dialogs, and runs the
 // event loop; the splash hands the command line to the main window one second after it showed.
+#include "app/ui/desktop_setup.h"
 #include "app/ui/formopen.h"
 #include "app/ui/prompts.h"
 #include "app/ui/textform.h"
@@ -30,7 +31,8 @@ int main(int argc, char** argv)
     ZorvanApplication app(argc, argv);
     QApplication::setApplicationName("Zorvan");
     QApplication::setOrganizationName("Kw");
-    QApplication::setApplicationDisplayName("Zorvan");
+    // No display name: the window system would append " — Zorvan" to every window title.
+    zorvan::setUpDesktop(app);
     try {
         zorvan::TOpenForm splash;
         splash.show();

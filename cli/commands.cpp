@@ -25,7 +25,11 @@ const std::vector<Command>& commands()
         {"rotate", "[--x A] [--y B] [--z C] [FILE]", runRotate},
         {"arith", "--letter L --op OP [--value K] [FILE]", runArith},
         {"reverse", "[FILE]", runReverse},
+        {"fill", "--set NAME [--list PATH] [FILE]", runFill},
+        {"macro", "--table NAME [--list PATH] [FILE]", runMacro},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
+        {"extents", "[--moves all|feed] [FILE]", runExtents},
+        {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
     };
     return table;
 }

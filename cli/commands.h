@@ -28,5 +28,9 @@ int runRotate(const std::vector<std::string>& args, Io& io);         // nc_cli_c
 int runArith(const std::vector<std::string>& args, Io& io);          // nc_cli_commands.cpp
 int runReverse(const std::vector<std::string>& args, Io& io);        // nc_cli_commands.cpp
 int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands.cpp
+int runFill(const std::vector<std::string>& args, Io& io);           // list_cli_commands.cpp
+int runMacro(const std::vector<std::string>& args, Io& io);          // list_cli_commands.cpp
+int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
+int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
 
 }  // namespace zorvan::cli

@@ -12,6 +12,7 @@ void registerFeatures(Shell& shell)
     registerNcFeatures(shell);
     registerCalcFeatures(shell);
     registerListsFeatures(shell);
+    registerPreviewFeatures(shell);
 }
 
 }  // namespace zorvan

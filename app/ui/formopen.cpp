@@ -7,23 +7,32 @@
 #include <QDate>
 #include <QEvent>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QStyle>
 #include <QTimer>
 
 namespace zorvan {
+
+namespace {
+const QSize kClientSize(227, 79);
+}  // namespace
 
 TOpenForm::TOpenForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName("OpenForm");
     setWindowTitle("バージョン情報");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(227, 79);
+    setFixedSize(kClientSize);
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setFixedSize(36, 36);
-    Image1->setPixmap(QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(36, 36));
+    const QIcon programIcon = QApplication::windowIcon().isNull()
+        ? QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView)
+        : QApplication::windowIcon();
+    Image1->setPixmap(programIcon.pixmap(36, 36));
     Image1->installEventFilter(this);
     StaticText1 = new QLabel("Zorvan", this);
     StaticText1->setObjectName("StaticText1");
@@ -71,6 +80,8 @@ void TOpenForm::showEvent(QShowEvent* event)
 {
     Label1->setText(versionLine());
     StaticText2->setText(rightsLine());
+    // The window keeps its designed size unless the installed font needs more room for the texts.
+    setFixedSize(layout()->sizeHint().expandedTo(kClientSize));
     QDialog::showEvent(event);
 }
 

@@ -15,12 +15,24 @@ namespace {
 const QColor kBookmarkBackground(0, 255, 0);
 const QColor kExtremeBackground(255, 0, 0);
 constexpr int kLeft = 2;
+constexpr int kRight = 2;
 }  // namespace
+
+int GutterPaintBox::widthFor(int lineCount) const
+{
+    const QFontMetrics metrics(font());
+    int width = kLeft + metrics.horizontalAdvance(QStringLiteral("EXTR"));
+    const int largestShown = (lineCount - 1) / 10 * 10;  // every tenth line from 10 on shows its number
+    if (largestShown >= 10)
+        width = std::max(width, kLeft + metrics.horizontalAdvance(QString::number(largestShown)) + kRight);
+    return width;
+}
 
 GutterPaintBox::GutterPaintBox(const DocumentModel& document, QWidget* parent)
     : QWidget(parent), document_(document)
 {
-    // Small enough for "EXTR" and four-digit line numbers to fit the narrow panel.
+    // Small enough for "EXTR" and four-digit line numbers to fit the panel at its narrowest; the
+    // window widens the panel for longer numbers (widthFor).
     QFont small = font();
     small.setPointSizeF(7);
     setFont(small);
@@ -68,7 +80,7 @@ void GutterPaintBox::paintEvent(QPaintEvent*)
             label("EXTR", y, kExtremeBackground);
         if (line % 10 == 0 && line != 0) {
             const QString number = QString::number(line);
-            const int x = width() - metrics.horizontalAdvance(number) - 2;
+            const int x = width() - metrics.horizontalAdvance(number) - kRight;
             painter.drawText(QRect(x, y + textTop, metrics.horizontalAdvance(number), metrics.height()),
                              Qt::AlignLeft | Qt::AlignVCenter, number);
         }

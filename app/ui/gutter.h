@@ -16,6 +16,9 @@ public:
     // Draws the marks of `document` beside the lines of `memo`.
     GutterPaintBox(const DocumentModel& document, QWidget* parent);
     void setEditorView(QsciScintilla* memo) { memo_ = memo; }
+    // The width the labels and the largest line number shown for a text of `lineCount` lines
+    // need, in this box's font.
+    int widthFor(int lineCount) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -21,9 +21,23 @@ void Prompts::showError(QWidget* parent, const QString& text)
     box.exec();
 }
 
+std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& caption, const QString& preset,
+                                            const QString& filter)
+{
+    auto dialog = std::make_unique<QFileDialog>(parent, caption, preset.isEmpty() ? QStringLiteral(".") : preset,
+                                                filter);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // Any name is taken: a file that does not exist is reported by the load that follows.
+    dialog->setFileMode(QFileDialog::AnyFile);
+    return dialog;
+}
+
 QString Prompts::openFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(parent, caption, preset.isEmpty() ? QStringLiteral(".") : preset, filter);
+    const auto dialog = makeOpenDialog(parent, caption, preset, filter);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return QString();
+    return dialog->selectedFiles().constFirst();
 }
 
 QString Prompts::saveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter)

@@ -6,6 +6,9 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <memory>
+
+class QFileDialog;
 class QWidget;
 
 namespace zorvan {
@@ -26,6 +29,10 @@ public:
     // The font dialog preset with `preset`; false when cancelled.
     virtual bool chooseFont(QWidget* parent, const QFont& preset, QFont& chosen);
 };
+
+// The dialog behind Prompts::openFileName: it takes any name, also one that does not exist.
+std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& caption, const QString& preset,
+                                            const QString& filter);
 
 // The prompts in use; `install` replaces them (nullptr restores the default) and returns the
 // previous ones.

@@ -4,6 +4,7 @@
 #include "app/ui/formopen.h"
 #include "app/ui/gutter.h"
 #include "app/ui/prompts.h"
+#include "app/ui/recent_files_menu.h"
 #include "app/ui/settingform.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -18,6 +19,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace zorvan {
 
@@ -47,6 +50,7 @@ TFormText::TFormText(QWidget* parent)
     runner_->define(OperationRunner::Load, QStringLiteral("読み込み中"), [this] { LoadDocument(); });
     addOwnCommands();
     buildCommands();
+    recentFiles = new RecentFilesMenu(*this);
     FormSetting = new TFormSetting(this);
     registerFeatures(*this);
     FormCreate();
@@ -76,7 +80,7 @@ void TFormText::buildLayout()
     Panel1->setObjectName("Panel1");
     Panel1->setFrameShape(QFrame::Panel);
     Panel1->setFrameShadow(QFrame::Sunken);
-    Panel1->setMinimumWidth(20);
+    Panel1->setMinimumWidth(kGutterNarrowest);
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(1, 1, 1, 1);
     PaintBox1 = new GutterPaintBox(document_, Panel1);
@@ -98,7 +102,7 @@ void TFormText::buildLayout()
     Splitter1->addWidget(Panel1);
     Splitter1->addWidget(Memo1);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({33, 830});
+    Splitter1->setSizes({kGutterWidth, 863 - kGutterWidth});
     setCentralWidget(Splitter1);
 
     QStatusBar* bar = statusBar();
@@ -186,6 +190,20 @@ void TFormText::Pelmora1Click()
 {
     if (FormSetting)
         FormSetting->exec();
+}
+
+void TFormText::PopupMenuAtCaret()
+{
+    const auto caret = static_cast<unsigned long>(Memo1->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    const int x = static_cast<int>(Memo1->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, caret));
+    const int y = static_cast<int>(Memo1->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, caret));
+    const int line = static_cast<int>(Memo1->SendScintilla(QsciScintillaBase::SCI_LINEFROMPOSITION, caret));
+    const int height = static_cast<int>(Memo1->SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, static_cast<unsigned long>(line)));
+    // Below the caret's line, or inside the view when the caret is scrolled out of it.
+    QWidget* view = Memo1->viewport();
+    const QRect inside = view->rect();
+    const QPoint at(std::clamp(x, inside.left(), inside.right()), std::clamp(y + height, inside.top(), inside.bottom()));
+    PopupMenu1->popup(view->mapToGlobal(at));
 }
 
 }  // namespace zorvan

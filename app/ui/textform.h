@@ -40,6 +40,7 @@ class TCalcForm;
 class TFormDentak;
 class TOpenForm;
 class GutterPaintBox;
+class RecentFilesMenu;
 
 // A dialog a subsystem created under the window, by its object name: lets the window keep the
 // dialogs' names (FormAxis, CalcForm, FormDentak) without knowing their classes.
@@ -107,6 +108,9 @@ public:
     QAction* ToolButton1 = nullptr;
     std::array<QAction*, 10> setMarkItems{};
 
+    // "最近使ったファイル" of the file menu.
+    RecentFilesMenu* recentFiles = nullptr;
+
     // Dialogs, one instance each. The subsystems own theirs; these find them by name.
     TOpenForm* OpenForm = nullptr;  // set by the entry routine
     TFormSetting* FormSetting = nullptr;
@@ -159,10 +163,16 @@ public:
     void SelectAll1Click();
     void About1Click();
     void Pelmora1Click();
+    // Opens the editor's context menu below the caret (Shift+F10).
+    void PopupMenuAtCaret();
 
     // --- View (textform_view.cpp)
     void UpdateStatus() override;
     void PaintGutter();
+    // The gutter panel's width: kGutterWidth, or wider when the document's line numbers need it.
+    static constexpr int kGutterWidth = 33;
+    static constexpr int kGutterNarrowest = 20;  // the splitter may narrow it this far
+    void fitGutter();
     void Font();
     void FontSizeChange();
     void ApplyEditorFont();
@@ -213,6 +223,7 @@ private:
     std::vector<std::function<void()>> caretListeners_;
     std::vector<std::function<void()>> textListeners_;
     bool shownOnce_ = false;
+    int gutterFitted_ = kGutterWidth;  // the width fitGutter gave the panel last
 };
 
 // The program-wide pointer to the main window.

@@ -57,10 +57,10 @@ void TFormText::addOwnCommands()
 {
     auto call = [this](void (TFormText::*method)()) { return [this, method] { (this->*method)(); }; };
     const CommandRow rows[] = {
-        {"New1Click", "新規作成", "", 15, call(&TFormText::New1Click)},
-        {"Open1Click", "開く", "", 7, call(&TFormText::Open1Click)},
+        {"New1Click", "新規作成", "Ctrl+N", 15, call(&TFormText::New1Click)},
+        {"Open1Click", "開く", "Ctrl+O", 7, call(&TFormText::Open1Click)},
         {"Save1Click", "保存", "", 0, call(&TFormText::Save1Click)},
-        {"Saveas1Click", "上書き保存", "", 0, call(&TFormText::Saveas1Click)},
+        {"Saveas1Click", "上書き保存", "Ctrl+S", 0, call(&TFormText::Saveas1Click)},
         {"Close1Click", "終了", "Alt+X", -1, call(&TFormText::Close1Click)},
         {"Cut1Click", "切り取り", "Ctrl+X", 2, call(&TFormText::Cut1Click)},
         {"Copy1Click", "ｺﾋﾟｰ", "Ctrl+C", 1, call(&TFormText::Copy1Click)},
@@ -73,6 +73,8 @@ void TFormText::addOwnCommands()
         {"Font", "フォント", "", 8, call(&TFormText::Font)},
         {"PMAddFileClick", "ﾌｧｲﾙを付足す", "", -1, call(&TFormText::PMAddFileClick)},
         {"PMInsertFileClick", "ｶｰｿﾙ位置にﾌｧｲﾙ挿入", "", -1, call(&TFormText::PMInsertFileClick)},
+        // The keyboard's way to the editor's context menu, as on other desktop programs.
+        {"PopupMenuAtCaret", "コンテキストメニュー", "Shift+F10", -1, call(&TFormText::PopupMenuAtCaret)},
         {"RunNc", "RunNc", "Ctrl+Alt+K", 18, call(&TFormText::RunNcExecute), true, false, true},
         {"RunNcThear", "ここからNc実行", "Ctrl+Alt+C", 18, call(&TFormText::RunNcThearExecute), true, false, true},
         // Commands whose work is built later: shown, but disabled so that no item pretends to
@@ -197,7 +199,7 @@ void TFormText::buildCommands()
     QMenu* file = ChildMenu1->addMenu("ﾌｧｲﾙ(&F)");
     QMenu* edit = ChildMenu1->addMenu("編集(&E)");
     QMenu* search = ChildMenu1->addMenu("検索(&S)");
-    QMenu* other = ChildMenu1->addMenu("そのた");
+    QMenu* other = ChildMenu1->addMenu("そのた(&O)");
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
     menus_ = {{Menu::File, file}, {Menu::Edit, edit}, {Menu::Search, search}, {Menu::Other, other},

@@ -5,15 +5,18 @@
 #include "app/logic/command_line.h"
 #include "app/logic/document_file.h"
 #include "app/logic/document_merge.h"
+#include "app/logic/save_name.h"
 #include "app/logic/settings.h"
 #include "app/logic/user_error.h"
 #include "app/ui/byte_markers.h"
 #include "app/ui/prompts.h"
+#include "app/ui/recent_files_menu.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
 #include <QProcess>
@@ -23,7 +26,7 @@ namespace zorvan {
 
 namespace {
 
-const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*.*);;dat (*.dat)");
+const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*);;dat (*.dat)");
 const QString kTitle = QStringLiteral("Zorvan");
 const QString kMixedLineEndsNote = QStringLiteral("改行コードが混在しています（保存すると CR LF にそろえます）");
 
@@ -41,7 +44,16 @@ QString askOpenName(QWidget* parent, const QString& preset)
 
 QString askSaveName(QWidget* parent, const QString& preset)
 {
-    QString path = prompts().saveFileName(parent, QStringLiteral("名前を付けて保存"), preset, kFileFilter);
+    const QString chosen = prompts().saveFileName(parent, QStringLiteral("名前を付けて保存"), preset, kFileFilter);
+    // A name that exists as typed is the one chosen (programs are often named "O1001" with no
+    // extension); a new name without extension gets ".ncd".
+    QString path = QFileInfo::exists(chosen) ? chosen : withDefaultSuffix(chosen);
+    // The dialog asked about the name as typed; the file the extension leads to may exist.
+    if (path != chosen && QFileInfo::exists(path)
+        && prompts().ask(parent, QStringLiteral("確認"), QStringLiteral("%1 は既にあります。\n上書きしますか").arg(path),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+            != QMessageBox::Yes)
+        return {};
     if (!path.isEmpty())
         lastSaveName = path;
     return path;
@@ -159,6 +171,7 @@ static void saveDocumentAs(TFormText& form, const QString& path)
     saveDocumentFile(path, form.editor().text(), form.document().lineEnds);
     form.document().savedAs(path);
     form.StatusNote->clear();
+    form.recentFiles->remember(path);
     form.setWindowTitle(form.document().title());
     form.editor().setModified(false);
     form.UpdateStatus();
@@ -207,6 +220,7 @@ void TFormText::LoadDocument()
     }
     document_.loaded(lineEndsOf(bytes));
     StatusNote->setText(document_.lineEnds == LineEnds::Mixed ? kMixedLineEndsNote : QString());
+    recentFiles->remember(DocPath);
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
     const bool ncProgram = isNcProgram(bytes);

@@ -15,8 +15,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QScrollBar>
+#include <QSplitter>
 
 #include <algorithm>
 
@@ -117,7 +120,10 @@ bool TFormText::eventFilter(QObject* watched, QEvent* event)
                     insert->trigger();
                 return true;
             }
-            if (key->key() == Qt::Key_Insert && !(key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier))) {
+            // Insert alone switches the typing mode; with Ctrl it copies and with Shift it pastes,
+            // which the editor does itself.
+            if (key->key() == Qt::Key_Insert &&
+                !(key->modifiers() & (Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))) {
                 InsertMode = !InsertMode;
                 Memo1->setOverwriteMode(!InsertMode);
                 return true;
@@ -170,12 +176,33 @@ void TFormText::UpdateStatus()
     ToolButton1->setEnabled(modified);
     setStatusText(2, InsertMode ? "挿入" : "上書き");
     setStatusText(3, QString());
+    fitGutter();
     PaintGutter();
     for (const auto& listener : caretListeners_)
         listener();
 }
 
 void TFormText::PaintGutter() { PaintBox1->update(); }
+
+void TFormText::fitGutter()
+{
+    const QMargins margins = Panel1->layout()->contentsMargins();
+    const int needed = PaintBox1->widthFor(editor_->lineCount()) + 2 * Panel1->frameWidth() + margins.left()
+        + margins.right();
+    // Narrower than its numbers the panel would cut them, so the splitter stops there.
+    Panel1->setMinimumWidth(std::max(kGutterNarrowest, needed));
+    const int fitted = std::max(kGutterWidth, needed);
+    if (fitted == gutterFitted_)
+        return;
+    // The panel follows the numbers unless the user has moved the splitter to a wider place.
+    QList<int> sizes = Splitter1->sizes();
+    if (sizes.size() >= 2 && (sizes[0] == gutterFitted_ || sizes[0] < fitted)) {
+        sizes[1] += sizes[0] - fitted;
+        sizes[0] = fitted;
+        Splitter1->setSizes(sizes);
+    }
+    gutterFitted_ = fitted;
+}
 
 void TFormText::Font()
 {

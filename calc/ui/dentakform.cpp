@@ -4,16 +4,20 @@
 #include "app/ui/prompts.h"
 
 #include "calc/logic/calc_text.h"
+#include "calc/logic/key_feedback.h"
 #include "calc/ui/calcpanel.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+
+#include <algorithm>
 
 namespace zorvan {
 
@@ -81,10 +85,13 @@ QFont pixelFont(const QFont& base, int pixels)
     return f;
 }
 
-// A small label on a panel that lets the mouse through to the panel.
+// A raised exponent on a panel ("2" of X², "n" of Xⁿ): a smaller font than the caption's puts its
+// baseline well above the caption's, and it lets the mouse through to the panel.
 QLabel* addMark(QWidget* panel, const char* text, int left, int top)
 {
+    constexpr int kMarkPixels = 9;
     auto* label = new QLabel(QString::fromUtf8(text), panel);
+    label->setFont(pixelFont(panel->font(), kMarkPixels));
     label->move(left, top);
     label->adjustSize();
     label->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -291,39 +298,93 @@ void TFormDentak::keyReleaseEvent(QKeyEvent* event)
     event->accept();
 }
 
-CalcPanel* TFormDentak::feedbackPanel(const QKeyEvent* event) const
+namespace {
+
+// A held key: its native key code where the windowing system reports one (the same on key-down
+// and key-up whatever the modifiers), else the key Qt reports.
+quint64 heldKeyOf(const QKeyEvent* event)
 {
-    // Only the keys of the main keyboard light a panel; the numeric keypad gives no feedback.
+    if (event->nativeScanCode() != 0)
+        return (quint64{1} << 32) | event->nativeScanCode();
+    return static_cast<quint64>(static_cast<quint32>(event->key()));
+}
+
+// Events without native key codes (synthesised ones) can only be judged by their key.
+std::optional<std::string> panelForQtKey(const QKeyEvent* event)
+{
     if (event->modifiers() & Qt::KeypadModifier)
-        return nullptr;
+        return std::nullopt;
     const int key = event->key();
     if (key >= Qt::Key_0 && key <= Qt::Key_9)
-        return panelByName_.value(QString("P%1").arg(key - Qt::Key_0));
+        return "P" + std::to_string(key - Qt::Key_0);
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Space: return panelByName_.value("Pret");
-    case Qt::Key_P: return panelByName_.value("Ppai");
-    case Qt::Key_Period:
-    case Qt::Key_Greater: return panelByName_.value("Pdot");
+    case Qt::Key_Space: return "Pret";
+    case Qt::Key_P: return "Ppai";
+    case Qt::Key_Period: return "Pdot";
     case Qt::Key_Backslash:
-    case Qt::Key_yen:
-    case Qt::Key_Bar:
-    case Qt::Key_Underscore: return panelByName_.value("Pfugo");
-    default: return nullptr;
+    case Qt::Key_yen: return "Pfugo";
+    default: return std::nullopt;
     }
+}
+
+}  // namespace
+
+CalcPanel* TFormDentak::feedbackPanel(const QKeyEvent* event) const
+{
+    std::optional<std::string> name;
+    if (QGuiApplication::platformName() == QLatin1String("windows"))
+        name = key_feedback::panelForVirtualKey(event->nativeVirtualKey());
+    else if (event->nativeScanCode() != 0)
+        name = key_feedback::panelForKeyCode(event->nativeScanCode());
+    else
+        name = panelForQtKey(event);
+    return name ? panelByName_.value(QString::fromStdString(*name)) : nullptr;
 }
 
 void TFormDentak::FormKeyDown(QKeyEvent* event)
 {
-    if (CalcPanel* panel = feedbackPanel(event))
+    if (CalcPanel* panel = feedbackPanel(event)) {
         panel->setColour(Qt::red);
+        litByKey_.insert(heldKeyOf(event), panel);
+    }
 }
 
 void TFormDentak::FormKeyUp(QKeyEvent* event)
 {
-    if (CalcPanel* panel = feedbackPanel(event))
+    if (event->isAutoRepeat())
+        return;
+    const auto it = litByKey_.constFind(heldKeyOf(event));
+    if (it != litByKey_.constEnd()) {
+        CalcPanel* panel = it.value();
+        litByKey_.erase(it);
+        if (std::find(litByKey_.cbegin(), litByKey_.cend(), panel) == litByKey_.cend())
+            panel->setColour(Qt::white);
+    } else if (event->nativeScanCode() == 0) {
+        // Without a native code the released key cannot be matched to its key-down (Shift may
+        // have changed its key); let no panel stay red.
+        releaseKeyPanels();
+    }
+}
+
+void TFormDentak::releaseKeyPanels()
+{
+    for (CalcPanel* panel : std::as_const(litByKey_))
         panel->setColour(Qt::white);
+    litByKey_.clear();
+}
+
+void TFormDentak::hideEvent(QHideEvent* event)
+{
+    releaseKeyPanels();  // key-ups that arrive while hidden never reach the window
+    QWidget::hideEvent(event);
+}
+
+void TFormDentak::focusOutEvent(QFocusEvent* event)
+{
+    releaseKeyPanels();
+    QWidget::focusOutEvent(event);
 }
 
 void TFormDentak::FormMouseMove(CalcPanel* panel)

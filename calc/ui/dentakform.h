@@ -43,6 +43,8 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void hideEvent(QHideEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void buildPanels();
@@ -54,6 +56,7 @@ private:
 
     void FormKeyDown(QKeyEvent* event);
     void FormKeyUp(QKeyEvent* event);
+    void releaseKeyPanels();
     void FormMouseMove(CalcPanel* panel);
     void FormMouseDown(CalcPanel* panel);
     void FormMouseUp(CalcPanel* panel);
@@ -70,6 +73,7 @@ private:
     QHash<const QObject*, int> slotOfPanel_;  // MemA..MemF: slots 0..5
     QHash<QString, CalcPanel*> panelByName_;
     CalcPanel* HoverPanel = nullptr;  // the panel shown in the hover colour
+    QHash<quint64, CalcPanel*> litByKey_;  // panels lit by the keys held down
 };
 
 }  // namespace zorvan

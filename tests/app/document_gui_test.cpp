@@ -15,6 +15,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -46,6 +47,11 @@ public:
     {
         filters << filter;
         return ScriptedPrompts::openFileName(parent, caption, preset, filter);
+    }
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& preset, const QString& filter) override
+    {
+        filters << filter;
+        return ScriptedPrompts::saveFileName(parent, caption, preset, filter);
     }
 };
 
@@ -259,7 +265,28 @@ TEST_F(DocumentTest, OpenAsksTheSaveQuestionThenTheFileWithTheFilter)
     form.Open1Click();
     ASSERT_TRUE(waitFor([&] { return form.statusText(3).isEmpty(); }));
     EXPECT_EQ(form.editor().text(), "%\r\nG01\r\n");
-    EXPECT_EQ(prompts.filters, QStringList{"ncd (*.ncd);;txt (*.txt);;ぜんぶ (*.*);;dat (*.dat)"});
+    EXPECT_EQ(prompts.filters, QStringList{"ncd (*.ncd);;txt (*.txt);;ぜんぶ (*);;dat (*.dat)"});
+}
+
+TEST_F(DocumentTest, TheFileDialogsListEveryFileAndOpenTakesAnyName)
+{
+    const QString all = "ncd (*.ncd);;txt (*.txt);;ぜんぶ (*);;dat (*.dat)";
+    form.Save1Click();  // cancelled
+    EXPECT_EQ(prompts.filters, QStringList{all});
+
+    // "ぜんぶ" must also list a program named without an extension.
+    file("O2000", "O2000\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList({"*"}, QDir::Files), QStringList{"O2000"});
+
+    const auto dialog = makeOpenDialog(&form, "開く", dir.path(), all);
+    EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);  // a missing name goes to the load
+    EXPECT_TRUE(dialog->nameFilters().contains("ぜんぶ (*)"));
+
+    prompts.fileNames = {dir.filePath("missing.ncd")};
+    form.Open1Click();
+    ASSERT_TRUE(waitFor([&] { return !prompts.asked.isEmpty(); }));
+    EXPECT_TRUE(prompts.asked.last().endsWith("ﾌｧｲﾙを開けません。もう一度開いてみてください"));
 }
 
 TEST_F(DocumentTest, AppendAndInsertAddTheLinesOfAFile)

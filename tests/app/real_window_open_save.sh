@@ -25,14 +25,14 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     sleep 0.1
   done
   [ -n "$win" ] || { echo "no main window"; exit 1; }
-  # Qt appends the application name to the title shown by the window system.
-  wait_title "Zorvan $file — Zorvan"
+  # The title as the window system shows it, with nothing appended by the toolkit.
+  wait_title "Zorvan $file"
   xdotool windowfocus "$win" 2>/dev/null || true
   sleep 0.3
   xdotool type "N"
-  wait_title "Zorvan *$file — Zorvan"
+  wait_title "Zorvan *$file"
   xdotool mousemove --window "$win" 75 40 click 1   # ToolButton1, the save button
-  wait_title "Zorvan $file — Zorvan"
+  wait_title "Zorvan $file"
   xdotool key alt+x
   for i in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   if kill -0 $pid 2>/dev/null; then echo "still running after Alt+X"; exit 1; fi

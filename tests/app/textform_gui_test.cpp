@@ -59,11 +59,12 @@ TEST(TextForm, MenusListEveryItemInOrderWithSeparators)
         const char* menu;
         QStringList items;
     } menus[] = {
-        {"ﾌｧｲﾙ(&F)", {"新規作成", "開く", "保存", "上書き保存", "-", "終了"}},
+        {"ﾌｧｲﾙ(&F)", {"新規作成", "開く", "保存", "上書き保存", "-", "最近使ったファイル", "終了"}},
         {"編集(&E)", {"切り取り", "ｺﾋﾟｰ", "張り付け", "-", "Select All", "-", "お決まりインサート"}},
         {"検索(&S)", {"検索", "置換", "次を再開", "-", "入れ替え", "極値検索", "まいどー", "マックのハッピーセット", "-",
                      "けいさん", "かえる", "座標移動", "おしえない(軸回転)"}},
-        {"そのた", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓"}},
+        // The last item is the toolpath preview's, placed after the window's own.
+        {"そのた(&O)", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓", "パス表示"}},
     };
     for (const auto& m : menus) {
         QMenu* menu = menuNamed(form, m.menu);
@@ -82,7 +83,8 @@ TEST(TextForm, ShortcutsAreBoundAsListed)
         {"Close1Click", "Alt+X"}, {"Cut1Click", "Ctrl+X"},  {"Copy1Click", "Ctrl+C"},
         {"Paste1Click", "Ctrl+V"}, {"SelectAll1Click", "Ctrl+A"}, {"Find", "Ctrl+F"},
         {"Reprace", "Ctrl+R"},    {"FindNext", "F3"},       {"RunNc", "Ctrl+Alt+K"},
-        {"RunNcThear", "Ctrl+Alt+C"},
+        {"RunNcThear", "Ctrl+Alt+C"}, {"New1Click", "Ctrl+N"}, {"Open1Click", "Ctrl+O"},
+        {"Saveas1Click", "Ctrl+S"}, {"PopupMenuAtCaret", "Shift+F10"},
     };
     for (const auto& s : shortcuts) {
         QAction* a = form.action(s.command);
@@ -96,11 +98,11 @@ TEST(TextForm, ShortcutsAreBoundAsListed)
 TEST(TextForm, CommandsBuiltLaterArePresentButDisabled)
 {
     TFormText form;
-    for (const char* name : {"Find", "Reprace", "FindNext", "RepraceXYZ", "FindMinMax", "ToolButton26Click",
-                             "ToolButton27Click", "btnSuportInsertClick"})
+    for (const char* name : {"Find", "Reprace", "FindNext", "RepraceXYZ", "FindMinMax"})
         EXPECT_FALSE(form.action(name)->isEnabled()) << name;
     for (const char* name : {"New1Click", "Open1Click", "Copy1Click", "OrgChenge", "AfineChehge", "CalculateClick",
-                             "Kaeru", "RunNcThear", "ToolButton25Click", "About1Click"})
+                             "Kaeru", "RunNcThear", "ToolButton25Click", "About1Click", "ToolButton26Click",
+                             "ToolButton27Click", "btnSuportInsertClick"})
         EXPECT_TRUE(form.action(name)->isEnabled()) << name;
 }
 
@@ -118,7 +120,8 @@ TEST(TextForm, ToolbarButtonsCarryTheirTips)
                             "入替え（置換とちゃうんかい？）", "極値検索", "まいどー", "マックのハッピーセットー",
                             "フォント", "でかさ", "足すとか", "上下入替え", "座標移動", "おしえない",
                             "最強化（なにが？）", "大文字化（なんで？）", "お決まりインサート",
-                            "ここからPelmora実行", "電卓"};
+                            "ここからPelmora実行", "電卓",
+                            "パス表示"};  // the toolpath preview's, after the window's own buttons
     EXPECT_EQ(tips, expected);
 }
 

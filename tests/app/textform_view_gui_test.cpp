@@ -251,6 +251,31 @@ TEST_F(ViewTest, InsertKeyTogglesOverwriteAndPanelTwoAtTheNextRelease)
     EXPECT_EQ(form->statusText(2), "挿入");
 }
 
+TEST_F(ViewTest, InsertWithAModifierCopiesOrPastesAndKeepsTheTypingMode)
+{
+    struct Case {
+        Qt::KeyboardModifiers modifiers;
+        const char* clipboardAfter;  // the clipboard starts as "clip"
+        const char* textAfter;       // "ABC" with "AB" selected
+    };
+    const Case cases[] = {
+        {Qt::ControlModifier, "AB", "ABC"},  // copy
+        {Qt::ShiftModifier, "clip", "clipC"},  // paste over the selection
+        {Qt::AltModifier, "clip", "ABC"},
+    };
+    for (const Case& c : cases) {
+        load("ABC");
+        QApplication::clipboard()->setText("clip");
+        form->editor().setSelection(0, 2);
+        QTest::keyClick(form->Memo1, Qt::Key_Insert, c.modifiers);
+        EXPECT_TRUE(form->InsertMode) << c.modifiers;
+        EXPECT_FALSE(form->Memo1->overwriteMode()) << c.modifiers;
+        EXPECT_EQ(form->statusText(2), "挿入") << c.modifiers;
+        EXPECT_EQ(QApplication::clipboard()->text(), c.clipboardAfter) << c.modifiers;
+        EXPECT_EQ(form->editor().text(), c.textAfter) << c.modifiers;
+    }
+}
+
 TEST_F(ViewTest, TypingColoursTheLineAndColoursSurvivePainting)
 {
     load("");

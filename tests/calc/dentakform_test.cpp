@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -76,6 +77,26 @@ TEST_F(DentakForm, WindowLayout)
     EXPECT_EQ(display(), "0");
 }
 
+TEST_F(DentakForm, ExponentMarksSitRaisedAboveTheCaption)
+{
+    const struct { const char* panel; const char* mark; const char* text; } cases[] = {
+        {"Pxx", "Label4", "2"}, {"Ppow", "Label5", "n"}, {"PIPow", "Label6", "n"}};
+    for (const auto& c : cases) {
+        CalcPanel* p = panel(c.panel);
+        ASSERT_NE(p, nullptr) << c.panel;
+        auto* mark = p->findChild<QLabel*>(c.mark);
+        ASSERT_NE(mark, nullptr) << c.mark;
+        EXPECT_EQ(mark->text(), QString::fromUtf8(c.text)) << c.mark;
+        EXPECT_LT(mark->font().pixelSize(), p->font().pixelSize()) << c.mark;
+        // Baselines in the panel: a mark on the caption's line reads "X2", not X².
+        const QFontMetrics caption(p->font()), raised(mark->font());
+        const QRect inside = p->contentsRect();
+        const int captionBaseline = inside.top() + (inside.height() - caption.height()) / 2 + caption.ascent();
+        const int markBaseline = mark->y() + mark->contentsRect().top() + raised.ascent();
+        EXPECT_LE(markBaseline, captionBaseline - caption.xHeight() / 2) << c.mark;
+    }
+}
+
 TEST_F(DentakForm, ButtonClicks)
 {
     clicks({"P1", "P2", "Pp", "P3", "Pkake", "P2", "Pret"});
@@ -99,6 +120,73 @@ TEST_F(DentakForm, ButtonClicks)
     EXPECT_EQ(display(), "57");
     form.PushButton(&form);  // not a key panel: ignored
     EXPECT_EQ(display(), "57");
+}
+
+// Key events as X11 delivers them: the native key code names the physical key, while the key
+// and text follow the Shift state.
+void sendKey(QWidget* target, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers, quint32 keyCode,
+             const QString& text = QString())
+{
+    QKeyEvent event(type, key, modifiers, keyCode, 0, 0, type == QEvent::KeyPress ? text : QString());
+    QApplication::sendEvent(target, &event);
+}
+
+TEST_F(DentakForm, KeyFeedbackFollowsThePhysicalKey)
+{
+    struct Step {
+        QEvent::Type type;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        quint32 keyCode;
+        const char* text;
+        const char* panel;  // the panel checked after the step
+        Qt::GlobalColor colour;
+    };
+    const QEvent::Type down = QEvent::KeyPress, up = QEvent::KeyRelease;
+    const Step steps[] = {
+        // Shift+8 types "*" but is the 8 key.
+        {down, Qt::Key_Asterisk, Qt::ShiftModifier, 17, "*", "P8", Qt::red},
+        {up, Qt::Key_Asterisk, Qt::ShiftModifier, 17, "", "P8", Qt::white},
+        // Shift+minus types "_" and is not a backslash key.
+        {down, Qt::Key_Underscore, Qt::ShiftModifier, 20, "_", "Pfugo", Qt::white},
+        {up, Qt::Key_Minus, Qt::NoModifier, 20, "", "Pfugo", Qt::white},
+        // Shift released before the key: the key-up still finds its panel.
+        {down, Qt::Key_Period, Qt::NoModifier, 60, ".", "Pdot", Qt::red},
+        {up, Qt::Key_Greater, Qt::ShiftModifier, 60, "", "Pdot", Qt::white},
+        {down, Qt::Key_Bar, Qt::ShiftModifier, 132, "|", "Pfugo", Qt::red},
+        {up, Qt::Key_yen, Qt::NoModifier, 132, "", "Pfugo", Qt::white},
+        // Keypad 5: the engine gets "5", no panel lights.
+        {down, Qt::Key_5, Qt::KeypadModifier, 84, "5", "P5", Qt::white},
+        {up, Qt::Key_5, Qt::KeypadModifier, 84, "", "P5", Qt::white},
+        // Two keys held, released in the other order.
+        {down, Qt::Key_1, Qt::NoModifier, 10, "1", "P1", Qt::red},
+        {down, Qt::Key_2, Qt::NoModifier, 11, "2", "P2", Qt::red},
+        {up, Qt::Key_1, Qt::NoModifier, 10, "", "P2", Qt::red},
+        {up, Qt::Key_2, Qt::NoModifier, 11, "", "P2", Qt::white},
+    };
+    for (const Step& s : steps) {
+        sendKey(&form, s.type, s.key, s.modifiers, s.keyCode, QString::fromLatin1(s.text));
+        EXPECT_EQ(panel(s.panel)->colour(), QColor(s.colour)) << s.panel << " after key code " << s.keyCode;
+    }
+    EXPECT_EQ(display(), "0.512");  // the keypad 5 reached the engine like the other keys
+    for (const char* name : {"P1", "P2", "P5", "P8", "Pdot", "Pfugo"})
+        EXPECT_EQ(panel(name)->colour(), QColor(Qt::white)) << name;
+}
+
+TEST_F(DentakForm, KeysWithoutNativeCodesLeaveNoPanelRed)
+{
+    QTest::keyPress(&form, Qt::Key_Period);
+    EXPECT_EQ(panel("Pdot")->colour(), QColor(Qt::red));
+    QTest::keyRelease(&form, Qt::Key_Greater, Qt::ShiftModifier);
+    EXPECT_EQ(panel("Pdot")->colour(), QColor(Qt::white));
+
+    QTest::keyPress(&form, Qt::Key_Underscore, Qt::ShiftModifier);
+    EXPECT_EQ(panel("Pfugo")->colour(), QColor(Qt::white));
+    QTest::keyRelease(&form, Qt::Key_Underscore, Qt::ShiftModifier);
+
+    QTest::keyPress(&form, Qt::Key_7);
+    form.hide();
+    EXPECT_EQ(panel("P7")->colour(), QColor(Qt::white));
 }
 
 TEST_F(DentakForm, TypedKeysAndKeyFeedback)

@@ -1,0 +1,112 @@
+#include "lists/logic/list_file_lookup.h"
+
+#include "app/logic/user_error.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace zorvan::lists {
+
+ListFileLookup ListFileLookup::forThisProcess()
+{
+    ListFileLookup lookup;
+    lookup.currentDir = QDir::currentPath();
+    lookup.pathVariable = qEnvironmentVariable("PATH");
+    lookup.executableDir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    lookup.appDataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+#ifdef Q_OS_WIN
+    lookup.windowsStyle = true;
+#endif
+    return lookup;
+}
+
+QString joinListPath(const QString& dir, const QString& name, bool windowsStyle)
+{
+    if (dir.isEmpty())
+        return name;
+    const bool endsInSeparator = dir.endsWith(QLatin1Char('/')) || (windowsStyle && dir.endsWith(QLatin1Char('\\')));
+    if (endsInSeparator)
+        return dir + name;
+    return dir + (windowsStyle ? QLatin1Char('\\') : QLatin1Char('/')) + name;
+}
+
+namespace {
+
+bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
+
+}  // namespace
+
+std::optional<QString> findListFile(const ListFileLookup& lookup, const QString& name)
+{
+    if (!lookup.currentDir.isEmpty()) {
+        const QString here = QDir(lookup.currentDir).filePath(name);
+        if (isFile(here))
+            return here;
+    }
+    const QChar separator = lookup.windowsStyle ? QLatin1Char(';') : QLatin1Char(':');
+    for (QString entry : lookup.pathVariable.split(separator, Qt::SkipEmptyParts)) {
+        if (lookup.windowsStyle)
+            entry.remove(QLatin1Char('"'));
+        if (entry.isEmpty())
+            continue;
+        const QString path = joinListPath(entry, name, lookup.windowsStyle);
+        if (isFile(path))
+            return path;
+    }
+    for (const QString& dir : {lookup.executableDir, lookup.appDataDir}) {
+        if (dir.isEmpty())
+            continue;
+        const QString path = QDir(dir).filePath(name);
+        if (isFile(path))
+            return path;
+    }
+    return std::nullopt;
+}
+
+void writeListFile(const QString& path, const std::string& bytes)
+{
+    const QString failed = path + QStringLiteral(" に書き込めませんでした。元のファイルはそのままです。\n");
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw UserError((failed + file.errorString()).toStdString());
+    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
+        || !file.commit())
+        throw UserError((failed + file.errorString()).toStdString());
+}
+
+QString saveListFile(const ListFileLookup& lookup, const QString& name, const std::string& bytes)
+{
+    if (std::optional<QString> found = findListFile(lookup, name)) {
+        writeListFile(*found, bytes);
+        return *found;
+    }
+    const QString besideProgram = QDir(lookup.executableDir).filePath(name);
+    try {
+        writeListFile(besideProgram, bytes);
+        return besideProgram;
+    } catch (const UserError&) {
+        if (lookup.appDataDir.isEmpty())
+            throw;
+    }
+    QDir().mkpath(lookup.appDataDir);
+    const QString userCopy = QDir(lookup.appDataDir).filePath(name);
+    writeListFile(userCopy, bytes);
+    return userCopy;
+}
+
+std::optional<std::string> readListFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes.toStdString();
+}
+
+}  // namespace zorvan::lists

@@ -1,0 +1,334 @@
+#include "lists/logic/list_passes.h"
+
+#include "app/logic/colouring.h"
+#include "app/logic/ordered_work.h"
+#include "lists/logic/list_tokens.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <thread>
+
+namespace zorvan::lists {
+
+std::optional<std::size_t> removeMinusPairs(std::string& text)
+{
+    const std::size_t first = text.find("--");
+    if (first == std::string::npos)
+        return std::nullopt;
+    // Compacts in place from the first pair on: each run of minus signs keeps its length mod 2,
+    // and a run's pairs are removed where the run starts.
+    std::size_t lastRemoval = first;
+    std::size_t out = first, in = first;
+    const std::size_t n = text.size();
+    while (in < n) {
+        const void* dash = std::memchr(text.data() + in, '-', n - in);
+        const std::size_t runStart = dash ? static_cast<std::size_t>(static_cast<const char*>(dash) - text.data()) : n;
+        if (runStart > in) {
+            std::memmove(text.data() + out, text.data() + in, runStart - in);
+            out += runStart - in;
+            in = runStart;
+        }
+        if (in == n)
+            break;
+        std::size_t runEnd = in;
+        while (runEnd < n && text[runEnd] == '-')
+            ++runEnd;
+        if (runEnd - in >= 2)
+            lastRemoval = out;
+        if ((runEnd - in) % 2)
+            text[out++] = '-';
+        in = runEnd;
+    }
+    text.resize(out);
+    return lastRemoval;
+}
+
+namespace {
+
+void finishWithMinusPairs(PassResult& result)
+{
+    result.lastRemoval = removeMinusPairs(result.text);
+    result.edited = result.edited || result.lastRemoval.has_value();
+}
+
+// The nine values as they are inserted.
+using Values = std::array<std::string, kPlaceholderCount>;
+
+Values insertedValues(const ValueSet& set)
+{
+    Values values;
+    for (int k = 1; k <= kPlaceholderCount; ++k)
+        values[static_cast<std::size_t>(k - 1)] = withDocumentBreaks(set.value(k));
+    return values;
+}
+
+PassResult fill(std::string_view text, const Values& values)
+{
+    PassResult result;
+    std::string& out = result.text;
+    out.reserve(text.size() + text.size() / 8 + 64);
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const std::size_t dollar = text.find('$', i);
+        if (dollar == std::string_view::npos || dollar + 1 >= text.size()) {
+            out.append(text.substr(i));
+            break;
+        }
+        const char next = text[dollar + 1];
+        if (next >= '1' && next <= '9') {
+            out.append(text.substr(i, dollar - i));
+            out += values[static_cast<std::size_t>(next - '1')];
+            result.edited = true;
+        } else {
+            // The character after a lone "$" is passed over whole (it may be several bytes, but
+            // none of them can be a "$").
+            out.append(text.substr(i, dollar + 2 - i));
+        }
+        i = dollar + 2;
+    }
+    finishWithMinusPairs(result);
+    return result;
+}
+
+// The rows as they are searched and inserted, without those with an empty search text.
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+Rows searchedRows(const TDoubleGrid& table)
+{
+    Rows rows;
+    for (std::size_t r = 0; r < table.rowCount(); ++r) {
+        std::string search = withDocumentBreaks(table.searchTexts[r]);
+        if (!search.empty())
+            rows.emplace_back(std::move(search), withDocumentBreaks(table.replacementTexts[r]));
+    }
+    return rows;
+}
+
+// Every occurrence of `search` in `text` replaced by `replacement`, left to right, into `out`;
+// false (and `out` untouched) when it does not occur.
+bool replaceAll(std::string_view text, std::string_view search, std::string_view replacement, std::string& out)
+{
+    std::size_t at = text.find(search);
+    if (at == std::string_view::npos)
+        return false;
+    out.clear();
+    std::size_t from = 0;
+    while (at != std::string_view::npos) {
+        out.append(text.substr(from, at - from));
+        out.append(replacement);
+        from = at + search.size();
+        at = text.find(search, from);
+    }
+    out.append(text.substr(from));
+    return true;
+}
+
+PassResult convert(std::string_view text, const Rows& rows)
+{
+    PassResult result;
+    std::string_view current = text;  // the text as the rows so far left it
+    std::string spare;
+    for (const auto& [search, replacement] : rows) {
+        if (replaceAll(current, search, replacement, spare)) {
+            result.text.swap(spare);
+            current = result.text;
+            result.edited = true;
+        }
+    }
+    if (!result.edited)
+        result.text = std::string(text);
+    finishWithMinusPairs(result);
+    return result;
+}
+
+}  // namespace
+
+PassResult fillPlaceholders(std::string_view text, const ValueSet& set) { return fill(text, insertedValues(set)); }
+
+PassResult convertMacros(std::string_view text, const TDoubleGrid& table) { return convert(text, searchedRows(table)); }
+
+namespace {
+
+std::size_t countBreaks(std::string_view text)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find("\r\n"); at != std::string_view::npos; at = text.find("\r\n", at + 2))
+        ++count;
+    return count;
+}
+
+// The text cut into pieces of whole lines (each ending with its CR LF, the last with whatever
+// ends the text) of about `size` bytes.
+std::vector<std::string_view> cutAfterBreaks(std::string_view text, std::size_t size)
+{
+    std::vector<std::string_view> pieces;
+    while (!text.empty()) {
+        const std::size_t at = text.size() > size ? text.find("\r\n", size) : std::string_view::npos;
+        const std::size_t length = at == std::string_view::npos ? text.size() : at + 2;
+        pieces.push_back(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+    return pieces;
+}
+
+// One piece of the old text and what the pass made of it.
+struct Piece {
+    std::string_view old;
+    PassResult result;
+    bool changed() const { return result.text != old; }
+};
+
+// The pass over every piece, on worker threads.
+template <typename Pass> std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass)
+{
+    constexpr std::size_t kPieceBytes = 256 * 1024;
+    std::vector<Piece> pieces;
+    for (std::string_view old : linesIndependent ? cutAfterBreaks(text, kPieceBytes) : std::vector<std::string_view>{text})
+        pieces.push_back(Piece{old, {}});
+    if (pieces.size() <= 1) {
+        for (Piece& piece : pieces)
+            piece.result = pass(piece.old);
+        return pieces;
+    }
+    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    OrderedWork<PassResult> work(pieces.size(), workers, pieces.size(),
+                                 [&](std::size_t index) { return pass(pieces[index].old); });
+    for (Piece& piece : pieces)
+        piece.result = *work.next();
+    return pieces;
+}
+
+// The caret after the pass: where the last "--" was removed, else the start of the text.
+long caretAfter(const std::vector<Piece>& pieces)
+{
+    auto last = std::find_if(pieces.rbegin(), pieces.rend(), [](const Piece& p) { return p.result.lastRemoval.has_value(); });
+    if (last == pieces.rend())
+        return 0;
+    long caret = 0;
+    for (auto it = pieces.begin(); it != last.base() - 1; ++it)
+        caret += countCharacters(it->result.text);
+    return caret + countCharacters(std::string_view(last->result.text).substr(0, *last->result.lastRemoval));
+}
+
+// Replaces the lines from the first to the last that changed, as one edit, handing the pieces'
+// new texts over without joining them first.
+void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Recolour recolour)
+{
+    std::size_t first = 0, last = pieces.size();
+    while (first < pieces.size() && !pieces[first].changed())
+        ++first;
+    if (first == pieces.size())
+        return;
+    while (!pieces[last - 1].changed())
+        --last;
+
+    // Within the first changed piece: from the start of the line of its first difference.
+    const std::string_view oldFirst = pieces[first].old;
+    const std::string& newFirst = pieces[first].result.text;
+    const std::size_t same = static_cast<std::size_t>(
+        std::mismatch(oldFirst.begin(), oldFirst.begin() + std::min(oldFirst.size(), newFirst.size()), newFirst.begin()).first
+        - oldFirst.begin());
+    const std::size_t lastBreak = same >= 2 ? oldFirst.rfind("\r\n", same - 2) : std::string_view::npos;
+    std::size_t lineStart = lastBreak == std::string_view::npos ? 0 : lastBreak + 2;
+    // Within the last changed piece: up to the end of the line of its last difference.
+    const std::string_view oldLast = pieces[last - 1].old;
+    const std::string& newLast = pieces[last - 1].result.text;
+    const std::size_t limit = std::min(oldLast.size(), newLast.size()) - (first == last - 1 ? lineStart : 0);
+    std::size_t sameEnd = 0;
+    while (sameEnd < limit && oldLast[oldLast.size() - 1 - sameEnd] == newLast[newLast.size() - 1 - sameEnd])
+        ++sameEnd;
+    std::size_t oldLineEnd = std::min(oldLast.find("\r\n", oldLast.size() - sameEnd), oldLast.size());
+
+    // The editor takes a whole new text much faster than a long range inside its text, so a
+    // change over most of the text rewrites all of it.
+    std::size_t before = 0, after = 0, total = 0;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        total += pieces[i].old.size();
+        before += i < first ? pieces[i].old.size() : 0;
+        after += i >= last ? pieces[i].old.size() : 0;
+    }
+    before += lineStart;
+    after += oldLast.size() - oldLineEnd;
+    if (pieces.size() > 1 && 2 * (before + after) < total) {
+        first = 0;
+        last = pieces.size();
+        lineStart = 0;
+        oldLineEnd = pieces.back().old.size();
+    }
+    const std::size_t newLineEnd = oldLineEnd + pieces[last - 1].result.text.size() - pieces[last - 1].old.size();
+
+    std::size_t breaksBefore = 0;
+    for (std::size_t i = 0; i < first; ++i)
+        breaksBefore += countBreaks(pieces[i].old);
+    const int firstLine = static_cast<int>(breaksBefore + countBreaks(pieces[first].old.substr(0, lineStart)));
+    std::size_t oldBreaks = 0;
+    for (std::size_t i = first; i < last; ++i) {
+        std::string_view old = pieces[i].old;
+        if (i == last - 1)
+            old = old.substr(0, oldLineEnd);
+        if (i == first)
+            old.remove_prefix(lineStart);
+        oldBreaks += countBreaks(old);
+    }
+    // The last piece handed over ends its last line with CR LF; the next ones are untouched.
+    std::string& lastText = pieces[last - 1].result.text;
+    lastText.resize(newLineEnd);
+    lastText += "\r\n";
+    std::size_t index = first;
+    auto next = [&](std::string& piece) {
+        if (index == last)
+            return false;
+        std::string& text = pieces[index].result.text;
+        piece = index == first && lineStart > 0 ? text.substr(lineStart) : std::move(text);
+        ++index;
+        return true;
+    };
+    TextEditor::LinesColouring colours;
+    if (recolour == nc::Recolour::WrittenLines)
+        colours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    QuietEditor quiet(editor);  // the pass colours the lines it writes itself
+    editor.replaceLinesFromPieces(firstLine, static_cast<int>(oldBreaks) + 1, next, colours);
+}
+
+template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour, bool linesIndependent, const Pass& pass)
+{
+    std::string buffer;
+    const std::string_view old = editor.textView(0, editor.length(), buffer);
+    std::vector<Piece> pieces = passPieces(old, linesIndependent, pass);
+    const bool edited = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.result.edited; });
+    const long caret = caretAfter(pieces);
+    if (edited) {
+        replaceChangedPieces(editor, pieces, recolour);
+        editor.setModified(true);
+    }
+    editor.setCaret(caret);
+}
+
+}  // namespace
+
+void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&& fresh, nc::Recolour recolour)
+{
+    std::vector<Piece> pieces{Piece{old, {}}};
+    pieces.front().result.text = std::move(fresh);
+    replaceChangedPieces(editor, pieces, recolour);
+}
+
+void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
+{
+    const Values values = insertedValues(set);
+    runPass(editor, recolour, true, [&](std::string_view text) { return fill(text, values); });
+}
+
+void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
+{
+    const Rows rows = searchedRows(table);
+    // A search text without a line break never matches across one, so the lines can be worked
+    // on apart.
+    const bool linesIndependent = std::none_of(rows.begin(), rows.end(), [](const auto& row) {
+        return row.first.find('\n') != std::string::npos;
+    });
+    runPass(editor, recolour, linesIndependent, [&](std::string_view text) { return convert(text, rows); });
+}
+
+}  // namespace zorvan::lists

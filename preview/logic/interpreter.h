@@ -1,0 +1,31 @@
+// Works out the path of an NC program from its text (UTF-8, lines broken by CR LF or LF).
+//
+// Modal state (G00-G03, G17/G18/G19, G90/G91, G20/G21, G54-G59 and G43/G49 drawn in work
+// coordinates at the programmed point, F, T with M06), arcs by I/J/K or R, canned cycles, macro
+// variables with bracketed expressions, and M98/M99 subprograms in the same text. What it cannot
+// follow is reported as a diagnostic and the rest of the program is still read.
+#pragma once
+
+#include "preview/logic/toolpath.h"
+
+#include <atomic>
+#include <string_view>
+
+namespace zorvan::preview {
+
+struct InterpreterOptions {
+    // Numbers written without "." count in least input increments (0.001 mm, 0.0001 inch).
+    bool leastIncrement = false;
+    bool blockDelete = true;        // skip blocks starting with "/"
+    double chordTolerance = 0.005;  // largest gap between an arc and its chords, in millimetres
+    double radiusTolerance = 0.01;  // start and end radius of an I/J/K arc may differ by this
+    double rapidRate = 10000;       // rapid traverse per minute, for the time estimate
+    double peckClearance = 0.1;     // G73 back-off and G83 re-approach distance
+    int maxCallDepth = 8;
+};
+
+// The path; with `cancel` set (checked now and then) it stops early and marks the path cancelled.
+Toolpath interpretProgram(std::string_view text, const InterpreterOptions& options = {},
+                          const std::atomic<bool>* cancel = nullptr);
+
+}  // namespace zorvan::preview

@@ -1,0 +1,86 @@
+#include "preview/logic/interpreter_state.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace zorvan::preview {
+
+void PathRecorder::setTool(int toolNumber)
+{
+    auto it = std::find(path_.tools.begin(), path_.tools.end(), toolNumber);
+    if (it == path_.tools.end()) {
+        path_.tools.push_back(toolNumber);
+        it = path_.tools.end() - 1;
+    }
+    toolIndex_ = static_cast<std::uint16_t>(std::min<std::ptrdiff_t>(it - path_.tools.begin(), 0xffff));
+}
+
+void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
+{
+    path_.x.push_back(static_cast<float>(x));
+    path_.y.push_back(static_cast<float>(y));
+    path_.z.push_back(static_cast<float>(z));
+    path_.line.push_back(line_);
+    path_.kind.push_back(kind);
+    path_.tool.push_back(toolIndex_);
+}
+
+void PathRecorder::account(const Box3& box, MoveKind kind, double length, double feedPerMinute, bool first)
+{
+    path_.extents.add(box);
+    if (isFeedKind(kind))
+        path_.feedExtents.add(box);
+    if (first)
+        return;
+    path_.length[static_cast<int>(kind)] += length;
+    const bool rapid = kind == MoveKind::Rapid || kind == MoveKind::CycleRapid;
+    const double rate = rapid ? options_.rapidRate : feedPerMinute;
+    if (rate > 0)
+        path_.minutes += length / rate;
+}
+
+void PathRecorder::line(const double from[3], const double to[3], MoveKind kind, double feedPerMinute)
+{
+    const bool first = !moved_;
+    moved_ = true;
+    vertex(to[0], to[1], to[2], kind);
+    Box3 box;
+    box.add(to[0], to[1], to[2]);
+    if (!first)
+        box.add(from[0], from[1], from[2]);
+    account(box, kind, std::sqrt((to[0] - from[0]) * (to[0] - from[0]) + (to[1] - from[1]) * (to[1] - from[1])
+                                 + (to[2] - from[2]) * (to[2] - from[2])),
+            feedPerMinute, first);
+}
+
+void PathRecorder::arc(const double from[3], const double to[3], Plane plane, const ArcGeometry& geometry,
+                       double chordTolerance, double feedPerMinute)
+{
+    if (!moved_) {
+        line(from, to, MoveKind::Arc, feedPerMinute);
+        return;
+    }
+    int ia, ib, il;
+    planeAxes(plane, ia, ib, il);
+    const int chords = chordCount(geometry, chordTolerance);
+    double p[3];
+    for (int k = 1; k < chords; ++k) {
+        const double t = static_cast<double>(k) / chords;
+        arcPoint(geometry, t, p[ia], p[ib]);
+        p[il] = from[il] + (to[il] - from[il]) * t;
+        vertex(p[0], p[1], p[2], MoveKind::Arc);
+    }
+    vertex(to[0], to[1], to[2], MoveKind::Arc);  // the programmed end, exactly
+
+    double lo[3], hi[3];
+    arcBounds(geometry, lo[ia], hi[ia], lo[ib], hi[ib]);
+    lo[il] = std::min(from[il], to[il]);
+    hi[il] = std::max(from[il], to[il]);
+    Box3 box;
+    box.add(lo[0], lo[1], lo[2]);
+    box.add(hi[0], hi[1], hi[2]);
+    const double planar = std::fabs(geometry.sweep) * (geometry.startRadius + geometry.endRadius) / 2;
+    account(box, MoveKind::Arc, std::hypot(planar, to[il] - from[il]), feedPerMinute, false);
+}
+
+}  // namespace zorvan::preview

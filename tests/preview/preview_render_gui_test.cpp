@@ -1,0 +1,156 @@
+// The picture of a small program in each view against its golden image, zorvan-cli plot, the
+// hit test and the fitting of the view.
+// Run with ZORVAN_UPDATE_GOLDEN=1 to write the golden images anew (then look at them).
+#include "preview/logic/interpreter.h"
+#include "preview/render/path_renderer.h"
+#include "support/cli_run.h"
+#include "support/test_files.h"
+
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace zorvan::preview;
+
+namespace {
+
+// Two tools: a pocket outline with arcs, then a row of drilled holes under G98/G99.
+const char* const kSample =
+    "%\r\n"
+    "O100 (サンプル)\r\n"
+    "G90G54G17G21\r\n"
+    "T1M06\r\n"
+    "G00X0Y0Z10.\r\n"
+    "G01Z-2.F300\r\n"
+    "G01X40.F600\r\n"
+    "G03X50.Y10.R10.\r\n"
+    "G01Y30.\r\n"
+    "G03X40.Y40.I-10.J0\r\n"
+    "G01X10.\r\n"
+    "G03X0Y30.I0J-10.\r\n"
+    "G01Y0\r\n"
+    "G00Z10.\r\n"
+    "T2M06\r\n"
+    "G00X10.Y20.\r\n"
+    "G98G81X10.Y20.Z-8.R2.F100\r\n"
+    "G99X20.\r\n"
+    "G91X10.K2\r\n"
+    "G80G90G00Z30.\r\n"
+    "M30\r\n"
+    "%\r\n";
+
+QString goldenPath(const char* view)
+{
+    return QDir(qEnvironmentVariable("ZORVAN_SOURCE_DIR")).filePath(QStringLiteral("tests/preview/golden/%1.png").arg(view));
+}
+
+// Share of pixels whose channels differ by more than 48.
+double differingShare(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return 1;
+    const QImage x = a.convertToFormat(QImage::Format_RGB32), y = b.convertToFormat(QImage::Format_RGB32);
+    long differing = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(x.constScanLine(row));
+        const QRgb* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
+        for (int col = 0; col < x.width(); ++col)
+            if (std::abs(qRed(p[col]) - qRed(q[col])) > 48 || std::abs(qGreen(p[col]) - qGreen(q[col])) > 48
+                || std::abs(qBlue(p[col]) - qBlue(q[col])) > 48)
+                ++differing;
+    }
+    return static_cast<double>(differing) / (x.width() * x.height());
+}
+
+TEST(PreviewRender, EachViewMatchesItsGolden)
+{
+    const Toolpath path = interpretProgram(kSample);
+    ASSERT_TRUE(path.diagnostics.empty()) << diagnosticText(path.diagnostics[0]);
+    const PathChunks chunks = buildChunks(path);
+    RenderOptions options;
+    options.legend = false;  // fonts differ between machines
+    const bool update = qEnvironmentVariableIsSet("ZORVAN_UPDATE_GOLDEN");
+    for (View view : {View::Top, View::Front, View::Side, View::Iso}) {
+        SCOPED_TRACE(viewName(view));
+        const QImage image = renderPath(path, chunks, fitView(path.extents, view, QSize(240, 180)), options);
+        if (update) {
+            QDir().mkpath(QFileInfo(goldenPath(viewName(view))).path());
+            ASSERT_TRUE(image.convertToFormat(QImage::Format_RGB32).save(goldenPath(viewName(view)), "PNG"));
+        }
+        const QImage golden(goldenPath(viewName(view)));
+        ASSERT_FALSE(golden.isNull());
+        EXPECT_LT(differingShare(image, golden), 0.001);
+    }
+}
+
+TEST(PreviewRender, AWrongPathDoesNotMatchTheGolden)
+{
+    // The tolerance is tight enough to see a sign error in one arc.
+    std::string wrong = kSample;
+    wrong.replace(wrong.find("G03X50.Y10.R10."), 15, "G02X50.Y10.R10.");
+    const Toolpath path = interpretProgram(wrong);
+    RenderOptions options;
+    options.legend = false;
+    const QImage image = renderPath(path, buildChunks(path), fitView(path.extents, View::Top, QSize(240, 180)), options);
+    EXPECT_GT(differingShare(image, QImage(goldenPath("top"))), 0.001);
+}
+
+TEST(PreviewRender, ClickFindsTheSegmentOfALine)
+{
+    const Toolpath path = interpretProgram(kSample);
+    const PathChunks chunks = buildChunks(path);
+    const ViewTransform t = fitView(path.extents, View::Top, QSize(400, 300));
+    struct Case {
+        double x, y;
+        int line;
+    };
+    const Case cases[] = {
+        {20, 0, 6},     // G01X40.
+        {50, 20, 8},    // G01Y30.
+        {47.07, 2.93, 7},  // on the first arc
+        {0, 15, 12},    // G01Y0
+    };
+    for (const auto& c : cases) {
+        const long v = segmentAt(path, chunks, t, t.toPixel(c.x, c.y, -2));
+        ASSERT_GE(v, 0) << c.line;
+        EXPECT_EQ(static_cast<int>(path.line[v]), c.line);
+    }
+    EXPECT_EQ(segmentAt(path, chunks, t, QPointF(2, 2)), -1);  // the corner of the picture is empty
+}
+
+TEST(PreviewRender, ZoomKeepsThePointUnderThePointer)
+{
+    ViewTransform t = fitView(Box3{{0, 0, 0}, {100, 50, 10}}, View::Top, QSize(400, 300));
+    const QPointF before = t.toPixel(70, 20, 0);
+    t.zoomAt(before, 3);
+    const QPointF after = t.toPixel(70, 20, 0);
+    EXPECT_NEAR(after.x(), before.x(), 1e-9);
+    EXPECT_NEAR(after.y(), before.y(), 1e-9);
+    t.panBy(QPointF(10, -5));
+    EXPECT_NEAR(t.toPixel(70, 20, 0).x(), before.x() + 10, 1e-9);
+    EXPECT_NEAR(t.toPixel(70, 20, 0).y(), before.y() - 5, 1e-9);
+}
+
+TEST(PreviewPlotCli, WritesThePictureAndRefusesBadOptions)
+{
+    QTemporaryDir dir;
+    const QString program = dir.filePath("p.ncd"), picture = dir.filePath("p.png");
+    writeFile(program, kSample);
+    CliRun run = runZorvanCli({"plot", "--view", "iso", "--size", "320x200", "-o", picture.toStdString(),
+                               program.toStdString()});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(QImage(picture).size(), QSize(320, 200));
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"plot", "--view", "under", "-o", picture.toStdString(), program.toStdString()},
+             {"plot", "--size", "12x", "-o", picture.toStdString(), program.toStdString()},
+             {"plot", program.toStdString()}}) {
+        EXPECT_EQ(runZorvanCli(args).status, 2) << args[1];
+    }
+}
+
+}  // namespace
