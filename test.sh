@@ -8,5 +8,5 @@ cd "$(dirname "$0")"
 if [ "${ZORVAN_SANITIZE:-0}" = 1 ]; then
   ZORVAN_BUILD_DIR=build-sanitize ZORVAN_CMAKE_ARGS="-DZORVAN_SANITIZE=ON -DZORVAN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug" \
     ./scripts/setup.sh
-  (cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j 2)
+  (cd build-sanitize && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j 2)
 fi

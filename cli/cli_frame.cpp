@@ -1,10 +1,8 @@
 #include "cli/cli_frame.h"
 
 #include "app/logic/document_file.h"
+#include "app/logic/file_io.h"
 
-#include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 #include <charconv>
@@ -24,6 +22,16 @@ long parseLong(const std::string& option, const std::string& text)
     if (ec != std::errc() || end != text.data() + text.size())
         throw UsageError("bad number for " + option + ": '" + text + "'");
     return value;
+}
+
+// A whole number in [low, high]; a UsageError naming the option otherwise.
+int parseBounded(const std::string& option, const std::string& text, long low, long high)
+{
+    long value = parseLong(option, text);
+    if (value < low || value > high)
+        throw UsageError(option + " must be " + std::to_string(low) + " to " + std::to_string(high) + ": '" + text
+                         + "'");
+    return static_cast<int>(value);
 }
 
 bool parseOnOff(const std::string& option, const std::string& text)
@@ -82,12 +90,15 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
                 throw UsageError("expected START:LENGTH for --select: '" + v + "'");
             options.select = {parseLong("--select", v.substr(0, colon)),
                               parseLong("--select", v.substr(colon + 1))};
+            if (options.select->first < 0 || options.select->second < 0)
+                throw UsageError("--select needs a start and a length of 0 or more: '" + v + "'");
         } else if (arg == "--caret") {
             options.caret = parseLong(arg, value());
         } else if (arg == "--decimal-number") {
-            options.decimals.DecimalNumber = static_cast<int>(parseLong(arg, value()));
+            // The places the settings dialog offers.
+            options.decimals.DecimalNumber = parseBounded(arg, value(), 0, 8);
         } else if (arg == "--decimal-view") {
-            options.decimals.DecimalView = static_cast<int>(parseLong(arg, value()));
+            options.decimals.DecimalView = parseBounded(arg, value(), 0, 2);
         } else if (arg == "--force-decimal") {
             options.decimals.Froce_Decimal = parseOnOff(arg, value());
         } else if (arg == "--integer-only") {
@@ -110,6 +121,9 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
         throw UsageError("-o and --in-place exclude each other");
     if (options.file && *options.file == "-")
         options.file.reset();
+    // Replacing a pipe or a device with a regular file would break whatever reads it.
+    if (options.inPlace && !isRegularFile(QString::fromStdString(*options.file)))
+        throw UsageError("--in-place needs a regular file: '" + *options.file + "'");
     return options;
 }
 
@@ -120,50 +134,52 @@ std::string readInput(const std::optional<std::string>& file, std::istream& in)
     return readDocumentFile(QString::fromStdString(*file));
 }
 
-std::string loadDocumentText(const std::optional<std::string>& file, std::istream& in)
+LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in)
 {
-    if (file) {
-        // A mapped file is decoded straight from the page cache, without a copy of its bytes.
-        QFile mapped(QString::fromStdString(*file));
-        if (mapped.open(QIODevice::ReadOnly) && mapped.size() > 0)
-            if (const uchar* bytes = mapped.map(0, mapped.size()))
-                return readDocument(std::string_view(reinterpret_cast<const char*>(bytes),
-                                                     static_cast<std::size_t>(mapped.size())));
-    }
-    return readDocumentOwned(readInput(file, in));
+    return loadDocument(readInput(file, in));
 }
 
-void writeFileAtomically(const std::string& path, const std::string& bytes)
+namespace {
+
+// The selection or caret given on the command line must lie within the text.
+void applySelection(MemoryEditor& editor, const DocumentOptions& options)
 {
-    QSaveFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::WriteOnly))
-        throw std::runtime_error(path + ": " + f.errorString().toStdString());
-    if (f.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !f.commit())
-        throw std::runtime_error(path + ": " + f.errorString().toStdString());
+    const long length = editor.length();
+    if (options.select) {
+        auto [start, count] = *options.select;
+        if (start > length || count > length - start)
+            throw UsageError("--select lies outside the text of " + std::to_string(length) + " characters: "
+                             + std::to_string(start) + ":" + std::to_string(count));
+        editor.setSelection(start, count);
+    } else {
+        if (options.caret < 0 || options.caret > length)
+            throw UsageError("--caret lies outside the text of " + std::to_string(length)
+                             + " characters: " + std::to_string(options.caret));
+        editor.setCaret(options.caret);
+    }
 }
+
+}  // namespace
 
 int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body)
 {
     DocumentOptions options = parseDocumentOptions(args, own);
-    MemoryEditor editor(loadDocumentText(options.file, io.in));
+    LoadedDocument document = loadDocumentInput(options.file, io.in);
+    MemoryEditor editor(std::move(document.text));
     editor.setHistoryKept(false);  // a run never undoes: no change keeps its old text
     editor.setModified(false);
-    if (options.select)
-        editor.setSelection(options.select->first, options.select->second);
-    else
-        editor.setCaret(options.caret);
+    applySelection(editor, options);
 
     int status = body(editor, options, io);
     if (status != Done)
         return status;
 
-    std::string bytes = encodeDocumentOwned(editor.takeText());
+    std::string bytes = encodeDocumentOwned(editor.takeText(), document.lineEnds);
     if (options.inPlace)
-        writeFileAtomically(*options.file, bytes);
+        writeFileAtomically(QString::fromStdString(*options.file), bytes);
     else if (options.outPath)
-        writeFileAtomically(*options.outPath, bytes);
+        writeFileAtomically(QString::fromStdString(*options.outPath), bytes);
     else
         io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return Done;

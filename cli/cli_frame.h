@@ -4,6 +4,7 @@
 // to standard output, to -o PATH, or back into FILE with --in-place, written as the editor saves.
 #pragma once
 
+#include "app/logic/document_file.h"
 #include "app/logic/memory_editor.h"
 #include "app/logic/settings.h"
 
@@ -22,6 +23,8 @@ struct Io {
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
+    // The reason `out` failed, as the system gives it; absent for streams without one.
+    std::function<std::string()> outFailure = {};
 };
 
 // A malformed command line: printed with the usage line, exit status 2.
@@ -36,7 +39,7 @@ struct DocumentOptions {
     std::optional<std::string> file;  // absent: standard input
     std::optional<std::string> outPath;
     bool inPlace = false;
-    std::optional<std::pair<long, long>> select;  // start, length
+    std::optional<std::pair<long, long>> select;  // start, length, neither negative
     long caret = 0;
     DecimalSettings decimals;  // the stored settings with the overrides applied
     std::map<std::string, std::string> values;  // the command's own options that were given
@@ -62,11 +65,9 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
 int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body);
 
-// Reads a whole file or standard input; throws std::runtime_error naming the path.
+// Reads a whole file or standard input; throws UserError naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
-// The editor text of FILE (or standard input), read as the editor loads a document.
-std::string loadDocumentText(const std::optional<std::string>& file, std::istream& in);
-// Writes bytes to PATH atomically (a failed write leaves the old file whole).
-void writeFileAtomically(const std::string& path, const std::string& bytes);
+// FILE (or standard input) read as the editor loads a document: its text and line-end style.
+LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in);
 
 }  // namespace zorvan::cli

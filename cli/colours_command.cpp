@@ -5,6 +5,7 @@
 #include "app/logic/colouring.h"
 #include "app/logic/document_file.h"
 
+#include <charconv>
 #include <ostream>
 
 namespace zorvan::cli {
@@ -23,24 +24,48 @@ const char* colourName(TextColour colour)
 }
 
 // Maximal stretches of one line's characters (line breaks excluded) with one non-default colour.
-void printRuns(const TextEditor& editor, std::ostream& out)
+// The lines come with their colours in one step, and the text is formatted into a buffer
+// written in large pieces: a long program has hundreds of thousands of runs.
+void printRuns(const MemoryEditor& editor, std::ostream& out)
 {
+    std::string buffer;
+    constexpr std::size_t kFlushAt = 1 << 16;
+    buffer.reserve(kFlushAt + 128);
+    auto number = [&buffer](long value) {
+        char digits[24];
+        auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        buffer.append(digits, end);
+    };
     const int lines = editor.lineCount();
-    long lineStart = 0;
-    for (int line = 0; line < lines; ++line) {
-        const long chars = countCharacters(editor.line(line));
+    for (int line = 0; line < lines && out; ++line) {
+        long chars = 0;
+        const TextColour* colours = editor.lineColours(line, chars);
+        if (!colours)
+            continue;
         long column = 0;
         while (column < chars) {
-            TextColour colour = editor.colourAt(lineStart + column);
+            const TextColour colour = colours[column];
             long end = column + 1;
-            while (end < chars && editor.colourAt(lineStart + end) == colour)
+            while (end < chars && colours[end] == colour)
                 ++end;
-            if (colour != TextColour::Default)
-                out << line << ' ' << column << ' ' << (end - column) << ' ' << colourName(colour) << '\n';
+            if (colour != TextColour::Default) {
+                number(line);
+                buffer += ' ';
+                number(column);
+                buffer += ' ';
+                number(end - column);
+                buffer += ' ';
+                buffer += colourName(colour);
+                buffer += '\n';
+            }
             column = end;
         }
-        lineStart += chars + 2;
+        if (buffer.size() >= kFlushAt) {
+            out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            buffer.clear();
+        }
     }
+    out.write(buffer.data(), static_cast<std::streamsize>(buffer.size()));
 }
 
 }  // namespace
@@ -54,7 +79,7 @@ int runColours(const std::vector<std::string>& args, Io& io)
     if (pass != "all" && pass != "line")
         throw UsageError("expected all or line for --pass: '" + pass + "'");
 
-    MemoryEditor editor(loadDocumentText(options.file, io.in));
+    MemoryEditor editor(loadDocumentInput(options.file, io.in).text);
     if (pass == "all")
         colouring::ColourAll(editor);
     else

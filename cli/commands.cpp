@@ -48,7 +48,9 @@ void printUsage(std::ostream& out)
         out << "  " << command.name << ' ' << command.synopsis << '\n';
 }
 
-int runCli(const std::vector<std::string>& args, Io& io)
+namespace {
+
+int runCommandLine(const std::vector<std::string>& args, Io& io)
 {
     if (args.empty()) {
         printUsage(io.err);
@@ -79,6 +81,23 @@ int runCli(const std::vector<std::string>& args, Io& io)
     io.err << "zorvan-cli: unknown command " << args[0] << '\n';
     printUsage(io.err);
     return Usage;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, Io& io)
+{
+    int status = runCommandLine(args, io);
+    // An output cut off by a full disk or a closed pipe is a failure, named with its reason.
+    io.out.flush();
+    if (!io.out) {
+        const std::string reason = io.outFailure ? io.outFailure() : std::string();
+        io.err << "zorvan-cli" << (args.empty() ? "" : " " + args[0]) << ": 標準出力に書けません: "
+               << (reason.empty() ? "write error" : reason) << '\n';
+        if (status == Done)
+            status = Refused;
+    }
+    return status;
 }
 
 }  // namespace zorvan::cli

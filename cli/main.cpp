@@ -1,13 +1,13 @@
 // zorvan-cli: the editor's commands on files, without a display.
 #include "cli/commands.h"
+#include "cli/descriptor_output.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 
 #include <cstring>
-#include <memory>
-
 #include <iostream>
+#include <memory>
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -21,6 +21,8 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
+    // Before anything opens a file: a closed standard descriptor must not be taken by it.
+    const unsigned closed = zorvan::cli::reserveStandardDescriptors();
     // For QSettings and the code-page converters; the picture of "plot" also needs fonts, drawn
     // without a display.
     std::unique_ptr<QCoreApplication> app;
@@ -31,6 +33,8 @@ int main(int argc, char** argv)
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    zorvan::cli::Io io{std::cin, std::cout, std::cerr};
+    zorvan::cli::DescriptorOutput standardOutput(1, closed & 2u);
+    std::ostream out(&standardOutput);
+    zorvan::cli::Io io{std::cin, out, std::cerr, [&] { return standardOutput.failure(); }};
     return zorvan::cli::runCli({argv + 1, argv + argc}, io);
 }

@@ -75,7 +75,7 @@ int runArith(const std::vector<std::string>& args, Io& io)
         nc::Operation operation = operationOption(options);
         double operand = finiteNumber(options, "--value");
         if (nc::dividesByZero(operation, operand)) {
-            out.err << nc::kDivisionByZeroMessage << '\n';
+            out.err << "zorvan-cli arith: " << nc::kDivisionByZeroMessage << '\n';
             return static_cast<int>(Refused);
         }
         nc::calculateValues(editor, letter, operation, operand, options.decimals, nc::Recolour::None);

@@ -1,9 +1,11 @@
 // zorvan-cli plot: the preview's picture of the program, written as a PNG file.
 #include "cli/commands.h"
 
+#include "app/logic/file_io.h"
 #include "preview/logic/interpreter.h"
 #include "preview/render/path_renderer.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
 
 #include <charconv>
@@ -45,15 +47,20 @@ int runPlot(const std::vector<std::string>& args, Io& io)
     if (options.inPlace)
         throw UsageError("--in-place does not apply to plot");
 
-    const std::string text = loadDocumentText(options.file, io.in);
+    const std::string text = loadDocumentInput(options.file, io.in).text;
     const preview::Toolpath path = preview::interpretProgram(text);
     const preview::PathChunks chunks = preview::buildChunks(path);
     preview::RenderOptions render;
     render.legend = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;  // text needs fonts
     const QImage image = preview::renderPath(path, chunks, preview::fitView(path.extents, *view, size), render);
     printDiagnostics(path, io.err);
-    if (!image.save(QString::fromStdString(*options.outPath), "PNG"))
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         throw std::runtime_error(*options.outPath + ": cannot write the picture");
+    // The one writer of the tool's outputs: a full disk leaves no half picture, a pipe stays one.
+    writeFileAtomically(QString::fromStdString(*options.outPath),
+                        std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
     return Done;
 }
 

@@ -1,10 +1,9 @@
 #include "app/logic/document_file.h"
 
+#include "app/logic/file_io.h"
 #include "app/logic/text_editor.h"
 #include "app/logic/user_error.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -201,22 +200,6 @@ template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line
     forEachLineOfKind(text, isNcProgram(text), line);
 }
 
-std::string positionText(std::string_view utf8, std::size_t at)
-{
-    long line = 0;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < at; ++i)
-        if (utf8[i] == '\n') {
-            ++line;
-            lineStart = i + 1;
-        }
-    long column = 0;
-    for (std::size_t i = lineStart; i < at; ++i)
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80)
-            ++column;
-    return std::to_string(line) + "行 " + std::to_string(column) + "桁";
-}
-
 }  // namespace
 
 std::string decodeDocument(std::string_view bytes)
@@ -228,47 +211,6 @@ std::string decodeDocument(std::string_view bytes)
 }
 
 namespace {
-
-// Encodes utf8[from, to) onto `out`; a failure names its place in the whole text.
-void encodeInto(std::string_view utf8, std::size_t from, std::size_t to, std::string& out)
-{
-    const CodePage932& table = CodePage932::instance();
-    const unsigned char* s = bytesOf(utf8);
-    const std::size_t n = to;
-    std::size_t i = from;
-    auto fail = [&](std::size_t at, std::size_t length) {
-        throw UserError("Shift-JISで書けない文字「" + std::string(utf8.substr(at, length)) + "」があります（"
-                        + positionText(utf8, at) + "）。");
-    };
-    while (i < n) {
-        unsigned char b = s[i];
-        if (b < 0x80) {
-            std::size_t run = asciiPrefix(utf8.substr(i, n - i));
-            out.append(utf8.substr(i, run));
-            i += run;
-            continue;
-        }
-        std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
-        if (length == 0 || i + length > n)
-            fail(i, 1);
-        char32_t c = b & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80)
-                fail(i, 1);
-            c = (c << 6) | (s[i + k] & 0x3F);
-        }
-        if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) {
-            out.push_back(static_cast<char>(c - kByteMarkerBase));
-        } else if (std::uint16_t code = table.bytesOf(c)) {
-            if (code > 0xFF)
-                out.push_back(static_cast<char>(code >> 8));
-            out.push_back(static_cast<char>(code & 0xFF));
-        } else {
-            fail(i, length);
-        }
-        i += length;
-    }
-}
 
 // Where a big text is cut in two halves for two threads: just after the line feed nearest past
 // its middle (a character boundary in both encodings); npos when one thread does better.
@@ -296,21 +238,50 @@ std::string decodeLines(std::string_view bytes, bool ncProgram, std::size_t room
 
 }  // namespace
 
-std::string encodeDocument(std::string_view utf8)
+std::string encodeDocument(std::string_view utf8, LineEnds style)
 {
-    std::string out;
-    out.reserve(utf8.size());
-    const std::size_t split = halfwaySplit(utf8);
-    if (split == std::string_view::npos) {
-        encodeInto(utf8, 0, utf8.size(), out);
-        return out;
+    return encodeDocumentOwned(std::string(utf8), style);
+}
+
+LineEnds lineEndsOf(std::string_view bytes)
+{
+    const auto lineFeeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    std::size_t carriageReturns = 0, pairs = 0;
+    for (std::size_t at = bytes.find('\r'); at != std::string_view::npos; at = bytes.find('\r', at + 1)) {
+        ++carriageReturns;
+        if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            ++pairs;
     }
-    std::string lower;
-    auto lowerDone = std::async(std::launch::async, [&] { encodeInto(utf8, split, utf8.size(), lower); });
-    encodeInto(utf8, 0, split, out);
-    lowerDone.get();
-    out += lower;
-    return out;
+    const std::size_t loneLineFeeds = lineFeeds - pairs;
+    const std::size_t loneReturns = isNcProgram(bytes) ? 0 : carriageReturns - pairs;
+    if ((pairs > 0) + (loneLineFeeds > 0) + (loneReturns > 0) > 1)
+        return LineEnds::Mixed;
+    return loneLineFeeds ? LineEnds::Lf : loneReturns ? LineEnds::Cr : LineEnds::CrLf;
+}
+
+std::string withLineEnds(std::string&& utf8, LineEnds style)
+{
+    if (style != LineEnds::Lf && style != LineEnds::Cr)
+        return std::move(utf8);
+    std::string text = std::move(utf8);
+    char* s = text.data();
+    const std::size_t n = text.size();
+    std::size_t read = 0, written = 0;
+    while (read < n) {
+        const void* cr = std::memchr(s + read, '\r', n - read);
+        const std::size_t stop = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - s) : n;
+        if (written != read)
+            std::memmove(s + written, s + read, stop - read);
+        written += stop - read;
+        read = stop;
+        if (read == n)
+            break;
+        const bool lineBreak = read + 1 < n && s[read + 1] == '\n';
+        s[written++] = lineBreak && style == LineEnds::Lf ? '\n' : '\r';
+        read += lineBreak ? 2 : 1;
+    }
+    text.resize(written);
+    return text;
 }
 
 bool isNcProgram(std::string_view bytes) { return !bytes.empty() && bytes.front() == '%'; }
@@ -440,9 +411,8 @@ InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size
     return result;
 }
 
-}  // namespace
-
-std::string encodeDocumentOwned(std::string&& utf8)
+// The Shift-JIS bytes of the text, in its own buffer, its breaks as they are.
+std::string encodeInPlace(std::string&& utf8)
 {
     if (asciiPrefix(utf8) == utf8.size())
         return std::move(utf8);
@@ -468,6 +438,20 @@ std::string encodeDocumentOwned(std::string&& utf8)
     return text;
 }
 
+}  // namespace
+
+LoadedDocument loadDocument(std::string&& bytes)
+{
+    const LineEnds style = lineEndsOf(bytes);
+    return {readDocumentOwned(std::move(bytes)), style};
+}
+
+std::string encodeDocumentOwned(std::string&& utf8, LineEnds style)
+{
+    // Shift-JIS bytes hold CR and LF only as themselves, so the breaks are rewritten afterwards.
+    return withLineEnds(encodeInPlace(std::move(utf8)), style);
+}
+
 std::vector<std::string> readMergeLines(std::string_view bytes)
 {
     const bool dropEmpty = isNcProgram(bytes);
@@ -489,42 +473,28 @@ QString openFailureMessage(const QString& path)
 
 std::string readDocumentFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw UserError(openFailureMessage(path).toStdString());
-    // One byte more than the size, so that the read that finds the end needs no reallocation.
-    qint64 size = file.size();
-    std::string bytes(size > 0 ? static_cast<std::size_t>(size) + 1 : 65536, '\0');
-    std::size_t got = 0;
-    for (;;) {
-        if (got == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        qint64 n = file.read(bytes.data() + got, static_cast<qint64>(bytes.size() - got));
-        if (n < 0)
-            throw UserError(openFailureMessage(path).toStdString());
-        if (n == 0)
-            break;
-        got += static_cast<std::size_t>(n);
+    try {
+        return readWholeFile(path);
+    } catch (const FileError& e) {
+        std::string message = openFailureMessage(path).toStdString();
+        if (e.reason() == kFileChangedWhileRead)
+            message += "\n" + e.reason();
+        throw UserError(message);
     }
-    bytes.resize(got);
-    return bytes;
 }
 
-void saveDocumentFile(const QString& path, std::string_view utf8)
+void saveDocumentFile(const QString& path, std::string_view utf8, LineEnds style)
 {
-    const QString failed = path + QStringLiteral(" に保存できませんでした。元のファイルはそのままです。\n");
+    const std::string failed = path.toStdString() + " に保存できませんでした。元のファイルはそのままです。\n";
     std::string bytes;
     try {
-        bytes = encodeDocument(utf8);
+        bytes = encodeDocument(utf8, style);
+        writeFileAtomically(path, bytes);
+    } catch (const FileError& e) {
+        throw UserError(failed + e.reason());
     } catch (const UserError& e) {
-        throw UserError((failed + QString::fromUtf8(e.what())).toStdString());
+        throw UserError(failed + e.what());
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw UserError((failed + file.errorString()).toStdString());
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !file.commit())
-        throw UserError((failed + file.errorString()).toStdString());
 }
 
 }  // namespace zorvan

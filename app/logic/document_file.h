@@ -13,8 +13,9 @@
 //   when the file is appended or inserted.
 // - Any other file is read by the standard loader: CR LF, a lone CR and a lone LF each end a line.
 // - The text ends with a line break exactly when the file ended with one.
-// So a file whose lines all end in CR LF round-trips byte for byte; a file with LF (or, outside
-// "%" files, lone CR) line ends is written back with CR LF.
+// A file whose breaks all have one style (CR LF, LF, or outside "%" files a lone CR) is written
+// back in that style, so it round-trips byte for byte; a file that mixes styles is written back
+// with CR LF.
 #pragma once
 
 #include <QString>
@@ -26,6 +27,16 @@
 
 namespace zorvan {
 
+// The line-end style of a file: the one style of all its breaks, or a mix. A file without breaks
+// counts as CR LF, the style the program writes by default.
+enum class LineEnds { CrLf, Lf, Cr, Mixed };
+
+// The style of the breaks that the reader for this file's kind finds: LF and CR LF in a "%" file
+// (where a lone CR is text), CR LF, LF and lone CR in other files.
+LineEnds lineEndsOf(std::string_view bytes);
+// Editor text (CR LF breaks) with its breaks in `style` (Mixed: CR LF), in the same buffer.
+std::string withLineEnds(std::string&& utf8, LineEnds style);
+
 // The first reserved code point: byte b stands as U+F700 + b.
 constexpr char32_t kByteMarkerBase = 0xF700;
 
@@ -33,7 +44,7 @@ constexpr char32_t kByteMarkerBase = 0xF700;
 std::string decodeDocument(std::string_view bytes);
 // The bytes written for the editor text. Throws UserError naming the line and column of the
 // first character that Shift-JIS cannot hold.
-std::string encodeDocument(std::string_view utf8);
+std::string encodeDocument(std::string_view utf8, LineEnds style = LineEnds::CrLf);
 
 // A file whose first byte is "%" is an NC program and read by the NC line reader.
 bool isNcProgram(std::string_view bytes);
@@ -47,17 +58,26 @@ void readDocument(std::string_view bytes, const TextSink& sink, std::size_t piec
 std::string readDocument(std::string_view bytes);
 // The same, reusing the buffer when the bytes read as themselves (the usual ASCII CR LF program).
 std::string readDocumentOwned(std::string&& bytes);
-// encodeDocument, reusing the buffer when the text is ASCII.
-std::string encodeDocumentOwned(std::string&& utf8);
+// encodeDocument in the text's own buffer (no character's Shift-JIS form is longer than its
+// UTF-8 form). The one encoder: every writer of documents and list files goes through it.
+std::string encodeDocumentOwned(std::string&& utf8, LineEnds style = LineEnds::CrLf);
+
+// A file read as a load does: the editor text and the file's line-end style.
+struct LoadedDocument {
+    std::string text;
+    LineEnds lineEnds = LineEnds::CrLf;
+};
+LoadedDocument loadDocument(std::string&& bytes);
 // The lines an append or insert adds (each without its break): empty lines of an NC program are
 // dropped, those of other files kept.
 std::vector<std::string> readMergeLines(std::string_view bytes);
 
-// Reads a whole file; throws UserError with the load failure message naming `path`.
+// Reads a whole file (readWholeFile); throws UserError with the load failure message naming
+// `path` (and the reason on a second line when the file changed while it was read).
 std::string readDocumentFile(const QString& path);
-// Writes the editor text to `path` through a temporary file that replaces it only when complete,
-// so a failed write leaves the old file whole. Throws UserError naming the path.
-void saveDocumentFile(const QString& path, std::string_view utf8);
+// Writes the editor text to `path` in `style` with writeFileAtomically, so a failed write leaves
+// the old file whole. Throws UserError naming the path and the system's reason.
+void saveDocumentFile(const QString& path, std::string_view utf8, LineEnds style = LineEnds::CrLf);
 
 // The message shown when a file cannot be read.
 QString openFailureMessage(const QString& path);

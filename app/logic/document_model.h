@@ -3,6 +3,8 @@
 // title and the gutter read it from here; commands receive it in their context.
 #pragma once
 
+#include "app/logic/document_file.h"
+
 #include <QString>
 
 #include <array>
@@ -23,6 +25,9 @@ public:
     QString DocPath;
     // The caret position to take after the next load (from the command line); 0 otherwise.
     int PendingCaret = 0;
+    // The line-end style a save writes: the file's own when it had one style throughout, else
+    // CR LF (the editor holds CR LF either way).
+    LineEnds lineEnds = LineEnds::CrLf;
     // Bookmark lines 0-9 and the extreme-value line (index 11); kNoMark when unset.
     std::array<int, 12> Marks;
 
@@ -33,14 +38,28 @@ public:
 
     // A load of `path` begins: the path is taken now, so the load reads it.
     void beginLoad(const QString& path) { DocPath = path; }
-    // The load took the file in: it is the text shown now.
-    void loaded() { shownPath_ = DocPath; }
+    // The load took the file in: it is the text shown now, to be saved in the file's line-end style.
+    void loaded(LineEnds style = LineEnds::CrLf)
+    {
+        shownPath_ = DocPath;
+        lineEnds = style;
+    }
     // The load failed: the text shown and its path stay.
     void loadFailed();
-    // The text was written to `path`, which becomes the document's.
-    void savedAs(const QString& path) { DocPath = shownPath_ = path; }
+    // The text was written to `path`, which becomes the document's (a mix of line ends was
+    // written as CR LF).
+    void savedAs(const QString& path)
+    {
+        DocPath = shownPath_ = path;
+        if (lineEnds == LineEnds::Mixed)
+            lineEnds = LineEnds::CrLf;
+    }
     // A new, untitled, empty text.
-    void cleared() { DocPath.clear(), shownPath_.clear(); }
+    void cleared()
+    {
+        DocPath.clear(), shownPath_.clear();
+        lineEnds = LineEnds::CrLf;
+    }
 
     void setMark(int n, int line);
     int mark(int n) const { return n >= 0 && n < static_cast<int>(Marks.size()) ? Marks[n] : kNoMark; }

@@ -623,6 +623,16 @@ TextColour MemoryEditor::colourAt(long pos) const
     return l.colours ? l.colours[col] : TextColour::Default;
 }
 
+const TextColour* MemoryEditor::lineColours(int index, long& characters) const
+{
+    characters = 0;
+    if (index < 0 || static_cast<std::size_t>(index) >= lines_.size())
+        return nullptr;
+    const Line& l = lines_[static_cast<std::size_t>(index)];
+    characters = l.chars;
+    return l.colours.get();
+}
+
 void MemoryEditor::setColour(long start, long len, TextColour colour)
 {
     long total = length();

@@ -55,6 +55,9 @@ public:
     void setVisibleLineCount(int lines) { visibleLines_ = lines; }
 
     TextColour colourAt(long pos) const override;
+    // The colours of line `index` in one step, one per character (its break excluded): null when
+    // every character of the line has the default colour. `characters` receives their number.
+    const TextColour* lineColours(int index, long& characters) const;
     void setColour(long start, long length, TextColour colour) override;
 
     bool isModified() const override { return modified_; }

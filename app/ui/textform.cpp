@@ -118,6 +118,9 @@ void TFormText::buildLayout()
         statusPanels[i]->setFrameShadow(QFrame::Sunken);
         bar->addWidget(statusPanels[i]);
     }
+    StatusNote = new QLabel(bar);
+    StatusNote->setObjectName("StatusNote");
+    bar->addWidget(StatusNote);
 }
 
 void TFormText::setStatusText(int panel, const QString& text)

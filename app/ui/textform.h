@@ -92,6 +92,8 @@ public:
     GutterPaintBox* PaintBox1 = nullptr;
     QSplitter* Splitter1 = nullptr;
     std::array<QLabel*, 5> statusPanels{};
+    // A note on the loaded file beside the panels: that its line ends are mixed.
+    QLabel* StatusNote = nullptr;
     QComboBox* ComboBox1 = nullptr;  // font size box on the toolbar
 
     // Every command by its handler name ("New1Click", "OrgChenge", ...): one QAction each,

@@ -17,6 +17,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
 #include <QProcess>
 #include <QUrl>
@@ -27,6 +28,7 @@ namespace {
 
 const QString kFileFilter = QStringLiteral("ncd (*.ncd);;txt (*.txt);;ぜんぶ (*);;dat (*.dat)");
 const QString kTitle = QStringLiteral("Zorvan");
+const QString kMixedLineEndsNote = QStringLiteral("改行コードが混在しています（保存すると CR LF にそろえます）");
 
 // Each file dialog keeps its last file name between uses.
 QString lastOpenName;
@@ -148,6 +150,7 @@ void TFormText::New1Click()
     editor_->setText("");
     editor_->setModified(false);
     document_.cleared();
+    StatusNote->clear();
     setWindowTitle(document_.title());
     UpdateStatus();
 }
@@ -165,8 +168,9 @@ void TFormText::Open1Click()
 // modified flag.
 static void saveDocumentAs(TFormText& form, const QString& path)
 {
-    saveDocumentFile(path, form.editor().text());
+    saveDocumentFile(path, form.editor().text(), form.document().lineEnds);
     form.document().savedAs(path);
+    form.StatusNote->clear();
     form.recentFiles->remember(path);
     form.setWindowTitle(form.document().title());
     form.editor().setModified(false);
@@ -214,7 +218,8 @@ void TFormText::LoadDocument()
         document_.loadFailed();
         throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
     }
-    document_.loaded();
+    document_.loaded(lineEndsOf(bytes));
+    StatusNote->setText(document_.lineEnds == LineEnds::Mixed ? kMixedLineEndsNote : QString());
     recentFiles->remember(DocPath);
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);

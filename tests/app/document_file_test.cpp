@@ -1,6 +1,7 @@
 #include "app/logic/command_line.h"
 #include "app/logic/document_file.h"
 #include "app/logic/document_merge.h"
+#include "app/logic/file_io.h"
 #include "app/logic/memory_editor.h"
 #include "app/logic/user_error.h"
 #include "support/cli_run.h"
@@ -312,7 +313,7 @@ TEST(CliCat, ReproducesACrLfFileByteForByte)
         EXPECT_TRUE(fileBytes(path) == file);
     }
     CliRun lf = runZorvanCli({"cat"}, "%\nG01\n");
-    EXPECT_EQ(lf.out, "%\r\nG01\r\n");
+    EXPECT_EQ(lf.out, "%\nG01\n");
 }
 
 TEST(DocumentCodec, BigTextsCutInHalvesReadAndWriteAsWhole)
@@ -373,5 +374,77 @@ TEST(DocumentCodec, EncodingInPlaceGivesTheSameBytesAndMessages)
                     << lines << " lines, at " << at << ", " << zorvan::countCharacters(wrong) << " characters";
             }
         }
+    }
+}
+
+TEST(DocumentCodec, LineEndsOfOneStyleRoundTripAndAMixBecomesCrLf)
+{
+    struct Case {
+        const char* bytes;
+        LineEnds style;
+    };
+    const Case cases[] = {
+        {"", LineEnds::CrLf},
+        {"X1", LineEnds::CrLf},
+        {"X1\r\nX2\r\n", LineEnds::CrLf},
+        {"X1\nX2", LineEnds::Lf},
+        {"X1\rX2\r\r", LineEnds::Cr},
+        {"\n\n", LineEnds::Lf},
+        {"X1\nX2\r\n", LineEnds::Mixed},
+        {"X1\rX2\n", LineEnds::Mixed},
+        {"\r\r\n", LineEnds::Mixed},
+        {"%\nX1\n", LineEnds::Lf},
+        {"%\rX1\r", LineEnds::CrLf},       // a lone CR is text in an NC program: no breaks
+        {"%\nX1\rY\n", LineEnds::Lf},
+        {"%\nX1\r\n", LineEnds::Mixed},
+        {"%\r\n\xFF\x81\r\n", LineEnds::CrLf},
+    };
+    for (const Case& c : cases) {
+        const std::string bytes = c.bytes;
+        EXPECT_EQ(lineEndsOf(bytes), c.style) << bytes;
+        const std::string text = readDocument(bytes);
+        if (c.style == LineEnds::Mixed)
+            EXPECT_EQ(encodeDocument(text, c.style), encodeDocument(text)) << bytes;
+        else
+            EXPECT_EQ(encodeDocument(text, c.style), bytes) << bytes;
+        EXPECT_EQ(loadDocument(std::string(bytes)).lineEnds, c.style);
+    }
+}
+
+TEST(DocumentCodec, AnUnwritableCharacterIsNamedAtItsLineWhateverTheLineEnds)
+{
+    for (LineEnds style : {LineEnds::CrLf, LineEnds::Lf, LineEnds::Cr}) {
+        try {
+            encodeDocument("X1\r\nX2\r\nX\xF0\x9F\x98\x80", style);
+            FAIL() << "an emoji cannot be written in Shift-JIS";
+        } catch (const UserError& e) {
+            EXPECT_NE(std::string(e.what()).find("2行 1桁"), std::string::npos) << e.what();
+        }
+    }
+}
+
+TEST(DocumentFiles, ASaveKeepsThePermissionsAndTheLinkOfTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ncd"), link = dir.filePath("link.ncd");
+    writeFile(path, "%\r\nOLD\r\n");
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    ASSERT_TRUE(QFile::link(path, link));
+    saveDocumentFile(link, "%\r\nNEW\r\n", LineEnds::Lf);
+    EXPECT_EQ(fileBytes(path), "%\nNEW\n");
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), path);
+    EXPECT_EQ(QFile::permissions(path) & 0xF0FF,  // the owner's, the group's and the others' bits
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);  // no temporary left
+}
+
+TEST(DocumentFiles, WritingIntoAMissingDirectoryNamesTheSystemsReason)
+{
+    QTemporaryDir dir;
+    try {
+        writeFileAtomically(dir.filePath("no/such.ncd"), "X");
+        FAIL() << "no error";
+    } catch (const FileError& e) {
+        EXPECT_EQ(e.reason(), "No such file or directory");
     }
 }

@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QThread>
@@ -490,4 +491,47 @@ TEST_F(SimulatorTest, AProgramThatCannotStartIsNamedAndTheEditorStays)
     ASSERT_EQ(prompts.asked.size(), 1);
     EXPECT_NE(prompts.asked[0].indexOf("/nonexistent/Pelmora.exe"), -1);
     EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(DocumentTest, LineEndsOfOneStyleSurviveOpenAndSaveByteForByte)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"LF", "G01X1.\nY2.\n\n(\x83\x65\x83X\x83g)"},
+        {"CR", "G01X1.\rY2.\r\r"},
+        {"CR LF", "G01X1.\r\nY2.\r\n"},
+        {"% LF", "%\nG01X1.\n\nM30\n"},
+        {"% CR LF", "%\r\nG01X1.\r\n"},
+    };
+    for (const Case& c : cases) {
+        const QString path = file("ends.ncd", c.bytes);
+        load(path);
+        EXPECT_EQ(form.findChild<QLabel*>("StatusNote")->text(), "") << c.name;
+        form.editor().setModified(true);
+        form.Saveas1Click();
+        EXPECT_EQ(fileBytes(path), c.bytes) << c.name;
+    }
+}
+
+TEST_F(DocumentTest, MixedLineEndsAreNotedOnceAndSavedAsCrLf)
+{
+    const QString path = file("mixed.ncd", "%\nG01X1.\r\nY2.\n");
+    form.StartOpen(path);
+    ASSERT_TRUE(waitFor([&] { return !form.Busy && form.editor().length() > 0; }));
+    auto* note = form.findChild<QLabel*>("StatusNote");
+    EXPECT_EQ(note->text(), "改行コードが混在しています（保存すると CR LF にそろえます）");
+    form.editor().setModified(true);
+    form.Saveas1Click();
+    EXPECT_EQ(fileBytes(path), "%\r\nG01X1.\r\nY2.\r\n");
+    EXPECT_EQ(note->text(), "");
+    load(file("plain.ncd", "%\nX1.\n"));
+    form.New1Click();
+    type("X1.\r\nX2.\r\n");
+    const QString fresh = dir.filePath("fresh.ncd");
+    prompts.fileNames = {fresh};
+    form.Saveas1Click();
+    EXPECT_EQ(fileBytes(fresh), "X1.\r\nX2.\r\n") << "a new text is written with CR LF";
 }

@@ -65,3 +65,22 @@ TEST(DocumentModel, ModifiedIsTheEditorsFlag)
     document.setModified(false);
     EXPECT_FALSE(editor.isModified());
 }
+
+TEST(DocumentModelLineEnds, TheFilesStyleStaysUntilANewTextAndAMixIsSavedAsCrLf)
+{
+    DocumentModel d;
+    EXPECT_EQ(d.lineEnds, LineEnds::CrLf);
+    d.beginLoad("a.ncd");
+    d.loaded(LineEnds::Lf);
+    d.savedAs("b.ncd");
+    EXPECT_EQ(d.lineEnds, LineEnds::Lf);
+    d.beginLoad("c.ncd");
+    d.loadFailed();
+    EXPECT_EQ(d.lineEnds, LineEnds::Lf) << "the text shown is still the LF one";
+    d.loaded(LineEnds::Mixed);
+    d.savedAs("c.ncd");
+    EXPECT_EQ(d.lineEnds, LineEnds::CrLf);
+    d.loaded(LineEnds::Cr);
+    d.cleared();
+    EXPECT_EQ(d.lineEnds, LineEnds::CrLf);
+}

@@ -55,7 +55,7 @@ TEST(NcCliErrors, DivisionByZeroWritesNothing)
     CliRun run = runZorvanCli(withDefaults({"arith", "--letter", "X", "--op", "/", "--value", "0"}), "X1.\r\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "0だよ割り算できない\n");
+    EXPECT_EQ(run.err, "zorvan-cli arith: 0だよ割り算できない\n");
 }
 
 TEST(NcCliErrors, DivisionWithoutValueIsByZero)

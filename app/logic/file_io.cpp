@@ -1,0 +1,201 @@
+#include "app/logic/file_io.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zorvan {
+
+namespace {
+
+std::string localName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+std::string messageFor(const QString& path, const std::string& reason, bool writing)
+{
+    return path.toStdString() + (writing ? " に書き込めませんでした: " : " を読めませんでした: ") + reason;
+}
+
+// Closes a descriptor at the end of a scope unless released.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now; false (errno set) when the close reports an error, e.g. a late write failure.
+    bool close()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Writes all bytes; the errno of the failure, or 0.
+int writeAll(int fd, std::string_view bytes)
+{
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+bool sameState(const struct stat& a, const struct stat& b)
+{
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+           && a.st_ino == b.st_ino;
+}
+
+void writeDirectly(const QString& path, const std::string& name, std::string_view bytes)
+{
+    Descriptor fd(::open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (fd.get() < 0)
+        throw FileError(path, systemReason(errno), true);
+    if (int error = writeAll(fd.get(), bytes))
+        throw FileError(path, systemReason(error), true);
+    if (!fd.close())
+        throw FileError(path, systemReason(errno), true);
+}
+
+bool namesASpecialPlace(const std::string& name)
+{
+    return name.rfind("/dev/", 0) == 0 || name.rfind("/proc/", 0) == 0;
+}
+
+// A new file next to `target`, created exclusively with `mode` (before the umask).
+std::pair<int, std::string> createTemporaryBeside(const std::string& target, mode_t mode)
+{
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0;; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%012llx~", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFULL));
+        std::string name = target + suffix;
+        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST || attempt == 100)
+            return {fd, name};
+    }
+}
+
+}  // namespace
+
+FileError::FileError(const QString& path, std::string reason, bool writing)
+    : UserError(messageFor(path, reason, writing)), path_(path), reason_(std::move(reason))
+{
+}
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+bool isRegularFile(const QString& path)
+{
+    struct stat st;
+    return ::stat(localName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string readWholeFile(const QString& path)
+{
+    const std::string name = localName(path);
+    Descriptor fd(name.empty() ? -1 : ::open(name.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        throw FileError(path, systemReason(name.empty() ? ENOENT : errno), false);
+    struct stat before;
+    if (::fstat(fd.get(), &before) != 0)
+        throw FileError(path, systemReason(errno), false);
+    if (S_ISDIR(before.st_mode))
+        throw FileError(path, systemReason(EISDIR), false);
+    const bool regular = S_ISREG(before.st_mode);
+    // One byte more than the size, so that the read that finds the end needs no reallocation.
+    std::string bytes(regular ? static_cast<std::size_t>(before.st_size) + 1 : 65536, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError(path, systemReason(errno), false);
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    bytes.resize(got);
+    if (regular) {
+        struct stat after;
+        if (::fstat(fd.get(), &after) != 0 || !sameState(before, after)
+            || got != static_cast<std::size_t>(before.st_size))
+            throw FileError(path, kFileChangedWhileRead, false);
+    }
+    return bytes;
+}
+
+void writeFileAtomically(const QString& path, std::string_view bytes)
+{
+    std::string target = localName(path);
+    if (target.empty())
+        throw FileError(path, systemReason(ENOENT), true);
+    struct stat existing;
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (!exists && errno != ENOENT)
+        throw FileError(path, systemReason(errno), true);
+    if ((exists && !S_ISREG(existing.st_mode)) || namesASpecialPlace(target)) {
+        writeDirectly(path, target, bytes);
+        return;
+    }
+    if (exists) {  // through links: the link stays, the file it names is replaced
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+
+    const auto created = createTemporaryBeside(target, exists ? (existing.st_mode & 07777) : 0666);
+    const std::string& temporary = created.second;
+    Descriptor fd(created.first);
+    if (fd.get() < 0)
+        throw FileError(path, systemReason(errno), true);
+    auto fail = [&](int error) {
+        ::unlink(temporary.c_str());
+        throw FileError(path, systemReason(error), true);
+    };
+    if (exists) {
+        // The umask must not narrow the permissions of a file that is only being rewritten.
+        if (::fchmod(fd.get(), existing.st_mode & 07777) != 0)
+            fail(errno);
+        [[maybe_unused]] int ignored = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
+    }
+    if (int error = writeAll(fd.get(), bytes))
+        fail(error);
+    if (::fsync(fd.get()) != 0 && errno != EINVAL)
+        fail(errno);
+    if (!fd.close())
+        fail(errno);
+    if (::rename(temporary.c_str(), target.c_str()) != 0)
+        fail(errno);
+}
+
+}  // namespace zorvan

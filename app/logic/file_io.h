@@ -1,0 +1,48 @@
+// Whole-file reading and writing for every file the program reads or writes (documents, list
+// files, the command-line tool's outputs).
+//
+// readWholeFile reads with plain reads (no mapping), so a file that shrinks underneath cannot
+// crash the reader; a regular file whose size or time stamp changes while it is read is refused.
+//
+// writeFileAtomically replaces a regular file through a temporary file in the same directory that
+// takes the file's place only when it is complete and on disk, so a failed or killed write leaves
+// the old file whole (permissions kept; a symbolic link keeps pointing at the replaced file).
+// A target that exists and is not a regular file (a pipe, a device) or is named under /dev or
+// /proc (/dev/stdout) is written directly, in place.
+//
+// Both throw FileError, whose reason is the system's own text ("No space left on device").
+#pragma once
+
+#include "app/logic/user_error.h"
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace zorvan {
+
+class FileError : public UserError {
+public:
+    FileError(const QString& path, std::string reason, bool writing);
+    const QString& path() const { return path_; }
+    const std::string& reason() const { return reason_; }
+
+private:
+    QString path_;
+    std::string reason_;
+};
+
+// The reason given when a regular file changed while it was read.
+inline constexpr const char* kFileChangedWhileRead = "読み込み中にファイルが変わりました";
+
+// The system's text for an errno value.
+std::string systemReason(int error);
+
+std::string readWholeFile(const QString& path);
+void writeFileAtomically(const QString& path, std::string_view bytes);
+
+// True when `path` names an existing regular file (through links).
+bool isRegularFile(const QString& path);
+
+}  // namespace zorvan

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Writes the seed corpora of the fuzz targets into DIR/<target>/ (DIR/common/ serves a target
+# without seeds of its own): small NC programs in every line-end style, Shift-JIS and stray
+# bytes, words and numbers, calculator key sequences.
+set -euo pipefail
+dir=$1
+mkdir -p "$dir"/{common,nc_line_reader_fuzz,nc_words_fuzz,number_format_fuzz,desk_calc_fuzz}
+
+# Programs: the lines joined with each line-end style, as "%" programs and as plain text.
+program=('%' 'O1000 (SURFACE FINISH)' $'(\x83\x65\x83\x58\x83\x67 T1 R3)' 'G90G54G17G40G49G80' 'T1M06'
+         'G00X0.Y0.S12000M03' 'G43Z50.H01' 'G01X12.5Y-3.F200' 'G02X1.138Y-0.197I0.500J0.000'
+         '#1=#2 NE 3' 'N10.5 (A)(B)' 'X-.5Y1.2.3Z99999999999999999999999' 'M30' '%')
+n=0
+for end in $'\r\n' $'\n' $'\r'; do
+  for first in 0 1; do
+    n=$((n + 1))
+    : > "$dir/common/program$n"
+    for line in "${program[@]:$first}"; do printf '%s%s' "$line" "$end" >> "$dir/common/program$n"; done
+  done
+done
+printf '%%\nX1\r\nX2\rX3\n' > "$dir/common/mixed"
+printf 'A\x00B\xff\x80\x81\r\nC\xfc\xfc\r\n' > "$dir/common/stray-bytes"
+printf '%%\n%0300d\n\n' 0 > "$dir/common/long-line"
+printf '\x82\xa0\x82\xa2\r\n\x8e\x9a' > "$dir/common/shift-jis"
+cp "$dir"/common/* "$dir/nc_words_fuzz/"
+
+# The "%" reader's target takes a piece size byte and the bytes after the "%".
+i=0
+for f in "$dir"/common/*; do
+  i=$((i + 1))
+  { printf "\\$(printf '%03o' $((i * 7 % 64)))"; tail -c +2 "$f"; } > "$dir/nc_line_reader_fuzz/seed$i"
+done
+
+# Numbers: eight bytes of a double (little-endian) and one byte choosing the decimal settings.
+i=0
+for value in 0 1 -1 12.5 -3.25 0.0001 123456.789 -0.00005 1e14 2.5e-9 0.1 99.99995; do
+  for choice in 0 4 13 22 31 40 58 80; do
+    i=$((i + 1))
+    perl -e 'print pack("d<C", $ARGV[0], $ARGV[1])' -- "$value" "$choice" > "$dir/number_format_fuzz/seed$i"
+  done
+done
+
+# Calculator keys: digits, operators, Enter (13), Esc (27), memory keys (1-6) and slots (F0-F5).
+keys=('1+2=' '12*3.5=' '2/0=' '9999999999999*9999999999=' $'5\x01\x04+\x04=' $'3.5\x06' $'1.2345\x06\x06'
+      $'7\xf0\x1b\xf0' '(1+2)*3=' $'1\x08\x0845=' '-5+=' 's30=' 'c60=' 't45=' 'r2=')
+i=0
+for k in "${keys[@]}"; do i=$((i + 1)); printf '%s' "$k" > "$dir/desk_calc_fuzz/seed$i"; done
