@@ -29,7 +29,8 @@ PROGRAM
 
 export HOME=$work XDG_CONFIG_HOME=$work/.config
 unset QT_QPA_PLATFORM
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+# A display number of its own, so runs side by side do not race for the same free one.
+xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" bash -c '
   "$0" "$1/sample.ncd" & pid=$!
   for i in $(seq 1 100); do
     win=$(xdotool search --onlyvisible --name "^Zorvan" 2>/dev/null | head -n1 || true)

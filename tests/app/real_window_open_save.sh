@@ -10,7 +10,8 @@ unset QT_QPA_PLATFORM
 file="$home/my prog.ncd"
 printf '%%\r\nG01X1.\r\n' > "$file"
 
-xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+# A display number of its own, so runs side by side do not race for the same free one.
+xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1280x800x24" bash -c '
   zorvan=$0 file=$1
   "$zorvan" "$file" & pid=$!
   trap "kill $pid 2>/dev/null || true" EXIT
