@@ -139,8 +139,6 @@ LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::is
     return loadDocument(readInput(file, in));
 }
 
-namespace {
-
 // The selection or caret given on the command line must lie within the text.
 void applySelection(MemoryEditor& editor, const DocumentOptions& options)
 {
@@ -158,8 +156,6 @@ void applySelection(MemoryEditor& editor, const DocumentOptions& options)
         editor.setCaret(options.caret);
     }
 }
-
-}  // namespace
 
 int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body)

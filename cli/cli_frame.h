@@ -65,6 +65,9 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
 int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
                        const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body);
 
+// Applies --select or --caret to a loaded document; a place outside the text is a UsageError.
+void applySelection(MemoryEditor& editor, const DocumentOptions& options);
+
 // Reads a whole file or standard input; throws UserError naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
 // FILE (or standard input) read as the editor loads a document: its text and line-end style.

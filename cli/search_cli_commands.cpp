@@ -59,11 +59,9 @@ int runExtreme(const std::vector<std::string>& args, Io& io)
     const char letter = choiceOption(options, "--letter", nc::kExtremeLetters);
     const nc::ExtremeMethod method = methodOption(options);
 
-    MemoryEditor editor(loadDocumentText(options.file, io.in));
-    if (options.select)
-        editor.setSelection(options.select->first, options.select->second);
-    else
-        editor.setCaret(options.caret);
+    MemoryEditor editor(loadDocumentInput(options.file, io.in).text);
+    editor.setHistoryKept(false);
+    applySelection(editor, options);
     const nc::SearchRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
     const std::optional<nc::ExtremeWord> word = nc::findExtreme(editor, letter, method, range);
     if (!word)

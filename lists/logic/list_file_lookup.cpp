@@ -1,12 +1,12 @@
 #include "lists/logic/list_file_lookup.h"
 
+#include "app/logic/file_io.h"
 #include "app/logic/user_error.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace zorvan::lists {
@@ -69,13 +69,12 @@ std::optional<QString> findListFile(const ListFileLookup& lookup, const QString&
 
 void writeListFile(const QString& path, const std::string& bytes)
 {
-    const QString failed = path + QStringLiteral(" に書き込めませんでした。元のファイルはそのままです。\n");
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw UserError((failed + file.errorString()).toStdString());
-    if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())
-        || !file.commit())
-        throw UserError((failed + file.errorString()).toStdString());
+    try {
+        writeFileAtomically(path, bytes);
+    } catch (const FileError& e) {
+        throw UserError((path + QStringLiteral(" に書き込めませんでした。元のファイルはそのままです。\n")).toStdString()
+                        + e.reason());
+    }
 }
 
 QString saveListFile(const ListFileLookup& lookup, const QString& name, const std::string& bytes)
