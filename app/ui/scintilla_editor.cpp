@@ -796,32 +796,24 @@ bool ScintillaEditor::canRedo() const
 
 void ScintillaEditor::undo()
 {
-    if (!canUndo())
-        return;
-    if (deadRedo_)
-        ++undoneSinceDeadRedo_;
-    ++ownEdits_;
-    inOwnUndo_ = true;
-    markersSeen_ = false;
-    send(QsciScintillaBase::SCI_UNDO);
-    inOwnUndo_ = false;
-    forcedModified_ = false;
-    finishUndoRedo();
-    --ownEdits_;
-    if (!markersSeen_)
-        notifyChanged();  // typing: as when it was typed
+    if (canUndo())
+        stepHistory(QsciScintillaBase::SCI_UNDO, +1);
 }
 
 void ScintillaEditor::redo()
 {
-    if (!canRedo())
-        return;
+    if (canRedo())
+        stepHistory(QsciScintillaBase::SCI_REDO, -1);
+}
+
+void ScintillaEditor::stepHistory(unsigned int message, int deadRedoStep)
+{
     if (deadRedo_)
-        --undoneSinceDeadRedo_;
+        undoneSinceDeadRedo_ += deadRedoStep;
     ++ownEdits_;
     inOwnUndo_ = true;
     markersSeen_ = false;
-    send(QsciScintillaBase::SCI_REDO);
+    send(message);
     inOwnUndo_ = false;
     forcedModified_ = false;
     finishUndoRedo();

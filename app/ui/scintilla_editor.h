@@ -126,6 +126,9 @@ private:
     void dropUndoneSteps();
     void trimHistory();
     void onContainerAction(long token, bool undone);
+    // One undo (SCI_UNDO, +1) or redo (SCI_REDO, -1) of the widget's history with the markers
+    // of the steps it crosses.
+    void stepHistory(unsigned int message, int deadRedoStep);
     void finishUndoRedo();
     void swapDocuments(int id, Step& step, bool forward);
     void keepView(Step& step, int which) const;
