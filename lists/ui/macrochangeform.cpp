@@ -3,6 +3,7 @@
 #include "app/logic/user_error.h"
 #include "app/ui/prompts.h"
 #include "lists/ui/conversion_grid.h"
+#include "lists/ui/name_box.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -153,30 +154,16 @@ void TFormMacroChenge::StringGrid1Exit()
 {
     StringGrid1->commitOpenEditor();
     const int added = book_.storeGrid(typedName(), gridRows());
-    if (added >= 0) {
-        const QString typed = ComboBox1->currentText();
-        addName(added);
-        ComboBox1->setEditText(typed);
-    }
+    if (added >= 0)
+        keepingTypedName(ComboBox1, [&] { addName(added); });
 }
 
 void TFormMacroChenge::Button1Click()
 {
-    const QString typed = ComboBox1->currentText();
-    addName(book_.add(typedName(), gridRows()));
-    ComboBox1->setEditText(typed);
+    keepingTypedName(ComboBox1, [&] { addName(book_.add(typedName(), gridRows())); });
 }
 
-void TFormMacroChenge::Button2Click()
-{
-    const int index = book_.selected();
-    if (!book_.removeSelected())
-        return;
-    const QString typed = ComboBox1->currentText();
-    ComboBox1->removeItem(index);
-    ComboBox1->setCurrentIndex(-1);
-    ComboBox1->setEditText(typed);
-}
+void TFormMacroChenge::Button2Click() { removeSelectedName(ComboBox1, book_); }
 
 void TFormMacroChenge::Button3Click()
 {

@@ -2,6 +2,7 @@
 
 #include "app/logic/user_error.h"
 #include "app/ui/prompts.h"
+#include "lists/ui/name_box.h"
 
 #include <QComboBox>
 #include <QFocusEvent>
@@ -124,29 +125,18 @@ void TFormVarChange::LabeledEdit1Exit()
     const int added = book_.fieldExit(typedName(), fields());
     if (added < 0)
         return;
-    const QString typed = ComboBox1->currentText();
-    addName(added);
-    ComboBox1->setCurrentIndex(added);
-    ComboBox1->setEditText(typed);
+    keepingTypedName(ComboBox1, [&] {
+        addName(added);
+        ComboBox1->setCurrentIndex(added);
+    });
 }
 
 void TFormVarChange::Button1Click()
 {
-    const QString typed = ComboBox1->currentText();
-    addName(book_.add(typedName(), fields()));
-    ComboBox1->setEditText(typed);
+    keepingTypedName(ComboBox1, [&] { addName(book_.add(typedName(), fields())); });
 }
 
-void TFormVarChange::Button2Click()
-{
-    const int index = book_.selected();
-    if (!book_.removeSelected())
-        return;
-    const QString typed = ComboBox1->currentText();
-    ComboBox1->removeItem(index);
-    ComboBox1->setCurrentIndex(-1);
-    ComboBox1->setEditText(typed);
-}
+void TFormVarChange::Button2Click() { removeSelectedName(ComboBox1, book_); }
 
 void TFormVarChange::BitBtn1Click()
 {
