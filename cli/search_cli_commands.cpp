@@ -2,9 +2,14 @@
 // text only, so the changed lines are not coloured.
 #include "cli/commands.h"
 
+#include "app/logic/document_file.h"
+#include "app/logic/file_io.h"
+
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/extreme_search.h"
 #include "nc/logic/find_replace.h"
+
+#include <QString>
 
 #include <ostream>
 
@@ -71,9 +76,62 @@ int runExtreme(const std::vector<std::string>& args, Io& io)
     return Done;
 }
 
+namespace {
+
+// A replace-all from the top of a file that goes to standard output is streamed when it cannot
+// differ from the editor's: no match crosses a line end (the search text holds no CR or LF) and
+// both texts are whole characters that Shift-JIS can hold, so every piece encodes. Then a big
+// program passes through in pieces and is never held whole.
+bool canStream(const DocumentOptions& options, const std::string& what, const std::string& with)
+{
+    if (!options.file || options.outPath || options.inPlace || options.select || options.caret != 0)
+        return false;
+    if (what.empty() || what.find_first_of("\r\n") != std::string::npos)
+        return false;
+    if (!isRegularFile(QString::fromStdString(*options.file)))
+        return false;
+    try {
+        encodeDocument(what);
+        encodeDocument(with);
+    } catch (const UserError&) {
+        return false;
+    }
+    return true;
+}
+
+struct OutputFailed {};
+
+int streamReplace(const DocumentOptions& options, const std::string& what, const std::string& with, Io& io)
+{
+    DocumentFileStream file(QString::fromStdString(*options.file));
+    const LineEnds style = file.lineEnds();
+    std::string piece;
+    long replaced = 0;
+    try {
+        file.read([&](std::string_view text) {
+            piece.clear();
+            replaced += nc::replaceEvery(piece, text, what, with);
+            piece = encodeDocumentOwned(std::move(piece), style);
+            if (!io.out.write(piece.data(), static_cast<std::streamsize>(piece.size())))
+                throw OutputFailed{};
+        });
+    } catch (const OutputFailed&) {
+        return Done;  // the frame reports the failed output
+    }
+    io.err << replaced << '\n';
+    return Done;
+}
+
+}  // namespace
+
 int runReplace(const std::vector<std::string>& args, Io& io)
 {
     const CommandOptions own{{"--find", "--with"}, {"--from-top"}};
+    const DocumentOptions options = parseDocumentOptions(args, own);
+    if (options.has("--find") && options.has("--with")
+        && canStream(options, options.text("--find"), options.text("--with")))
+        return streamReplace(options, options.text("--find"), options.text("--with"), io);
+
     return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
         if (!options.has("--find"))
             throw UsageError("missing --find");

@@ -223,16 +223,21 @@ std::size_t halfwaySplit(std::string_view text)
     return at == std::string_view::npos || at + 1 >= text.size() ? std::string_view::npos : at + 1;
 }
 
-// The editor text of whole lines of a file of the given kind.
-std::string decodeLines(std::string_view bytes, bool ncProgram, std::size_t room)
+// Appends the editor text of whole lines of a file of the given kind.
+void appendLines(std::string& text, std::string_view bytes, bool ncProgram)
 {
-    std::string text;
-    text.reserve(room + room / 16);
     forEachLineOfKind(bytes, ncProgram, [&](const unsigned char* begin, const unsigned char* end, bool endedByBreak) {
         appendDecoded(text, begin, end, true);
         if (endedByBreak)
             text += "\r\n";
     });
+}
+
+std::string decodeLines(std::string_view bytes, bool ncProgram, std::size_t room)
+{
+    std::string text;
+    text.reserve(room + room / 16);
+    appendLines(text, bytes, ncProgram);
     return text;
 }
 
@@ -243,20 +248,39 @@ std::string encodeDocument(std::string_view utf8, LineEnds style)
     return encodeDocumentOwned(std::string(utf8), style);
 }
 
-LineEnds lineEndsOf(std::string_view bytes)
+void LineEndCounter::add(std::string_view bytes)
 {
-    const auto lineFeeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-    std::size_t carriageReturns = 0, pairs = 0;
-    for (std::size_t at = bytes.find('\r'); at != std::string_view::npos; at = bytes.find('\r', at + 1)) {
-        ++carriageReturns;
-        if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
-            ++pairs;
+    if (bytes.empty())
+        return;
+    if (!started_) {
+        started_ = true;
+        ncProgram_ = isNcProgram(bytes);
     }
-    const std::size_t loneLineFeeds = lineFeeds - pairs;
-    const std::size_t loneReturns = isNcProgram(bytes) ? 0 : carriageReturns - pairs;
-    if ((pairs > 0) + (loneLineFeeds > 0) + (loneReturns > 0) > 1)
+    lineFeeds_ += static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+    if (endsWithReturn_ && bytes.front() == '\n')
+        ++pairs_;
+    for (std::size_t at = bytes.find('\r'); at != std::string_view::npos; at = bytes.find('\r', at + 1)) {
+        ++returns_;
+        if (at + 1 < bytes.size() && bytes[at + 1] == '\n')
+            ++pairs_;
+    }
+    endsWithReturn_ = bytes.back() == '\r';
+}
+
+LineEnds LineEndCounter::style() const
+{
+    const std::size_t loneLineFeeds = lineFeeds_ - pairs_;
+    const std::size_t loneReturns = ncProgram_ ? 0 : returns_ - pairs_;
+    if ((pairs_ > 0) + (loneLineFeeds > 0) + (loneReturns > 0) > 1)
         return LineEnds::Mixed;
     return loneLineFeeds ? LineEnds::Lf : loneReturns ? LineEnds::Cr : LineEnds::CrLf;
+}
+
+LineEnds lineEndsOf(std::string_view bytes)
+{
+    LineEndCounter counter;
+    counter.add(bytes);
+    return counter.style();
 }
 
 std::string withLineEnds(std::string&& utf8, LineEnds style)
@@ -471,15 +495,88 @@ QString openFailureMessage(const QString& path)
     return path + QStringLiteral("ﾌｧｲﾙを開けません。もう一度開いてみてください");
 }
 
+namespace {
+
+UserError openFailure(const QString& path, const FileError& e)
+{
+    std::string message = openFailureMessage(path).toStdString();
+    if (e.reason() == kFileChangedWhileRead)
+        message += "\n" + e.reason();
+    return UserError(message);
+}
+
+}  // namespace
+
 std::string readDocumentFile(const QString& path)
 {
     try {
         return readWholeFile(path);
     } catch (const FileError& e) {
-        std::string message = openFailureMessage(path).toStdString();
-        if (e.reason() == kFileChangedWhileRead)
-            message += "\n" + e.reason();
-        throw UserError(message);
+        throw openFailure(path, e);
+    }
+}
+
+DocumentFileStream::DocumentFileStream(const QString& path, std::size_t pieceSize)
+    : path_(path), pieceSize_(std::max<std::size_t>(pieceSize, 1))
+{
+    try {
+        file_ = std::make_unique<FileReader>(path);
+        std::string buffer(pieceSize_, '\0');
+        LineEndCounter counter;
+        std::size_t total = 0;
+        while (const std::size_t n = file_->read(buffer.data(), buffer.size())) {
+            counter.add(std::string_view(buffer.data(), n));
+            total += n;
+        }
+        file_->checkUnchanged(total);
+        lineEnds_ = counter.style();
+    } catch (const FileError& e) {
+        throw openFailure(path, e);
+    }
+}
+
+DocumentFileStream::~DocumentFileStream() = default;
+
+void DocumentFileStream::read(const TextSink& sink)
+{
+    try {
+        file_->rewind();
+        // Bytes are cut behind their last line feed (never inside a character or a CR LF) and the
+        // rest waits for the next read.
+        std::string bytes(pieceSize_, '\0'), text;
+        std::size_t held = 0, total = 0;
+        bool ncProgram = false;
+        for (;;) {
+            if (held == bytes.size())
+                bytes.resize(bytes.size() * 2);  // a line longer than a piece
+            const std::size_t n = file_->read(bytes.data() + held, bytes.size() - held);
+            if (total == 0 && n > 0)
+                ncProgram = bytes[0] == '%';
+            total += n;
+            held += n;
+            std::size_t cut = held;
+            if (n > 0) {
+                const void* lastFeed = memrchr(bytes.data(), '\n', held);
+                if (!lastFeed)
+                    continue;
+                cut = static_cast<std::size_t>(static_cast<const char*>(lastFeed) - bytes.data()) + 1;
+            }
+            const std::string_view lines(bytes.data(), cut);
+            if (!lines.empty() && readsAsItself(lines)) {
+                sink(lines);
+            } else if (!lines.empty()) {
+                text.clear();
+                appendLines(text, lines, ncProgram);
+                sink(text);
+            }
+            std::memmove(bytes.data(), bytes.data() + cut, held - cut);
+            held -= cut;
+            if (n == 0)
+                break;
+        }
+        file_->checkUnchanged(total);
+    } catch (const FileError& e) {
+        throw openFailure(path_, e);
     }
 }
 

@@ -21,11 +21,14 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zorvan {
+
+class FileReader;
 
 // The line-end style of a file: the one style of all its breaks, or a mix. A file without breaks
 // counts as CR LF, the style the program writes by default.
@@ -34,6 +37,17 @@ enum class LineEnds { CrLf, Lf, Cr, Mixed };
 // The style of the breaks that the reader for this file's kind finds: LF and CR LF in a "%" file
 // (where a lone CR is text), CR LF, LF and lone CR in other files.
 LineEnds lineEndsOf(std::string_view bytes);
+
+// lineEndsOf for a file that arrives in pieces, cut anywhere.
+class LineEndCounter {
+public:
+    void add(std::string_view bytes);
+    LineEnds style() const;
+
+private:
+    bool started_ = false, ncProgram_ = false, endsWithReturn_ = false;
+    std::size_t lineFeeds_ = 0, returns_ = 0, pairs_ = 0;
+};
 // Editor text (CR LF breaks) with its breaks in `style` (Mixed: CR LF), in the same buffer.
 std::string withLineEnds(std::string&& utf8, LineEnds style);
 
@@ -78,6 +92,27 @@ std::string readDocumentFile(const QString& path);
 // Writes the editor text to `path` in `style` with writeFileAtomically, so a failed write leaves
 // the old file whole. Throws UserError naming the path and the system's reason.
 void saveDocumentFile(const QString& path, std::string_view utf8, LineEnds style = LineEnds::CrLf);
+
+// A document file read as a load reads it, for a command that passes over a big file once: the
+// file is read twice in pieces of about `pieceSize` bytes (first for its line-end style) and never
+// held whole.
+class DocumentFileStream {
+public:
+    // Opens the file and reads it for its line-end style; throws UserError as readDocumentFile.
+    explicit DocumentFileStream(const QString& path, std::size_t pieceSize = 1 << 20);
+    ~DocumentFileStream();
+    LineEnds lineEnds() const { return lineEnds_; }
+    // Reads the file again and hands its editor text to `sink` in pieces, each ending with a line
+    // break but the last. Throws UserError as readDocumentFile, also when the file changed since
+    // it was opened (after the pieces read so far were handed on).
+    void read(const TextSink& sink);
+
+private:
+    QString path_;
+    std::size_t pieceSize_;
+    std::unique_ptr<FileReader> file_;
+    LineEnds lineEnds_ = LineEnds::CrLf;
+};
 
 // The message shown when a file cannot be read.
 QString openFailureMessage(const QString& path);

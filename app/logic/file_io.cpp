@@ -115,41 +115,76 @@ bool isRegularFile(const QString& path)
     return ::stat(localName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string readWholeFile(const QString& path)
+struct FileReader::State {
+    struct stat opened;
+};
+
+FileReader::FileReader(const QString& path) : path_(path), opened_(std::make_unique<State>())
 {
     const std::string name = localName(path);
-    Descriptor fd(name.empty() ? -1 : ::open(name.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
+    fd_ = name.empty() ? -1 : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
         throw FileError(path, systemReason(name.empty() ? ENOENT : errno), false);
-    struct stat before;
-    if (::fstat(fd.get(), &before) != 0)
-        throw FileError(path, systemReason(errno), false);
-    if (S_ISDIR(before.st_mode))
-        throw FileError(path, systemReason(EISDIR), false);
-    const bool regular = S_ISREG(before.st_mode);
+    int error = 0;
+    if (::fstat(fd_, &opened_->opened) != 0)
+        error = errno;
+    else if (S_ISDIR(opened_->opened.st_mode))
+        error = EISDIR;
+    if (error) {
+        ::close(fd_);
+        throw FileError(path, systemReason(error), false);
+    }
+}
+
+FileReader::~FileReader() { ::close(fd_); }
+
+bool FileReader::isRegular() const { return S_ISREG(opened_->opened.st_mode); }
+
+std::size_t FileReader::size() const { return static_cast<std::size_t>(opened_->opened.st_size); }
+
+std::size_t FileReader::read(char* into, std::size_t most)
+{
+    for (;;) {
+        ssize_t n = ::read(fd_, into, most);
+        if (n >= 0)
+            return static_cast<std::size_t>(n);
+        if (errno != EINTR)
+            throw FileError(path_, systemReason(errno), false);
+    }
+}
+
+void FileReader::rewind()
+{
+    if (::lseek(fd_, 0, SEEK_SET) != 0)
+        throw FileError(path_, systemReason(errno), false);
+}
+
+void FileReader::checkUnchanged(std::size_t bytesRead) const
+{
+    if (!isRegular())
+        return;
+    struct stat now;
+    if (::fstat(fd_, &now) != 0 || !sameState(opened_->opened, now)
+        || bytesRead != static_cast<std::size_t>(opened_->opened.st_size))
+        throw FileError(path_, kFileChangedWhileRead, false);
+}
+
+std::string readWholeFile(const QString& path)
+{
+    FileReader file(path);
     // One byte more than the size, so that the read that finds the end needs no reallocation.
-    std::string bytes(regular ? static_cast<std::size_t>(before.st_size) + 1 : 65536, '\0');
+    std::string bytes(file.isRegular() ? file.size() + 1 : 65536, '\0');
     std::size_t got = 0;
     for (;;) {
         if (got == bytes.size())
             bytes.resize(bytes.size() * 2);
-        ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw FileError(path, systemReason(errno), false);
-        }
+        const std::size_t n = file.read(bytes.data() + got, bytes.size() - got);
         if (n == 0)
             break;
-        got += static_cast<std::size_t>(n);
+        got += n;
     }
     bytes.resize(got);
-    if (regular) {
-        struct stat after;
-        if (::fstat(fd.get(), &after) != 0 || !sameState(before, after)
-            || got != static_cast<std::size_t>(before.st_size))
-            throw FileError(path, kFileChangedWhileRead, false);
-    }
+    file.checkUnchanged(got);
     return bytes;
 }
 

@@ -17,6 +17,8 @@
 
 #include <QString>
 
+#include <memory>
+
 #include <string>
 #include <string_view>
 
@@ -40,6 +42,33 @@ inline constexpr const char* kFileChangedWhileRead = "読み込み中にファ�
 std::string systemReason(int error);
 
 std::string readWholeFile(const QString& path);
+
+// A file read from its start, as often as needed, in pieces of the caller's size; for a pass over a
+// big file that does not hold it whole. Throws FileError as readWholeFile does.
+class FileReader {
+public:
+    explicit FileReader(const QString& path);  // opens the file; a directory is refused
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    bool isRegular() const;
+    // The size when it was opened.
+    std::size_t size() const;
+    // Reads up to `most` bytes at the current place; 0 at the end.
+    std::size_t read(char* into, std::size_t most);
+    // Starts again at the first byte.
+    void rewind();
+    // After a pass that read `bytesRead` bytes: throws FileError(kFileChangedWhileRead) when a
+    // regular file was not that long or its size or time stamp changed since it was opened.
+    void checkUnchanged(std::size_t bytesRead) const;
+
+private:
+    QString path_;
+    int fd_ = -1;
+    struct State;
+    std::unique_ptr<State> opened_;
+};
 void writeFileAtomically(const QString& path, std::string_view bytes);
 
 // True when `path` names an existing regular file (through links).

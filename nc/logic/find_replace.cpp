@@ -92,12 +92,9 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
 
 }  // namespace
 
-ReplacedText replaceEvery(std::string_view text, std::string_view what, std::string_view with)
+long replaceEvery(std::string& out, std::string_view text, std::string_view what, std::string_view with)
 {
-    ReplacedText result;
-    result.text.reserve(text.size());
-    result.count = appendReplaced(result.text, text, what, with).count;
-    return result;
+    return appendReplaced(out, text, what, with).count;
 }
 
 bool findStep(TextEditor& editor, const std::string& what, bool fromTop)

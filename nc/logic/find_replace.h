@@ -51,12 +51,9 @@ struct ReplaceOutcome {
 ReplaceOutcome replaceStep(TextEditor& editor, SearchState& state, bool fromTop,
                            const std::function<ReplaceAnswer()>& ask, Recolour recolour = Recolour::WrittenLines);
 
-// Every `what` in `text` replaced by `with`, left to right, each search going on behind the
-// match; the count of replacements.
-struct ReplacedText {
-    std::string text;
-    long count = 0;
-};
-ReplacedText replaceEvery(std::string_view text, std::string_view what, std::string_view with);
+// Appends `text` to `out` with every `what` replaced by `with`, left to right, each search going
+// on behind the match; the count of replacements. A replace-all from the top is this, applied to
+// the lines in pieces when `what` holds no line break.
+long replaceEvery(std::string& out, std::string_view text, std::string_view what, std::string_view with);
 
 }  // namespace zorvan::nc

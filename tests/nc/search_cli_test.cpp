@@ -1,5 +1,8 @@
 // zorvan-cli swap, extreme and replace.
 #include "support/cli_run.h"
+#include "support/test_files.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -70,5 +73,46 @@ INSTANTIATE_TEST_SUITE_P(Replace, SearchCli, ::testing::Values(
     CliCase{{"replace", "--with", "Y"}, "X1\r\n", 2, "",
             "zorvan-cli replace: missing --find\n"
             "usage: zorvan-cli replace --find S --with T [--from-top] [FILE]\n"}));
+
+// A replace-all from the top of a FILE to standard output passes the file through in pieces; it
+// must write what the whole-document run (the same program on standard input) writes.
+TEST(ReplaceCli, AFileReplacedInPiecesGivesTheWholeDocumentsResult)
+{
+    std::string big = "%\r\n";
+    for (int i = 0; big.size() < (3u << 20); ++i)
+        big += "G01X" + std::to_string(i) + ".(\x8d" "H\x8b\xef)G01\r\n";
+    const std::string files[] = {
+        "%\r\nG01X1.\r\nG00Z5.\r\nG01Y1.",          // match in the last line, no final break
+        "%\nG01X1.\nG01Y2.\n",                        // LF breaks stay LF
+        "G01X1\rG01\r\nG01\n",                         // a mix is written with CR LF
+        "%\r\nG01\rG01\r\n",                          // a CR that is text
+        "(\x8d" "H\x8b\xef T1)G01\xff\r\n",              // Shift-JIS and a marker byte
+        big,
+    };
+    const std::vector<std::string> replacements[] = {
+        {"--find", "G01", "--with", "G1", "--from-top"},
+        {"--find", "G01", "--with", "", "--from-top"},
+        {"--find", "工具", "--with", "TOOL"},
+        {"--find", "G01", "--with", "G01\r\nG01"},          // a replacement that adds a line
+        {"--find", "1", "--with", "\xF0\x9F\x98\x80"},   // an emoji cannot be written
+        {"--find", "G01\r\nG01X", "--with", ";"},         // matches across line ends
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.ncd");
+    for (const std::string& bytes : files) {
+        writeFile(path, bytes);
+        for (const auto& options : replacements) {
+            std::vector<std::string> args{"replace"};
+            args.insert(args.end(), options.begin(), options.end());
+            const CliRun whole = runZorvanCli(args, bytes);
+            args.push_back(path.toStdString());
+            const CliRun streamed = runZorvanCli(args);
+            const std::string what = bytes.substr(0, 20) + " with " + options[1] + " -> " + options[3];
+            EXPECT_EQ(streamed.status, whole.status) << what;
+            EXPECT_TRUE(streamed.out == whole.out) << what;
+            EXPECT_EQ(streamed.err, whole.err) << what;
+        }
+    }
+}
 
 }  // namespace

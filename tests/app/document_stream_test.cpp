@@ -1,0 +1,91 @@
+// Reading a document file in pieces gives what loading it whole gives.
+#include "app/logic/document_file.h"
+#include "app/logic/file_io.h"
+#include "app/logic/user_error.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "support/test_files.h"
+
+#include <string>
+
+using namespace zorvan;
+
+namespace {
+
+const std::string kFiles[] = {
+    "",
+    "X1",
+    "%\r\nG01X1.\r\nG00Z5.\r\n",
+    "%\nG01X1.\nY2.",                          // LF, no final break
+    "%\r\nA\rB\r\n(\x8d" "H\x8b\xef)\r\n",     // a CR that is text, Shift-JIS
+    "A\nB\rC\r\nD\r\r\n",                     // a mix, read by the standard loader
+    "X1\rX2\rX3\r",                           // lone CRs only
+    std::string("%\r\nA\0B\xff\x81\r\n\x81", 12),  // markers, a lead byte at the very end
+    "%\r\n" + std::string(700, 'X') + "\r\nY\r\n",  // a line longer than the pieces
+};
+
+}  // namespace
+
+TEST(LineEndCounter, PiecesCutAnywhereCountAsTheWhole)
+{
+    for (const std::string& bytes : kFiles) {
+        for (std::size_t cut = 0; cut <= bytes.size(); ++cut) {
+            LineEndCounter counter;
+            counter.add(std::string_view(bytes).substr(0, cut));
+            counter.add(std::string_view(bytes).substr(cut));
+            EXPECT_EQ(counter.style(), lineEndsOf(bytes)) << bytes << " cut at " << cut;
+        }
+    }
+}
+
+TEST(DocumentFileStream, PiecesOfAnySizeJoinToTheLoadedText)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.ncd");
+    for (const std::string& bytes : kFiles) {
+        writeFile(path, bytes);
+        const LoadedDocument whole = loadDocument(std::string(bytes));
+        for (std::size_t pieceSize : {1, 2, 3, 5, 64, 1 << 20}) {
+            DocumentFileStream stream(path, pieceSize);
+            EXPECT_EQ(stream.lineEnds(), whole.lineEnds) << bytes;
+            std::string joined, lastPiece;
+            bool eachEndsALine = true;
+            stream.read([&](std::string_view piece) {
+                if (!lastPiece.empty() && !lastPiece.ends_with("\r\n"))
+                    eachEndsALine = false;
+                lastPiece = piece;
+                joined += piece;
+            });
+            EXPECT_EQ(joined, whole.text) << bytes << " in pieces of " << pieceSize;
+            EXPECT_TRUE(eachEndsALine) << bytes << " in pieces of " << pieceSize;
+        }
+    }
+}
+
+TEST(DocumentFileStream, AFileThatChangesBetweenTheReadsIsRefused)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("p.ncd");
+    writeFile(path, "%\r\nG01X1.\r\n");
+    DocumentFileStream stream(path, 4);
+    writeFile(path, "%\r\nG01X1.\r\nG01X2.\r\n");
+    try {
+        stream.read([](std::string_view) {});
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), (openFailureMessage(path) + "\n").toStdString() + kFileChangedWhileRead);
+    }
+}
+
+TEST(DocumentFileStream, AMissingFileIsNamedAsALoadNamesIt)
+{
+    try {
+        DocumentFileStream stream("/nonexistent/a.ncd");
+        FAIL() << "no error";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), openFailureMessage("/nonexistent/a.ncd").toStdString());
+    }
+}
