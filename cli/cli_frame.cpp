@@ -158,9 +158,13 @@ void applySelection(MemoryEditor& editor, const DocumentOptions& options)
 }
 
 int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
-                       const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body)
+                       const DocumentBody& body)
 {
-    DocumentOptions options = parseDocumentOptions(args, own);
+    return runDocumentCommand(parseDocumentOptions(args, own), io, body);
+}
+
+int runDocumentCommand(const DocumentOptions& options, Io& io, const DocumentBody& body)
+{
     LoadedDocument document = loadDocumentInput(options.file, io.in);
     MemoryEditor editor(std::move(document.text));
     editor.setHistoryKept(false);  // a run never undoes: no change keeps its old text

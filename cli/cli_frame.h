@@ -62,8 +62,11 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
 
 // Loads the document, applies selection/caret, runs `body`, writes the result. `body` returns an
 // exit status; on Done the document is written, otherwise nothing is.
+using DocumentBody = std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>;
 int runDocumentCommand(const std::vector<std::string>& args, Io& io, const CommandOptions& own,
-                       const std::function<int(MemoryEditor&, const DocumentOptions&, Io&)>& body);
+                       const DocumentBody& body);
+// The same, for a command that has parsed its options already.
+int runDocumentCommand(const DocumentOptions& options, Io& io, const DocumentBody& body);
 
 // Applies --select or --caret to a loaded document; a place outside the text is a UsageError.
 void applySelection(MemoryEditor& editor, const DocumentOptions& options);

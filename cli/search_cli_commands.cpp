@@ -126,13 +126,12 @@ int streamReplace(const DocumentOptions& options, const std::string& what, const
 
 int runReplace(const std::vector<std::string>& args, Io& io)
 {
-    const CommandOptions own{{"--find", "--with"}, {"--from-top"}};
-    const DocumentOptions options = parseDocumentOptions(args, own);
+    const DocumentOptions options = parseDocumentOptions(args, {{"--find", "--with"}, {"--from-top"}});
     if (options.has("--find") && options.has("--with")
         && canStream(options, options.text("--find"), options.text("--with")))
         return streamReplace(options, options.text("--find"), options.text("--with"), io);
 
-    return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
+    return runDocumentCommand(options, io, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
         if (!options.has("--find"))
             throw UsageError("missing --find");
         if (!options.has("--with"))

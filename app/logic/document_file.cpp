@@ -550,8 +550,8 @@ void DocumentFileStream::read(const TextSink& sink)
             if (held == bytes.size())
                 bytes.resize(bytes.size() * 2);  // a line longer than a piece
             const std::size_t n = file_->read(bytes.data() + held, bytes.size() - held);
-            if (total == 0 && n > 0)
-                ncProgram = bytes[0] == '%';
+            if (total == 0)
+                ncProgram = isNcProgram(std::string_view(bytes.data(), n));
             total += n;
             held += n;
             std::size_t cut = held;
