@@ -1,6 +1,7 @@
 #include "app/ui/settingform.h"
 
 #include "app/logic/settings.h"
+#include "app/ui/dialog_buttons.h"
 #include "app/ui/prompts.h"
 
 #include <QButtonGroup>
@@ -49,11 +50,8 @@ TFormSetting::TFormSetting(QWidget* parent) : QDialog(parent)
         radioButtons->addButton(button, i);
         radioRow->addWidget(button);
     }
-    BitBtn1 = new QPushButton("そうれす", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("まちがえました", this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn1 = dialogButton(this, "そうれす", "BitBtn1");
+    BitBtn2 = dialogButton(this, "まちがえました", "BitBtn2");
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         runGuarded(this, [&] { BitBtn1Click(); });
         accept();
@@ -71,11 +69,7 @@ TFormSetting::TFormSetting(QWidget* parent) : QDialog(parent)
     grid->addWidget(ComboBox1, 2, 2);
     grid->addWidget(CheckBox1, 3, 1, 1, 2, Qt::AlignRight);
     grid->addWidget(RadioGroup1, 4, 0, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 5, 0, 1, 3);
+    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 5, 0, 1, 3);
 }
 
 void TFormSetting::showEvent(QShowEvent* event)

@@ -1,10 +1,10 @@
 #include "nc/ui/axisform.h"
 
+#include "app/ui/dialog_buttons.h"
 #include "app/ui/prompts.h"
 #include "nc/ui/number_field.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,16 +28,9 @@ TFormAxis::TFormAxis(QWidget* parent) : QDialog(parent)
         grid->addWidget(*labels[i], i, 0);
         grid->addWidget(*fields[i], i, 1);
     }
-    BitBtn1 = new QPushButton("OK", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    BitBtn1 = dialogButton(this, "OK", "BitBtn1");
+    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 3, 0, 1, 2);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] {

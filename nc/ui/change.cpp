@@ -1,11 +1,11 @@
 #include "nc/ui/change.h"
 
+#include "app/ui/dialog_buttons.h"
 #include "nc/logic/axis_swap.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
@@ -39,22 +39,15 @@ TChangForm::TChangForm(QWidget* parent) : QDialog(parent)
     ComboBox2->setCurrentIndex(1);  // "Y"
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ全体", this);
     CheckBox1->setObjectName("CheckBox1");
-    BitBtn1 = new QPushButton("置換開始", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn1 = dialogButton(this, "置換開始", "BitBtn1");
+    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(ComboBox1, 0, 0);
     grid->addWidget(Label1, 0, 1, Qt::AlignCenter);
     grid->addWidget(ComboBox2, 0, 2);
     grid->addWidget(CheckBox1, 1, 0, 1, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 2, 0, 1, 3);
+    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 2, 0, 1, 3);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TChangForm::ok);

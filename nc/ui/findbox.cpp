@@ -1,10 +1,10 @@
 #include "nc/ui/findbox.h"
 
+#include "app/ui/dialog_buttons.h"
 #include "nc/ui/upper_case_typing.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -24,21 +24,14 @@ TFindBox::TFindBox(QWidget* parent) : QDialog(parent)
     UpperCaseTyping::install(Edit1);
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ先頭から", this);
     CheckBox1->setObjectName("CheckBox1");
-    BitBtn1 = new QPushButton("検索開始", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn1 = dialogButton(this, "検索開始", "BitBtn1");
+    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);
     grid->addWidget(Edit1, 0, 1);
     grid->addWidget(CheckBox1, 1, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 2, 0, 1, 2);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,5 +1,7 @@
 #include "nc/ui/findmax.h"
 
+#include "app/ui/dialog_buttons.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -45,11 +47,8 @@ TMinMaxForm::TMinMaxForm(QWidget* parent) : QDialog(parent)
     RadioGroup2->setObjectName("RadioGroup2");
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ全体", this);
     CheckBox1->setObjectName("CheckBox1");
-    BitBtn1 = new QPushButton("検索開始", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn1 = dialogButton(this, "検索開始", "BitBtn1");
+    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
 
     auto* column = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;
@@ -57,11 +56,7 @@ TMinMaxForm::TMinMaxForm(QWidget* parent) : QDialog(parent)
     groups->addWidget(RadioGroup2);
     column->addLayout(groups);
     column->addWidget(CheckBox1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    column->addLayout(buttons);
+    column->addLayout(buttonRow({BitBtn1, BitBtn2}));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TMinMaxForm::ok);

@@ -1,11 +1,11 @@
 #include "nc/ui/formcalc.h"
 
+#include "app/ui/dialog_buttons.h"
 #include "nc/ui/number_field.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,11 +45,8 @@ TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent)
     Edit1->setObjectName("Edit1");
     CheckBox1 = new QCheckBox("ファイル全体", this);
     CheckBox1->setObjectName("CheckBox1");
-    BitBtn1 = new QPushButton("OK", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton("Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn1 = dialogButton(this, "OK", "BitBtn1");
+    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(ComboBox1, 0, 0);
@@ -57,11 +54,7 @@ TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent)
     grid->addWidget(ComboBox2, 0, 2);
     grid->addWidget(Edit1, 0, 3);
     grid->addWidget(CheckBox1, 1, 0, 1, 4);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 2, 0, 1, 4);
+    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 2, 0, 1, 4);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] {

@@ -1,10 +1,10 @@
 #include "nc/ui/replacebox.h"
 
+#include "app/ui/dialog_buttons.h"
 #include "nc/ui/upper_case_typing.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,13 +30,9 @@ TReplaceBox::TReplaceBox(QWidget* parent) : QDialog(parent)
     CheckBox1->setObjectName("CheckBox1");
     CheckBox2 = new QCheckBox("置き換え動作の確認", this);
     CheckBox2->setObjectName("CheckBox2");
-    BitBtn1 = new QPushButton("検索開始", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setDefault(true);
-    BitBtn3 = new QPushButton("All", this);
-    BitBtn3->setObjectName("BitBtn3");
-    BitBtn2 = new QPushButton("Cancel", this);
-    BitBtn2->setObjectName("BitBtn2");
+    BitBtn1 = dialogButton(this, "検索開始", "BitBtn1");
+    BitBtn3 = dialogButton(this, "All", "BitBtn3");
+    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);
@@ -45,12 +41,7 @@ TReplaceBox::TReplaceBox(QWidget* parent) : QDialog(parent)
     grid->addWidget(Edit2, 1, 1);
     grid->addWidget(CheckBox1, 2, 1);
     grid->addWidget(CheckBox2, 3, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn3);
-    buttons->addWidget(BitBtn2);
-    grid->addLayout(buttons, 4, 0, 1, 2);
+    grid->addLayout(buttonRow({BitBtn1, BitBtn3, BitBtn2}), 4, 0, 1, 2);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
