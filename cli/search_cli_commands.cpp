@@ -50,7 +50,7 @@ int runSwap(const std::vector<std::string>& args, Io& io)
     return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
         const char a = choiceOption(options, "--from", nc::kSwapFirstLetters);
         const char b = choiceOption(options, "--to", nc::kSwapSecondChoices);
-        const nc::SwapRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
+        const nc::CommandRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
         nc::swapAxes(editor, a, b, range, nc::Recolour::None);
         return Done;
     });
@@ -67,7 +67,7 @@ int runExtreme(const std::vector<std::string>& args, Io& io)
     MemoryEditor editor(loadDocumentInput(options.file, io.in).text);
     editor.setHistoryKept(false);
     applySelection(editor, options);
-    const nc::SearchRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
+    const nc::CommandRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
     const std::optional<nc::ExtremeWord> word = nc::findExtreme(editor, letter, method, range);
     if (!word)
         return Refused;

@@ -102,18 +102,11 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
     return result;
 }
 
-void swapAxes(TextEditor& editor, char a, char b, const SwapRange& range, Recolour recolour)
+void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Recolour recolour)
 {
     if (a == b)
         return;
-    long rangeStart, rangeEnd;
-    if (range.selectionOnly) {
-        rangeStart = editor.selectionStart();
-        rangeEnd = rangeStart + editor.selectionLength();
-    } else {
-        rangeStart = range.wholeFile ? 0 : editor.caret();
-        rangeEnd = editor.length();
-    }
+    const auto [rangeStart, rangeEnd] = positionsOf(editor, range);
     if (rangeEnd <= rangeStart) {
         if (!range.selectionOnly)
             editor.setCaret(rangeStart);

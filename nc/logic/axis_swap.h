@@ -13,6 +13,7 @@
 #pragma once
 
 #include "app/logic/text_editor.h"
+#include "nc/logic/command_range.h"
 #include "nc/logic/nc_transforms.h"
 
 #include <string>
@@ -24,13 +25,6 @@ namespace zorvan::nc {
 inline constexpr std::string_view kSwapFirstLetters = "XYZABCIJKR";
 inline constexpr std::string_view kSwapSecondChoices = "XYZ-ABCIJKR";
 inline constexpr char kSignReversal = '-';
-
-// Where the swap works: the selection when `selectionOnly`, else from the start of the text
-// (`wholeFile`) or from the caret, to the end of the text.
-struct SwapRange {
-    bool selectionOnly = false;
-    bool wholeFile = false;
-};
 
 // The four passes over `body`; `follow` is the character after it (0: the end of the text).
 // `lastDeletion` is the byte offset in the result where pass 4 last removed "--", or -1.
@@ -45,6 +39,6 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b);
 // (at the range start when it removed none). Equal choices change nothing. The lines of the
 // range get the line pass of the colouring unless `recolour` says otherwise; the modified flag
 // is set only when the text changed.
-void swapAxes(TextEditor& editor, char a, char b, const SwapRange& range, Recolour recolour = Recolour::WrittenLines);
+void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Recolour recolour = Recolour::WrittenLines);
 
 }  // namespace zorvan::nc

@@ -76,16 +76,9 @@ std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLim
 }
 
 std::optional<ExtremeWord> findExtreme(const TextEditor& editor, char letter, ExtremeMethod method,
-                                       const SearchRange& range)
+                                       const CommandRange& range)
 {
-    long rangeStart, rangeEnd;
-    if (range.selectionOnly) {
-        rangeStart = editor.selectionStart();
-        rangeEnd = rangeStart + editor.selectionLength();
-    } else {
-        rangeStart = range.wholeFile ? 0 : editor.caret();
-        rangeEnd = editor.length();
-    }
+    const auto [rangeStart, rangeEnd] = positionsOf(editor, range);
     if (rangeEnd <= rangeStart)
         return std::nullopt;
     // A run may go on past the range, up to the end of its line.

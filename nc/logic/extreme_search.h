@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/logic/text_editor.h"
+#include "nc/logic/command_range.h"
 
 #include <cstddef>
 #include <optional>
@@ -32,13 +33,6 @@ struct FoundWord {
 // The best word of `text` whose letter lies before byte `letterLimit` (its run may go on).
 std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLimit, char letter, ExtremeMethod method);
 
-// Where the search looks: the selection when `selectionOnly`, else from the start of the text
-// (`wholeFile`) or from the caret, to the end of the text.
-struct SearchRange {
-    bool selectionOnly = false;
-    bool wholeFile = false;
-};
-
 // The best word in the editor: its character position, length (letter and run) and line.
 struct ExtremeWord {
     long start = 0;
@@ -47,6 +41,6 @@ struct ExtremeWord {
     int line = 0;
 };
 std::optional<ExtremeWord> findExtreme(const TextEditor& editor, char letter, ExtremeMethod method,
-                                       const SearchRange& range);
+                                       const CommandRange& range);
 
 }  // namespace zorvan::nc

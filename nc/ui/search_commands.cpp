@@ -55,7 +55,7 @@ struct SearchCommands {
         if (changForm->exec() != QDialog::Accepted)
             return;
         const char a = changForm->first(), b = changForm->second();
-        const nc::SwapRange range{selOnly, changForm->wholeFile()};
+        const nc::CommandRange range{selOnly, changForm->wholeFile()};
         shell.runner().queue(OperationRunner::Swap, "置換中", [this, a, b, range] {
             nc::swapAxes(shell.editor(), a, b, range);
             focusEditor();
@@ -71,7 +71,7 @@ struct SearchCommands {
             return;
         const char letter = minMaxForm->letter();
         const nc::ExtremeMethod method = minMaxForm->method();
-        const nc::SearchRange range{selOnly, minMaxForm->wholeFile()};
+        const nc::CommandRange range{selOnly, minMaxForm->wholeFile()};
         shell.runner().queue(OperationRunner::ExtremeSearch, "検索中", [this, letter, method, range] {
             focusEditor();
             const std::optional<nc::ExtremeWord> word = nc::findExtreme(shell.editor(), letter, method, range);

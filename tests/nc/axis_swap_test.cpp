@@ -63,7 +63,7 @@ TEST(AxisSwap, RangeAndWhereTheCaretEnds)
     struct Case {
         const char* before;
         char a, b;
-        SwapRange range;
+        CommandRange range;
         long selStart, selLength;  // selection (or caret) before
         const char* after;
         long endStart, endLength;  // selection (or caret) after

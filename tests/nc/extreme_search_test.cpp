@@ -52,7 +52,7 @@ TEST(ExtremeSearch, Ranges)
 {
     MemoryEditor editor("Z9.\r\nZ1.\r\nZ12345\r\nZ3");
     struct Case {
-        SearchRange range;
+        CommandRange range;
         long selStart, selLength;
         const char* word;
     } cases[] = {
