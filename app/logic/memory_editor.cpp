@@ -746,12 +746,17 @@ std::optional<MemoryEditor::Change> MemoryEditor::beginChange(std::size_t first,
         done_ = history_.size();
         groupHasStep_ = groupDepth_ > 0;
     }
+    return linesAsChange(first, countBefore, mayTakeBlock);
+}
+
+MemoryEditor::Change MemoryEditor::linesAsChange(std::size_t first, std::size_t count, bool mayTakeBlock)
+{
     Change change;
     change.first = first;
-    change.noLines = countBefore == 0;
-    change.colours = rawLinesColours(first, countBefore);
-    if (countBefore > 0)
-        change.text = rawLinesText(first, countBefore, mayTakeBlock);
+    change.noLines = count == 0;
+    change.colours = rawLinesColours(first, count);
+    if (count > 0)
+        change.text = rawLinesText(first, count, mayTakeBlock);
     return change;
 }
 
@@ -771,12 +776,7 @@ void MemoryEditor::swapChange(Change& change)
     const std::size_t first = change.first, count = change.count;
     const std::size_t handedBytes = change.text.size();
     const bool allLines = first == 0 && count == lines_.size();
-    Change current;
-    current.first = first;
-    current.noLines = count == 0;
-    current.colours = rawLinesColours(first, count);
-    if (count > 0)
-        current.text = rawLinesText(first, count, allLines);
+    Change current = linesAsChange(first, count, allLines);
     std::size_t newCount = 0;
     if (allLines && !change.noLines) {
         adopt(std::move(change.text));

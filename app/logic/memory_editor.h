@@ -131,6 +131,8 @@ private:
     // taken over when these are all the lines (the lines must be replaced right after).
     std::string rawLinesText(std::size_t first, std::size_t count, bool mayTakeBlock);
     std::vector<ColourRun> rawLinesColours(std::size_t first, std::size_t count) const;
+    // Lines [first, first + count) as they stand, as a change that puts them back.
+    Change linesAsChange(std::size_t first, std::size_t count, bool mayTakeBlock);
     // Records the raw lines [first, first + countBefore) about to be replaced.
     std::optional<Change> beginChange(std::size_t first, std::size_t countBefore, bool mayTakeBlock = false);
     void endChange(std::optional<Change>&& change, std::size_t countAfter);
