@@ -4,6 +4,7 @@
 #include "lists/ui/macrochangeform.h"
 #include "lists/ui/suport.h"
 #include "lists/ui/variablecahngeform.h"
+#include "support/modal_dialog.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -52,17 +52,7 @@ protected:
     // Runs `trigger`; `inDialog` runs once `dialog` is shown modally and must close it.
     void run(QDialog* dialog, const std::function<void()>& trigger, const std::function<void()>& inDialog)
     {
-        ASSERT_NE(dialog, nullptr);
-        bool ran = false;
-        QTimer::singleShot(0, dialog, [&] {
-            ran = true;
-            inDialog();
-            if (dialog->isVisible())
-                dialog->reject();
-        });
-        trigger();
-        EXPECT_TRUE(ran) << "the dialog was not shown";
-        EXPECT_FALSE(dialog->isVisible());
+        runModalDialog(dialog, trigger, inDialog);
     }
 
     QString before;

@@ -5,6 +5,7 @@
 #include "app/ui/textform.h"
 #include "nc/ui/axisform.h"
 #include "nc/ui/formcalc.h"
+#include "support/modal_dialog.h"
 #include "support/scripted_prompts.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -15,7 +16,6 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -37,24 +37,10 @@ protected:
     }
 
     // Triggers the command `name`; `inDialog` runs once `dialog` is shown modally and must close
-    // it. Should it not, the dialog is cancelled so that the test cannot hang.
+    // it.
     void run(const char* name, QDialog* dialog, const std::function<void()>& inDialog)
     {
-        bool ran = false;
-        QTimer::singleShot(0, dialog, [&] {
-            ran = true;
-            inDialog();
-        });
-        QTimer guard;
-        guard.setInterval(200);
-        QObject::connect(&guard, &QTimer::timeout, dialog, [&] {
-            if (ran && dialog->isVisible())
-                dialog->reject();
-        });
-        guard.start();
-        form.action(name)->trigger();
-        EXPECT_TRUE(ran) << name << ": the dialog was not shown";
-        EXPECT_FALSE(dialog->isVisible());
+        runModalDialog(dialog, [&] { form.action(name)->trigger(); }, inDialog, name);
     }
 
     std::string text() { return form.editor().text(); }

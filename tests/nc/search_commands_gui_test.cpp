@@ -9,6 +9,7 @@
 #include "nc/ui/findbox.h"
 #include "nc/ui/findmax.h"
 #include "nc/ui/replacebox.h"
+#include "support/modal_dialog.h"
 #include "support/scripted_prompts.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -21,7 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -46,26 +46,11 @@ protected:
     template <typename Dialog> Dialog* dialog(const char* name) { return form.findChild<Dialog*>(name); }
 
     // Triggers the command `name`; `inDialog` runs once `dialog` is shown modally and must close
-    // it. Should it not, the dialog is cancelled so that the test cannot hang.
+    // it.
     void run(const char* name, QDialog* dialog, const std::function<void()>& inDialog)
     {
-        ASSERT_NE(dialog, nullptr) << name;
-        bool ran = false;
-        QTimer::singleShot(0, dialog, [&] {
-            ran = true;
-            inDialog();
-        });
-        QTimer guard;
-        guard.setInterval(200);
-        QObject::connect(&guard, &QTimer::timeout, dialog, [&] {
-            if (ran && dialog->isVisible())
-                dialog->reject();
-        });
-        guard.start();
-        form.action(name)->trigger();
+        runModalDialog(dialog, [&] { form.action(name)->trigger(); }, inDialog, name);
         QCoreApplication::processEvents();  // what the queue or the command left for later
-        EXPECT_TRUE(ran) << name << ": the dialog was not shown";
-        EXPECT_FALSE(dialog->isVisible());
     }
 
     std::string text() { return form.editor().text(); }
