@@ -1,8 +1,9 @@
 #include "app/logic/recent_files.h"
 
+#include "app/logic/settings_group.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 
 namespace zorvan {
 
@@ -16,8 +17,6 @@ QString absolute(const QString& path)
 }
 
 QString key(int index) { return QStringLiteral("File%1").arg(index); }
-
-QSettings store() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kw", "Zorvan"); }
 
 }  // namespace
 
@@ -40,21 +39,19 @@ void RecentFiles::remove(const QString& path)
 
 RecentFiles RecentFiles::read()
 {
-    QSettings s = store();
-    s.beginGroup(kGroup);
+    SettingsGroup group(kGroup);
     RecentFiles recent;
     for (int i = kLimit - 1; i >= 0; --i)
-        recent.add(s.value(key(i)).toString());
+        recent.add(group.store.value(key(i)).toString());
     return recent;
 }
 
 void RecentFiles::write() const
 {
-    QSettings s = store();
-    s.remove(kGroup);
-    s.beginGroup(kGroup);
+    SettingsGroup group(kGroup);
+    group.store.remove("");  // the whole group: a shorter list leaves no old entries behind
     for (int i = 0; i < paths_.size(); ++i)
-        s.setValue(key(i), paths_[i]);
+        group.store.setValue(key(i), paths_[i]);
 }
 
 }  // namespace zorvan

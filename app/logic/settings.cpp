@@ -1,6 +1,7 @@
 #include "app/logic/settings.h"
 
-#include <QSettings>
+#include "app/logic/settings_group.h"
+
 #include <QString>
 
 #include <functional>
@@ -34,13 +35,6 @@ const std::vector<Field>& fields()
 
 namespace {
 
-// QSettings(organisation, application) with the group "setting" opened.
-struct SettingGroup {
-    QSettings store{QSettings::NativeFormat, QSettings::UserScope, "Kw", "Zorvan"};
-    SettingGroup() { store.beginGroup("setting"); }
-    ~SettingGroup() { store.endGroup(); }
-};
-
 // A stored number; nothing when it is missing or not a whole number.
 std::optional<int> storedNumber(QSettings& store, const char* key)
 {
@@ -61,7 +55,7 @@ QString storedText(const Field::Member& member)
 
 void write(ProgramSettings settings, EditorFont font, const std::function<bool(const Field&)>& which)
 {
-    SettingGroup group;
+    SettingsGroup group("setting");
     for (const Field& field : fields())
         if (which(field))
             group.store.setValue(field.key, storedText(field.member(settings, font)));
@@ -76,7 +70,7 @@ std::string storedTextOf(const Field& field, ProgramSettings settings, EditorFon
 
 void read(ProgramSettings& settings, EditorFont& font)
 {
-    SettingGroup group;
+    SettingsGroup group("setting");
     QSettings& s = group.store;
     for (const Field& field : fields()) {
         if (!s.contains(field.key))

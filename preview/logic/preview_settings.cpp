@@ -1,16 +1,10 @@
 #include "preview/logic/preview_settings.h"
 
-#include <QSettings>
+#include "app/logic/settings_group.h"
 
 namespace zorvan::preview {
 
 namespace {
-
-struct PreviewGroup {
-    QSettings store{QSettings::NativeFormat, QSettings::UserScope, "Kw", "Zorvan"};
-    PreviewGroup() { store.beginGroup("preview"); }
-    ~PreviewGroup() { store.endGroup(); }
-};
 
 void readFlag(QSettings& store, const char* name, bool& value)
 {
@@ -26,7 +20,7 @@ void readFlag(QSettings& store, const char* name, bool& value)
 PreviewSettings readPreviewSettings()
 {
     PreviewSettings settings;
-    PreviewGroup group;
+    SettingsGroup group("preview");
     readFlag(group.store, "Visible", settings.visible);
     readFlag(group.store, "LeastIncrement", settings.leastIncrement);
     const QString view = group.store.value("View").toString().trimmed();
@@ -37,7 +31,7 @@ PreviewSettings readPreviewSettings()
 
 void writePreviewSettings(const PreviewSettings& settings)
 {
-    PreviewGroup group;
+    SettingsGroup group("preview");
     group.store.setValue("Visible", settings.visible ? QStringLiteral("1") : QStringLiteral("0"));
     group.store.setValue("View", QString::fromStdString(settings.view));
     group.store.setValue("LeastIncrement", settings.leastIncrement ? QStringLiteral("1") : QStringLiteral("0"));
