@@ -5,13 +5,13 @@
 #include "app/ui/recent_files_menu.h"
 #include "app/ui/textform.h"
 #include "support/scripted_prompts.h"
+#include "support/wait_for.h"
 #include "support/test_files.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFrame>
 #include <QMenu>
@@ -21,7 +21,6 @@
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -35,17 +34,6 @@ QT_END_NAMESPACE
 using namespace zorvan;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 QSettings store() { return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Kw", "Zorvan"); }
 

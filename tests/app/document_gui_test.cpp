@@ -6,6 +6,7 @@
 #include "app/ui/textform.h"
 #include "app/ui/thled.h"
 #include "support/scripted_prompts.h"
+#include "support/wait_for.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -54,17 +54,6 @@ public:
         return ScriptedPrompts::saveFileName(parent, caption, preset, filter);
     }
 };
-
-bool waitFor(const std::function<bool()>& done, int ms = 5000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 
 
