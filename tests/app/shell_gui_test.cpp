@@ -2,6 +2,7 @@
 // placements, toolbar tips kept, and errors thrown by handlers shown in one place.
 #include "app/logic/user_error.h"
 #include "app/ui/textform.h"
+#include "support/menu_captions.h"
 #include "support/scripted_prompts.h"
 
 #include <QAction>
@@ -11,18 +12,6 @@
 #include <gtest/gtest.h>
 
 using namespace zorvan;
-
-namespace {
-
-QStringList captions(QMenu* menu)
-{
-    QStringList out;
-    for (QAction* a : menu->actions())
-        out << (a->isSeparator() ? QString("-") : a->text());
-    return out;
-}
-
-}  // namespace
 
 TEST(Shell, ARowForAPlaceholderBuildsItInAllItsPlacesAndOnlyOnce)
 {

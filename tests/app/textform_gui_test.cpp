@@ -2,6 +2,7 @@
 #include "app/ui/formopen.h"
 #include "app/ui/textform.h"
 #include "calc/ui/dentakform.h"
+#include "support/menu_captions.h"
 #include "support/scripted_prompts.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -19,15 +20,6 @@
 using namespace zorvan;
 
 namespace {
-
-// Captions of a menu's items, separators as "-".
-QStringList captions(QMenu* menu)
-{
-    QStringList out;
-    for (QAction* a : menu->actions())
-        out << (a->isSeparator() ? QString("-") : a->text());
-    return out;
-}
 
 QMenu* menuNamed(TFormText& form, const QString& title)
 {
