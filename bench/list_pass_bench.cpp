@@ -10,23 +10,17 @@
 // Opening and the pass take turns, so both meet the same state of a shared machine.
 #include "app/logic/document_file.h"
 #include "app/ui/textform.h"
+#include "bench/support/against_open.h"
 #include "lists/logic/list_passes.h"
 
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 
 using namespace zorvan;
 
 namespace {
-
-QString benchFile()
-{
-    QString path = qEnvironmentVariable("ZORVAN_BENCH_FILE");
-    return path.isEmpty() ? QStringLiteral("/tmp/big.ncd") : path;
-}
 
 // Nine words of the program and the placeholders that stand for them in its copy, so that the
 // pass turns the copy back into the program.
@@ -45,7 +39,7 @@ lists::ValueSet wordSet()
 // The program with its nine words replaced by placeholders.
 QString writePlaceholderCopy(const QTemporaryDir& dir)
 {
-    std::string copy = readDocumentFile(benchFile());
+    std::string copy = readDocumentFile(bench::benchFile());
     for (const auto& [word, placeholder] : kWords) {
         std::string out;
         out.reserve(copy.size());
@@ -65,48 +59,18 @@ QString writePlaceholderCopy(const QTemporaryDir& dir)
     return path;
 }
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// Opens the program and runs `pass` on the text `prepare` leaves in the editor, in turns.
-template <typename Prepare, typename Pass>
-void passAgainstOpen(benchmark::State& state, const char* ratioName, Prepare&& prepare, Pass&& pass)
-{
-    TFormText form;
-    double openMs = 0, passMs = 0;
-    for (auto _ : state) {
-        auto start = Clock::now();
-        form.DocPath = benchFile();
-        form.LoadDocument();
-        openMs += msSince(start);
-        prepare(form);
-        start = Clock::now();
-        pass(form.editor());
-        form.UpdateStatus();
-        passMs += msSince(start);
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["open_ms"] = openMs / n;
-    state.counters["pass_ms"] = passMs / n;
-    state.counters[ratioName] = passMs / openMs;
-}
-
 void PlaceholdersAgainstOpen(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString copy = writePlaceholderCopy(dir);
     const lists::ValueSet set = wordSet();
-    passAgainstOpen(
-        state, "fill_to_open",
+    bench::againstOpen(
+        state, "pass", "fill_to_open",
         [&](TFormText& form) {
             form.DocPath = copy;
             form.LoadDocument();
         },
-        [&](TextEditor& editor) { lists::runPlaceholderPass(editor, set); });
+        [&](TFormText& form) { lists::runPlaceholderPass(form.editor(), set); });
 }
 BENCHMARK(PlaceholdersAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -118,8 +82,8 @@ void MacrosAgainstOpen(benchmark::State& state)
                                        {"M03", "M3"}, {"M06", "M6"}, {"G81", "G81."}, {"F800", "F850"},
                                        {"F1200", "F1250"}, {"#5", "#6"}})
         table.addRow(search, replacement);
-    passAgainstOpen(
-        state, "macro_to_open", [](TFormText&) {}, [&](TextEditor& editor) { lists::runMacroPass(editor, table); });
+    bench::againstOpen(state, "pass", "macro_to_open",
+                       [&](TFormText& form) { lists::runMacroPass(form.editor(), table); });
 }
 BENCHMARK(MacrosAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -130,7 +94,7 @@ namespace {
 // The passes' text work alone, without an editor (MacroTextOnly, FillTextOnly).
 void MacroTextOnly(benchmark::State& state)
 {
-    const std::string text = readDocument(readDocumentFile(benchFile()));
+    const std::string text = readDocument(readDocumentFile(bench::benchFile()));
     lists::TDoubleGrid table;
     for (auto [search, replacement] : {std::pair{"G01", "G1"}, {"G00", "G0"}, {"G02", "G2"}, {"G03", "G3"},
                                        {"M03", "M3"}, {"M06", "M6"}, {"G81", "G81."}, {"F800", "F850"},

@@ -9,6 +9,7 @@
 //                      as multiples of the file's size (FillMemory: the same without colouring)
 #include "app/logic/document_file.h"
 #include "app/ui/textform.h"
+#include "bench/support/against_open.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -23,12 +24,6 @@
 using namespace zorvan;
 
 namespace {
-
-QString benchFile(const char* variable, const char* fallback)
-{
-    QString path = qEnvironmentVariable(variable);
-    return path.isEmpty() ? QString::fromLatin1(fallback) : path;
-}
 
 // A field of /proc/self/status in kB ("VmRSS", "VmHWM").
 long statusKb(const std::string& field)
@@ -48,7 +43,7 @@ void resetPeak()
 
 void Open(benchmark::State& state)
 {
-    const QString path = benchFile("ZORVAN_BENCH_FILE", "/tmp/big.ncd");
+    const QString path = bench::benchFile();
     TFormText form;
     for (auto _ : state) {
         form.DocPath = path;
@@ -61,7 +56,7 @@ BENCHMARK(Open)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void ReadDecodeSetText(benchmark::State& state)
 {
-    const QString path = benchFile("ZORVAN_BENCH_FILE", "/tmp/big.ncd");
+    const QString path = bench::benchFile();
     TFormText form;
     for (auto _ : state) {
         std::string text = readDocument(readDocumentFile(path));
@@ -85,7 +80,7 @@ void fillWithoutColour(QsciScintilla* widget, const QString& path)
 
 void FillOnly(benchmark::State& state)
 {
-    const QString path = benchFile("ZORVAN_BENCH_FILE", "/tmp/big.ncd");
+    const QString path = bench::benchFile();
     TFormText form;
     for (auto _ : state)
         fillWithoutColour(form.Memo1, path);
@@ -94,7 +89,7 @@ BENCHMARK(FillOnly)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void PlainTextEdit(benchmark::State& state)
 {
-    const QString text = QString::fromStdString(readDocument(readDocumentFile(benchFile("ZORVAN_BENCH_FILE", "/tmp/big.ncd"))));
+    const QString text = QString::fromStdString(readDocument(readDocumentFile(bench::benchFile())));
     QPlainTextEdit edit;
     for (auto _ : state) {
         edit.setPlainText(text);
@@ -107,7 +102,7 @@ BENCHMARK(PlainTextEdit)->Unit(benchmark::kMillisecond)->Iterations(2);
 // file's size.
 template <typename Load> void measureMemory(benchmark::State& state, Load&& load)
 {
-    const QString path = benchFile("ZORVAN_BENCH_FILE", "/tmp/big.ncd");
+    const QString path = bench::benchFile();
     const double fileKb = static_cast<double>(QFileInfo(path).size()) / 1024.0;
     for (auto _ : state) {
         TFormText form;
@@ -136,7 +131,7 @@ BENCHMARK(FillMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void OpenHuge(benchmark::State& state)
 {
-    const QString path = benchFile("ZORVAN_BENCH_HUGE_FILE", "/tmp/big4.ncd");
+    const QString path = bench::benchFile("ZORVAN_BENCH_HUGE_FILE", "/tmp/big4.ncd");
     if (!QFileInfo::exists(path)) {
         state.SkipWithError("no 4,000,000-line file");
         return;

@@ -13,6 +13,7 @@
 //     click           the segment under a point of the zoomed picture
 //   reported as x_open ratios, plus bytes of the path per segment.
 #include "app/ui/textform.h"
+#include "bench/support/against_open.h"
 #include "preview/logic/interpreter.h"
 #include "preview/render/path_renderer.h"
 
@@ -29,12 +30,6 @@
 using namespace zorvan;
 
 namespace {
-
-QString benchFile(const char* variable, const char* fallback)
-{
-    QString path = qEnvironmentVariable(variable);
-    return path.isEmpty() ? QString::fromLatin1(fallback) : path;
-}
 
 double median(std::vector<double> v)
 {
@@ -120,13 +115,13 @@ void ratios(benchmark::State& state, const QString& path)
 
 void Ratios1M(benchmark::State& state)
 {
-    ratios(state, benchFile("ZORVAN_BENCH_FILE", "/tmp/big.ncd"));
+    ratios(state, bench::benchFile());
 }
 BENCHMARK(Ratios1M)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void Ratios4M(benchmark::State& state)
 {
-    ratios(state, benchFile("ZORVAN_BENCH_HUGE_FILE", "/tmp/big4.ncd"));
+    ratios(state, bench::benchFile("ZORVAN_BENCH_HUGE_FILE", "/tmp/big4.ncd"));
 }
 BENCHMARK(Ratios4M)->Unit(benchmark::kMillisecond)->Iterations(1);
 

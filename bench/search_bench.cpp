@@ -10,55 +10,26 @@
 #include "app/logic/document_file.h"
 #include "app/logic/memory_editor.h"
 #include "app/ui/textform.h"
+#include "bench/support/against_open.h"
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/extreme_search.h"
 #include "nc/logic/find_replace.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-
 using namespace zorvan;
 
 namespace {
 
-QString benchFile()
-{
-    QString path = qEnvironmentVariable("ZORVAN_BENCH_FILE");
-    return path.isEmpty() ? QStringLiteral("/tmp/big.ncd") : path;
-}
-
-template <typename Command> void againstOpen(benchmark::State& state, Command&& command)
-{
-    using Clock = std::chrono::steady_clock;
-    TFormText form;
-    double openMs = 0, commandMs = 0;
-    for (auto _ : state) {
-        auto start = Clock::now();
-        form.DocPath = benchFile();
-        form.LoadDocument();
-        auto loaded = Clock::now();
-        command(form);
-        form.UpdateStatus();
-        auto done = Clock::now();
-        openMs += std::chrono::duration<double, std::milli>(loaded - start).count();
-        commandMs += std::chrono::duration<double, std::milli>(done - loaded).count();
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["open_ms"] = openMs / n;
-    state.counters["command_ms"] = commandMs / n;
-    state.counters["command_to_open"] = commandMs / openMs;
-}
-
 void SwapAgainstOpen(benchmark::State& state)
 {
-    againstOpen(state, [](TFormText& form) { nc::swapAxes(form.editor(), 'X', 'Y', {false, true}); });
+    bench::againstOpen(state, "command", "command_to_open", [](TFormText& form) { nc::swapAxes(form.editor(), 'X', 'Y', {false, true}); });
 }
 BENCHMARK(SwapAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(8);
 
 void ExtremeAgainstOpen(benchmark::State& state)
 {
-    againstOpen(state, [](TFormText& form) {
+    bench::againstOpen(state, "command", "command_to_open", [](TFormText& form) {
         auto word = nc::findExtreme(form.editor(), 'Z', nc::ExtremeMethod::Max, {false, true});
         if (word) {
             form.editor().setSelection(word->start, word->length);
@@ -70,11 +41,8 @@ BENCHMARK(ExtremeAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(8);
 
 void ReplaceAgainstOpen(benchmark::State& state)
 {
-    againstOpen(state, [](TFormText& form) {
-        nc::SearchState search;
-        search.searchText = "G01";
-        search.replacementText = "G1";
-        search.replaceAll = true;
+    bench::againstOpen(state, "command", "command_to_open", [](TFormText& form) {
+        nc::SearchState search{.searchText = "G01", .replacementText = "G1", .replaceAll = true};
         nc::replaceStep(form.editor(), search, true, [] { return nc::ReplaceAnswer::Yes; });
     });
 }
@@ -84,7 +52,7 @@ BENCHMARK(ReplaceAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(8);
 // which must cost the text once, not once per match.
 void FindEveryG01InMemory(benchmark::State& state)
 {
-    MemoryEditor editor(readDocument(readDocumentFile(benchFile())));
+    MemoryEditor editor(readDocument(readDocumentFile(bench::benchFile())));
     editor.replaceLine(0, editor.line(0));  // the text no longer lies in one piece
     for (auto _ : state) {
         long found = 0;

@@ -13,28 +13,22 @@
 #include "app/logic/memory_editor.h"
 #include "app/logic/settings.h"
 #include "app/ui/textform.h"
+#include "bench/support/against_open.h"
 #include "nc/logic/nc_transforms.h"
 
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 
 using namespace zorvan;
 
 namespace {
 
-QString benchFile()
-{
-    QString path = qEnvironmentVariable("ZORVAN_BENCH_FILE");
-    return path.isEmpty() ? QStringLiteral("/tmp/big.ncd") : path;
-}
-
 void OpenProgram(benchmark::State& state)
 {
     TFormText form;
     for (auto _ : state) {
-        form.DocPath = benchFile();
+        form.DocPath = bench::benchFile();
         form.LoadDocument();
         benchmark::DoNotOptimize(form.editor().lineCount());
     }
@@ -48,7 +42,7 @@ void ShiftX10(benchmark::State& state)
     const DecimalSettings settings;
     for (auto _ : state) {
         state.PauseTiming();
-        form.DocPath = benchFile();
+        form.DocPath = bench::benchFile();
         form.LoadDocument();
         state.ResumeTiming();
         nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
@@ -62,32 +56,16 @@ BENCHMARK(ShiftX10)->Unit(benchmark::kMillisecond)->Iterations(5);
 // give the mean of each and the ratio of the shift to the open.
 void ShiftAgainstOpen(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
-    TFormText form;
     const DecimalSettings settings;
-    double openMs = 0, shiftMs = 0;
-    for (auto _ : state) {
-        auto start = Clock::now();
-        form.DocPath = benchFile();
-        form.LoadDocument();
-        auto loaded = Clock::now();
-        nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
-        form.UpdateStatus();
-        auto shifted = Clock::now();
-        openMs += std::chrono::duration<double, std::milli>(loaded - start).count();
-        shiftMs += std::chrono::duration<double, std::milli>(shifted - loaded).count();
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["open_ms"] = openMs / n;
-    state.counters["shift_ms"] = shiftMs / n;
-    state.counters["shift_to_open"] = shiftMs / openMs;
+    bench::againstOpen(state, "shift", "shift_to_open",
+                       [&](TFormText& form) { nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings); });
 }
 BENCHMARK(ShiftAgainstOpen)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Argument 1: the written lines get the line pass; 0: text only, as zorvan-cli runs it.
 void ShiftX10InMemory(benchmark::State& state)
 {
-    const std::string text = readDocument(readDocumentFile(benchFile()));
+    const std::string text = readDocument(readDocumentFile(bench::benchFile()));
     const DecimalSettings settings;
     const nc::Recolour recolour = state.range(0) ? nc::Recolour::WrittenLines : nc::Recolour::None;
     for (auto _ : state) {
@@ -107,7 +85,7 @@ void ReplaceAllLinesInEditor(benchmark::State& state)
     TFormText form;
     for (auto _ : state) {
         state.PauseTiming();
-        form.DocPath = benchFile();
+        form.DocPath = bench::benchFile();
         form.LoadDocument();
         std::string text = form.editor().text();
         text += "\r\n";
@@ -120,7 +98,7 @@ BENCHMARK(ReplaceAllLinesInEditor)->Unit(benchmark::kMillisecond)->Iterations(5)
 void ColourAllLinesInEditor(benchmark::State& state)
 {
     TFormText form;
-    form.DocPath = benchFile();
+    form.DocPath = bench::benchFile();
     form.LoadDocument();
     for (auto _ : state)
         colouring::ColourLines(form.editor(), 0, form.editor().lineCount() - 1);

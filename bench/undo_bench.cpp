@@ -7,6 +7,7 @@
 //                    open and the shift with its undo step kept, and their ratio
 #include "app/logic/settings.h"
 #include "app/ui/textform.h"
+#include "bench/support/against_open.h"
 #include "nc/logic/nc_transforms.h"
 
 #include <QFileInfo>
@@ -20,12 +21,6 @@
 using namespace zorvan;
 
 namespace {
-
-QString benchFile()
-{
-    QString path = qEnvironmentVariable("ZORVAN_BENCH_FILE");
-    return path.isEmpty() ? QStringLiteral("/tmp/big.ncd") : path;
-}
 
 long residentKb()
 {
@@ -47,7 +42,7 @@ void UndoAgainstOpen(benchmark::State& state)
     bool restored = true;
     for (auto _ : state) {
         const auto start = Clock::now();
-        form.DocPath = benchFile();
+        form.DocPath = bench::benchFile();
         form.LoadDocument();
         const auto opened = Clock::now();
         nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
@@ -80,13 +75,13 @@ void UndoMemory(benchmark::State& state)
     for (auto _ : state) {
         TFormText form;
         const long emptyKb = residentKb();
-        form.DocPath = benchFile();
+        form.DocPath = bench::benchFile();
         form.LoadDocument();
         const long openKb = residentKb() - emptyKb;
         nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
         form.UpdateStatus();
         const long shiftKb = residentKb() - emptyKb;
-        state.counters["open_x_file"] = openKb / (QFileInfo(benchFile()).size() / 1024.0);
+        state.counters["open_x_file"] = openKb / (QFileInfo(bench::benchFile()).size() / 1024.0);
         state.counters["shift_with_undo_to_open"] = static_cast<double>(shiftKb) / static_cast<double>(openKb);
     }
 }
