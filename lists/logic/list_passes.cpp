@@ -1,6 +1,5 @@
 #include "lists/logic/list_passes.h"
 
-#include "app/logic/colouring.h"
 #include "app/logic/ordered_work.h"
 #include "lists/logic/list_tokens.h"
 
@@ -284,11 +283,8 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
         ++index;
         return true;
     };
-    TextEditor::LinesColouring colours;
-    if (recolour == nc::Recolour::WrittenLines)
-        colours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
     QuietEditor quiet(editor);  // the pass colours the lines it writes itself
-    editor.replaceLinesFromPieces(firstLine, static_cast<int>(oldBreaks) + 1, next, colours);
+    editor.replaceLinesFromPieces(firstLine, static_cast<int>(oldBreaks) + 1, next, nc::linesColouring(recolour));
 }
 
 template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour, bool linesIndependent, const Pass& pass)

@@ -1,6 +1,5 @@
 #include "nc/logic/axis_swap.h"
 
-#include "app/logic/colouring.h"
 #include "app/logic/ordered_work.h"
 #include "nc/logic/text_pieces.h"
 
@@ -177,13 +176,10 @@ void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Rec
         piece = std::move(swapped.text);
         return true;
     };
-    TextEditor::LinesColouring lineColours;
-    if (recolour == Recolour::WrittenLines)
-        lineColours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
     const bool wasModified = editor.isModified();
     {
         QuietEditor quiet(editor);  // the command colours the lines itself
-        editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, lineColours);
+        editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
     }
     editor.setModified(changed || wasModified);
     if (range.selectionOnly)

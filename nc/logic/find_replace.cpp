@@ -1,6 +1,5 @@
 #include "nc/logic/find_replace.h"
 
-#include "app/logic/colouring.h"
 
 namespace zorvan::nc {
 
@@ -30,12 +29,6 @@ Replacing appendReplaced(std::string& out, std::string_view text, std::string_vi
     }
     out.append(text.substr(from));
     return done;
-}
-
-void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
-{
-    if (recolour == Recolour::WrittenLines)
-        colouring::ColourLines(editor, first, last);
 }
 
 // Replace-all without a question from `from` on, as one edit of the lines from the first match
@@ -77,12 +70,9 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
         piece = std::move(lines);
         return true;
     };
-    TextEditor::LinesColouring lineColours;
-    if (recolour == Recolour::WrittenLines)
-        lineColours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
     {
         QuietEditor quiet(editor);  // the command colours the lines itself
-        editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, lineColours);
+        editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
     }
     editor.setModified(true);
     editor.setCaret(caret);

@@ -14,6 +14,19 @@
 
 namespace zorvan::nc {
 
+TextEditor::LinesColouring linesColouring(Recolour recolour)
+{
+    if (recolour != Recolour::WrittenLines)
+        return {};
+    return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+}
+
+void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
+{
+    if (recolour == Recolour::WrittenLines && first <= last)
+        colouring::ColourLines(editor, first, last);
+}
+
 namespace {
 
 // The text of lines [range.first, range.last] in one read (much cheaper than a read per line in
@@ -33,12 +46,6 @@ template <typename Fn> void forEachLineOf(std::string_view text, int count, Fn&&
         fn(text.substr(0, at));
         text = at == std::string_view::npos ? std::string_view{} : text.substr(at + 2);
     }
-}
-
-void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
-{
-    if (recolour == Recolour::WrittenLines && first <= last)
-        colouring::ColourLines(editor, first, last);
 }
 
 // The colour runs of a line other than the default, counted from its first character.
@@ -181,12 +188,9 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
             throw UserError(tooLargeMessage(range.first + linesBefore + e.line, e.letter));
         }
     };
-    TextEditor::LinesColouring lineColours;
-    if (recolour == Recolour::WrittenLines)
-        lineColours = [](std::string_view text) { return colouring::LineRuns(text, 0); };
     {
         QuietEditor quiet(editor);  // the command colours the written lines itself
-        editor.replaceLinesFromPieces(range.first, range.count(), next, lineColours);
+        editor.replaceLinesFromPieces(range.first, range.count(), next, linesColouring(recolour));
     }
     finish(editor, range, range.last);
 }

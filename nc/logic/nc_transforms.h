@@ -13,6 +13,11 @@ namespace zorvan::nc {
 // the text (the command-line tool) leaves it out.
 enum class Recolour { WrittenLines, None };
 
+// The colouring of the lines an edit writes: the line pass when `recolour` asks for it, else none.
+TextEditor::LinesColouring linesColouring(Recolour recolour);
+// Colours lines [first, last] with the line pass when `recolour` asks for it.
+void colourLines(TextEditor& editor, Recolour recolour, int first, int last);
+
 // Three values in the order X, Y, Z: offsets of the shift, angles (radians) of the rotation.
 struct AxisValues {
     double x = 0;
