@@ -2,6 +2,7 @@
 
 #include "app/logic/ordered_work.h"
 #include "lists/logic/list_tokens.h"
+#include "nc/logic/find_replace.h"
 
 #include <algorithm>
 #include <array>
@@ -104,32 +105,15 @@ Rows searchedRows(const TDoubleGrid& table)
     return rows;
 }
 
-// Every occurrence of `search` in `text` replaced by `replacement`, left to right, into `out`;
-// false (and `out` untouched) when it does not occur.
-bool replaceAll(std::string_view text, std::string_view search, std::string_view replacement, std::string& out)
-{
-    std::size_t at = text.find(search);
-    if (at == std::string_view::npos)
-        return false;
-    out.clear();
-    std::size_t from = 0;
-    while (at != std::string_view::npos) {
-        out.append(text.substr(from, at - from));
-        out.append(replacement);
-        from = at + search.size();
-        at = text.find(search, from);
-    }
-    out.append(text.substr(from));
-    return true;
-}
-
 PassResult convert(std::string_view text, const Rows& rows)
 {
     PassResult result;
     std::string_view current = text;  // the text as the rows so far left it
     std::string spare;
     for (const auto& [search, replacement] : rows) {
-        if (replaceAll(current, search, replacement, spare)) {
+        if (const std::size_t first = current.find(search); first != std::string_view::npos) {
+            spare.assign(current.substr(0, first));
+            nc::replaceEvery(spare, current.substr(first), search, replacement);
             result.text.swap(spare);
             current = result.text;
             result.edited = true;

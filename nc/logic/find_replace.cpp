@@ -5,30 +5,25 @@ namespace zorvan::nc {
 
 namespace {
 
-// Appends `text` to `out` with every `what` replaced by `with`; returns the count, the byte in
-// `text` behind the last match and the size of `out` behind the last replacement.
+// Appends `text` up to its last `what` to `out`, every `what` replaced by `with`; returns the count
+// and the byte in `text` behind the last match (what follows it is the caller's to copy or not).
 struct Replacing {
     long count = 0;
     std::size_t textEnd = 0;
-    std::size_t outEnd = 0;
 };
-Replacing appendReplaced(std::string& out, std::string_view text, std::string_view what, std::string_view with)
+Replacing appendReplacedMatches(std::string& out, std::string_view text, std::string_view what,
+                                std::string_view with)
 {
     Replacing done;
-    std::size_t from = 0;
     for (;;) {
-        const std::size_t at = what.empty() ? std::string_view::npos : text.find(what, from);
+        const std::size_t at = what.empty() ? std::string_view::npos : text.find(what, done.textEnd);
         if (at == std::string_view::npos)
-            break;
-        out.append(text.substr(from, at - from));
+            return done;
+        out.append(text.substr(done.textEnd, at - done.textEnd));
         out.append(with);
-        from = at + what.size();
+        done.textEnd = at + what.size();
         ++done.count;
-        done.textEnd = from;
-        done.outEnd = out.size();
     }
-    out.append(text.substr(from));
-    return done;
 }
 
 // Replace-all without a question from `from` on, as one edit of the lines from the first match
@@ -47,17 +42,15 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
     const std::size_t firstAt = byteOffsetOfCharacter(rest, first - lineStart);
 
     // Matches are looked for up to the end of the text; the new lines end with the line of the
-    // last one, so what was copied behind it is cut off again.
-    std::string lines;
-    lines.reserve(rest.size() + rest.size() / 8 + 64);
-    lines.append(rest.substr(0, firstAt));
-    const Replacing done = appendReplaced(lines, rest.substr(firstAt), what, with);
+    // last one.
+    std::string lines(rest.substr(0, firstAt));
+    const Replacing done = appendReplacedMatches(lines, rest.substr(firstAt), what, with);
     const std::size_t lastMatchEnd = firstAt + done.textEnd;
     std::size_t spanEnd = rest.find("\r\n", lastMatchEnd);
     if (spanEnd == std::string_view::npos)
         spanEnd = rest.size();
-    const std::size_t caretByte = done.outEnd;  // counted in `lines`, which began with the prefix
-    lines.resize(caretByte + (spanEnd - lastMatchEnd));
+    const std::size_t caretByte = lines.size();
+    lines.append(rest.substr(lastMatchEnd, spanEnd - lastMatchEnd));
     lines += "\r\n";
     const int lastLine = editor.lineFromPosition(lineStart + countCharacters(rest.substr(0, spanEnd)));
     const long caret = lineStart + countCharacters(std::string_view(lines).substr(0, caretByte));
@@ -84,7 +77,9 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
 
 long replaceEvery(std::string& out, std::string_view text, std::string_view what, std::string_view with)
 {
-    return appendReplaced(out, text, what, with).count;
+    const Replacing done = appendReplacedMatches(out, text, what, with);
+    out.append(text.substr(done.textEnd));
+    return done.count;
 }
 
 bool findStep(TextEditor& editor, const std::string& what, bool fromTop)
