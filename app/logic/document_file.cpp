@@ -466,8 +466,10 @@ std::string encodeInPlace(std::string&& utf8)
 
 LoadedDocument loadDocument(std::string&& bytes)
 {
+    if (readsAsItself(bytes))  // the usual program: ASCII with CR LF breaks, read as it is
+        return {std::move(bytes), LineEnds::CrLf};
     const LineEnds style = lineEndsOf(bytes);
-    return {readDocumentOwned(std::move(bytes)), style};
+    return {readDocument(std::string_view(bytes)), style};
 }
 
 std::string encodeDocumentOwned(std::string&& utf8, LineEnds style)
@@ -580,12 +582,12 @@ void DocumentFileStream::read(const TextSink& sink)
     }
 }
 
-void saveDocumentFile(const QString& path, std::string_view utf8, LineEnds style)
+void saveDocumentFile(const QString& path, std::string utf8, LineEnds style)
 {
     const std::string failed = path.toStdString() + " に保存できませんでした。元のファイルはそのままです。\n";
     std::string bytes;
     try {
-        bytes = encodeDocument(utf8, style);
+        bytes = encodeDocumentOwned(std::move(utf8), style);
         writeFileAtomically(path, bytes);
     } catch (const FileError& e) {
         throw UserError(failed + e.reason());

@@ -91,7 +91,7 @@ std::vector<std::string> readMergeLines(std::string_view bytes);
 std::string readDocumentFile(const QString& path);
 // Writes the editor text to `path` in `style` with writeFileAtomically, so a failed write leaves
 // the old file whole. Throws UserError naming the path and the system's reason.
-void saveDocumentFile(const QString& path, std::string_view utf8, LineEnds style = LineEnds::CrLf);
+void saveDocumentFile(const QString& path, std::string utf8, LineEnds style = LineEnds::CrLf);
 
 // A document file read as a load reads it, for a command that passes over a big file once: the
 // file is read twice in pieces of about `pieceSize` bytes (first for its line-end style) and never

@@ -48,12 +48,15 @@ void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSo
     // All pieces are taken before the text changes, so a piece that fails changes nothing.
     std::string text, piece;
     const long oldLength = positionFromLine(first + count) - positionFromLine(first);
-    text.reserve(static_cast<std::size_t>(oldLength + oldLength / 8 + 64));  // the new lines are rarely much longer
+    const auto room = static_cast<std::size_t>(oldLength + oldLength / 8 + 64);  // new lines are rarely much longer
     while (next(piece)) {
-        if (text.empty())
+        if (text.empty()) {
             text.swap(piece);  // a single piece is taken over as it is
-        else
+        } else {
+            if (text.capacity() < room)
+                text.reserve(room);  // more pieces follow: room for all of them, once
             text += piece;
+        }
         piece.clear();
     }
     std::vector<ColourRun> runs;
