@@ -34,6 +34,13 @@ int parseBounded(const std::string& option, const std::string& text, long low, l
     return static_cast<int>(value);
 }
 
+// A value for the stored number `key`, within the range the settings dialog offers for it.
+int parseStoredNumber(const std::string& option, const std::string& text, const char* key)
+{
+    const settings_store::Field& field = settings_store::field(key);
+    return parseBounded(option, text, field.min, field.max);
+}
+
 bool parseOnOff(const std::string& option, const std::string& text)
 {
     if (text == "on")
@@ -95,10 +102,9 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
         } else if (arg == "--caret") {
             options.caret = parseLong(arg, value());
         } else if (arg == "--decimal-number") {
-            // The places the settings dialog offers.
-            options.decimals.DecimalNumber = parseBounded(arg, value(), 0, 8);
+            options.decimals.DecimalNumber = parseStoredNumber(arg, value(), "DecimalNumber");
         } else if (arg == "--decimal-view") {
-            options.decimals.DecimalView = parseBounded(arg, value(), 0, 2);
+            options.decimals.DecimalView = parseStoredNumber(arg, value(), "DecimalView");
         } else if (arg == "--force-decimal") {
             options.decimals.Froce_Decimal = parseOnOff(arg, value());
         } else if (arg == "--integer-only") {

@@ -4,7 +4,9 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <functional>
+#include <stdexcept>
 #include <optional>
 #include <string_view>
 
@@ -31,6 +33,15 @@ const std::vector<Field>& fields()
         {"DecimalView", [](ProgramSettings& s, EditorFont&) -> Field::Member { return &s.decimals.DecimalView; }, "2", 0, 2},
     };
     return table;
+}
+
+const Field& field(std::string_view key)
+{
+    const auto& table = fields();
+    auto found = std::find_if(table.begin(), table.end(), [&](const Field& f) { return key == f.key; });
+    if (found == table.end())
+        throw std::logic_error("no stored setting " + std::string(key));
+    return *found;
 }
 
 namespace {

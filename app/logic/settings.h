@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -50,6 +51,8 @@ struct Field {
 };
 // Every stored setting, each once; reading and writing go through this table.
 const std::vector<Field>& fields();
+// The setting stored under `key`, which must be one of the table's.
+const Field& field(std::string_view key);
 // The text a field is stored as, for these values.
 std::string storedTextOf(const Field& field, ProgramSettings settings, EditorFont font);
 
