@@ -68,9 +68,4 @@ std::vector<TDoubleGrid> loadConversionTables(const ListFileLookup& lookup)
     return bytes ? parseConversionTables(*bytes) : std::vector<TDoubleGrid>{};
 }
 
-QString saveConversionTables(const ListFileLookup& lookup, const std::vector<TDoubleGrid>& tables)
-{
-    return saveListFile(lookup, QString::fromLatin1(kConversionTableFileName), conversionTableFileBytes(tables));
-}
-
 }  // namespace zorvan::lists

@@ -34,6 +34,5 @@ std::vector<TDoubleGrid> parseConversionTables(std::string_view bytes);
 std::string conversionTableFileBytes(const std::vector<TDoubleGrid>& tables);
 
 std::vector<TDoubleGrid> loadConversionTables(const ListFileLookup& lookup);
-QString saveConversionTables(const ListFileLookup& lookup, const std::vector<TDoubleGrid>& tables);
 
 }  // namespace zorvan::lists

@@ -5,8 +5,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace zorvan::lists {
@@ -34,17 +32,11 @@ QString joinListPath(const QString& dir, const QString& name, bool windowsStyle)
     return dir + (windowsStyle ? QLatin1Char('\\') : QLatin1Char('/')) + name;
 }
 
-namespace {
-
-bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
-
-}  // namespace
-
 std::optional<QString> findListFile(const ListFileLookup& lookup, const QString& name)
 {
     if (!lookup.currentDir.isEmpty()) {
         const QString here = QDir(lookup.currentDir).filePath(name);
-        if (isFile(here))
+        if (isRegularFile(here))
             return here;
     }
     const QChar separator = lookup.windowsStyle ? QLatin1Char(';') : QLatin1Char(':');
@@ -54,14 +46,14 @@ std::optional<QString> findListFile(const ListFileLookup& lookup, const QString&
         if (entry.isEmpty())
             continue;
         const QString path = joinListPath(entry, name, lookup.windowsStyle);
-        if (isFile(path))
+        if (isRegularFile(path))
             return path;
     }
     for (const QString& dir : {lookup.executableDir, lookup.appDataDir}) {
         if (dir.isEmpty())
             continue;
         const QString path = QDir(dir).filePath(name);
-        if (isFile(path))
+        if (isRegularFile(path))
             return path;
     }
     return std::nullopt;
@@ -99,13 +91,11 @@ QString saveListFile(const ListFileLookup& lookup, const QString& name, const st
 
 std::optional<std::string> readListFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    try {
+        return readWholeFile(path);
+    } catch (const FileError&) {
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return std::nullopt;
-    return bytes.toStdString();
+    }
 }
 
 }  // namespace zorvan::lists

@@ -67,9 +67,4 @@ std::vector<ValueSet> loadValueSets(const ListFileLookup& lookup)
     return bytes ? parseValueSets(*bytes) : std::vector<ValueSet>{};
 }
 
-QString saveValueSets(const ListFileLookup& lookup, const std::vector<ValueSet>& sets)
-{
-    return saveListFile(lookup, QString::fromLatin1(kValueSetFileName), valueSetFileBytes(sets));
-}
-
 }  // namespace zorvan::lists

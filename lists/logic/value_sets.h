@@ -34,8 +34,5 @@ std::string valueSetFileBytes(const std::vector<ValueSet>& sets);
 
 // The sets of the file found by the lookup; none when there is no file or it cannot be read.
 std::vector<ValueSet> loadValueSets(const ListFileLookup& lookup);
-// Writes the sets to the file found by the lookup or a new one; returns its path. Throws
-// UserError (and writes nothing) for sets the file cannot hold or a failed write.
-QString saveValueSets(const ListFileLookup& lookup, const std::vector<ValueSet>& sets);
 
 }  // namespace zorvan::lists

@@ -197,7 +197,7 @@ void TFormMacroChenge::BitBtn1Click()
     try {
         lists::saveListFile(lookup_, QString::fromLatin1(lists::kConversionTableFileName), bytes);
     } catch (const UserError& e) {
-        // The sets stay in memory and the pass still runs; the user learns they were not kept.
+        // The tables stay in memory and the pass still runs; the user learns they were not kept.
         showUserError(this, UserError(e.what(), windowTitle().toStdString(), UserError::Icon::Warning));
     }
     accept();
