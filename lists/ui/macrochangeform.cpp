@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace zorvan {
 
@@ -68,7 +69,10 @@ TFormMacroChenge::TFormMacroChenge(lists::ListFileLookup lookup, QWidget* parent
 
 void TFormMacroChenge::showEvent(QShowEvent* event)
 {
-    FormShow();
+    // Only when the window is opened: the show event of a restore from minimised (spontaneous,
+    // from the window system) must not reload the file over what the user typed.
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
 }
 

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 
 #include <algorithm>
 
@@ -65,7 +66,10 @@ TFormVarChange::TFormVarChange(lists::ListFileLookup lookup, QWidget* parent)
 
 void TFormVarChange::showEvent(QShowEvent* event)
 {
-    FormShow();
+    // Only when the window is opened: the show event of a restore from minimised (spontaneous,
+    // from the window system) must not reload the file over what the user typed.
+    if (!event->spontaneous())
+        FormShow();
     QDialog::showEvent(event);
 }
 

@@ -167,6 +167,27 @@ TEST_F(ValueSetWindow, EnterInAFieldStoresItBeforeOk)
     EXPECT_NE(fileBytes(listPath()).find("\r\nX\r\n"), std::string::npos);
 }
 
+// Minimises and restores a window, as the user may while it is open.
+void minimiseAndRestore(QWidget& window)
+{
+    window.setWindowState(Qt::WindowMinimized);
+    QTest::qWait(50);
+    window.setWindowState(Qt::WindowNoState);
+    QTest::qWait(50);
+}
+
+TEST_F(ValueSetWindow, ARestoredWindowKeepsWhatWasTypedInIt)
+{
+    writeFile(listPath(), "1 A 9 1 2 3 4 5 6 7 8 9");
+    TFormVarChange form(lookup);
+    showActive(form);
+    form.LabeledEdits[2]->setText("typed");
+    form.ComboBox1->setEditText("NEW");
+    minimiseAndRestore(form);
+    EXPECT_EQ(form.LabeledEdits[2]->text(), "typed");
+    EXPECT_EQ(form.ComboBox1->currentText(), "NEW");
+}
+
 TEST_F(ValueSetWindow, ANameWithABlankIsRefusedAndNothingIsWritten)
 {
     TFormVarChange form(lookup);
@@ -198,6 +219,16 @@ class MacroWindow : public ValueSetWindow {
 protected:
     QString tablePath() const { return dir.filePath("exe/MacCange.list"); }
 };
+
+TEST_F(MacroWindow, ARestoredWindowKeepsWhatWasTypedInIt)
+{
+    writeFile(tablePath(), "1\r\nCONV\r\n1\r\n#500 #600\r\n");
+    TFormMacroChenge form(lookup);
+    showActive(form);
+    form.ComboBox1->setEditText("NEW");
+    minimiseAndRestore(form);
+    EXPECT_EQ(form.ComboBox1->currentText(), "NEW");
+}
 
 TEST_F(MacroWindow, ShowsTheFirstTableAndItsGridButtonsStoreIt)
 {
