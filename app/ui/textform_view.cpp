@@ -7,6 +7,7 @@
 #include "app/ui/editor_font.h"
 #include "app/ui/gutter.h"
 #include "app/ui/prompts.h"
+#include "app/ui/upper_case_typing.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -55,11 +56,6 @@ public:
 private:
     bool& flag_;
 };
-
-bool withCommandModifier(const QKeyEvent& key)
-{
-    return key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-}
 
 }  // namespace
 
@@ -131,17 +127,8 @@ bool TFormText::eventFilter(QObject* watched, QEvent* event)
                 Memo1->setOverwriteMode(!InsertMode);
                 return true;
             }
-            if (programSettings().UpperMode && !withCommandModifier(*key)) {
-                const QString text = key->text();
-                if (text == QLatin1String("@"))
-                    return true;
-                if (text.size() == 1 && text[0] >= QLatin1Char('a') && text[0] <= QLatin1Char('z')) {
-                    QKeyEvent upper(QEvent::KeyPress, key->key(), key->modifiers(), text.toUpper(),
-                                    key->isAutoRepeat(), key->count());
-                    QCoreApplication::sendEvent(Memo1, &upper);
-                    return true;
-                }
-            }
+            if (applyUpperCaseTyping(Memo1, *key))
+                return true;
             break;
         }
         case QEvent::KeyRelease:

@@ -1,7 +1,7 @@
 #include "nc/ui/findbox.h"
 
 #include "app/ui/dialog_buttons.h"
-#include "nc/ui/upper_case_typing.h"
+#include "app/ui/upper_case_typing.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
