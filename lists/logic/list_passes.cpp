@@ -3,11 +3,11 @@
 #include "app/logic/ordered_work.h"
 #include "lists/logic/list_tokens.h"
 #include "nc/logic/find_replace.h"
+#include "nc/logic/text_pieces.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <thread>
 
 namespace zorvan::lists {
 
@@ -165,17 +165,15 @@ struct Piece {
 // The pass over every piece, on worker threads.
 template <typename Pass> std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass)
 {
-    constexpr std::size_t kPieceBytes = 256 * 1024;
     std::vector<Piece> pieces;
-    for (std::string_view old : linesIndependent ? cutAfterBreaks(text, kPieceBytes) : std::vector<std::string_view>{text})
+    for (std::string_view old : linesIndependent ? cutAfterBreaks(text, nc::kPieceBytes) : std::vector<std::string_view>{text})
         pieces.push_back(Piece{old, {}});
     if (pieces.size() <= 1) {
         for (Piece& piece : pieces)
             piece.result = pass(piece.old);
         return pieces;
     }
-    const unsigned workers = std::max(1u, std::thread::hardware_concurrency());
-    OrderedWork<PassResult> work(pieces.size(), workers, pieces.size(),
+    OrderedWork<PassResult> work(pieces.size(), nc::pieceWorkers(), pieces.size(),
                                  [&](std::size_t index) { return pass(pieces[index].old); });
     for (Piece& piece : pieces)
         piece.result = *work.next();
