@@ -496,12 +496,16 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         StyledBytes kept;
         if (b <= a)
             return kept;
-        kept.text.assign(reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETRANGEPOINTER,
-                                                              static_cast<unsigned long>(a), b - a)),
-                         static_cast<std::size_t>(b - a));
-        kept.styles.reserve(kept.text.size());
-        for (long at = a; at < b; ++at)
-            kept.styles += static_cast<char>(send(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(at)));
+        // One read of the bytes with their styles, interleaved: byte, style, byte, style...
+        const auto n = static_cast<std::size_t>(b - a);
+        std::string styled(2 * n + 2, '\0');
+        widget_->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, a, b, styled.data());
+        kept.text.resize(n);
+        kept.styles.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            kept.text[i] = styled[2 * i];
+            kept.styles[i] = styled[2 * i + 1];
+        }
         return kept;
     };
     const StyledBytes before = keep(0, from);
