@@ -378,6 +378,8 @@ Toolpath Interpreter::run()
     std::uint32_t line = 0, lines = 0;
     unsigned sinceCheck = 0;
     while (p < end) {
+        if (recorder_.full())
+            break;
         if (++sinceCheck == 4096) {
             sinceCheck = 0;
             if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
@@ -424,6 +426,8 @@ Toolpath Interpreter::run()
             line = frame.returnLine;
         }
     }
+    if (recorder_.full())
+        diagnose(DiagnosticCode::PathCutShort);  // on the line whose move did not fit
     path_.finish(static_cast<int>(lines));
     return std::move(path_);
 }

@@ -9,6 +9,7 @@
 #include "preview/logic/toolpath.h"
 
 #include <atomic>
+#include <cstddef>
 #include <string_view>
 
 namespace zorvan::preview {
@@ -22,6 +23,9 @@ struct InterpreterOptions {
     double rapidRate = 10000;       // rapid traverse per minute, for the time estimate
     double peckClearance = 0.1;     // G73 back-off and G83 re-approach distance
     int maxCallDepth = 8;
+    // The most vertices a path may have. A program that would make more (repeats without end)
+    // is cut short at the move that does not fit, with a diagnostic, and the rest is not run.
+    std::size_t maxVertices = 20'000'000;
 };
 
 // The path; with `cancel` set (checked now and then) it stops early and marks the path cancelled.

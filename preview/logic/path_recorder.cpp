@@ -15,6 +15,13 @@ void PathRecorder::setTool(int toolNumber)
     toolIndex_ = static_cast<std::uint16_t>(std::min<std::ptrdiff_t>(it - path_.tools.begin(), 0xffff));
 }
 
+bool PathRecorder::room(std::size_t count)
+{
+    if (!full_ && count > options_.maxVertices - std::min(options_.maxVertices, path_.x.size()))
+        full_ = true;
+    return !full_;
+}
+
 void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
 {
     path_.x.push_back(static_cast<float>(x));
@@ -41,6 +48,8 @@ void PathRecorder::account(const Box3& box, MoveKind kind, double length, double
 
 void PathRecorder::line(const double from[3], const double to[3], MoveKind kind, double feedPerMinute)
 {
+    if (!room(1))
+        return;
     const bool first = !moved_;
     moved_ = true;
     vertex(to[0], to[1], to[2], kind);
@@ -63,6 +72,8 @@ void PathRecorder::arc(const double from[3], const double to[3], Plane plane, co
     int ia, ib, il;
     planeAxes(plane, ia, ib, il);
     const int chords = chordCount(geometry, chordTolerance);
+    if (!room(static_cast<std::size_t>(chords)))
+        return;
     double p[3];
     for (int k = 1; k < chords; ++k) {
         const double t = static_cast<double>(k) / chords;

@@ -48,6 +48,8 @@ std::string diagnosticText(const Diagnostic& d)
         return "固定サイクルに穴底 Z がありません";
     case DiagnosticCode::MachineCoordinates:
         return "機械座標(G53)の移動は追えません";
+    case DiagnosticCode::PathCutShort:
+        return "パスが長すぎます。ここから先は描きません";
     }
     return "?";
 }
