@@ -375,13 +375,23 @@ Toolpath Interpreter::run()
     path_.ranges.reserve(guess);
     recorder_.setTool(0);
 
+    // The work of a block: its bytes, and at least this much for the block itself.
+    constexpr std::uint64_t kBlockWork = 16;
+    constexpr std::uint64_t kCancelCheckWork = 1 << 17;
     std::uint32_t line = 0, lines = 0;
-    unsigned sinceCheck = 0;
+    std::uint64_t work = 0, nextCancelCheck = kCancelCheckWork;
+    bool outOfWork = false;
     while (p < end) {
+        if (path_.diagnostics.size() > options_.maxDiagnostics)
+            path_.diagnostics.resize(options_.maxDiagnostics);
         if (recorder_.full())
             break;
-        if (++sinceCheck == 4096) {
-            sinceCheck = 0;
+        if (work >= options_.maxWork) {
+            outOfWork = true;
+            break;
+        }
+        if (work >= nextCancelCheck) {
+            nextCancelCheck = work + kCancelCheckWork;
             if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
                 path_.cancelled = true;
                 break;
@@ -390,6 +400,7 @@ Toolpath Interpreter::run()
         const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
         const char* next = nl ? lineEnd + 1 : end;
+        work += kBlockWork + static_cast<std::uint64_t>(next - p);
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
         line_ = line;
@@ -426,8 +437,13 @@ Toolpath Interpreter::run()
             line = frame.returnLine;
         }
     }
+    if (path_.diagnostics.size() > options_.maxDiagnostics)
+        path_.diagnostics.resize(options_.maxDiagnostics);
+    // On the last line run: the one whose move did not fit, or the one that spent the work.
     if (recorder_.full())
-        diagnose(DiagnosticCode::PathCutShort);  // on the line whose move did not fit
+        diagnose(DiagnosticCode::PathCutShort);
+    else if (outOfWork)
+        diagnose(DiagnosticCode::RunCutShort);
     path_.finish(static_cast<int>(lines));
     return std::move(path_);
 }

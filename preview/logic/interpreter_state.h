@@ -7,6 +7,8 @@
 #include "preview/logic/block_parser.h"
 #include "preview/logic/interpreter.h"
 
+#include <unordered_map>
+
 namespace zorvan::preview {
 
 enum class Plane { XY, ZX, YZ };
@@ -55,6 +57,7 @@ private:
     std::uint32_t line_ = 0;
     std::size_t blockBegin_ = 0;
     std::uint16_t toolIndex_ = 0;
+    std::unordered_map<int, std::uint16_t> toolIndexes_;  // tool number to its index in path_.tools
     bool moved_ = false;
     bool full_ = false;
 };

@@ -7,12 +7,18 @@ namespace zorvan::preview {
 
 void PathRecorder::setTool(int toolNumber)
 {
-    auto it = std::find(path_.tools.begin(), path_.tools.end(), toolNumber);
-    if (it == path_.tools.end()) {
+    // Past the last index a vertex can name, further tools are drawn as the last one.
+    constexpr std::size_t kMostTools = 0x10000;
+    auto it = toolIndexes_.find(toolNumber);
+    if (it == toolIndexes_.end()) {
+        if (path_.tools.size() == kMostTools) {
+            toolIndex_ = static_cast<std::uint16_t>(kMostTools - 1);
+            return;
+        }
+        it = toolIndexes_.emplace(toolNumber, static_cast<std::uint16_t>(path_.tools.size())).first;
         path_.tools.push_back(toolNumber);
-        it = path_.tools.end() - 1;
     }
-    toolIndex_ = static_cast<std::uint16_t>(std::min<std::ptrdiff_t>(it - path_.tools.begin(), 0xffff));
+    toolIndex_ = it->second;
 }
 
 bool PathRecorder::room(std::size_t count)

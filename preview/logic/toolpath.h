@@ -71,6 +71,7 @@ enum class DiagnosticCode : std::uint16_t {
     CycleWithoutDepth,
     MachineCoordinates,
     PathCutShort,           // the vertex budget was reached: nothing after this line is run
+    RunCutShort,            // the work budget was spent: nothing after this line is run
 };
 
 struct Diagnostic {

@@ -43,6 +43,44 @@ TEST(PreviewLimits, RepeatsAreCutShortAtTheVertexBudget)
     EXPECT_TRUE(whole.diagnostics.empty());
 }
 
+TEST(PreviewLimits, RepeatsWithoutMovesAreCutShortByTheirWork)
+{
+    InterpreterOptions options;
+    options.maxWork = 100000;
+    Toolpath path = run({"M98P5L99999999", "G00X1.Y1.Z1.", "M30", "O5", "G04X1.", "M99"}, options);
+    ASSERT_EQ(path.diagnostics.size(), 1u);
+    EXPECT_EQ(path.diagnostics[0].code, DiagnosticCode::RunCutShort);
+    EXPECT_GE(path.diagnostics[0].line, 4u);
+    EXPECT_NE(diagnosticText(path.diagnostics[0]), "?");
+    EXPECT_EQ(path.vertexCount(), 0u);
+}
+
+TEST(PreviewLimits, DiagnosticsAreBoundedButTheCutIsAlwaysTold)
+{
+    const std::vector<std::string> lines = {"M98P5L1000", "M30", "O5", "G91G00X1.?", "M99"};
+    InterpreterOptions options;
+    options.maxDiagnostics = 50;
+    Toolpath bounded = run(lines, options);
+    EXPECT_EQ(bounded.diagnostics.size(), 50u);
+    EXPECT_EQ(bounded.vertexCount(), 1000u);  // the rest of the run goes on
+
+    options.maxVertices = 100;
+    Toolpath cut = run(lines, options);
+    ASSERT_EQ(cut.diagnostics.size(), 51u);
+    EXPECT_EQ(cut.diagnostics.back().code, DiagnosticCode::PathCutShort);
+}
+
+TEST(PreviewLimits, MoreToolsThanAVertexCanNameShareTheLast)
+{
+    // Tools 1 .. 70000, each changed to and moved with once.
+    Toolpath path = run({"M98P5L70000", "M30", "O5", "#1=#1+1", "T#1M06", "G00X#1", "M99"});
+    ASSERT_EQ(path.vertexCount(), 70000u);
+    ASSERT_EQ(path.tools.size(), 0x10000u);  // tool 0 (before any change) and 1 .. 65535
+    EXPECT_EQ(path.tools[path.tool[65534]], 65535);
+    EXPECT_EQ(path.tool[65535], 0xffff);
+    EXPECT_EQ(path.tool.back(), 0xffff);
+}
+
 TEST(PreviewLimits, APeckTooSmallForTheDepthFeedsTheRestAtOnce)
 {
     // 1 is below the spacing of doubles near 1e17: depth - Q is depth again.
