@@ -88,4 +88,29 @@ TEST(PreviewLimits, APeckTooSmallForTheDepthFeedsTheRestAtOnce)
     EXPECT_EQ(verticesOfLine(path, 1), "c(0,0,0) c(0,0,1e+17) d(0,0,-1e+17) c(0,0,0)");
 }
 
+TEST(PreviewLimits, ValuesPastEveryRangeAreNotGiven)
+{
+    // #1 is NaN; each word below is left out with a diagnostic, and the rest of its block runs.
+    const char* words[] = {"#1", "-#1", "[#1]", "[EXP[1000]]", "-[EXP[1000]]", "[LN[0]]", "[ACOS[2]]"};
+    for (const char* word : words) {
+        SCOPED_TRACE(word);
+        Toolpath path = run({"G00X0Y0Z0#1=SQRT[-1]", std::string("G01X") + word + "Y5.F10"});
+        EXPECT_EQ(verticesOfLine(path, 1), "f(0,5,0)");
+        EXPECT_EQ(diagnosticLines(path, DiagnosticCode::BadExpression), std::vector<int>{1});
+    }
+    // A code too: the motion stays as it was.
+    Toolpath code = run({"G00X0Y0Z0", "G[EXP[1000]]X3."});
+    EXPECT_EQ(verticesOfLine(code, 1), "r(3,0,0)");
+    EXPECT_EQ(diagnosticLines(code, DiagnosticCode::BadExpression), std::vector<int>{1});
+    EXPECT_TRUE(diagnosticLines(code, DiagnosticCode::UnsupportedG).empty());
+}
+
+TEST(PreviewLimits, AnArcPastTheRangeOfDoublesIsOneChord)
+{
+    // R 1e308: the centre's distance from the chord overflows, the sweep comes out NaN.
+    Toolpath path = run({"G00X0Y0Z0", "G02X10.Y0R1" + std::string(308, '0') + ".F100"});
+    EXPECT_EQ(verticesOfLine(path, 1), "a(10,0,0)");
+    EXPECT_TRUE(diagnosticLines(path, DiagnosticCode::PathCutShort).empty());
+}
+
 }  // namespace
