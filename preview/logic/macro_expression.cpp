@@ -19,6 +19,23 @@ bool named(const char* at, int length, const char* name)
 
 }  // namespace
 
+// One more level of nesting for as long as it lives.
+struct MacroReader::Nesting {
+    explicit Nesting(MacroReader& reader) : reader_(reader) { ++reader_.depth_; }
+    ~Nesting() { --reader_.depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+    MacroReader& reader_;
+};
+
+bool MacroReader::tooDeep()
+{
+    if (depth_ <= kMostNesting)
+        return false;
+    fail(DiagnosticCode::BadExpression);
+    return true;
+}
+
 void MacroReader::skipBlanks()
 {
     while (p_ < end_ && (*p_ == ' ' || *p_ == '\t'))
@@ -110,6 +127,9 @@ MacroValue MacroReader::term()
 
 MacroValue MacroReader::factor()
 {
+    const Nesting level(*this);
+    if (tooDeep())
+        return {};
     skipBlanks();
     if (p_ >= end_) {
         fail(DiagnosticCode::BadExpression);
@@ -156,6 +176,9 @@ MacroValue MacroReader::bracketed()
 
 int MacroReader::variableNumber()
 {
+    const Nesting level(*this);
+    if (tooDeep())
+        return -1;
     if (!take('#')) {
         fail(DiagnosticCode::BadExpression);
         return -1;

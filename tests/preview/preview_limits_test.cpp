@@ -105,6 +105,43 @@ TEST(PreviewLimits, ValuesPastEveryRangeAreNotGiven)
     EXPECT_TRUE(diagnosticLines(code, DiagnosticCode::UnsupportedG).empty());
 }
 
+// `count` copies of `piece`.
+std::string repeated(const std::string& piece, std::size_t count)
+{
+    std::string out;
+    out.reserve(piece.size() * count);
+    for (std::size_t i = 0; i < count; ++i)
+        out += piece;
+    return out;
+}
+
+TEST(PreviewLimits, ExpressionsNestedTooDeeplyAreRefused)
+{
+    struct Case {
+        const char* name;
+        std::string word;  // after "G01X" in a block that also moves on Y
+        bool refused;
+    };
+    const std::size_t deep = 2'000'000;
+    const Case cases[] = {
+        {"brackets", repeated("[", deep) + "1" + repeated("]", deep), true},
+        {"an unclosed run of brackets", repeated("[", deep), true},
+        {"signs", "[" + repeated("-", deep) + "1]", true},
+        {"functions", repeated("ABS[", deep) + "1" + repeated("]", deep), true},
+        {"indirect variables", repeated("#", deep) + "1", true},
+        {"a written depth is read", repeated("[", 60) + "-[ABS[-2]]+#[1+[0]]" + repeated("]", 60), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Toolpath path = run({"G00X0Y0Z0", "G01Y5.F10X" + c.word});
+        EXPECT_EQ(verticesOfLine(path, 1), c.refused ? "f(0,5,0)" : "f(-2,5,0)");
+        EXPECT_EQ(diagnosticLines(path, DiagnosticCode::BadExpression), c.refused ? std::vector<int>{1} : std::vector<int>{});
+    }
+    // On the left of an assignment too.
+    Toolpath assigned = run({"#" + repeated("#", deep) + "1=5", "G00X#1Y0Z0"});
+    EXPECT_EQ(diagnosticLines(assigned, DiagnosticCode::BadExpression), std::vector<int>{0});
+}
+
 TEST(PreviewLimits, AnArcPastTheRangeOfDoublesIsOneChord)
 {
     // R 1e308: the centre's distance from the chord overflows, the sweep comes out NaN.
