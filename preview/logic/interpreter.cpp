@@ -2,6 +2,7 @@
 
 #include "preview/logic/interpreter_state.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -259,8 +260,10 @@ bool Interpreter::findProgram(int number, const char*& at, std::uint32_t& line)
                 ++q;
             const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
             const char* next = nl ? static_cast<const char*>(nl) + 1 : end;
-            if (q + 1 < end && *q == 'O' && q[1] >= '0' && q[1] <= '9')
-                labels_.try_emplace(std::atoi(q + 1), next, l + 1);
+            int number = 0;
+            if (q + 1 < end && *q == 'O' && q[1] >= '0' && q[1] <= '9'
+                && std::from_chars(q + 1, end, number).ec == std::errc())
+                labels_.try_emplace(number, next, l + 1);  // a number past int is no program's
             p = next;
         }
     }

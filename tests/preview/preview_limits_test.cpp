@@ -142,6 +142,47 @@ TEST(PreviewLimits, ExpressionsNestedTooDeeplyAreRefused)
     EXPECT_EQ(diagnosticLines(assigned, DiagnosticCode::BadExpression), std::vector<int>{0});
 }
 
+TEST(PreviewLimits, NumbersBeyondAnIntegersRangeAreNotCastToOne)
+{
+    struct Case {
+        const char* word;  // after "G00Y5.X"
+        const char* vertices;
+        std::vector<DiagnosticCode> diagnostics;
+    };
+    const Case cases[] = {
+        {"[3OR4]", "r(7,5,0)", {}},
+        {"[6AND3]", "r(2,5,0)", {}},
+        {"[5XOR1]", "r(4,5,0)", {}},
+        {"[-1AND255]", "r(255,5,0)", {}},
+        {"[SQRT[-1]OR1]", "r(0,5,0)", {DiagnosticCode::BadExpression}},
+        {"[1OR10000000000000000000.]", "r(0,5,0)", {DiagnosticCode::BadExpression}},
+        {"[-10000000000000000000.XOR0]", "r(0,5,0)", {DiagnosticCode::BadExpression}},
+        {"[10000000000000000000.AND1]", "r(0,5,0)", {DiagnosticCode::BadExpression}},
+        {"[1AND[1/0]]", "r(0,5,0)", {DiagnosticCode::DivisionByZero}},
+        {"#[99999999999.]", "r(0,5,0)", {DiagnosticCode::UnreadableVariable}},
+        {"#[-99999999999.]", "r(0,5,0)", {DiagnosticCode::UnreadableVariable}},
+        {"#[SQRT[-1]]", "r(0,5,0)", {DiagnosticCode::UnreadableVariable}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.word);
+        Toolpath path = run({"G00X0Y0Z0", std::string("G00Y5.X") + c.word});
+        EXPECT_EQ(verticesOfLine(path, 1), c.vertices);
+        std::vector<DiagnosticCode> codes;
+        for (const Diagnostic& d : path.diagnostics)
+            codes.push_back(d.code);
+        EXPECT_EQ(codes, c.diagnostics);
+    }
+    // Assigned to: the number is told as written.
+    Toolpath assigned = run({"#[99999999999.]=1"});
+    ASSERT_EQ(assigned.diagnostics.size(), 1u);
+    EXPECT_EQ(assigned.diagnostics[0].value, 99999999999.);
+
+    // A program number past int names no program (it is not its value cut to 32 bits).
+    Toolpath call = run({"G00X0Y0Z0", "M98P1", "M30", "O4294967297", "G00X9.", "M99"});
+    EXPECT_EQ(diagnosticLines(call, DiagnosticCode::UnknownSubprogram), std::vector<int>{1});
+    EXPECT_EQ(verticesOfLine(call, 4), "");
+}
+
 TEST(PreviewLimits, AnArcPastTheRangeOfDoublesIsOneChord)
 {
     // R 1e308: the centre's distance from the chord overflows, the sweep comes out NaN.
