@@ -4,7 +4,7 @@
 # bytes, words and numbers, calculator key sequences.
 set -euo pipefail
 dir=$1
-mkdir -p "$dir"/{common,nc_line_reader_fuzz,nc_words_fuzz,number_format_fuzz,desk_calc_fuzz}
+mkdir -p "$dir"/{common,nc_line_reader_fuzz,nc_words_fuzz,number_format_fuzz,desk_calc_fuzz,preview_interpreter_fuzz}
 
 # Programs: the lines joined with each line-end style, as "%" programs and as plain text.
 program=('%' 'O1000 (SURFACE FINISH)' $'(\x83\x65\x83\x58\x83\x67 T1 R3)' 'G90G54G17G40G49G80' 'T1M06'
@@ -45,3 +45,15 @@ keys=('1+2=' '12*3.5=' '2/0=' '9999999999999*9999999999=' $'5\x01\x04+\x04=' $'3
       $'7\xf0\x1b\xf0' '(1+2)*3=' $'1\x08\x0845=' '-5+=' 's30=' 'c60=' 't45=' 'r2=')
 i=0
 for k in "${keys[@]}"; do i=$((i + 1)); printf '%s' "$k" > "$dir/desk_calc_fuzz/seed$i"; done
+
+# Preview programs: the common ones, and moves of every kind, cycles, macros and subprograms.
+cp "$dir"/common/* "$dir/preview_interpreter_fuzz/"
+previews=(
+  $'G90G00X0Y0Z5.\nG01Z-1.F200\nG02X10.Y10.R10.\nG03X0Y20.I-10.J0\nG18G02X-5.Z-3.K-2.\nG19G03Y5.Z0R4.\nG91G00X-1.\nM30\n'
+  $'G90G00X0Y0Z10.\nG98G81X5.Y5.Z-3.R2.F100\nG99G83X10.Z-20.R1.Q3.\nG73X15.Q2.\nG91G84X5.K3\nG80\n'
+  $'#1=10.\n#2=[#1*2+1]/3\n#[#1+90]=SIN[30.]*4\nG00X#1Y-#2Z#100\nG01X[ATAN[1]/[1]]Y[SQRT[16]MOD3]F[ABS[-100]]\n#3=#1AND7OR8\n'
+  $'O1\nG00X0Y0Z0\nM98P100L3\nM98P30200\nM30\nO100\nG91G01X1.F10\nM98P200\nM99\nO200\nT2M06\nY1.\nM99\n'
+  $'G20G00X1.Y1.Z0\nG92X0Y0\nG28Z1.\nG53X0\nG04X2.\nIF[#1EQ0]GOTO5\n/G00X9.\n(comment X99)\nG65P9000\n'
+)
+i=0
+for p in "${previews[@]}"; do i=$((i + 1)); printf '%s' "$p" > "$dir/preview_interpreter_fuzz/preview$i"; done

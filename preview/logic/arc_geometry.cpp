@@ -79,7 +79,9 @@ int chordCount(const ArcGeometry& arc, double tolerance)
     if (tolerance > 0 && tolerance < r)
         step = std::min(step, 2 * std::acos(1 - tolerance / r));
     const double n = std::ceil(std::fabs(arc.sweep) / step - 1e-9);
-    return static_cast<int>(std::clamp(n, 1.0, static_cast<double>(kMaxChords)));
+    if (!(n > 1))
+        return 1;  // also an arc whose sweep came out NaN (a centre past the doubles' range)
+    return n < kMaxChords ? static_cast<int>(n) : kMaxChords;
 }
 
 void arcBounds(const ArcGeometry& arc, double& minA, double& maxA, double& minB, double& maxB)

@@ -104,6 +104,11 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
                 }
                 if (mv.vacant)
                     continue;  // an address given a vacant variable is not given
+                if (!std::isfinite(mv.value)) {
+                    // SQRT[-1], EXP[1000]: no position or code can be made of it, so it is not given
+                    diagnostics.push_back({line, DiagnosticCode::BadExpression});
+                    continue;
+                }
                 v = negative ? -mv.value : mv.value;
             } else {
                 NumberText n = readNumberText(p, end);

@@ -22,6 +22,7 @@ public:
     }
     void rapidZ(double z) { to(at_[0], at_[1], z, MoveKind::CycleRapid); }
     void feedZ(double z) { to(at_[0], at_[1], z, MoveKind::CycleFeed); }
+    bool full() const { return recorder_.full(); }
 
 private:
     PathRecorder& recorder_;
@@ -42,8 +43,10 @@ void drillDown(HoleMoves& moves, const CycleState& cycle, double rLevel, double 
         return;
     }
     double depth = rLevel;
-    while (depth > bottom) {
-        const double next = std::max(depth - cycle.q, bottom);
+    while (depth > bottom && !moves.full()) {
+        double next = std::max(depth - cycle.q, bottom);
+        if (next >= depth)
+            next = bottom;  // a peck too small to change a depth this large: the rest in one feed
         if (depth != rLevel) {
             if (cycle.code == 73) {
                 moves.rapidZ(depth + clearance);  // break the chip
@@ -70,7 +73,7 @@ void runCycleHole(PathRecorder& recorder, CycleState& cycle, const double target
     const double bottom = cycle.zAbsolute ? cycle.z : rLevel + cycle.z;
     HoleMoves moves(recorder, position, feed);
     double x = target[0], y = target[1];
-    for (int k = 0; k < repeats; ++k) {
+    for (int k = 0; k < repeats && !moves.full(); ++k) {
         if (k > 0)
             x += step[0], y += step[1];
         moves.to(x, y, position[2], MoveKind::CycleRapid);

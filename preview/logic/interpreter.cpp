@@ -2,6 +2,7 @@
 
 #include "preview/logic/interpreter_state.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <unordered_map>
@@ -259,8 +260,10 @@ bool Interpreter::findProgram(int number, const char*& at, std::uint32_t& line)
                 ++q;
             const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
             const char* next = nl ? static_cast<const char*>(nl) + 1 : end;
-            if (q + 1 < end && *q == 'O' && q[1] >= '0' && q[1] <= '9')
-                labels_.try_emplace(std::atoi(q + 1), next, l + 1);
+            int number = 0;
+            if (q + 1 < end && *q == 'O' && q[1] >= '0' && q[1] <= '9'
+                && std::from_chars(q + 1, end, number).ec == std::errc())
+                labels_.try_emplace(number, next, l + 1);  // a number past int is no program's
             p = next;
         }
     }
@@ -375,11 +378,23 @@ Toolpath Interpreter::run()
     path_.ranges.reserve(guess);
     recorder_.setTool(0);
 
+    // The work of a block: its bytes, and at least this much for the block itself.
+    constexpr std::uint64_t kBlockWork = 16;
+    constexpr std::uint64_t kCancelCheckWork = 1 << 17;
     std::uint32_t line = 0, lines = 0;
-    unsigned sinceCheck = 0;
+    std::uint64_t work = 0, nextCancelCheck = kCancelCheckWork;
+    bool outOfWork = false;
     while (p < end) {
-        if (++sinceCheck == 4096) {
-            sinceCheck = 0;
+        if (path_.diagnostics.size() > options_.maxDiagnostics)
+            path_.diagnostics.resize(options_.maxDiagnostics);
+        if (recorder_.full())
+            break;
+        if (work >= options_.maxWork) {
+            outOfWork = true;
+            break;
+        }
+        if (work >= nextCancelCheck) {
+            nextCancelCheck = work + kCancelCheckWork;
             if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
                 path_.cancelled = true;
                 break;
@@ -388,6 +403,7 @@ Toolpath Interpreter::run()
         const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
         const char* next = nl ? lineEnd + 1 : end;
+        work += kBlockWork + static_cast<std::uint64_t>(next - p);
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
         line_ = line;
@@ -424,6 +440,13 @@ Toolpath Interpreter::run()
             line = frame.returnLine;
         }
     }
+    if (path_.diagnostics.size() > options_.maxDiagnostics)
+        path_.diagnostics.resize(options_.maxDiagnostics);
+    // On the last line run: the one whose move did not fit, or the one that spent the work.
+    if (recorder_.full())
+        diagnose(DiagnosticCode::PathCutShort);
+    else if (outOfWork)
+        diagnose(DiagnosticCode::RunCutShort);
     path_.finish(static_cast<int>(lines));
     return std::move(path_);
 }

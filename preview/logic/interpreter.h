@@ -9,6 +9,8 @@
 #include "preview/logic/toolpath.h"
 
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace zorvan::preview {
@@ -22,6 +24,15 @@ struct InterpreterOptions {
     double rapidRate = 10000;       // rapid traverse per minute, for the time estimate
     double peckClearance = 0.1;     // G73 back-off and G83 re-approach distance
     int maxCallDepth = 8;
+    // The most vertices a path may have. A program that would make more (repeats without end)
+    // is cut short at the move that does not fit, with a diagnostic, and the rest is not run.
+    std::size_t maxVertices = 20'000'000;
+    // The most work a run may do, in bytes of program text read with each block counting at
+    // least 16: repeats without end that make no move are cut short there, with a diagnostic.
+    std::uint64_t maxWork = 4'000'000'000;
+    // Diagnostics past this many are dropped (a fault in a subprogram repeated very often);
+    // the note of a cut is still added.
+    std::size_t maxDiagnostics = 10'000;
 };
 
 // The path; with `cancel` set (checked now and then) it stops early and marks the path cancelled.

@@ -7,6 +7,8 @@
 #include "preview/logic/block_parser.h"
 #include "preview/logic/interpreter.h"
 
+#include <unordered_map>
+
 namespace zorvan::preview {
 
 enum class Plane { XY, ZX, YZ };
@@ -41,8 +43,12 @@ public:
     void arc(const double from[3], const double to[3], Plane plane, const ArcGeometry& arc, double chordTolerance,
              double feedPerMinute);
     bool hasMoved() const { return moved_; }
+    // A move did not fit in the vertex budget: it and every later one are left out.
+    bool full() const { return full_; }
 
 private:
+    // Whether `count` more vertices fit in the budget; marks the recorder full when not.
+    bool room(std::size_t count);
     void vertex(double x, double y, double z, MoveKind kind);
     void account(const Box3& box, MoveKind kind, double length, double feedPerMinute, bool first);
 
@@ -51,7 +57,9 @@ private:
     std::uint32_t line_ = 0;
     std::size_t blockBegin_ = 0;
     std::uint16_t toolIndex_ = 0;
+    std::unordered_map<int, std::uint16_t> toolIndexes_;  // tool number to its index in path_.tools
     bool moved_ = false;
+    bool full_ = false;
 };
 
 // The (a, b, linear) axis indexes of a plane: G17 (X, Y, Z), G18 (Z, X, Y), G19 (Y, Z, X).

@@ -17,7 +17,33 @@ bool named(const char* at, int length, const char* name)
     return static_cast<int>(std::strlen(name)) == length && std::memcmp(at, name, static_cast<std::size_t>(length)) == 0;
 }
 
+// The integer a logical operator (AND, OR, XOR) works on: the value truncated, when it has one.
+bool integerOperand(double value, long long& integer)
+{
+    if (!(value >= -0x1p63 && value < 0x1p63))
+        return false;  // NaN, or past the range of long long
+    integer = static_cast<long long>(value);
+    return true;
+}
+
 }  // namespace
+
+// One more level of nesting for as long as it lives.
+struct MacroReader::Nesting {
+    explicit Nesting(MacroReader& reader) : reader_(reader) { ++reader_.depth_; }
+    ~Nesting() { --reader_.depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+    MacroReader& reader_;
+};
+
+bool MacroReader::tooDeep()
+{
+    if (depth_ <= kMostNesting)
+        return false;
+    fail(DiagnosticCode::BadExpression);
+    return true;
+}
 
 void MacroReader::skipBlanks()
 {
@@ -66,7 +92,12 @@ MacroValue MacroReader::expression()
             left = {left.value - term().value, false};
         } else if (named(at, n, "OR") || named(at, n, "XOR")) {
             p_ += n;
-            auto a = static_cast<long long>(left.value), b = static_cast<long long>(term().value);
+            const double right = term().value;
+            long long a = 0, b = 0;
+            if (failed || !integerOperand(left.value, a) || !integerOperand(right, b)) {
+                fail(DiagnosticCode::BadExpression);
+                return {};
+            }
             left = {static_cast<double>(n == 2 ? (a | b) : (a ^ b)), false};
         } else {
             break;
@@ -100,7 +131,13 @@ MacroValue MacroReader::term()
             left = {std::fmod(left.value, divisor), false};
         } else if (named(at, n, "AND")) {
             p_ += n;
-            left = {static_cast<double>(static_cast<long long>(left.value) & static_cast<long long>(factor().value)), false};
+            const double right = factor().value;
+            long long a = 0, b = 0;
+            if (failed || !integerOperand(left.value, a) || !integerOperand(right, b)) {
+                fail(DiagnosticCode::BadExpression);
+                return {};
+            }
+            left = {static_cast<double>(a & b), false};
         } else {
             break;
         }
@@ -110,6 +147,9 @@ MacroValue MacroReader::term()
 
 MacroValue MacroReader::factor()
 {
+    const Nesting level(*this);
+    if (tooDeep())
+        return {};
     skipBlanks();
     if (p_ >= end_) {
         fail(DiagnosticCode::BadExpression);
@@ -156,6 +196,9 @@ MacroValue MacroReader::bracketed()
 
 int MacroReader::variableNumber()
 {
+    const Nesting level(*this);
+    if (tooDeep())
+        return -1;
     if (!take('#')) {
         fail(DiagnosticCode::BadExpression);
         return -1;
@@ -173,7 +216,7 @@ int MacroReader::variableNumber()
     if (failed)
         return -1;
     n = std::round(n);
-    if (!vars_.readable(static_cast<int>(n)) || n < 0 || n >= MacroVariables::kCount) {
+    if (!(n >= 0 && n < MacroVariables::kCount)) {  // NaN too; only then is it an int
         fail(DiagnosticCode::UnreadableVariable, n);
         return -1;
     }

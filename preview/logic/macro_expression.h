@@ -56,6 +56,11 @@ public:
     double unreadableNumber = 0;
 
 private:
+    // Brackets, signs, functions and indirect variables nest by recursion: past this many
+    // levels the expression is refused before the stack runs out.
+    static constexpr int kMostNesting = 200;
+    struct Nesting;
+
     MacroValue term();
     MacroValue factor();
     MacroValue function(const char* name, int length);
@@ -63,10 +68,12 @@ private:
     int word(const char*& start);  // length of the upper-case run at p (not consumed)
     void fail(DiagnosticCode code, double value = 0);
     void skipBlanks();
+    bool tooDeep();  // fails when the nesting is past kMostNesting
 
     const char*& p_;
     const char* end_;
     const MacroVariables& vars_;
+    int depth_ = 0;
 };
 
 }  // namespace zorvan::preview

@@ -7,12 +7,25 @@ namespace zorvan::preview {
 
 void PathRecorder::setTool(int toolNumber)
 {
-    auto it = std::find(path_.tools.begin(), path_.tools.end(), toolNumber);
-    if (it == path_.tools.end()) {
+    // Past the last index a vertex can name, further tools are drawn as the last one.
+    constexpr std::size_t kMostTools = 0x10000;
+    auto it = toolIndexes_.find(toolNumber);
+    if (it == toolIndexes_.end()) {
+        if (path_.tools.size() == kMostTools) {
+            toolIndex_ = static_cast<std::uint16_t>(kMostTools - 1);
+            return;
+        }
+        it = toolIndexes_.emplace(toolNumber, static_cast<std::uint16_t>(path_.tools.size())).first;
         path_.tools.push_back(toolNumber);
-        it = path_.tools.end() - 1;
     }
-    toolIndex_ = static_cast<std::uint16_t>(std::min<std::ptrdiff_t>(it - path_.tools.begin(), 0xffff));
+    toolIndex_ = it->second;
+}
+
+bool PathRecorder::room(std::size_t count)
+{
+    if (!full_ && count > options_.maxVertices - std::min(options_.maxVertices, path_.x.size()))
+        full_ = true;
+    return !full_;
 }
 
 void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
@@ -41,6 +54,8 @@ void PathRecorder::account(const Box3& box, MoveKind kind, double length, double
 
 void PathRecorder::line(const double from[3], const double to[3], MoveKind kind, double feedPerMinute)
 {
+    if (!room(1))
+        return;
     const bool first = !moved_;
     moved_ = true;
     vertex(to[0], to[1], to[2], kind);
@@ -63,6 +78,8 @@ void PathRecorder::arc(const double from[3], const double to[3], Plane plane, co
     int ia, ib, il;
     planeAxes(plane, ia, ib, il);
     const int chords = chordCount(geometry, chordTolerance);
+    if (!room(static_cast<std::size_t>(chords)))
+        return;
     double p[3];
     for (int k = 1; k < chords; ++k) {
         const double t = static_cast<double>(k) / chords;

@@ -48,6 +48,10 @@ std::string diagnosticText(const Diagnostic& d)
         return "固定サイクルに穴底 Z がありません";
     case DiagnosticCode::MachineCoordinates:
         return "機械座標(G53)の移動は追えません";
+    case DiagnosticCode::PathCutShort:
+        return "パスが長すぎます。ここから先は描きません";
+    case DiagnosticCode::RunCutShort:
+        return "繰り返しが多すぎます。ここから先は追いません";
     }
     return "?";
 }

@@ -70,6 +70,8 @@ enum class DiagnosticCode : std::uint16_t {
     UnreadableVariable,     // value: the variable number
     CycleWithoutDepth,
     MachineCoordinates,
+    PathCutShort,           // the vertex budget was reached: nothing after this line is run
+    RunCutShort,            // the work budget was spent: nothing after this line is run
 };
 
 struct Diagnostic {

@@ -35,6 +35,9 @@ void plotLine(QImage& image, QPointF a, QPointF b, QRgb colour, bool dashed, QRg
     const double w = image.width(), h = image.height();
     double t0 = 0, t1 = 1;
     const double dx = b.x() - a.x(), dy = b.y() - a.y();
+    // A point at infinity or NaN (a path past the range of floats) has no pixel to go to.
+    if (!(std::isfinite(a.x()) && std::isfinite(a.y()) && std::isfinite(dx) && std::isfinite(dy)) || w < 1 || h < 1)
+        return;
     // Liang-Barsky clip against [0, w) x [0, h).
     const double p[4] = {-dx, dx, -dy, dy};
     const double q[4] = {a.x(), w - 1e-9 - a.x(), a.y(), h - 1e-9 - a.y()};
@@ -52,8 +55,11 @@ void plotLine(QImage& image, QPointF a, QPointF b, QRgb colour, bool dashed, QRg
         if (t0 > t1)
             return;
     }
-    int x0 = static_cast<int>(a.x() + t0 * dx), y0 = static_cast<int>(a.y() + t0 * dy);
-    const int x1 = static_cast<int>(a.x() + t1 * dx), y1 = static_cast<int>(a.y() + t1 * dy);
+    // The clipped ends kept inside the picture: far from it the sums lose the last pixel.
+    auto column = [&](double t) { return static_cast<int>(std::clamp(a.x() + t * dx, 0.0, w - 1)); };
+    auto row = [&](double t) { return static_cast<int>(std::clamp(a.y() + t * dy, 0.0, h - 1)); };
+    int x0 = column(t0), y0 = row(t0);
+    const int x1 = column(t1), y1 = row(t1);
     const int stepX = x0 < x1 ? 1 : -1, stepY = y0 < y1 ? 1 : -1;
     const int spanX = std::abs(x1 - x0), spanY = -std::abs(y1 - y0);
     const qsizetype stride = image.bytesPerLine() / 4;

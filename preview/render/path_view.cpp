@@ -56,16 +56,22 @@ ViewTransform fitView(const Box3& box, View view, QSize size)
         double u, v;
         projectPoint(view, (corner & 1) ? box.max[0] : box.min[0], (corner & 2) ? box.max[1] : box.min[1],
                      (corner & 4) ? box.max[2] : box.min[2], u, v);
+        if (!std::isfinite(u) || !std::isfinite(v))
+            continue;  // a corner at infinity cannot be shown
         minU = std::min(minU, u), maxU = std::max(maxU, u);
         minV = std::min(minV, v), maxV = std::max(maxV, v);
     }
+    if (minU > maxU)
+        return t;
     const double spanU = std::max(maxU - minU, 1e-6), spanV = std::max(maxV - minV, 1e-6);
     const double usableW = std::max(1.0, size.width() * 0.92), usableH = std::max(1.0, size.height() * 0.92);
     t.scale = std::min(usableW / spanU, usableH / spanV);
     if (maxU - minU < 1e-6 && maxV - minV < 1e-6)
         t.scale = std::min(usableW, usableH);  // a single point: one unit across
-    t.centreU = (minU + maxU) / 2;
-    t.centreV = (minV + maxV) / 2;
+    // A span past the doubles' range would make it 0: as far out as zooming goes instead.
+    t.scale = std::max(t.scale, 1e-9);
+    t.centreU = minU / 2 + maxU / 2;  // halves first: the sum of two huge ends overflows
+    t.centreV = minV / 2 + maxV / 2;
     return t;
 }
 

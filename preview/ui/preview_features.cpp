@@ -44,14 +44,13 @@ void registerPreviewFeatures(Shell& shell)
     QAction* toggle = shell.addCommand({.name = name, .caption = "パス表示", .checkable = true, .icon = previewIcon()});
     shell.placeInMenu(Shell::Menu::Other, name);
     shell.placeOnToolBar(name, "パス表示");
-    QObject::connect(toggle, &QAction::toggled, panel, [panel](bool on) {
-        panel->setVisible(on);
-        preview::PreviewSettings settings = preview::readPreviewSettings();
-        settings.visible = on;
-        preview::writePreviewSettings(settings);
-    });
+    // Checked as stored before the handler is connected: starting up writes nothing.
     toggle->setChecked(panel->settings().visible);
     panel->setVisible(panel->settings().visible);
+    QObject::connect(toggle, &QAction::toggled, panel, [panel](bool on) {
+        panel->setVisible(on);
+        panel->rememberShown(on);
+    });
 }
 
 }  // namespace zorvan

@@ -85,6 +85,12 @@ PreviewPanel::~PreviewPanel()
     pool_.waitForDone();
 }
 
+void PreviewPanel::rememberShown(bool shown)
+{
+    settings_.visible = shown;
+    writePreviewSettings(settings_);
+}
+
 void PreviewPanel::setView(View view)
 {
     canvas_->setView(view);

@@ -34,6 +34,9 @@ public:
     PathCanvas* canvas() const { return canvas_; }
     bool working() const { return job_ != nullptr; }
     const PreviewSettings& settings() const { return settings_; }
+    // Keeps whether the panel is shown with the rest of its settings (the command that shows
+    // and hides it tells it here; the panel writes all its settings at once, so none is stale).
+    void rememberShown(bool shown);
     QSize sizeHint() const override { return {440, 420}; }
 
 public slots:

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 
 using namespace zorvan::preview;
 
@@ -133,6 +135,51 @@ TEST(PreviewRender, ZoomKeepsThePointUnderThePointer)
     t.panBy(QPointF(10, -5));
     EXPECT_NEAR(t.toPixel(70, 20, 0).x(), before.x() + 10, 1e-9);
     EXPECT_NEAR(t.toPixel(70, 20, 0).y(), before.y() - 5, 1e-9);
+}
+
+TEST(PreviewRender, PointsWithoutAPixelAreLeftOut)
+{
+    // Vertices past the range of floats (inf) or made of NaN among ordinary ones: the segments
+    // touching them are left out, the others drawn.
+    constexpr float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    Toolpath path;
+    path.x = {0, 40, inf, 0, nan, 0, 1e30f, 40};
+    path.y = {0, 0, 0, 40, 5, 20, -1e30f, 20};
+    path.z.assign(path.x.size(), 0);
+    path.kind.assign(path.x.size(), MoveKind::Feed);
+    path.kind[3] = MoveKind::Rapid;
+    path.tool.assign(path.x.size(), 0);
+    path.line.assign(path.x.size(), 0);
+    path.tools = {1};
+    RenderOptions options;
+    options.legend = false;
+    const ViewTransform t = fitView(Box3{{0, 0, 0}, {40, 40, 0}}, View::Top, QSize(120, 120));
+    for (View view : {View::Top, View::Front, View::Side, View::Iso}) {
+        SCOPED_TRACE(viewName(view));
+        ViewTransform v = t;
+        v.view = view;
+        EXPECT_FALSE(renderPath(path, buildChunks(path), v, options).isNull());
+    }
+    const QImage top = renderPath(path, buildChunks(path), t, options);
+    const QPointF middle = t.toPixel(20, 0, 0);
+    EXPECT_NE(top.pixel(middle.toPoint()), options.background.rgb());  // the first segment is drawn
+}
+
+TEST(PreviewRender, FittingABoxPastTheRangeOfDoublesGivesAUsableView)
+{
+    constexpr double big = std::numeric_limits<double>::max(), inf = std::numeric_limits<double>::infinity();
+    const Box3 boxes[] = {
+        {{-big, -big, -big}, {big, big, big}},
+        {{0, 0, 0}, {inf, 10, 0}},
+        {{-inf, -inf, -inf}, {inf, inf, inf}},
+    };
+    for (const Box3& box : boxes)
+        for (View view : {View::Top, View::Iso}) {
+            SCOPED_TRACE(viewName(view));
+            const ViewTransform t = fitView(box, view, QSize(200, 100));
+            EXPECT_TRUE(std::isfinite(t.scale) && t.scale > 0);
+            EXPECT_TRUE(std::isfinite(t.centreU) && std::isfinite(t.centreV));
+        }
 }
 
 TEST(PreviewPlotCli, WritesThePictureAndRefusesBadOptions)

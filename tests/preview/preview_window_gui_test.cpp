@@ -5,13 +5,17 @@
 #include "preview/ui/preview_panel.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace zorvan;
 using namespace zorvan::preview;
@@ -48,6 +52,41 @@ TEST(PreviewWindow, TheCommandShowsAndHidesThePanelAndRemembersIt)
     toggle->trigger();
     EXPECT_FALSE(panel->isVisible());
     EXPECT_EQ(store().value("preview/Visible").toString(), "0");
+}
+
+TEST(PreviewWindow, TheShownPanelStaysRememberedWhenItsOtherSettingsChange)
+{
+    store().remove("preview");
+    TFormText form;
+    form.show();
+    auto* panel = form.findChild<PreviewPanel*>("PreviewPanel");
+    ASSERT_NE(panel, nullptr);
+    form.action("PreviewToggle")->trigger();
+    ASSERT_TRUE(panel->isVisible());
+    auto buttons = panel->findChildren<QToolButton*>();
+    auto front = std::find_if(buttons.begin(), buttons.end(), [](QToolButton* b) { return b->text() == "正面"; });
+    ASSERT_NE(front, buttons.end());
+    (*front)->click();
+    auto* increments = panel->findChild<QCheckBox*>();
+    ASSERT_NE(increments, nullptr);
+    increments->click();
+    EXPECT_EQ(store().value("preview/View").toString(), "front");
+    EXPECT_EQ(store().value("preview/LeastIncrement").toString(), "1");
+    EXPECT_EQ(store().value("preview/Visible").toString(), "1");
+}
+
+TEST(PreviewWindow, StartingWithThePanelShownWritesNoSetting)
+{
+    store().remove("preview");
+    store().setValue("preview/Visible", "1");
+    store().setValue("preview/LeastIncrement", "unreadable");  // read as the default, kept as it is
+    TFormText form;
+    form.show();
+    auto* panel = form.findChild<PreviewPanel*>("PreviewPanel");
+    ASSERT_TRUE(panel && panel->isVisible());
+    EXPECT_TRUE(form.action("PreviewToggle")->isChecked());
+    EXPECT_EQ(store().value("preview/LeastIncrement").toString(), "unreadable");
+    EXPECT_FALSE(store().contains("preview/View"));
 }
 
 // Waits for the panel's path to reach `maxX` on X (earlier passes may report first).
