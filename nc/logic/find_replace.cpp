@@ -43,7 +43,11 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
 
     // Matches are looked for up to the end of the text; the new lines end with the line of the
     // last one.
-    std::string lines(rest.substr(0, firstAt));
+    // No match ends behind the last occurrence, so the new lines take about that much room.
+    const std::size_t lastEnd = rest.rfind(what) + what.size();
+    std::string lines;
+    lines.reserve(lastEnd + lastEnd / 8 + 64);
+    lines.append(rest.substr(0, firstAt));
     const Replacing done = appendReplacedMatches(lines, rest.substr(firstAt), what, with);
     const std::size_t lastMatchEnd = firstAt + done.textEnd;
     std::size_t spanEnd = rest.find("\r\n", lastMatchEnd);
