@@ -61,11 +61,15 @@ TFormMacroChenge::TFormMacroChenge(lists::ListFileLookup lookup, QWidget* parent
     connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
         if (isVisible() && StringGrid1->holds(old) && !StringGrid1->holds(now) && now && now->window() == this)
             StringGrid1Exit();
     });
 }
+
+// The base class's destructor hides a shown window, which moves the focus; by then this window's
+// own members are gone, so it must no longer hear of focus changes.
+TFormMacroChenge::~TFormMacroChenge() { disconnect(focusWatch_); }
 
 void TFormMacroChenge::showEvent(QShowEvent* event)
 {

@@ -20,6 +20,7 @@ class TFormMacroChenge : public QDialog {
     Q_OBJECT
 public:
     explicit TFormMacroChenge(lists::ListFileLookup lookup, QWidget* parent = nullptr);
+    ~TFormMacroChenge() override;
 
     QPushButton* BitBtn1 = nullptr;  // OK
     QPushButton* BitBtn2 = nullptr;  // キャンセル
@@ -62,6 +63,7 @@ private:
     lists::ListFileLookup lookup_;
     lists::ConversionTableBook book_;
     std::optional<lists::TDoubleGrid> chosen_;
+    QMetaObject::Connection focusWatch_;  // the application's focus changes, while this window lives
 };
 
 }  // namespace zorvan
