@@ -218,6 +218,7 @@ TEST(DocumentReader, MergeDropsTheEmptyLinesOfAnNcProgramOnly)
     EXPECT_EQ(readMergeLines("%\r\nA\rB\r\n"), (Lines{"%", "A" + marker('\r') + "B"}));  // a lone CR is text
     EXPECT_EQ(readMergeLines("%\r\r\n"), (Lines{"%" + marker('\r')}));
     EXPECT_EQ(readMergeLines("%" + std::string(300, 'Y')), (Lines{"%" + std::string(300, 'Y')}));
+    EXPECT_EQ(readMergeLines("\xEF\xBB\xBF%\r\n(工具)\r\n\r\n"), (Lines{"%", "(工具)"}));  // in its own encoding
 }
 
 TEST(DocumentMerge, AppendAddsAfterTheLastLineAndInsertGoesBeforeTheCaretLine)
