@@ -110,7 +110,8 @@ int streamReplace(DocumentFileStream& file, const std::string& what, const std::
     std::string piece;
     long replaced = 0;
     try {
-        if (file.encoding().byteOrderMark && !io.out.write(kByteOrderMark.data(), static_cast<std::streamsize>(kByteOrderMark.size())))
+        const auto markSize = static_cast<std::streamsize>(kByteOrderMark.size());
+        if (file.encoding().byteOrderMark && !io.out.write(kByteOrderMark.data(), markSize))
             throw OutputFailed{};
         file.read([&](std::string_view text) {
             piece.clear();
