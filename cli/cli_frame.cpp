@@ -99,6 +99,14 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
                               parseLong("--select", v.substr(colon + 1))};
             if (options.select->first < 0 || options.select->second < 0)
                 throw UsageError("--select needs a start and a length of 0 or more: '" + v + "'");
+        } else if (arg == "--encoding") {
+            const std::string& v = value();
+            if (v == "sjis")
+                options.encoding = Encoding::ShiftJis;
+            else if (v == "utf8")
+                options.encoding = Encoding::Utf8;
+            else if (v != "auto")
+                throw UsageError("expected auto, sjis or utf8 for --encoding: '" + v + "'");
         } else if (arg == "--caret") {
             options.caret = parseLong(arg, value());
         } else if (arg == "--decimal-number") {
@@ -140,9 +148,10 @@ std::string readInput(const std::optional<std::string>& file, std::istream& in)
     return readDocumentFile(QString::fromStdString(*file));
 }
 
-LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in)
+LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in,
+                                 std::optional<Encoding> encoding)
 {
-    return loadDocument(readInput(file, in));
+    return loadDocument(readInput(file, in), encoding);
 }
 
 // The selection or caret given on the command line must lie within the text.
@@ -171,7 +180,7 @@ int runDocumentCommand(const std::vector<std::string>& args, Io& io, const Comma
 
 int runDocumentCommand(const DocumentOptions& options, Io& io, const DocumentBody& body)
 {
-    LoadedDocument document = loadDocumentInput(options.file, io.in);
+    LoadedDocument document = loadDocumentInput(options.file, io.in, options.encoding);
     MemoryEditor editor(std::move(document.text));
     editor.setHistoryKept(false);  // a run never undoes: no change keeps its old text
     editor.setModified(false);
@@ -181,7 +190,7 @@ int runDocumentCommand(const DocumentOptions& options, Io& io, const DocumentBod
     if (status != Done)
         return status;
 
-    std::string bytes = encodeDocumentOwned(editor.takeText(), document.lineEnds);
+    std::string bytes = encodeDocumentOwned(editor.takeText(), document.lineEnds, document.encoding);
     if (options.inPlace)
         writeFileAtomically(QString::fromStdString(*options.file), bytes);
     else if (options.outPath)

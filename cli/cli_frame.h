@@ -1,7 +1,8 @@
 // The frame shared by the document commands of zorvan-cli:
 //   zorvan-cli COMMAND [OPTIONS] [FILE]
-// FILE (absent or "-": standard input) is loaded as the editor loads a document; the result goes
-// to standard output, to -o PATH, or back into FILE with --in-place, written as the editor saves.
+// FILE (absent or "-": standard input) is loaded as the editor loads a document, in the encoding
+// --encoding names (auto: the file's own); the result goes to standard output, to -o PATH, or back
+// into FILE with --in-place, written as the editor saves (in the encoding the input was read in).
 #pragma once
 
 #include "app/logic/document_file.h"
@@ -41,6 +42,7 @@ struct DocumentOptions {
     bool inPlace = false;
     std::optional<std::pair<long, long>> select;  // start, length, neither negative
     long caret = 0;
+    std::optional<Encoding> encoding;  // --encoding sjis|utf8; absent (auto): detected
     DecimalSettings decimals;  // the stored settings with the overrides applied
     std::map<std::string, std::string> values;  // the command's own options that were given
     std::set<std::string> flags;                // the command's own switches that were given
@@ -73,7 +75,9 @@ void applySelection(MemoryEditor& editor, const DocumentOptions& options);
 
 // Reads a whole file or standard input; throws UserError naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
-// FILE (or standard input) read as the editor loads a document: its text and line-end style.
-LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in);
+// FILE (or standard input) read as the editor loads a document, in `encoding` when given: its
+// text, line-end style and encoding.
+LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in,
+                                 std::optional<Encoding> encoding = std::nullopt);
 
 }  // namespace zorvan::cli

@@ -79,7 +79,7 @@ int runColours(const std::vector<std::string>& args, Io& io)
     if (pass != "all" && pass != "line")
         throw UsageError("expected all or line for --pass: '" + pass + "'");
 
-    MemoryEditor editor(loadDocumentInput(options.file, io.in).text);
+    MemoryEditor editor(loadDocumentInput(options.file, io.in, options.encoding).text);
     if (pass == "all")
         colouring::ColourAll(editor);
     else

@@ -41,7 +41,7 @@ void printUsage(std::ostream& out)
 {
     out << "usage: zorvan-cli COMMAND [OPTIONS] [FILE]\n"
            "       zorvan-cli --version | --help\n"
-           "common options: -o PATH, --in-place, --select START:LENGTH, --caret POS,\n"
+           "common options: -o PATH, --in-place, --select START:LENGTH, --caret POS, --encoding auto|sjis|utf8,\n"
            "  --decimal-number N, --decimal-view N, --force-decimal on|off, --integer-only on|off\n"
            "commands:\n";
     for (const auto& command : commands())

@@ -35,7 +35,7 @@ int runExtents(const std::vector<std::string>& args, Io& io)
     const std::string moves = options.text("--moves", "all");
     if (moves != "all" && moves != "feed")
         throw UsageError("--moves must be all or feed: '" + moves + "'");
-    const std::string text = loadDocumentInput(options.file, io.in).text;
+    const std::string text = loadDocumentInput(options.file, io.in, options.encoding).text;
     const preview::Toolpath path = preview::interpretProgram(text);
     const preview::Box3& box = moves == "feed" ? path.feedExtents : path.extents;
     if (!box.empty()) {

@@ -47,7 +47,7 @@ int runPlot(const std::vector<std::string>& args, Io& io)
     if (options.inPlace)
         throw UsageError("--in-place does not apply to plot");
 
-    const std::string text = loadDocumentInput(options.file, io.in).text;
+    const std::string text = loadDocumentInput(options.file, io.in, options.encoding).text;
     const preview::Toolpath path = preview::interpretProgram(text);
     const preview::PathChunks chunks = preview::buildChunks(path);
     preview::RenderOptions render;

@@ -64,7 +64,7 @@ int runExtreme(const std::vector<std::string>& args, Io& io)
     const char letter = choiceOption(options, "--letter", nc::kExtremeLetters);
     const nc::ExtremeMethod method = methodOption(options);
 
-    MemoryEditor editor(loadDocumentInput(options.file, io.in).text);
+    MemoryEditor editor(loadDocumentInput(options.file, io.in, options.encoding).text);
     editor.setHistoryKept(false);
     applySelection(editor, options);
     const nc::CommandRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
@@ -80,19 +80,21 @@ namespace {
 
 // A replace-all from the top of a file that goes to standard output is streamed when it cannot
 // differ from the editor's: no match crosses a line end (the search text holds no CR or LF) and
-// both texts are whole characters that Shift-JIS can hold, so every piece encodes. Then a big
-// program passes through in pieces and is never held whole.
-bool canStream(const DocumentOptions& options, const std::string& what, const std::string& with)
+// both texts are whole characters that the file's encoding can hold (encodesIn), so every piece
+// encodes. Then a big program passes through in pieces and is never held whole.
+bool canStream(const DocumentOptions& options, const std::string& what)
 {
     if (!options.file || options.outPath || options.inPlace || options.select || options.caret != 0)
         return false;
     if (what.empty() || what.find_first_of("\r\n") != std::string::npos)
         return false;
-    if (!isRegularFile(QString::fromStdString(*options.file)))
-        return false;
+    return isRegularFile(QString::fromStdString(*options.file));
+}
+
+bool encodesIn(const std::string& text, FileEncoding encoding)
+{
     try {
-        encodeDocument(what);
-        encodeDocument(with);
+        encodeDocument(text, LineEnds::CrLf, encoding);
     } catch (const UserError&) {
         return false;
     }
@@ -101,17 +103,20 @@ bool canStream(const DocumentOptions& options, const std::string& what, const st
 
 struct OutputFailed {};
 
-int streamReplace(const DocumentOptions& options, const std::string& what, const std::string& with, Io& io)
+int streamReplace(DocumentFileStream& file, const std::string& what, const std::string& with, Io& io)
 {
-    DocumentFileStream file(QString::fromStdString(*options.file));
     const LineEnds style = file.lineEnds();
+    const FileEncoding encoding{file.encoding().encoding, false};
     std::string piece;
     long replaced = 0;
     try {
+        const auto markSize = static_cast<std::streamsize>(kByteOrderMark.size());
+        if (file.encoding().byteOrderMark && !io.out.write(kByteOrderMark.data(), markSize))
+            throw OutputFailed{};
         file.read([&](std::string_view text) {
             piece.clear();
             replaced += nc::replaceEvery(piece, text, what, with);
-            piece = encodeDocumentOwned(std::move(piece), style);
+            piece = encodeDocumentOwned(std::move(piece), style, encoding);
             if (!io.out.write(piece.data(), static_cast<std::streamsize>(piece.size())))
                 throw OutputFailed{};
         });
@@ -127,9 +132,11 @@ int streamReplace(const DocumentOptions& options, const std::string& what, const
 int runReplace(const std::vector<std::string>& args, Io& io)
 {
     const DocumentOptions options = parseDocumentOptions(args, {{"--find", "--with"}, {"--from-top"}});
-    if (options.has("--find") && options.has("--with")
-        && canStream(options, options.text("--find"), options.text("--with")))
-        return streamReplace(options, options.text("--find"), options.text("--with"), io);
+    if (options.has("--find") && options.has("--with") && canStream(options, options.text("--find"))) {
+        DocumentFileStream file(QString::fromStdString(*options.file), 1 << 20, options.encoding);
+        if (encodesIn(options.text("--find"), file.encoding()) && encodesIn(options.text("--with"), file.encoding()))
+            return streamReplace(file, options.text("--find"), options.text("--with"), io);
+    }
 
     return runDocumentCommand(options, io, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
         if (!options.has("--find"))

@@ -1,5 +1,5 @@
-// The document reader and writer on any bytes: a file whose line ends share one style is written
-// back byte for byte; a mixed one is written with CR LF and then reads as the same text; the
+// The document reader and writer on any bytes, in either encoding: a file whose line ends share one
+// style is written back byte for byte; a mixed one is written with CR LF and then reads as the same text; the
 // character codec alone gives back every byte sequence.
 #include "app/logic/document_file.h"
 #include "app/logic/user_error.h"
@@ -25,8 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         FUZZ_CHECK(written == bytes);
 
-    LoadedDocument loaded = loadDocument(std::string(bytes));
+    LoadedDocument loaded = loadDocument(std::string(bytes), Encoding::ShiftJis);
     FUZZ_CHECK(loaded.text == text && loaded.lineEnds == style);
     FUZZ_CHECK(encodeDocumentOwned(std::move(loaded.text), style) == written);
+
+    // In UTF-8 too, and in the encoding a load finds, with its mark.
+    FUZZ_CHECK(encodeDocument(decodeDocument(bytes, Encoding::Utf8), LineEnds::CrLf, {Encoding::Utf8}) == bytes);
+    const LoadedDocument found = loadDocument(std::string(bytes));
+    const std::string again = encodeDocument(found.text, found.lineEnds, found.encoding);
+    if (found.lineEnds == LineEnds::Mixed)
+        FUZZ_CHECK(loadDocument(std::string(again), found.encoding.encoding).text == found.text);
+    else
+        FUZZ_CHECK(again == bytes);
     return 0;
 }

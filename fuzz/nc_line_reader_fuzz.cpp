@@ -18,9 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string bytes = "%" + std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
     FUZZ_CHECK(isNcProgram(bytes));
 
-    const std::string text = readDocument(bytes);
+    const Encoding encoding = detectEncoding(bytes).encoding;  // as an append reads the file
+    const std::string text = readDocument(bytes, encoding);
     std::string pieces;
-    readDocument(bytes, [&](std::string_view piece) { pieces += piece; }, pieceSize);
+    readDocument(bytes, [&](std::string_view piece) { pieces += piece; }, pieceSize, encoding);
     FUZZ_CHECK(pieces == text);
 
     std::vector<std::string> lines;

@@ -129,9 +129,41 @@ const unsigned char* plainAsciiEnd(const unsigned char* p, const unsigned char* 
 
 void appendMarker(std::string& out, unsigned char b) { appendUtf8(out, kByteMarkerBase + b); }
 
-// Decodes [p, end). With `crAsMarker` a CR is text (it ends no line here) and becomes a marker.
-void appendDecoded(std::string& out, const unsigned char* p, const unsigned char* end, bool crAsMarker)
+// The UTF-8 of the markers (U+F700 to U+F7FF) starts with 0xEF and one of 0x9C to 0x9F.
+bool startsMarker(const unsigned char* p, std::size_t left)
 {
+    return left >= 3 && p[0] == 0xEF && p[1] >= 0x9C && p[1] <= 0x9F;
+}
+
+// Decodes UTF-8 bytes [p, end): well-formed characters stay as they are; every other byte, and
+// the bytes of a character that is itself a marker code point, become markers, so the bytes
+// survive a save whatever they are.
+void appendDecodedUtf8(std::string& out, const unsigned char* p, const unsigned char* end, bool crAsMarker)
+{
+    while (p < end) {
+        const unsigned char* run = p;
+        p = plainAsciiEnd(p, end, crAsMarker);
+        out.append(reinterpret_cast<const char*>(run), static_cast<std::size_t>(p - run));
+        if (p == end)
+            break;
+        const std::size_t length = *p < 0x80 ? 0 : utf8CharacterLength(p, end);
+        if (length > 0 && !startsMarker(p, static_cast<std::size_t>(end - p))) {
+            out.append(reinterpret_cast<const char*>(p), length);
+            p += length;
+        } else {
+            appendMarker(out, *p++);
+        }
+    }
+}
+
+// Decodes [p, end). With `crAsMarker` a CR is text (it ends no line here) and becomes a marker.
+void appendDecoded(std::string& out, const unsigned char* p, const unsigned char* end, bool crAsMarker,
+                   Encoding encoding = Encoding::ShiftJis)
+{
+    if (encoding == Encoding::Utf8) {
+        appendDecodedUtf8(out, p, end, crAsMarker);
+        return;
+    }
     const CodePage932& table = CodePage932::instance();
     while (p < end) {
         const unsigned char* run = p;
@@ -202,11 +234,11 @@ template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line
 
 }  // namespace
 
-std::string decodeDocument(std::string_view bytes)
+std::string decodeDocument(std::string_view bytes, Encoding encoding)
 {
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 8);
-    appendDecoded(out, bytesOf(bytes), bytesOf(bytes) + bytes.size(), false);
+    appendDecoded(out, bytesOf(bytes), bytesOf(bytes) + bytes.size(), false, encoding);
     return out;
 }
 
@@ -224,28 +256,28 @@ std::size_t halfwaySplit(std::string_view text)
 }
 
 // Appends the editor text of whole lines of a file of the given kind.
-void appendLines(std::string& text, std::string_view bytes, bool ncProgram)
+void appendLines(std::string& text, std::string_view bytes, bool ncProgram, Encoding encoding)
 {
     forEachLineOfKind(bytes, ncProgram, [&](const unsigned char* begin, const unsigned char* end, bool endedByBreak) {
-        appendDecoded(text, begin, end, true);
+        appendDecoded(text, begin, end, true, encoding);
         if (endedByBreak)
             text += "\r\n";
     });
 }
 
-std::string decodeLines(std::string_view bytes, bool ncProgram, std::size_t room)
+std::string decodeLines(std::string_view bytes, bool ncProgram, std::size_t room, Encoding encoding)
 {
     std::string text;
     text.reserve(room + room / 16);
-    appendLines(text, bytes, ncProgram);
+    appendLines(text, bytes, ncProgram, encoding);
     return text;
 }
 
 }  // namespace
 
-std::string encodeDocument(std::string_view utf8, LineEnds style)
+std::string encodeDocument(std::string_view utf8, LineEnds style, FileEncoding encoding)
 {
-    return encodeDocumentOwned(std::string(utf8), style);
+    return encodeDocumentOwned(std::string(utf8), style, encoding);
 }
 
 void LineEndCounter::add(std::string_view bytes)
@@ -310,12 +342,12 @@ std::string withLineEnds(std::string&& utf8, LineEnds style)
 
 bool isNcProgram(std::string_view bytes) { return !bytes.empty() && bytes.front() == '%'; }
 
-void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize)
+void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize, Encoding encoding)
 {
     std::string piece;
     piece.reserve(std::min(bytes.size(), pieceSize) + pieceSize / 4 + 16);
     forEachLine(bytes, [&](const unsigned char* begin, const unsigned char* end, bool endedByBreak) {
-        appendDecoded(piece, begin, end, true);
+        appendDecoded(piece, begin, end, true, encoding);
         if (endedByBreak)
             piece += "\r\n";
         if (piece.size() >= pieceSize) {
@@ -327,16 +359,16 @@ void readDocument(std::string_view bytes, const TextSink& sink, std::size_t piec
         sink(piece);
 }
 
-std::string readDocument(std::string_view bytes)
+std::string readDocument(std::string_view bytes, Encoding encoding)
 {
     const bool ncProgram = isNcProgram(bytes);
     const std::size_t split = halfwaySplit(bytes);
     if (split == std::string_view::npos)
-        return decodeLines(bytes, ncProgram, bytes.size());
+        return decodeLines(bytes, ncProgram, bytes.size(), encoding);
     auto lower = std::async(std::launch::async, [&] {
-        return decodeLines(bytes.substr(split), ncProgram, bytes.size() - split);
+        return decodeLines(bytes.substr(split), ncProgram, bytes.size() - split, encoding);
     });
-    std::string text = decodeLines(bytes.substr(0, split), ncProgram, bytes.size());
+    std::string text = decodeLines(bytes.substr(0, split), ncProgram, bytes.size(), encoding);
     text += lower.get();
     return text;
 }
@@ -383,8 +415,9 @@ struct InPlaceResult {
 };
 
 // Encodes text[from, to) into text[from, ...): no character's Shift-JIS form is longer than its
-// UTF-8 form, so the written bytes never catch up with the ones still to read.
-InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size_t to)
+// UTF-8 form, so the written bytes never catch up with the ones still to read. In UTF-8 only the
+// markers change (to their one byte).
+InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size_t to, Encoding encoding)
 {
     const CodePage932& table = CodePage932::instance();
     unsigned char* s = reinterpret_cast<unsigned char*>(text.data());
@@ -421,6 +454,10 @@ InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size
         }
         if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) {
             s[w++] = static_cast<unsigned char>(c - kByteMarkerBase);
+        } else if (encoding == Encoding::Utf8) {
+            if (w != i)
+                std::memmove(s + w, s + i, length);
+            w += length;
         } else if (std::uint16_t code = table.bytesOf(c)) {
             if (code > 0xFF)
                 s[w++] = static_cast<unsigned char>(code >> 8);
@@ -435,8 +472,8 @@ InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size
     return result;
 }
 
-// The Shift-JIS bytes of the text, in its own buffer, its breaks as they are.
-std::string encodeInPlace(std::string&& utf8)
+// The bytes of the text in `encoding`, in its own buffer, its breaks as they are.
+std::string encodeInPlace(std::string&& utf8, Encoding encoding)
 {
     if (asciiPrefix(utf8) == utf8.size())
         return std::move(utf8);
@@ -445,8 +482,9 @@ std::string encodeInPlace(std::string&& utf8)
     InPlaceResult lower;
     std::future<void> lowerDone;
     if (split < text.size())
-        lowerDone = std::async(std::launch::async, [&] { lower = encodeRegionInPlace(text, split, text.size()); });
-    InPlaceResult upper = encodeRegionInPlace(text, 0, split);
+        lowerDone = std::async(std::launch::async,
+                               [&] { lower = encodeRegionInPlace(text, split, text.size(), encoding); });
+    InPlaceResult upper = encodeRegionInPlace(text, 0, split, encoding);
     if (lowerDone.valid())
         lowerDone.get();
     if (upper.failed || lower.failed) {
@@ -454,8 +492,10 @@ std::string encodeInPlace(std::string&& utf8)
         std::size_t line = bad.linesBefore;
         if (!upper.failed)
             line += static_cast<std::size_t>(std::count(text.begin(), text.begin() + upper.written, '\n'));
-        throw UserError("Shift-JISで書けない文字「" + text.substr(bad.at, bad.length) + "」があります（"
-                        + std::to_string(line) + "行 " + std::to_string(bad.column) + "桁）。");
+        const std::string place = "（" + std::to_string(line) + "行 " + std::to_string(bad.column) + "桁）。";
+        if (encoding == Encoding::Utf8)
+            throw UserError("UTF-8の文字になっていないバイトがあります" + place);
+        throw UserError("Shift-JISで書けない文字「" + text.substr(bad.at, bad.length) + "」があります" + place);
     }
     std::memmove(text.data() + upper.written, text.data() + split, lower.written);
     text.resize(upper.written + lower.written);
@@ -464,29 +504,35 @@ std::string encodeInPlace(std::string&& utf8)
 
 }  // namespace
 
-LoadedDocument loadDocument(std::string&& bytes)
+LoadedDocument loadDocument(std::string&& bytes, std::optional<Encoding> chosen)
 {
     if (readsAsItself(bytes))  // the usual program: ASCII with CR LF breaks, read as it is
-        return {std::move(bytes), LineEnds::CrLf};
-    const LineEnds style = lineEndsOf(bytes);
-    return {readDocument(std::string_view(bytes)), style};
+        return {std::move(bytes), LineEnds::CrLf, {chosen.value_or(Encoding::ShiftJis), false}};
+    const FileEncoding encoding = detectEncoding(bytes, chosen);
+    const std::string_view text = withoutMark(bytes, encoding);
+    return {readDocument(text, encoding.encoding), lineEndsOf(text), encoding};
 }
 
-std::string encodeDocumentOwned(std::string&& utf8, LineEnds style)
+std::string encodeDocumentOwned(std::string&& utf8, LineEnds style, FileEncoding encoding)
 {
-    // Shift-JIS bytes hold CR and LF only as themselves, so the breaks are rewritten afterwards.
-    return withLineEnds(encodeInPlace(std::move(utf8)), style);
+    // Both encodings hold CR and LF only as themselves, so the breaks are rewritten afterwards.
+    std::string bytes = withLineEnds(encodeInPlace(std::move(utf8), encoding.encoding), style);
+    if (encoding.byteOrderMark)
+        bytes.insert(0, kByteOrderMark);
+    return bytes;
 }
 
 std::vector<std::string> readMergeLines(std::string_view bytes)
 {
+    const FileEncoding encoding = detectEncoding(bytes);
+    bytes = withoutMark(bytes, encoding);
     const bool dropEmpty = isNcProgram(bytes);
     std::vector<std::string> lines;
     forEachLine(bytes, [&](const unsigned char* begin, const unsigned char* end, bool) {
         if (begin == end && dropEmpty)
             return;
         std::string line;
-        appendDecoded(line, begin, end, true);
+        appendDecoded(line, begin, end, true, encoding.encoding);
         lines.push_back(std::move(line));
     });
     return lines;
@@ -518,20 +564,49 @@ std::string readDocumentFile(const QString& path)
     }
 }
 
-DocumentFileStream::DocumentFileStream(const QString& path, std::size_t pieceSize)
+namespace {
+
+// Reads up to `most` bytes from the start of a file just opened or rewound.
+std::size_t readHead(FileReader& file, char* into, std::size_t most)
+{
+    std::size_t got = 0;
+    while (got < most)
+        if (const std::size_t n = file.read(into + got, most - got))
+            got += n;
+        else
+            break;
+    return got;
+}
+
+}  // namespace
+
+DocumentFileStream::DocumentFileStream(const QString& path, std::size_t pieceSize, std::optional<Encoding> chosen)
     : path_(path), pieceSize_(std::max<std::size_t>(pieceSize, 1))
 {
     try {
         file_ = std::make_unique<FileReader>(path);
-        std::string buffer(pieceSize_, '\0');
+        // The mark first, as the kind of file and its line ends are those of the text after it.
+        char head[kByteOrderMark.size()];
+        const std::size_t headSize = readHead(*file_, head, sizeof head);
+        const bool mark = chosen != Encoding::ShiftJis && std::string_view(head, headSize) == kByteOrderMark;
+        encoding_ = {mark ? Encoding::Utf8 : chosen.value_or(Encoding::ShiftJis), mark};
         LineEndCounter counter;
-        std::size_t total = 0;
+        Utf8Detector detector;
+        auto take = [&](std::string_view bytes) {
+            counter.add(bytes);
+            detector.add(bytes);
+        };
+        take(withoutMark(std::string_view(head, headSize), encoding_));
+        std::string buffer(pieceSize_, '\0');
+        std::size_t total = headSize;
         while (const std::size_t n = file_->read(buffer.data(), buffer.size())) {
-            counter.add(std::string_view(buffer.data(), n));
+            take(std::string_view(buffer.data(), n));
             total += n;
         }
         file_->checkUnchanged(total);
         lineEnds_ = counter.style();
+        if (!chosen && !mark && detector.isUtf8())
+            encoding_.encoding = Encoding::Utf8;
     } catch (const FileError& e) {
         throw openFailure(path, e);
     }
@@ -543,16 +618,18 @@ void DocumentFileStream::read(const TextSink& sink)
 {
     try {
         file_->rewind();
+        char mark[kByteOrderMark.size()];
+        const std::size_t skipped = encoding_.byteOrderMark ? readHead(*file_, mark, sizeof mark) : 0;
         // Bytes are cut behind their last line feed (never inside a character or a CR LF) and the
         // rest waits for the next read.
         std::string bytes(pieceSize_, '\0'), text;
-        std::size_t held = 0, total = 0;
+        std::size_t held = 0, total = skipped;
         bool ncProgram = false;
         for (;;) {
             if (held == bytes.size())
                 bytes.resize(bytes.size() * 2);  // a line longer than a piece
             const std::size_t n = file_->read(bytes.data() + held, bytes.size() - held);
-            if (total == 0)
+            if (total == skipped)
                 ncProgram = isNcProgram(std::string_view(bytes.data(), n));
             total += n;
             held += n;
@@ -568,7 +645,7 @@ void DocumentFileStream::read(const TextSink& sink)
                 sink(lines);
             } else if (!lines.empty()) {
                 text.clear();
-                appendLines(text, lines, ncProgram);
+                appendLines(text, lines, ncProgram, encoding_.encoding);
                 sink(text);
             }
             std::memmove(bytes.data(), bytes.data() + cut, held - cut);
@@ -582,12 +659,12 @@ void DocumentFileStream::read(const TextSink& sink)
     }
 }
 
-void saveDocumentFile(const QString& path, std::string utf8, LineEnds style)
+void saveDocumentFile(const QString& path, std::string utf8, LineEnds style, FileEncoding encoding)
 {
     const std::string failed = path.toStdString() + " に保存できませんでした。元のファイルはそのままです。\n";
     std::string bytes;
     try {
-        bytes = encodeDocumentOwned(std::move(utf8), style);
+        bytes = encodeDocumentOwned(std::move(utf8), style, encoding);
         writeFileAtomically(path, bytes);
     } catch (const FileError& e) {
         throw UserError(failed + e.reason());

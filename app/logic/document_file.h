@@ -1,10 +1,12 @@
-// Reading and writing program files: Shift-JIS (code page 932) bytes on disk, UTF-8 text with
-// CR LF breaks in the editor.
+// Reading and writing program files: Shift-JIS (code page 932) or UTF-8 bytes on disk (see
+// text_encoding.h), UTF-8 text with CR LF breaks in the editor.
 //
 // Every byte sequence survives a load and a save unchanged. A byte that cannot be shown as text
-// (a byte that is not part of a valid Shift-JIS character, a NUL, or a CR that does not end a
-// line) is held in the editor as the reserved code point U+F700 + byte and written back as that
-// byte; the editor shows these as visible markers.
+// (a byte that is not part of a valid character of the file's encoding, a NUL, or a CR that does
+// not end a line) is held in the editor as the reserved code point U+F700 + byte and written back
+// as that byte; the editor shows these as visible markers. A UTF-8 file's byte-order mark is not
+// part of the text: it is kept beside it and written again. Everything below reads the text after
+// the mark ("%" is the first byte of the text).
 //
 // Line ends. The editor holds CR LF breaks only.
 // - A file whose first byte is "%" is read by the NC line reader: an LF ends a line and a CR
@@ -18,10 +20,13 @@
 // with CR LF.
 #pragma once
 
+#include "app/logic/text_encoding.h"
+
 #include <QString>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,10 +60,10 @@ std::string withLineEnds(std::string&& utf8, LineEnds style);
 constexpr char32_t kByteMarkerBase = 0xF700;
 
 // The editor text for the bytes, character by character (no line rules: CR and LF pass through).
-std::string decodeDocument(std::string_view bytes);
-// The bytes written for the editor text. Throws UserError naming the line and column of the
-// first character that Shift-JIS cannot hold.
-std::string encodeDocument(std::string_view utf8, LineEnds style = LineEnds::CrLf);
+std::string decodeDocument(std::string_view bytes, Encoding encoding = Encoding::ShiftJis);
+// The bytes written for the editor text (with the mark when `encoding` has one). Throws UserError
+// naming the line and column of the first character that Shift-JIS cannot hold.
+std::string encodeDocument(std::string_view utf8, LineEnds style = LineEnds::CrLf, FileEncoding encoding = {});
 
 // A file whose first byte is "%" is an NC program and read by the NC line reader.
 bool isNcProgram(std::string_view bytes);
@@ -67,41 +72,49 @@ bool isNcProgram(std::string_view bytes);
 using TextSink = std::function<void(std::string_view utf8)>;
 // Decodes a whole file as a load does and hands the editor text to `sink` in pieces of about
 // `pieceSize` bytes (so a big file needs no second full copy).
-void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize = 1 << 20);
+void readDocument(std::string_view bytes, const TextSink& sink, std::size_t pieceSize = 1 << 20,
+                  Encoding encoding = Encoding::ShiftJis);
 // The same, as one string.
-std::string readDocument(std::string_view bytes);
+std::string readDocument(std::string_view bytes, Encoding encoding = Encoding::ShiftJis);
 // The same, reusing the buffer when the bytes read as themselves (the usual ASCII CR LF program).
 std::string readDocumentOwned(std::string&& bytes);
 // encodeDocument in the text's own buffer (no character's Shift-JIS form is longer than its
 // UTF-8 form). The one encoder: every writer of documents and list files goes through it.
-std::string encodeDocumentOwned(std::string&& utf8, LineEnds style = LineEnds::CrLf);
+std::string encodeDocumentOwned(std::string&& utf8, LineEnds style = LineEnds::CrLf, FileEncoding encoding = {});
 
-// A file read as a load does: the editor text and the file's line-end style.
+// A file read as a load does: the editor text, the file's line-end style and its encoding.
 struct LoadedDocument {
     std::string text;
     LineEnds lineEnds = LineEnds::CrLf;
+    FileEncoding encoding;
 };
-LoadedDocument loadDocument(std::string&& bytes);
-// The lines an append or insert adds (each without its break): empty lines of an NC program are
-// dropped, those of other files kept.
+// Reads the file in `chosen`, else in the encoding detectEncoding finds.
+LoadedDocument loadDocument(std::string&& bytes, std::optional<Encoding> chosen = std::nullopt);
+// The lines an append or insert adds (each without its break), read in the file's own encoding:
+// empty lines of an NC program are dropped, those of other files kept.
 std::vector<std::string> readMergeLines(std::string_view bytes);
 
 // Reads a whole file (readWholeFile); throws UserError with the load failure message naming
 // `path` (and the reason on a second line when the file changed while it was read).
 std::string readDocumentFile(const QString& path);
-// Writes the editor text to `path` in `style` with writeFileAtomically, so a failed write leaves
-// the old file whole. Throws UserError naming the path and the system's reason.
-void saveDocumentFile(const QString& path, std::string utf8, LineEnds style = LineEnds::CrLf);
+// Writes the editor text to `path` in `style` and `encoding` with writeFileAtomically, so a failed
+// write (or a character the encoding cannot hold) leaves the old file whole. Throws UserError
+// naming the path and the reason.
+void saveDocumentFile(const QString& path, std::string utf8, LineEnds style = LineEnds::CrLf,
+                      FileEncoding encoding = {});
 
 // A document file read as a load reads it, for a command that passes over a big file once: the
-// file is read twice in pieces of about `pieceSize` bytes (first for its line-end style) and never
-// held whole.
+// file is read twice in pieces of about `pieceSize` bytes (first for its line-end style and
+// encoding) and never held whole.
 class DocumentFileStream {
 public:
-    // Opens the file and reads it for its line-end style; throws UserError as readDocumentFile.
-    explicit DocumentFileStream(const QString& path, std::size_t pieceSize = 1 << 20);
+    // Opens the file and reads it for its line-end style and encoding (`chosen`, else detected);
+    // throws UserError as readDocumentFile.
+    explicit DocumentFileStream(const QString& path, std::size_t pieceSize = 1 << 20,
+                                std::optional<Encoding> chosen = std::nullopt);
     ~DocumentFileStream();
     LineEnds lineEnds() const { return lineEnds_; }
+    FileEncoding encoding() const { return encoding_; }
     // Reads the file again and hands its editor text to `sink` in pieces, each ending with a line
     // break but the last. Throws UserError as readDocumentFile, also when the file changed since
     // it was opened (after the pieces read so far were handed on).
@@ -112,6 +125,7 @@ private:
     std::size_t pieceSize_;
     std::unique_ptr<FileReader> file_;
     LineEnds lineEnds_ = LineEnds::CrLf;
+    FileEncoding encoding_;
 };
 
 // The message shown when a file cannot be read.

@@ -20,6 +20,7 @@ void DocumentModel::loadFailed()
 {
     DocPath = shownPath_;
     PendingCaret = 0;
+    loadEncoding.reset();
 }
 
 void DocumentModel::setMark(int n, int line)

@@ -28,6 +28,10 @@ public:
     // The line-end style a save writes: the file's own when it had one style throughout, else
     // CR LF (the editor holds CR LF either way).
     LineEnds lineEnds = LineEnds::CrLf;
+    // The encoding a save writes: the one the file was read in (a new text: Shift-JIS).
+    FileEncoding encoding;
+    // The encoding the next load reads in, when the user chose one; else it is detected.
+    std::optional<Encoding> loadEncoding;
     // Bookmark lines 0-9 and the extreme-value line (index 11); kNoMark when unset.
     std::array<int, 12> Marks;
 
@@ -36,13 +40,21 @@ public:
     bool modified() const;
     void setModified(bool modified);
 
-    // A load of `path` begins: the path is taken now, so the load reads it.
-    void beginLoad(const QString& path) { DocPath = path; }
-    // The load took the file in: it is the text shown now, to be saved in the file's line-end style.
-    void loaded(LineEnds style = LineEnds::CrLf)
+    // A load of `path` begins: the path is taken now, so the load reads it (in `chosen`, when
+    // given).
+    void beginLoad(const QString& path, std::optional<Encoding> chosen = std::nullopt)
+    {
+        DocPath = path;
+        loadEncoding = chosen;
+    }
+    // The load took the file in: it is the text shown now, to be saved in the file's line-end
+    // style and encoding.
+    void loaded(LineEnds style = LineEnds::CrLf, FileEncoding read = {})
     {
         shownPath_ = DocPath;
         lineEnds = style;
+        encoding = read;
+        loadEncoding.reset();
     }
     // The load failed: the text shown and its path stay.
     void loadFailed();
@@ -59,6 +71,7 @@ public:
     {
         DocPath.clear(), shownPath_.clear();
         lineEnds = LineEnds::CrLf;
+        encoding = {};
     }
 
     void setMark(int n, int line);

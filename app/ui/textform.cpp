@@ -121,6 +121,9 @@ void TFormText::buildLayout()
     StatusNote = new QLabel(bar);
     StatusNote->setObjectName("StatusNote");
     bar->addWidget(StatusNote);
+    StatusEncoding = new QLabel(bar);
+    StatusEncoding->setObjectName("StatusEncoding");
+    bar->addPermanentWidget(StatusEncoding);
 }
 
 void TFormText::setStatusText(int panel, const QString& text)

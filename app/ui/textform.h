@@ -94,6 +94,8 @@ public:
     std::array<QLabel*, 5> statusPanels{};
     // A note on the loaded file beside the panels: that its line ends are mixed.
     QLabel* StatusNote = nullptr;
+    // The document's encoding ("Shift-JIS", "UTF-8"), at the right end of the status bar.
+    QLabel* StatusEncoding = nullptr;
     QComboBox* ComboBox1 = nullptr;  // font size box on the toolbar
 
     // Every command by its handler name ("New1Click", "OrgChenge", ...): one QAction each,
@@ -143,7 +145,12 @@ public:
     void Save1Click();
     void Saveas1Click();
     void OpenFromCommandLine();
-    void StartOpen(const QString& path);
+    // Starts a load of `path`, in `encoding` when one is chosen (else the file's own).
+    void StartOpen(const QString& path, std::optional<Encoding> encoding = std::nullopt);
+    // "文字コードを指定して開き直す": the file again in `encoding` (asks first to save changes).
+    void ReopenInEncoding(Encoding encoding);
+    // "文字コードを指定して保存": saves under a name chosen in the dialog, in `encoding`.
+    void SaveInEncoding(FileEncoding encoding);
     void LoadDocument();
     void MergeFile(const QString& path, int mode);
     void PMAddFileClick();

@@ -73,6 +73,11 @@ void TFormText::addOwnCommands()
         {"TBnStrongClick", "最強化", "", 14, [this] { TBnStrongClick(); }, true, true},
         {"ToolButton22Click", "大文字化", "", 16, [this] { ToolButton22Click(); }, true, true},
         {"Font", "フォント", "", 8, call(&TFormText::Font)},
+        {"ReopenInShiftJis", "Shift-JIS", "", -1, [this] { ReopenInEncoding(Encoding::ShiftJis); }},
+        {"ReopenInUtf8", "UTF-8", "", -1, [this] { ReopenInEncoding(Encoding::Utf8); }},
+        {"SaveInShiftJis", "Shift-JIS", "", -1, [this] { SaveInEncoding({Encoding::ShiftJis, false}); }},
+        {"SaveInUtf8", "UTF-8", "", -1, [this] { SaveInEncoding({Encoding::Utf8, false}); }},
+        {"SaveInUtf8WithMark", "UTF-8 (BOM付き)", "", -1, [this] { SaveInEncoding({Encoding::Utf8, true}); }},
         {"PMAddFileClick", "ﾌｧｲﾙを付足す", "", -1, call(&TFormText::PMAddFileClick)},
         {"PMInsertFileClick", "ｶｰｿﾙ位置にﾌｧｲﾙ挿入", "", -1, call(&TFormText::PMInsertFileClick)},
         // The keyboard's way to the editor's context menu, as on other desktop programs.
@@ -215,7 +220,15 @@ void TFormText::buildCommands()
                 menu->addAction(commandAction(name));
         }
     };
-    place(file, {"New1Click", "Open1Click", "Save1Click", "Saveas1Click", "-", "Close1Click"});
+    place(file, {"New1Click", "Open1Click"});
+    QMenu* reopen = file->addMenu("文字コードを指定して開き直す");
+    reopen->setObjectName("ReopenInEncoding");
+    place(reopen, {"ReopenInShiftJis", "ReopenInUtf8"});
+    place(file, {"Save1Click", "Saveas1Click"});
+    QMenu* saveIn = file->addMenu("文字コードを指定して保存");
+    saveIn->setObjectName("SaveInEncoding");
+    place(saveIn, {"SaveInShiftJis", "SaveInUtf8", "SaveInUtf8WithMark"});
+    place(file, {"-", "Close1Click"});
     place(edit, {"Undo1Click", "Redo1Click", "-", "Cut1Click", "Copy1Click", "Paste1Click", "-", "SelectAll1Click", "-", "btnSuportInsertClick"});
     place(search, {"Find", "Reprace", "FindNext", "-", "RepraceXYZ", "FindMinMax", "ToolButton26Click",
                    "ToolButton27Click", "-", "CalculateClick", "Kaeru", "OrgChenge", "AfineChehge"});

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QProcess>
+#include <QStatusBar>
 #include <QUrl>
 
 namespace zorvan {
@@ -71,15 +72,19 @@ QStringList localFiles(const QMimeData* data)
 
 // Replaces the editor's text with a file's, decoded piece by piece straight into the widget so a
 // big file is never held twice in decoded form. The fill cannot be undone: it starts a new history.
-void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& bytes)
+void fillEditor(QsciScintilla* widget, TextEditor& editor, std::string_view bytes, Encoding encoding)
 {
     QuietEditor quiet(editor);
     widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
     widget->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
     widget->SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(bytes.size() + bytes.size() / 16 + 64));
-    readDocument(bytes, [widget](std::string_view piece) {
-        widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
-    });
+    readDocument(
+        bytes,
+        [widget](std::string_view piece) {
+            widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
+                                  piece.data());
+        },
+        1 << 20, encoding);
     widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL, 0L);
     editor.clearUndoHistory();
 }
@@ -164,12 +169,13 @@ void TFormText::Open1Click()
         StartOpen(path);
 }
 
-// Writes the text to `path`; only a complete write makes it the document's path and clears the
-// modified flag.
-static void saveDocumentAs(TFormText& form, const QString& path)
+// Writes the text to `path` in `encoding`; only a complete write makes it the document's path and
+// encoding and clears the modified flag.
+static void saveDocumentAs(TFormText& form, const QString& path, FileEncoding encoding)
 {
-    saveDocumentFile(path, form.editor().text(), form.document().lineEnds);
+    saveDocumentFile(path, form.editor().text(), form.document().lineEnds, encoding);
     form.document().savedAs(path);
+    form.document().encoding = encoding;
     form.StatusNote->clear();
     form.recentFiles->remember(path);
     form.setWindowTitle(form.document().title());
@@ -181,14 +187,32 @@ void TFormText::Save1Click()
 {
     QString path = askSaveName(this, DocPath);
     if (!path.isEmpty())
-        saveDocumentAs(*this, path);
+        saveDocumentAs(*this, path, document_.encoding);
 }
 
 void TFormText::Saveas1Click()
 {
     QString path = DocPath.isEmpty() ? askSaveName(this, lastSaveName) : DocPath;
     if (!path.isEmpty())
-        saveDocumentAs(*this, path);
+        saveDocumentAs(*this, path, document_.encoding);
+}
+
+void TFormText::SaveInEncoding(FileEncoding encoding)
+{
+    QString path = askSaveName(this, DocPath);
+    if (!path.isEmpty())
+        saveDocumentAs(*this, path, encoding);
+}
+
+void TFormText::ReopenInEncoding(Encoding encoding)
+{
+    if (DocPath.isEmpty()) {
+        statusBar()->showMessage(QStringLiteral("開き直すファイルがありません"), 4000);
+        return;
+    }
+    if (!CheckSaveChanges())
+        return;
+    StartOpen(DocPath, encoding);
 }
 
 void TFormText::OpenFromCommandLine()
@@ -201,9 +225,9 @@ void TFormText::OpenFromCommandLine()
     StartOpen(open->path);
 }
 
-void TFormText::StartOpen(const QString& path)
+void TFormText::StartOpen(const QString& path, std::optional<Encoding> encoding)
 {
-    document_.beginLoad(path);
+    document_.beginLoad(path, encoding);
     runner_->start(OperationRunner::Load);
 }
 
@@ -218,13 +242,15 @@ void TFormText::LoadDocument()
         document_.loadFailed();
         throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
     }
-    document_.loaded(lineEndsOf(bytes));
+    const FileEncoding encoding = detectEncoding(bytes, document_.loadEncoding);
+    const std::string_view text = withoutMark(bytes, encoding);
+    document_.loaded(lineEndsOf(text), encoding);
     StatusNote->setText(document_.lineEnds == LineEnds::Mixed ? kMixedLineEndsNote : QString());
     recentFiles->remember(DocPath);
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
-    const bool ncProgram = isNcProgram(bytes);
-    fillEditor(Memo1, *editor_, bytes);
+    const bool ncProgram = isNcProgram(text);
+    fillEditor(Memo1, *editor_, text, encoding.encoding);
     std::string().swap(bytes);
 
     if (ncProgram)

@@ -170,6 +170,8 @@ void TFormText::UpdateStatus()
     action("Redo1Click")->setEnabled(editor_->canRedo());
     setStatusText(2, InsertMode ? "挿入" : "上書き");
     setStatusText(3, QString());
+    StatusEncoding->setText(encodingName(document_.encoding.encoding));
+    StatusEncoding->setToolTip(document_.encoding.byteOrderMark ? QStringLiteral("BOM付き") : QString());
     fitGutter();
     PaintGutter();
     for (const auto& listener : caretListeners_)

@@ -70,6 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Options, CliUsage, ::testing::Values(
     UsageCase{{"shift", "--select", "-1:2"}, "--select"},
     UsageCase{{"shift", "--select", "10:4"}, "--select"},
     UsageCase{{"cat", "--caret", "14"}, "--caret"},
+    UsageCase{{"cat", "--encoding", "latin1"}, "--encoding"},
     UsageCase{{"extreme", "--letter", "X", "--method", "max", "--select", "99999999:1"}, "--select"},
     UsageCase{{"extreme", "--letter", "X", "--method", "max", "--caret", "-1"}, "--caret"}));
 

@@ -65,7 +65,9 @@ TEST(DocumentCodec, RandomBytesWithCrLfLineEndsSurviveLoadAndSave)
     for (int round = 0; round < 20; ++round) {
         for (bool nc : {true, false}) {
             std::string file = randomCrLfFile(random, nc);
-            EXPECT_EQ(encodeDocument(readDocument(file)), file) << "round " << round << (nc ? " %" : "");
+            for (Encoding e : {Encoding::ShiftJis, Encoding::Utf8})
+                EXPECT_EQ(encodeDocument(readDocument(file, e), LineEnds::CrLf, {e}), file)
+                    << "round " << round << (nc ? " %" : "") << encodingName(e);
         }
     }
 }
@@ -79,11 +81,65 @@ TEST(DocumentCodec, EveryByteSequenceSurvivesTheCharacterCodec)
         for (int i = 0; i < 2000; ++i)
             bytes += static_cast<char>(byte(random));
         EXPECT_EQ(encodeDocument(decodeDocument(bytes)), bytes);
+        EXPECT_EQ(encodeDocument(decodeDocument(bytes, Encoding::Utf8), LineEnds::CrLf, {Encoding::Utf8}), bytes);
     }
     std::string all;
     for (int b = 0; b < 256; ++b)
         all += static_cast<char>(b);
     EXPECT_EQ(encodeDocument(decodeDocument(all)), all);
+}
+
+TEST(DocumentCodec, Utf8CharactersStayAndEveryOtherByteBecomesAMarker)
+{
+    struct Case {
+        std::string bytes, text;
+    } cases[] = {
+        {"(工具 T1)", "(工具 T1)"},
+        {"\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},               // beyond Shift-JIS, still text
+        {"\x82\xa0", marker(0x82) + marker(0xA0)},              // Shift-JIS bytes
+        {"\xC0\xAF", marker(0xC0) + marker(0xAF)},              // overlong
+        {"\xED\xA0\x80", marker(0xED) + marker(0xA0) + marker(0x80)},  // a surrogate
+        {"X\xE5\xB7", "X" + marker(0xE5) + marker(0xB7)},       // cut at the end
+        {marker(0x41), marker(0xEF) + marker(0x9D) + marker(0x81)},  // a marker's own code point
+        {std::string("A\0B", 3), "A" + marker(0) + "B"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(decodeDocument(c.bytes, Encoding::Utf8), c.text) << c.bytes;
+        EXPECT_EQ(encodeDocument(c.text, LineEnds::CrLf, {Encoding::Utf8}), c.bytes) << c.bytes;
+    }
+}
+
+TEST(DocumentEncoding, AMarkOrWellFormedMultiByteTextIsUtf8)
+{
+    const std::string mark(kByteOrderMark);
+    const FileEncoding sjis{Encoding::ShiftJis, false}, utf8{Encoding::Utf8, false}, marked{Encoding::Utf8, true};
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::optional<Encoding> chosen;
+        FileEncoding expected;
+    } cases[] = {
+        {"empty", "", {}, sjis},
+        {"ASCII, valid in both", "%\r\nG01X1.\r\n", {}, sjis},
+        {"UTF-8", "(工具 T1)\r\n", {}, utf8},
+        {"UTF-8 with NUL", std::string("(工具)\0", 9), {}, utf8},
+        {"mark", mark + "G01", {}, marked},
+        {"mark, then bytes that are no UTF-8", mark + "(\x8d\x48)", {}, marked},
+        {"Shift-JIS", "(\x8d\x48\x8b\xef T1)", {}, sjis},
+        {"half-width kana that read as UTF-8", "\xC3\xA9", {}, utf8},
+        {"Shift-JIS that reads as UTF-8", "\xE3\x81\x82", {}, utf8},
+        {"UTF-8 and one stray byte", "(工具)\x80", {}, sjis},
+        {"overlong", "\xC0\xAF", {}, sjis},
+        {"surrogate", "\xED\xA0\x80", {}, sjis},
+        {"cut at the end", "(工具)\xE5\xB7", {}, sjis},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", {}, sjis},
+        {"chosen Shift-JIS", "(工具)", Encoding::ShiftJis, sjis},
+        {"chosen Shift-JIS, mark read as bytes", mark + "G01", Encoding::ShiftJis, sjis},
+        {"chosen UTF-8", "(\x8d\x48)", Encoding::Utf8, utf8},
+        {"chosen UTF-8, mark", mark, Encoding::Utf8, marked},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(detectEncoding(c.bytes, c.chosen), c.expected) << c.name;
 }
 
 TEST(DocumentCodec, ShiftJisBecomesTextAndOtherBytesBecomeMarkers)
@@ -162,6 +218,7 @@ TEST(DocumentReader, MergeDropsTheEmptyLinesOfAnNcProgramOnly)
     EXPECT_EQ(readMergeLines("%\r\nA\rB\r\n"), (Lines{"%", "A" + marker('\r') + "B"}));  // a lone CR is text
     EXPECT_EQ(readMergeLines("%\r\r\n"), (Lines{"%" + marker('\r')}));
     EXPECT_EQ(readMergeLines("%" + std::string(300, 'Y')), (Lines{"%" + std::string(300, 'Y')}));
+    EXPECT_EQ(readMergeLines("\xEF\xBB\xBF%\r\n(工具)\r\n\r\n"), (Lines{"%", "(工具)"}));  // in its own encoding
 }
 
 TEST(DocumentMerge, AppendAddsAfterTheLastLineAndInsertGoesBeforeTheCaretLine)

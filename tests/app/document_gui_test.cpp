@@ -5,6 +5,7 @@
 #include "app/logic/user_error.h"
 #include "app/ui/textform.h"
 #include "app/ui/thled.h"
+#include "support/cli_run.h"
 #include "support/scripted_prompts.h"
 #include "support/wait_for.h"
 
@@ -523,4 +524,96 @@ TEST_F(DocumentTest, MixedLineEndsAreNotedOnceAndSavedAsCrLf)
     prompts.fileNames = {fresh};
     form.Saveas1Click();
     EXPECT_EQ(fileBytes(fresh), "X1.\r\nX2.\r\n") << "a new text is written with CR LF";
+}
+
+namespace {
+
+const std::string kMark(kByteOrderMark);
+
+// A file as it comes, what the editor shows, the bytes a save writes (empty: the same) and the
+// encoding named in the status bar.
+struct EncodedFile {
+    const char* name;
+    std::string bytes, text, saved;
+    const char* encoding;
+};
+
+const EncodedFile kEncodedFiles[] = {
+    {"Shift-JIS", "%\r\n(\x8d\x48\x8b\xef T1)\r\n", "%\r\n(工具 T1)\r\n", "", "Shift-JIS"},
+    {"UTF-8", "%\r\n(工具 T1 ボールエンドミル)\r\n", "%\r\n(工具 T1 ボールエンドミル)\r\n", "", "UTF-8"},
+    {"UTF-8 with a mark", kMark + "%\r\n(工具)\r\nG01\r\n", "%\r\n(工具)\r\nG01\r\n", "", "UTF-8"},
+    {"ASCII", "G01X1.\nM30\n", "G01X1.\r\nM30\r\n", "", "Shift-JIS"},
+    {"Shift-JIS, bytes that are no text", std::string("%\r\n(\x8d\x48)\x80\xff\0\r\n", 12), "", "", "Shift-JIS"},
+    {"UTF-8 with a mark, bytes that are no text", kMark + "%\r\n(工具)\xc0\xaf\xef\x9c\x80\r\n", "", "", "UTF-8"},
+    {"UTF-8 with a stray byte, no mark", "(工具)\x80\r\n", "", "", "Shift-JIS"},
+    {"UTF-8, a CR that is text", "%\r\n(工具)\rX\r\n", "", "", "UTF-8"},
+    {"UTF-8, mixed line ends", kMark + "G01\r\n(工具)\nM30\r", "G01\r\n(工具)\r\nM30\r\n",
+     kMark + "G01\r\n(工具)\r\nM30\r\n", "UTF-8"},
+};
+
+}  // namespace
+
+TEST_F(DocumentTest, EveryKindOfFileIsWrittenAsItCameByTheEditorAndTheCli)
+{
+    auto* encoding = form.findChild<QLabel*>("StatusEncoding");
+    for (const EncodedFile& c : kEncodedFiles) {
+        const QString path = file("e.ncd", c.bytes);
+        const std::string saved = c.saved.empty() ? c.bytes : c.saved;
+        const CliRun cat = runZorvanCli({"cat", path.toStdString()});
+        EXPECT_TRUE(cat.out == saved) << c.name << " by the CLI";
+        load(path);
+        if (!c.text.empty()) {
+            EXPECT_EQ(form.editor().text(), c.text) << c.name;
+        }
+        EXPECT_EQ(encoding->text(), c.encoding) << c.name;
+        form.editor().setModified(true);
+        form.Saveas1Click();
+        EXPECT_TRUE(fileBytes(path) == saved) << c.name << " by the editor";
+    }
+}
+
+TEST_F(DocumentTest, AFileIsReopenedAndSavedInTheEncodingChosen)
+{
+    auto* encoding = form.findChild<QLabel*>("StatusEncoding");
+    const QString path = file("u.ncd", "%\r\n(工具)\r\n");
+    load(path);
+    form.action("ReopenInShiftJis")->trigger();
+    ASSERT_TRUE(waitFor([&] { return !form.Busy && encoding->text() == "Shift-JIS"; }));
+    EXPECT_EQ(form.editor().text(), readDocument("%\r\n(工具)\r\n", Encoding::ShiftJis));
+
+    type("X");
+    prompts.answers = {QMessageBox::Cancel};
+    form.action("ReopenInUtf8")->trigger();
+    EXPECT_EQ(prompts.asked.size(), 1);
+    EXPECT_EQ(encoding->text(), "Shift-JIS");
+    prompts.answers = {QMessageBox::No};
+    form.action("ReopenInUtf8")->trigger();
+    ASSERT_TRUE(waitFor([&] { return !form.Busy && encoding->text() == "UTF-8"; }));
+    EXPECT_EQ(form.editor().text(), "%\r\n(工具)\r\n");
+
+    const QString sjis = dir.filePath("s.ncd"), marked = dir.filePath("m.ncd");
+    prompts.fileNames = {sjis};
+    form.action("SaveInShiftJis")->trigger();
+    EXPECT_EQ(fileBytes(sjis), "%\r\n(\x8d\x48\x8b\xef)\r\n");
+    EXPECT_EQ(encoding->text(), "Shift-JIS");
+    prompts.fileNames = {marked};
+    form.action("SaveInUtf8WithMark")->trigger();
+    type("N");
+    form.Saveas1Click();
+    EXPECT_EQ(fileBytes(marked), kMark + "N%\r\n(工具)\r\n");
+    EXPECT_EQ(form.DocPath, marked);
+    EXPECT_EQ(encoding->text(), "UTF-8");
+}
+
+TEST_F(DocumentTest, ACharacterShiftJisCannotHoldRefusesTheSaveNamingItsLine)
+{
+    const std::string bytes = "%\r\nG01\r\n(한)\r\n";
+    const QString path = file("u.ncd", bytes);
+    load(path);
+    prompts.fileNames = {path};
+    form.action("SaveInShiftJis")->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("2行")) << prompts.errors[0].toStdString();
+    EXPECT_EQ(fileBytes(path), bytes);
+    EXPECT_EQ(form.findChild<QLabel*>("StatusEncoding")->text(), "UTF-8");
 }

@@ -25,6 +25,10 @@ const std::string kFiles[] = {
     "X1\rX2\rX3\r",                           // lone CRs only
     std::string("%\r\nA\0B\xff\x81\r\n\x81", 12),  // markers, a lead byte at the very end
     "%\r\n" + std::string(700, 'X') + "\r\nY\r\n",  // a line longer than the pieces
+    "%\r\n(工具 T1)\r\nG01\r\n",               // UTF-8: characters cut by the pieces
+    "\xEF\xBB\xBF%\r\nA\rB\r\n",                // a mark, then an NC program with a CR that is text
+    "\xEF\xBB\xBF",                              // a mark alone
+    "(工具)\r\n\xE5\xB7",                         // UTF-8 cut at the end: Shift-JIS
 };
 
 }  // namespace
@@ -51,6 +55,7 @@ TEST(DocumentFileStream, PiecesOfAnySizeJoinToTheLoadedText)
         for (std::size_t pieceSize : {1, 2, 3, 5, 64, 1 << 20}) {
             DocumentFileStream stream(path, pieceSize);
             EXPECT_EQ(stream.lineEnds(), whole.lineEnds) << bytes;
+            EXPECT_EQ(stream.encoding(), whole.encoding) << bytes << " in pieces of " << pieceSize;
             std::string joined, lastPiece;
             bool eachEndsALine = true;
             stream.read([&](std::string_view piece) {

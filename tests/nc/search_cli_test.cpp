@@ -70,6 +70,11 @@ INSTANTIATE_TEST_SUITE_P(Replace, SearchCli, ::testing::Values(
     // The document is Shift-JIS on disk, the search text UTF-8 like every argument.
     CliCase{{"replace", "--find", "工具", "--with", "TOOL", "--from-top"}, "(\x8d" "H\x8b\xef T1)\r\n", 0,
             "(TOOL T1)\r\n", "1\n"},
+    // A UTF-8 document is written back in UTF-8, with its mark; read as Shift-JIS, it holds no "工具".
+    CliCase{{"replace", "--find", "工具", "--with", "ツール", "--from-top"}, "\xEF\xBB\xBF(工具 T1)\r\n", 0,
+            "\xEF\xBB\xBF(ツール T1)\r\n", "1\n"},
+    CliCase{{"replace", "--find", "工具", "--with", "TOOL", "--encoding", "sjis"}, "(工具 T1)\r\n", 0,
+            "(工具 T1)\r\n", "0\n"},
     CliCase{{"replace", "--with", "Y"}, "X1\r\n", 2, "",
             "zorvan-cli replace: missing --find\n"
             "usage: zorvan-cli replace --find S --with T [--from-top] [FILE]\n"}));
@@ -87,6 +92,8 @@ TEST(ReplaceCli, AFileReplacedInPiecesGivesTheWholeDocumentsResult)
         "G01X1\rG01\r\nG01\n",                         // a mix is written with CR LF
         "%\r\nG01\rG01\r\n",                          // a CR that is text
         "(\x8d" "H\x8b\xef T1)G01\xff\r\n",              // Shift-JIS and a marker byte
+        "\xEF\xBB\xBF%\r\n(工具 T1)G01\r\n",               // UTF-8 with a mark
+        "(工具 T1)G01\nG01\xff\n",                        // no mark: Shift-JIS, for the stray byte
         big,
     };
     const std::vector<std::string> replacements[] = {
@@ -96,6 +103,8 @@ TEST(ReplaceCli, AFileReplacedInPiecesGivesTheWholeDocumentsResult)
         {"--find", "G01", "--with", "G01\r\nG01"},          // a replacement that adds a line
         {"--find", "1", "--with", "\xF0\x9F\x98\x80"},   // an emoji cannot be written
         {"--find", "G01\r\nG01X", "--with", ";"},         // matches across line ends
+        {"--find", "工具", "--with", "TOOL", "--encoding", "utf8"},
+        {"--find", "工具", "--with", "TOOL", "--encoding", "sjis"},
     };
     QTemporaryDir dir;
     const QString path = dir.filePath("p.ncd");
