@@ -1,7 +1,7 @@
 // A pseudo-terminal pair made by socat (the program opens one end as its serial port) and a small
 // "machine" on the other end: it takes bytes into a buffer of set size, works them off at a set
-// pace, sends XOFF at a high-water mark and XON at a low one, and can send a program, stall or
-// close its end. Everything is bounded in time and cleaned up by the destructors.
+// pace, sends XOFF at a high-water mark and XON at a low one, and can send a program or
+// stall. Everything is bounded in time and cleaned up by the destructors.
 #pragma once
 
 #include "dnc/logic/serial_transfer.h"
@@ -94,10 +94,9 @@ struct MachineSetup {
     double workPerSecond = 0;        // bytes worked off per second; 0: at once
     std::size_t highWater = 0;       // XOFF at or above it (0: no flow control) ...
     std::size_t lowWater = 0;        // ... XON at or below it
-    bool stallAtStart = false;       // XOFF at once and never XON
+    bool stall = false;              // XOFF at the first byte and never XON
     std::string program;             // sent at the start, at `sendPerSecond`
     double sendPerSecond = 20000;
-    std::size_t closeAfter = std::string::npos;  // closes its end after this many bytes
     int lifetimeMs = 10000;
 };
 
@@ -110,8 +109,6 @@ public:
         tcgetattr(fd_, &tio);
         cfmakeraw(&tio);
         tcsetattr(fd_, TCSANOW, &tio);
-        if (setup_.stallAtStart)
-            put('\x13');
         thread_ = std::thread([this] { run(); });
     }
     ~Machine() { finish(); }
@@ -160,7 +157,9 @@ private:
             last = now;
             maxFill_ = std::max(maxFill_, std::size_t(fill));
             fill = setup_.workPerSecond > 0 ? std::max(0.0, fill - setup_.workPerSecond * dt) : 0;
-            if (setup_.highWater > 0 && !held && fill >= setup_.highWater)
+            if (setup_.stall && !held && !received_.empty())
+                put('\x13'), held = true;
+            else if (setup_.highWater > 0 && !held && fill >= setup_.highWater)
                 put('\x13'), held = true;
             else if (setup_.highWater > 0 && held && fill <= setup_.lowWater)
                 put('\x11'), held = false;
@@ -170,10 +169,6 @@ private:
                 const ssize_t w = write(fd_, setup_.program.data() + programSent, due - programSent);
                 if (w > 0)
                     programSent += w;
-            }
-            if (received_.size() >= setup_.closeAfter) {
-                close(fd_);
-                fd_ = -1;
             }
         }
     }
