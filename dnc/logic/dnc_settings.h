@@ -27,6 +27,8 @@ struct DncSettings {
     int stallTimeoutS = 30;    // a send held this long (no XON, no CTS) fails
     ReceiveStart receiveStart = ReceiveStart::Percent;
     int idleTimeoutS = 30;     // a receive ends after this long without data
+
+    bool operator==(const DncSettings&) const = default;
 };
 
 // The stored settings; what is missing or unreadable keeps its default.

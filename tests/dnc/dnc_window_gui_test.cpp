@@ -23,44 +23,24 @@ namespace {
 TEST(DncSettingsDialog, OkStoresEverySettingAsTextUnderDnc)
 {
     TFormDnc dialog;
-    DncSettings s;
-    s.port = "/dev/ttyUSB7";
-    s.baud = 38400;
-    s.dataBits = QSerialPort::Data7;
-    s.parity = QSerialPort::EvenParity;
-    s.stopBits = QSerialPort::TwoStop;
-    s.flow = QSerialPort::HardwareControl;
-    s.endOfBlock = EndOfBlock::Cr;
-    s.feedLength = 20;
-    s.addPercent = false;
-    s.linePauseMs = 15;
-    s.stallTimeoutS = 9;
-    s.receiveStart = ReceiveStart::FirstByte;
-    s.idleTimeoutS = 4;
+    const DncSettings s{.port = "/dev/ttyUSB7", .baud = 38400, .dataBits = QSerialPort::Data7,
+                        .parity = QSerialPort::EvenParity, .stopBits = QSerialPort::TwoStop,
+                        .flow = QSerialPort::HardwareControl, .endOfBlock = EndOfBlock::Cr, .feedLength = 20,
+                        .addPercent = false, .linePauseMs = 15, .stallTimeoutS = 9,
+                        .receiveStart = ReceiveStart::FirstByte, .idleTimeoutS = 4};
     dialog.fill(s);
     dialog.BitBtn1->click();
 
+    EXPECT_EQ(readDncSettings(), s);
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Kw", "Zorvan");
-    store.beginGroup("dnc");
-    EXPECT_EQ(store.value("Baud").toString(), "38400");
-    EXPECT_EQ(store.value("Parity").toString(), "even");
-    EXPECT_EQ(store.value("Flow").toString(), "rtscts");
-    EXPECT_EQ(store.value("EndOfBlock").toString(), "cr");
-    EXPECT_EQ(store.value("Baud").typeId(), QMetaType::QString);
-    const DncSettings read = readDncSettings();
-    EXPECT_EQ(read.port, s.port);
-    EXPECT_EQ(read.dataBits, s.dataBits);
-    EXPECT_EQ(read.stopBits, s.stopBits);
-    EXPECT_EQ(read.feedLength, 20);
-    EXPECT_FALSE(read.addPercent);
-    EXPECT_EQ(read.linePauseMs, 15);
-    EXPECT_EQ(read.stallTimeoutS, 9);
-    EXPECT_EQ(read.receiveStart, ReceiveStart::FirstByte);
-    EXPECT_EQ(read.idleTimeoutS, 4);
+    for (auto [key, text] : {std::pair{"dnc/Baud", "38400"}, {"dnc/Parity", "even"}, {"dnc/Flow", "rtscts"},
+                             {"dnc/EndOfBlock", "cr"}, {"dnc/AddPercent", "0"}, {"dnc/ReceiveStart", "first"}}) {
+        EXPECT_EQ(store.value(key).typeId(), QMetaType::QString) << key;
+        EXPECT_EQ(store.value(key).toString(), text) << key;
+    }
     TFormDnc fresh;
     fresh.prepare();
-    EXPECT_EQ(fresh.ComboPort->currentText(), s.port);
-    EXPECT_EQ(fresh.ComboBaud->currentText(), "38400");
+    EXPECT_EQ(fresh.settings(), s);
 }
 
 class DncWindow : public ::testing::Test {
