@@ -146,17 +146,18 @@ private:
         while (!stop_ && Clock::now() < deadline && fd_ >= 0) {
             pollfd p{fd_, POLLIN, 0};
             poll(&p, 1, 1);
+            // The work done since the last turn first: the bytes read now arrived during it.
+            const auto now = Clock::now();
+            const double dt = std::chrono::duration<double>(now - last).count();
+            last = now;
+            fill = setup_.workPerSecond > 0 ? std::max(0.0, fill - setup_.workPerSecond * dt) : 0;
             const ssize_t n = read(fd_, buffer, sizeof buffer);
             if (n > 0) {
                 received_.append(buffer, n);
                 count_ = received_.size();
                 fill += n;
             }
-            const auto now = Clock::now();
-            const double dt = std::chrono::duration<double>(now - last).count();
-            last = now;
             maxFill_ = std::max(maxFill_, std::size_t(fill));
-            fill = setup_.workPerSecond > 0 ? std::max(0.0, fill - setup_.workPerSecond * dt) : 0;
             if (setup_.stall && !held && !received_.empty())
                 put('\x13'), held = true;
             else if (setup_.highWater > 0 && !held && fill >= setup_.highWater)
