@@ -79,13 +79,15 @@ TEST_F(DncSend, ArrivesByteForByteWithAndWithoutFlowControl)
         EndOfBlock eob;
         QSerialPort::FlowControl flow;
         int feed;
+        int linePauseMs;
     };
-    for (Case c : {Case{EndOfBlock::CrLf, QSerialPort::NoFlowControl, 0}, Case{EndOfBlock::Lf, QSerialPort::SoftwareControl, 5},
-                   Case{EndOfBlock::Cr, QSerialPort::HardwareControl, 2}}) {
+    for (Case c : {Case{EndOfBlock::CrLf, QSerialPort::NoFlowControl, 0, 0}, Case{EndOfBlock::Lf, QSerialPort::SoftwareControl, 5, 0},
+                   Case{EndOfBlock::Cr, QSerialPort::HardwareControl, 2, 0}, Case{EndOfBlock::CrLf, QSerialPort::NoFlowControl, 1, 3}}) {
         DncSettings s = lineSettings(pty.near());
         s.endOfBlock = c.eob;
         s.flow = c.flow;
         s.feedLength = c.feed;
+        s.linePauseMs = c.linePauseMs;
         const OutgoingProgram out = frameProgram(program(40), s);
         Machine machine(pty.far(), {});
         SerialSender sender(out, s);
