@@ -136,6 +136,7 @@ int runSend(const std::vector<std::string>& args, Io& io)
 {
     const LineCommand command = parseLineCommand(args, false);
     const std::string lines = documentBytes(loadDocumentInput(command.file, io.in).text);
+    requireProgram(lines);
     const std::vector<int> foreign = nonAsciiLines(lines);
     if (!foreign.empty()) {
         io.err << "zorvan-cli send: 警告: ASCII 以外のバイトを含む行をそのまま送ります (行";

@@ -1,6 +1,7 @@
 #include "dnc/logic/outgoing_program.h"
 
 #include "app/logic/document_file.h"
+#include "app/logic/user_error.h"
 
 namespace zorvan::dnc {
 
@@ -22,6 +23,12 @@ bool blank(std::string_view line) { return line.find_first_not_of(" \t\r") == st
 }  // namespace
 
 std::string documentBytes(std::string_view editorText) { return encodeDocument(editorText, LineEnds::Lf); }
+
+void requireProgram(std::string_view lines)
+{
+    if (lines.empty())
+        throw UserError("送るプログラムがありません。", "通信", UserError::Icon::Warning);
+}
 
 OutgoingProgram frameProgram(std::string_view text, const DncSettings& settings)
 {

@@ -20,6 +20,9 @@ struct OutgoingProgram {
 // character the document's encoding cannot hold.
 std::string documentBytes(std::string_view editorText);
 
+// Throws UserError when there is nothing to send.
+void requireProgram(std::string_view lines);
+
 // Frames lines separated by LF (a final LF ends the last line, it starts no new one).
 OutgoingProgram frameProgram(std::string_view lines, const DncSettings& settings);
 

@@ -99,6 +99,7 @@ void send(Shell& shell, TFormTransfer* window)
     const DncSettings settings = readDncSettings();
     auto [text, firstLine] = textToSend(shell.editor());
     const std::string lines = documentBytes(text);
+    requireProgram(lines);
     if (!acceptNonAscii(shell.window(), nonAsciiLines(lines), firstLine))
         return;
     window->run(std::make_unique<SerialSender>(frameProgram(lines, settings), settings), "送信", {});

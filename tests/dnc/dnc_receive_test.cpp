@@ -134,11 +134,12 @@ TEST(DncCommandLine, BadOptionsAndPortsAreRefused)
         {{"send", "--port", "/dev/null", "--idle", "3"}, 2, "unknown option --idle"},
         {{"receive", "--port", "/dev/null", "--idle", "0"}, 2, "--idle must be 1 to 3600"},
         {{"receive", "--port", "/dev/null", "prog.ncd"}, 2, "receive takes no FILE"},
-        {{"send", "--port", "/dev/no-such-port", "/dev/null"}, 1, "ポート /dev/no-such-port が見つかりません"},
+        {{"send", "--port", "/dev/no-such-port"}, 1, "ポート /dev/no-such-port が見つかりません"},
         {{"send", "--port", "/dev/null", "/no/such/file.ncd"}, 1, "/no/such/file.ncd"},
+        {{"send", "--port", "/dev/null", "/dev/null"}, 1, "送るプログラムがありません"},
     };
     for (const Case& c : cases) {
-        CliRun run = runZorvanCli(c.args);
+        CliRun run = runZorvanCli(c.args, "O1\n");
         EXPECT_EQ(run.status, c.status) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
