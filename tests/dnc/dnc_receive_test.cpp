@@ -102,6 +102,7 @@ TEST_F(DncLine, CommandLineSendsAndReceives)
     {
         MachineSetup setup;
         setup.program = "%\r\nO2\r\n%\r\n";
+        setup.sendAfterMs = 300;
         Machine machine(pty.far(), setup);
         CliRun run = runZorvanCli({"receive", "--port", port, "--baud", "115200", "--parity", "none", "--idle", "2",
                                    "-o", output.toStdString()});

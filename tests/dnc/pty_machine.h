@@ -97,6 +97,7 @@ struct MachineSetup {
     bool stall = false;              // XOFF at the first byte and never XON
     std::string program;             // sent at the start, at `sendPerSecond`
     double sendPerSecond = 20000;
+    int sendAfterMs = 0;             // time for the program to open its end
     int lifetimeMs = 10000;
 };
 
@@ -164,9 +165,9 @@ private:
                 put('\x13'), held = true;
             else if (setup_.highWater > 0 && held && fill <= setup_.lowWater)
                 put('\x11'), held = false;
-            const double elapsed = std::chrono::duration<double>(now - start).count();
-            const std::size_t due = std::min(setup_.program.size(), std::size_t(elapsed * setup_.sendPerSecond) + 1);
-            if (due > programSent) {
+            const double elapsed = std::chrono::duration<double>(now - start).count() - setup_.sendAfterMs / 1000.0;
+            const std::size_t due = std::min(setup_.program.size(), std::size_t(std::max(0.0, elapsed) * setup_.sendPerSecond) + 1);
+            if (elapsed >= 0 && due > programSent) {
                 const ssize_t w = write(fd_, setup_.program.data() + programSent, due - programSent);
                 if (w > 0)
                     programSent += w;
