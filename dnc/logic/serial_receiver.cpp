@@ -1,0 +1,46 @@
+#include "dnc/logic/serial_receiver.h"
+
+namespace zorvan::dnc {
+
+SerialReceiver::SerialReceiver(const DncSettings& settings, QObject* parent)
+    : SerialTransfer(settings, parent), program_(settings.receiveStart)
+{
+}
+
+TransferProgress SerialReceiver::progress() const
+{
+    TransferProgress p;
+    p.bytes = qint64(program_.bytes().size());
+    p.lines = program_.lines();
+    const double seconds = elapsedSeconds();
+    p.bytesPerSecond = seconds > 0 ? p.bytes / seconds : 0;
+    p.held = !program_.started();
+    return p;
+}
+
+void SerialReceiver::onData()
+{
+    if (state_ != TransferState::Running)
+        return;
+    const QByteArray data = port_.readAll();
+    if (data.isEmpty())
+        return;
+    lastDataMs_ = elapsedMs();
+    if (program_.add(std::string_view(data.constData(), data.size())))
+        finish(TransferState::Done);
+}
+
+void SerialReceiver::onTick()
+{
+    if (elapsedMs() - lastDataMs_ < qint64(settings_.idleTimeoutS) * 1000)
+        return;
+    if (program_.started())
+        finish(TransferState::Done);
+    else
+        finish(TransferState::Failed,
+               QStringLiteral("%1 秒待ってもプログラムが届きませんでした。\n"
+                              "ケーブルと通信設定、相手側が送信を始めたかを確かめてください。")
+                   .arg(settings_.idleTimeoutS));
+}
+
+}  // namespace zorvan::dnc

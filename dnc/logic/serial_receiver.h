@@ -1,0 +1,29 @@
+// Receives a program from the control: waits for it, keeps its bytes (see ReceivedProgram) and
+// ends at its closing "%", or after the idle timeout without data. A timeout before the program
+// has started is a failure; one after it ends the program there.
+#pragma once
+
+#include "dnc/logic/received_program.h"
+#include "dnc/logic/serial_transfer.h"
+
+namespace zorvan::dnc {
+
+class SerialReceiver : public SerialTransfer {
+    Q_OBJECT
+public:
+    explicit SerialReceiver(const DncSettings& settings, QObject* parent = nullptr);
+
+    const std::string& bytes() const { return program_.bytes(); }
+    TransferProgress progress() const override;
+
+protected:
+    void begin() override {}
+    void onTick() override;
+    void onData() override;
+
+private:
+    ReceivedProgram program_;
+    qint64 lastDataMs_ = 0;
+};
+
+}  // namespace zorvan::dnc
