@@ -62,7 +62,7 @@ TEST(ExtremeSearch, Ranges)
         {{true, false}, 5, 6, "Z12345", text},   // a letter inside the selection counts with its whole run
         {{true, false}, 0, 8, "Z9.", text},
         {{false, false}, 18, 0, "Z3", text},
-        {{true, false}, 0, 3, "Z1", "Z1 Z9"},    // a larger value behind the selection is not seen
+        {{true, false}, 0, 3, "Z1", "Z1 Z9"},   // a larger value behind the selection is not seen
     };
     for (const auto& c : cases) {
         MemoryEditor editor(c.text);

@@ -45,13 +45,13 @@ TEST(FindReplace, FindStep)
     struct Case {
         const char* text;
         const char* what;
-        long caret, selLength;
+        long selStart, selLength;
         bool fromTop;
         long found;  // -1: not found
     } cases[] = {
         {kExample, "X", 0, 0, false, 3},
         {kExample, "X", 4, 0, false, 6},
-        {kExample, "X", 3, 1, false, 6},     // behind a selection, such as the last match
+        {kExample, "X", 3, 1, false, 6},    // behind a selection, such as the last match
         {kExample, "X1", 4, 0, false, -1},  // no wrap-around
         {kExample, "X1", 4, 0, true, 3},    // from the top
         {kExample, "x", 0, 0, true, -1},    // case-sensitive
@@ -60,13 +60,13 @@ TEST(FindReplace, FindStep)
     };
     for (const auto& c : cases) {
         MemoryEditor editor(c.text);
-        editor.setSelection(c.caret, c.selLength);
+        editor.setSelection(c.selStart, c.selLength);
         EXPECT_EQ(findStep(editor, c.what, c.fromTop), c.found >= 0) << c.what;
         if (c.found >= 0) {
             EXPECT_EQ(editor.selectionStart(), c.found) << c.what;
             EXPECT_EQ(editor.selectionLength(), countCharacters(c.what)) << c.what;
         } else {
-            EXPECT_EQ(editor.selectionStart(), c.caret) << c.what;
+            EXPECT_EQ(editor.selectionStart(), c.selStart) << c.what;
         }
     }
 }
