@@ -857,7 +857,7 @@ void MemoryEditor::trimHistory()
     while (historyBytes_ > bound && done_ > 1) {
         for (const auto& c : history_.front().changes)
             historyBytes_ -= c.text.size();
-        history_.erase(history_.begin());
+        history_.pop_front();
         --done_;
         savePoint_ = savePoint_ > 0 ? savePoint_ - 1 : -1;
         dropped = true;

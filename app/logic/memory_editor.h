@@ -11,6 +11,7 @@
 
 #include "app/logic/text_editor.h"
 
+#include <deque>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -142,7 +143,8 @@ private:
     void trimHistory();
     void setSelectionOf(const Step& step, int which);
 
-    std::vector<Step> history_;
+    // Oldest first; the bound drops steps at the front, one at a time after each small edit.
+    std::deque<Step> history_;
     std::size_t done_ = 0;              // steps [0, done_) are done, the rest undone
     std::ptrdiff_t savePoint_ = 0;      // done_ at the save point; -1: out of reach
     std::size_t historyBytes_ = 0;

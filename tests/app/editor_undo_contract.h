@@ -84,6 +84,8 @@ TYPED_TEST_P(EditorContract, EachChangeIsOneStepThatUndoesAndRedoes)
          [](auto& e) { e.replaceLinesText(0, e.lineCount(), contract::bigProgram("X1")); }},
         {"big whole text, no final break", contract::bigProgram("N1"), 10, 0,
          [](auto& e) { e.replaceLinesFromPieces(0, e.lineCount(), piecesOf({contract::bigProgram("")}), nullptr); }},
+        // Afterwards the text is empty, and its step alone is past the history's bound.
+        {"big whole text deleted", contract::bigProgram(""), 0, 1L << 30, [](auto& e) { e.replaceSelection(""); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -161,6 +163,8 @@ TYPED_TEST_P(EditorContract, StepsComeBackInOrderAndANewChangeDropsTheUndoneOnes
     EXPECT_EQ(e->text(), "ZX1\r\nX2\r\nX3");
     e->undo();
     EXPECT_EQ(stateOf(*e).text, states[2].text);
+    e->undo();
+    EXPECT_EQ(stateOf(*e).text, states[1].text);
 }
 
 TYPED_TEST_P(EditorContract, TheModifiedFlagFollowsTheSavePoint)
@@ -238,6 +242,7 @@ TYPED_TEST_P(EditorContract, AGroupIsOneStep)
             e->setCaret(0);
             e->replaceSelection("(日)");
         }
+        e->undo();  // refused while the group is open
         e->setColour(0, 3, TextColour::Green);
     }
     const contract::EditorState after = contract::stateOf(*e);
@@ -261,6 +266,11 @@ TYPED_TEST_P(EditorContract, SetTextForgetsTheHistory)
     e->clearUndoHistory();
     EXPECT_FALSE(e->canUndo());
     EXPECT_EQ(e->text(), "X2\r\n");
+    // The unsaved change is still unsaved after an edit and its undo.
+    e->replaceLine(0, "X3");
+    e->undo();
+    EXPECT_EQ(e->text(), "X2\r\n");
+    EXPECT_TRUE(e->isModified());
 }
 
 TYPED_TEST_P(EditorContract, TheHistoryIsBoundedOldestFirst)
@@ -270,6 +280,11 @@ TYPED_TEST_P(EditorContract, TheHistoryIsBoundedOldestFirst)
     auto e = this->make(big);
     int dropped = 0;
     e->setStepsDroppedHandler([&] { ++dropped; });
+    // Steps made and undone again leave nothing behind that counts against the bound.
+    for (int round = 0; round < 6; ++round) {
+        e->replaceLinesText(0, e->lineCount(), contract::bigProgram("X1"));
+        e->undo();
+    }
     std::vector<std::string> texts{big};
     for (int i = 1; i <= 8; ++i) {
         std::string next = big;

@@ -116,6 +116,7 @@ INSTANTIATE_TEST_SUITE_P(ListFiles, ValueSetRead, ::testing::Values(
     ValueSetReadCase{"count 0", "0\r\n", {}},
     ValueSetReadCase{"count not a number", "x\r\nA\r\n1\r\nv\r\n", {}},
     ValueSetReadCase{"negative count", "-1 A 1 v", {}},
+    ValueSetReadCase{"count with trailing letters", "2X A 1 v", {}},
     ValueSetReadCase{"any layout", "1\tA 3 a_b\n\n@5   x&y?z ", {set("A", {"a b", "", "x\ny\rz"})}},
     ValueSetReadCase{"more sets announced than present", "3\r\nA\r\n1\r\nv\r\n\r\n  \r\n", {set("A", {"v"})}},
     ValueSetReadCase{"cut inside a set", "2\r\nA\r\n9\r\n1\r\n2", {set("A", {"1", "2", "", "", "", "", "", "", ""})}},

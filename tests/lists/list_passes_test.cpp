@@ -68,6 +68,7 @@ TEST_P(PlaceholderPass, FillsAndRemovesMinusPairs)
 INSTANTIATE_TEST_SUITE_P(Lists, PlaceholderPass, ::testing::Values(
     PassCase{"G01X-$1Y$2F$3$4\r\n", "G01X10.0Y5.0F200\r\n", 4},
     PassCase{"#1=$$1\r\nX$0\r\nA$", "#1=$$1\r\nX$0\r\nA$", 0},
+    PassCase{"(COST $A)X$2", "(COST $A)X5.0", 0},
     PassCase{"X--5\r\n", "X5\r\n", 1},
     PassCase{"N10---\r\nN20----\r\nN30", "N10-\r\nN20\r\nN30", 9},
     PassCase{"（$1）$2\r\nあ--", "（-10.0）5.0\r\nあ", 13},

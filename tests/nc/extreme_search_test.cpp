@@ -50,19 +50,22 @@ TEST(ExtremeSearch, WholeText)
 
 TEST(ExtremeSearch, Ranges)
 {
-    MemoryEditor editor("Z9.\r\nZ1.\r\nZ12345\r\nZ3");
+    const char* const text = "Z9.\r\nZ1.\r\nZ12345\r\nZ3";
     struct Case {
         CommandRange range;
         long selStart, selLength;
         const char* word;
+        const char* text;
     } cases[] = {
-        {{false, false}, 5, 0, "Z12345"},  // from the caret
-        {{false, true}, 5, 0, "Z12345"},   // whole file
-        {{true, false}, 5, 6, "Z12345"},   // a letter inside the selection counts with its whole run
-        {{true, false}, 0, 8, "Z9."},
-        {{false, false}, 18, 0, "Z3"},
+        {{false, false}, 5, 0, "Z12345", text},  // from the caret
+        {{false, true}, 5, 0, "Z12345", text},   // whole file
+        {{true, false}, 5, 6, "Z12345", text},   // a letter inside the selection counts with its whole run
+        {{true, false}, 0, 8, "Z9.", text},
+        {{false, false}, 18, 0, "Z3", text},
+        {{true, false}, 0, 3, "Z1", "Z1 Z9"},   // a larger value behind the selection is not seen
     };
     for (const auto& c : cases) {
+        MemoryEditor editor(c.text);
         editor.setSelection(c.selStart, c.selLength);
         auto found = findExtreme(editor, 'Z', ExtremeMethod::Max, c.range);
         ASSERT_TRUE(found) << c.selStart;
@@ -92,15 +95,24 @@ TEST(ExtremeSearch, StrictNumbers)
 
 TEST(ExtremeSearch, LongTextMergesThePiecesInOrder)
 {
-    // Many pieces with the same best value: the earliest word must win across pieces too.
-    std::string text;
-    for (int i = 0; i < 60000; ++i)
-        text += "N" + std::to_string(i) + "Z" + (i % 9000 == 4321 ? "7." : "-1.") + "日\r\n";
-    MemoryEditor editor(text);
-    auto found = findExtreme(editor, 'Z', ExtremeMethod::Max, {false, true});
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->line, 4321);
-    EXPECT_EQ(editor.textRange(found->start, found->length), "Z7.");
+    struct Case {
+        const char* what;
+        int every, at;  // "Z7." on the lines i with i % every == at, "Z-1." elsewhere
+        int line;
+    } cases[] = {
+        {"the same best value in many pieces: the earliest wins", 9000, 4321, 4321},
+        {"the best value in one middle piece only", 60000, 45000, 45000},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        for (int i = 0; i < 60000; ++i)
+            text += "N" + std::to_string(i) + "Z" + (i % c.every == c.at ? "7." : "-1.") + "日\r\n";
+        MemoryEditor editor(text);
+        auto found = findExtreme(editor, 'Z', ExtremeMethod::Max, {false, true});
+        ASSERT_TRUE(found) << c.what;
+        EXPECT_EQ(found->line, c.line) << c.what;
+        EXPECT_EQ(editor.textRange(found->start, found->length), "Z7.") << c.what;
+    }
 }
 
 }  // namespace

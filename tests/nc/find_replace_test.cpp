@@ -45,27 +45,28 @@ TEST(FindReplace, FindStep)
     struct Case {
         const char* text;
         const char* what;
-        long caret;
+        long selStart, selLength;
         bool fromTop;
         long found;  // -1: not found
     } cases[] = {
-        {kExample, "X", 0, false, 3},
-        {kExample, "X", 4, false, 6},
-        {kExample, "X1", 4, false, -1},  // no wrap-around
-        {kExample, "X1", 4, true, 3},    // from the top
-        {kExample, "x", 0, true, -1},    // case-sensitive
-        {kExample, "X3.", 0, false, 9},  // ends at the end of the text
-        {kExample, "", 0, true, -1},     // an empty search text finds nothing
+        {kExample, "X", 0, 0, false, 3},
+        {kExample, "X", 4, 0, false, 6},
+        {kExample, "X", 3, 1, false, 6},    // behind a selection, such as the last match
+        {kExample, "X1", 4, 0, false, -1},  // no wrap-around
+        {kExample, "X1", 4, 0, true, 3},    // from the top
+        {kExample, "x", 0, 0, true, -1},    // case-sensitive
+        {kExample, "X3.", 0, 0, false, 9},  // ends at the end of the text
+        {kExample, "", 0, 0, true, -1},     // an empty search text finds nothing
     };
     for (const auto& c : cases) {
         MemoryEditor editor(c.text);
-        editor.setCaret(c.caret);
+        editor.setSelection(c.selStart, c.selLength);
         EXPECT_EQ(findStep(editor, c.what, c.fromTop), c.found >= 0) << c.what;
         if (c.found >= 0) {
             EXPECT_EQ(editor.selectionStart(), c.found) << c.what;
             EXPECT_EQ(editor.selectionLength(), countCharacters(c.what)) << c.what;
         } else {
-            EXPECT_EQ(editor.caret(), c.caret) << c.what;
+            EXPECT_EQ(editor.selectionStart(), c.selStart) << c.what;
         }
     }
 }
@@ -138,15 +139,17 @@ TEST(FindReplace, AnswersToTheQuestion)
         ReplaceOutcome::End end;
         int asked;
         long selStart, selLength;
+        long replaced;
     } cases[] = {
-        {{A::Yes}, false, "G01Y1.X2.X3.", ReplaceOutcome::End::Stopped, 1, 4, 0},
-        {{A::No}, false, kExample, ReplaceOutcome::End::Stopped, 1, 3, 1},  // the match stays selected
-        {{A::Cancel}, true, kExample, ReplaceOutcome::End::Cancelled, 1, 3, 1},
-        {{A::Yes, A::Cancel}, true, "G01Y1.X2.X3.", ReplaceOutcome::End::Cancelled, 2, 6, 1},
-        {{A::No, A::Yes, A::No}, true, "G01X1.Y2.X3.", ReplaceOutcome::End::NotFound, 3, 9, 1},
+        {{A::Yes}, false, "G01Y1.X2.X3.", ReplaceOutcome::End::Stopped, 1, 4, 0, 1},
+        {{A::No}, false, kExample, ReplaceOutcome::End::Stopped, 1, 3, 1, 0},  // the match stays selected
+        {{A::Cancel}, true, kExample, ReplaceOutcome::End::Cancelled, 1, 3, 1, 0},
+        {{A::Yes, A::Cancel}, true, "G01Y1.X2.X3.", ReplaceOutcome::End::Cancelled, 2, 6, 1, 1},
+        {{A::No, A::Yes, A::No}, true, "G01X1.Y2.X3.", ReplaceOutcome::End::NotFound, 3, 9, 1, 1},
+        {{A::Yes, A::No, A::Yes}, true, "G01Y1.X2.Y3.", ReplaceOutcome::End::NotFound, 3, 10, 0, 2},
         // All part-way turns the rest into a replace-all that still asks.
-        {{A::All, A::No, A::Yes}, false, "G01Y1.X2.Y3.", ReplaceOutcome::End::NotFound, 3, 10, 0},
-        {{A::All, A::Cancel}, false, "G01Y1.X2.X3.", ReplaceOutcome::End::Cancelled, 2, 6, 1},
+        {{A::All, A::No, A::Yes}, false, "G01Y1.X2.Y3.", ReplaceOutcome::End::NotFound, 3, 10, 0, 2},
+        {{A::All, A::Cancel}, false, "G01Y1.X2.X3.", ReplaceOutcome::End::Cancelled, 2, 6, 1, 1},
     };
     for (auto& c : cases) {
         MemoryEditor editor(kExample);
@@ -159,6 +162,7 @@ TEST(FindReplace, AnswersToTheQuestion)
         EXPECT_EQ(script.asked, c.asked) << c.after;
         EXPECT_EQ(editor.selectionStart(), c.selStart) << c.after;
         EXPECT_EQ(editor.selectionLength(), c.selLength) << c.after;
+        EXPECT_EQ(outcome.replaced, c.replaced) << c.after;
     }
 }
 

@@ -35,29 +35,41 @@ struct ArcCase {
     const char* centre;  // "%c-10.%c0" style: offset letters filled in, or an R word
     double centreA, centreB;
     double sweep;  // signed, in the (a, b) pair
+    double endA = 0, endB = 10;
 };
 
-// From (10, 0) to (0, 10) in the plane's ordered pair.
+// From (10, 0) to (0, 10) in the plane's ordered pair, or back to (10, 0).
 const ArcCase kArcs[] = {
-    {"G03", "OFFSETS", 0, 0, kPi / 2},
-    {"G02", "OFFSETS", 0, 0, -3 * kPi / 2},
+    {"G03", "%c-10.%c0", 0, 0, kPi / 2},
+    {"G02", "%c-10.%c0", 0, 0, -3 * kPi / 2},
+    {"G02", "%c0%c10.", 10, 10, -kPi / 2},
+    {"G03", "%c0%c10.", 10, 10, 3 * kPi / 2},
     {"G03", "R10.", 0, 0, kPi / 2},
     {"G02", "R10.", 10, 10, -kPi / 2},
     {"G02", "R-10.", 0, 0, -3 * kPi / 2},
     {"G03", "R-10.", 10, 10, 3 * kPi / 2},
+    {"G02", "%c-10.%c0", 0, 0, -2 * kPi, 10, 0},  // full circles: which way round
+    {"G03", "%c-10.%c0", 0, 0, 2 * kPi, 10, 0},
 };
+
+// `format` with its two "%c" filled in.
+std::string filled(const char* format, char first, char second)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, format, first, second);
+    return buffer;
+}
 
 TEST(PreviewArcs, EachPlaneAndDirectionWithOffsetsAndRadius)
 {
     for (const auto& plane : kPlanes) {
         for (const auto& arc : kArcs) {
-            std::string centre = arc.centre;
-            if (centre == "OFFSETS")
-                centre = std::string(1, plane.offsetA) + "-10." + plane.offsetB + "0";
+            const std::string centre = filled(arc.centre, plane.offsetA, plane.offsetB);
             const std::string start = std::string("G00") + plane.a + "10." + plane.b + "0";
-            const std::string move = std::string(arc.motion) + plane.a + "0" + plane.b + "10." + centre + "F100";
+            const std::string end = plane.a + std::to_string(arc.endA) + plane.b + std::to_string(arc.endB);
+            const std::string move = arc.motion + end + centre + "F100";
             SCOPED_TRACE(std::string(plane.select) + " " + move);
-            Toolpath path = run({"G90", plane.select, start, move});
+            Toolpath path = run({"G90G00X0Y0Z0", plane.select, start, move});
             ASSERT_TRUE(path.diagnostics.empty()) << diagnosticText(path.diagnostics[0]);
             auto ranges = path.rangesOfLine(3);
             ASSERT_EQ(ranges.size(), 1u);
@@ -74,8 +86,8 @@ TEST(PreviewArcs, EachPlaneAndDirectionWithOffsetsAndRadius)
             }
             EXPECT_NEAR(swept, arc.sweep, 1e-4);
             EXPECT_NEAR(path.length[static_cast<int>(MoveKind::Arc)], 10 * std::fabs(arc.sweep), 1e-9);
-            EXPECT_EQ(axisValue(path, last, plane.a), 0.0f);  // the programmed end, exactly
-            EXPECT_EQ(axisValue(path, last, plane.b), 10.0f);
+            EXPECT_EQ(axisValue(path, last, plane.a), arc.endA);  // the programmed end, exactly
+            EXPECT_EQ(axisValue(path, last, plane.b), arc.endB);
         }
     }
 }
@@ -93,6 +105,8 @@ TEST(PreviewArcs, EdgeCasesByExtentsAndDiagnostics)
         {"full circle by I", {"G00X10.Y0Z0", "G02X10.Y0I-10.F100"}, {-10, -10, 0}, {10, 10, 0}, {}},
         {"full circle by R is a 0 degree arc", {"G00X10.Y0Z0", "G02X10.Y0R10.F100"}, {10, 0, 0}, {10, 0, 0},
          {DiagnosticCode::ZeroArcWithRadius}},
+        {"back to its start by R with a Z change is a straight feed", {"G00X10.Y0Z0", "G02X10.Y0Z-5.R10.F100"},
+         {10, 0, -5}, {10, 0, 0}, {DiagnosticCode::ZeroArcWithRadius}},
         {"helical full turn judged in the plane", {"G00X10.Y0Z0", "G03X10.Y0Z-5.I-10.F100"}, {-10, -10, -5},
          {10, 10, 0}, {}},
         {"half turn by R exactly", {"G00X10.Y0Z0", "G02X-10.Y0R10.F100"}, {-10, -10, 0}, {10, 0, 0}, {}},

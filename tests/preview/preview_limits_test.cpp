@@ -130,6 +130,8 @@ TEST(PreviewLimits, ExpressionsNestedTooDeeplyAreRefused)
         {"functions", repeated("ABS[", deep) + "1" + repeated("]", deep), true},
         {"indirect variables", repeated("#", deep) + "1", true},
         {"a written depth is read", repeated("[", 60) + "-[ABS[-2]]+#[1+[0]]" + repeated("]", 60), false},
+        {"brackets at the limit", "-" + repeated("[", 200) + "2" + repeated("]", 200), false},
+        {"brackets one past the limit", "-" + repeated("[", 201) + "2" + repeated("]", 201), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

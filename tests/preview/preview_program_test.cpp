@@ -36,6 +36,12 @@ TEST(PreviewCycles, ExpandedMoves)
          {"G90G00X0Y0Z50.", "G91G98G81X10.Z-7.R-48.K3F100"}, 1,
          "c(10,0,50) c(10,0,2) d(10,0,-5) c(10,0,50) c(20,0,50) c(20,0,2) d(20,0,-5) c(20,0,50) "
          "c(30,0,50) c(30,0,2) d(30,0,-5) c(30,0,50)"},
+        {"G91 holes step from a start that is not 0", {"G90G00X5.Y3.Z10.", "G91G99G81X10.Y2.Z-3.R-8.K2F100"}, 1,
+         "c(15,5,10) c(15,5,2) d(15,5,-1) c(15,5,2) c(25,7,2) d(25,7,-1) c(25,7,2)"},
+        {"G98 after G99 rises to the level before the cycle's first hole",
+         {"G90G00X0Y0Z50.", "G99G81X10.Z-5.R2.F100", "G98X20."}, 2, "c(20,0,2) d(20,0,-5) c(20,0,50)"},
+        {"a block with only R drills again where the tool is", {"G90G00X0Y0Z10.", "G99G81X5.Z-1.R1.F100", "R3."}, 2,
+         "c(5,0,1) c(5,0,3) d(5,0,-1) c(5,0,3)"},
         {"K repeats under G90 drill the same hole", {"G90G00X0Y0Z10.", "G99G81X5.Z-1.R1.K2F100"}, 1,
          "c(5,0,10) c(5,0,1) d(5,0,-1) c(5,0,1) c(5,0,1) d(5,0,-1) c(5,0,1)"},
         {"K0 only stores the data", {"G90G00X0Y0Z10.", "G81X5.Z-1.R1.K0F100"}, 1, ""},
@@ -47,6 +53,8 @@ TEST(PreviewCycles, ExpandedMoves)
         {"G84 feeds out, then G98 rises", {"G90G00X0Y0Z10.", "G98G84X0Y0Z-5.R2.F100"}, 1,
          "c(0,0,10) c(0,0,2) d(0,0,-5) d(0,0,2) c(0,0,10)"},
         {"G85 feeds out to R under G99", {"G90G00X0Y0Z10.", "G99G85X0Y0Z-5.R2.F100"}, 1,
+         "c(0,0,10) c(0,0,2) d(0,0,-5) d(0,0,2)"},
+        {"G89 feeds out to R under G99", {"G90G00X0Y0Z10.", "G99G89X0Y0Z-5.R2.F100"}, 1,
          "c(0,0,10) c(0,0,2) d(0,0,-5) d(0,0,2)"},
         {"G80 cancels: axes move again", {"G90G00X0Y0Z10.", "G99G81X5.Z-1.R1.F100", "G80X9."}, 2, "r(9,0,1)"},
         {"a motion code cancels the cycle", {"G90G00X0Y0Z10.", "G81X5.Z-1.R1.F100", "G01X9.F50"}, 2, "f(9,0,10)"},
@@ -123,6 +131,9 @@ TEST(PreviewMacros, ExpressionsInAddresses)
         {"functions", {"#5=SQRT[16]+ABS[-2]", "#6=ATAN[1]/[1]", "G00X#5Y#6Z[ROUND[1.5]+FIX[-1.7]+FUP[1.2]]"}, 2,
          "r(6,45,3)"},
         {"indirect variable", {"#1=90", "#[#1+10]=5.", "G00X#100Y0Z0"}, 2, "r(5,0,0)"},
+        {"ATAN of two gives 0 to 360, MOD keeps the dividend's sign", {"G90G00X[ATAN[-1]/[-1]]Y[7MOD-3]Z[-7MOD3]"}, 0,
+         "r(225,1,-1)"},
+        {"#0 stays vacant when assigned", {"#0=5.", "G90G00X[#0+1]Y0Z0"}, 1, "r(1,0,0)"},
         {"a vacant variable leaves the address out", {"G00X1.Y2.Z3.", "G01X#9Y5.F10"}, 1, "f(1,5,3)"},
         {"vacant counts as 0 in arithmetic", {"G00X[#9+4]Y0Z0"}, 0, "r(4,0,0)"},
         {"expression values are not scaled by the increment reading", {"#1=10", "G00X#1Y10Z0"}, 1, "r(10,0.01,0)"},
@@ -144,6 +155,7 @@ TEST(PreviewWords, ReadingOfNumbersAndBlocks)
         {"work offsets and tool length are drawn at the programmed point", {"G54G43H1G00X1.Y2.Z3."}, 0, "r(1,2,3)"},
         {"dwell X is a time, not a move", {"G00X1.Y1.Z0", "G04X2."}, 1, ""},
         {"G92 names the position without a move", {"G00X1.Y1.Z0", "G92X0Y0", "G01X1.F10"}, 2, "f(1,0,0)"},
+        {"a semicolon ends the block", {"G90G00X0Y0Z0", "G00X1.;Y5."}, 1, "r(1,0,0)"},
     };
     expectLines(std::begin(cases), std::end(cases));
 }
@@ -189,6 +201,7 @@ TEST(PreviewDiagnostics, ReportedWithTheirLinesAndTheRestStillRuns)
         {"#1=[2+", DiagnosticCode::BadExpression},
         {"#1=4/0", DiagnosticCode::DivisionByZero},
         {"G00X#5001", DiagnosticCode::UnreadableVariable},
+        {"G00X#1000", DiagnosticCode::UnreadableVariable},
         {"G53X0Y0", DiagnosticCode::MachineCoordinates},
     };
     for (const auto& c : cases) {
