@@ -71,6 +71,17 @@ std::string DocumentOptions::text(const std::string& name, const std::string& fa
     return it == values.end() ? fallback : it->second;
 }
 
+std::optional<Encoding> parseEncodingOption(const std::string& value)
+{
+    if (value == "sjis")
+        return Encoding::ShiftJis;
+    if (value == "utf8")
+        return Encoding::Utf8;
+    if (value != "auto")
+        throw UsageError("expected auto, sjis or utf8 for --encoding: '" + value + "'");
+    return std::nullopt;
+}
+
 DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const CommandOptions& own)
 {
     DocumentOptions options;
@@ -100,13 +111,7 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
             if (options.select->first < 0 || options.select->second < 0)
                 throw UsageError("--select needs a start and a length of 0 or more: '" + v + "'");
         } else if (arg == "--encoding") {
-            const std::string& v = value();
-            if (v == "sjis")
-                options.encoding = Encoding::ShiftJis;
-            else if (v == "utf8")
-                options.encoding = Encoding::Utf8;
-            else if (v != "auto")
-                throw UsageError("expected auto, sjis or utf8 for --encoding: '" + v + "'");
+            options.encoding = parseEncodingOption(value());
         } else if (arg == "--caret") {
             options.caret = parseLong(arg, value());
         } else if (arg == "--decimal-number") {

@@ -75,6 +75,8 @@ void applySelection(MemoryEditor& editor, const DocumentOptions& options);
 
 // Reads a whole file or standard input; throws UserError naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
+// The value of --encoding: auto (absent: detected), sjis or utf8; anything else is a usage error.
+std::optional<Encoding> parseEncodingOption(const std::string& value);
 // FILE (or standard input) read as the editor loads a document, in `encoding` when given: its
 // text, line-end style and encoding.
 LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in,

@@ -26,6 +26,7 @@ struct LineCommand {
     DncSettings settings;
     std::optional<std::string> file;     // send: the program
     std::optional<std::string> outPath;  // receive: where it goes
+    std::optional<Encoding> encoding;    // send: --encoding; absent: the file's own
 };
 
 int boundedNumber(const std::string& option, const std::string& text, int low, int high)
@@ -48,7 +49,7 @@ Value named(const std::string& option, const std::string& text, std::optional<Va
 
 LineCommand parseLineCommand(const std::vector<std::string>& args, bool receive)
 {
-    LineCommand command{readDncSettings(), {}, {}};
+    LineCommand command{readDncSettings(), {}, {}, {}};
     DncSettings& s = command.settings;
     bool portGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -76,6 +77,8 @@ LineCommand parseLineCommand(const std::vector<std::string>& args, bool receive)
         } else if (arg == "--eob") {
             const std::string& v = value();
             s.endOfBlock = named(arg, v, endOfBlockNamed(v), "crlf, lf or cr");
+        } else if (!receive && arg == "--encoding") {
+            command.encoding = parseEncodingOption(value());
         } else if (receive && arg == "--idle") {
             s.idleTimeoutS = boundedNumber(arg, value(), 1, 3600);
         } else if (receive && arg == "-o") {
@@ -135,7 +138,8 @@ int runTransfer(SerialTransfer& transfer, const char* what, Io& io)
 int runSend(const std::vector<std::string>& args, Io& io)
 {
     const LineCommand command = parseLineCommand(args, false);
-    const std::string lines = documentBytes(loadDocumentInput(command.file, io.in).text);
+    const LoadedDocument document = loadDocumentInput(command.file, io.in, command.encoding);
+    const std::string lines = documentBytes(document.text, document.encoding.encoding);
     requireProgram(lines);
     const std::vector<int> foreign = nonAsciiLines(lines);
     if (!foreign.empty()) {

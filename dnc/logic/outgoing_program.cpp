@@ -22,7 +22,11 @@ bool blank(std::string_view line) { return line.find_first_not_of(" \t\r") == st
 
 }  // namespace
 
-std::string documentBytes(std::string_view editorText) { return encodeDocument(editorText, LineEnds::Lf); }
+std::string documentBytes(std::string_view editorText, Encoding encoding)
+{
+    // A byte-order mark means nothing to a control, so none is sent.
+    return encodeDocument(editorText, LineEnds::Lf, FileEncoding{encoding, false});
+}
 
 void requireProgram(std::string_view lines)
 {

@@ -3,6 +3,7 @@
 // lines the settings ask for.
 #pragma once
 
+#include "app/logic/text_encoding.h"
 #include "dnc/logic/dnc_settings.h"
 
 #include <string>
@@ -16,9 +17,9 @@ struct OutgoingProgram {
     std::vector<std::size_t> lineEnds;  // the offset after each end of block, in order
 };
 
-// The document's bytes with LF line ends, for editor text (UTF-8, CR LF). Throws UserError for a
-// character the document's encoding cannot hold.
-std::string documentBytes(std::string_view editorText);
+// The document's bytes in its encoding with LF line ends, for editor text (UTF-8, CR LF). Throws
+// UserError for a character the encoding cannot hold.
+std::string documentBytes(std::string_view editorText, Encoding encoding = Encoding::ShiftJis);
 
 // Throws UserError when there is nothing to send.
 void requireProgram(std::string_view lines);

@@ -98,7 +98,7 @@ void send(Shell& shell, TFormTransfer* window)
     refuseWhileBusy(window);
     const DncSettings settings = readDncSettings();
     auto [text, firstLine] = textToSend(shell.editor());
-    const std::string lines = documentBytes(text);
+    const std::string lines = documentBytes(text, shell.document().encoding.encoding);
     requireProgram(lines);
     if (!acceptNonAscii(shell.window(), nonAsciiLines(lines), firstLine))
         return;
