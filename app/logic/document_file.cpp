@@ -32,6 +32,7 @@ public:
     }
 
     static bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+    static bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
     char32_t single(unsigned char b) const { return single_[b]; }
     char32_t pair(unsigned char lead, unsigned char trail) const { return pair_[(lead << 8) | trail]; }
@@ -145,12 +146,11 @@ void appendDecoded(std::string& out, const unsigned char* p, const unsigned char
             ++p;
             continue;
         }
-        if (CodePage932::isLeadByte(b) && p + 1 < end) {
-            if (char32_t c = table.pair(b, p[1])) {
-                appendUtf8(out, c);
-                p += 2;
-                continue;
-            }
+        if (CodePage932::isLeadByte(b) && p + 1 < end && CodePage932::isTrailByte(p[1])) {
+            const char32_t c = table.pair(b, p[1]);
+            appendUtf8(out, c ? c : kBytePairMarkerBase + (char32_t{b} << 8) + p[1]);
+            p += 2;
+            continue;
         }
         if (char32_t c = table.single(b))
             appendUtf8(out, c);
@@ -201,6 +201,47 @@ template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line
 }
 
 }  // namespace
+
+std::string bytesOfMarker(char32_t c)
+{
+    if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF)
+        return std::string(1, static_cast<char>(c - kByteMarkerBase));
+    if (c < kBytePairMarkerBase || c > kBytePairMarkerBase + 0xFFFF)
+        return {};
+    const auto lead = static_cast<unsigned char>((c - kBytePairMarkerBase) >> 8);
+    const auto trail = static_cast<unsigned char>(c & 0xFF);
+    // Only a pair that makes no character is a marker; any other would read back as something else.
+    if (!CodePage932::isLeadByte(lead) || !CodePage932::isTrailByte(trail) || CodePage932::instance().pair(lead, trail))
+        return {};
+    return {static_cast<char>(lead), static_cast<char>(trail)};
+}
+
+std::string markerLabel(char32_t c)
+{
+    const std::string bytes = bytesOfMarker(c);
+    if (bytes == std::string(1, '\0'))
+        return "NUL";
+    if (bytes == "\r")
+        return "CR";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string label = "x";
+    for (unsigned char b : bytes) {
+        label += kHex[b >> 4];
+        label += kHex[b & 0xF];
+    }
+    return label;
+}
+
+std::vector<char32_t> allMarkers()
+{
+    std::vector<char32_t> markers;
+    for (char32_t b = 0; b <= 0xFF; ++b)
+        markers.push_back(kByteMarkerBase + b);
+    for (char32_t pair = 0x8100; pair <= 0xFCFF; ++pair)
+        if (!bytesOfMarker(kBytePairMarkerBase + pair).empty())
+            markers.push_back(kBytePairMarkerBase + pair);
+    return markers;
+}
 
 std::string decodeDocument(std::string_view bytes)
 {
@@ -419,8 +460,9 @@ InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size
                 return fail(1);
             c = (c << 6) | (s[i + k] & 0x3F);
         }
-        if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) {
-            s[w++] = static_cast<unsigned char>(c - kByteMarkerBase);
+        if (const std::string bytes = bytesOfMarker(c); !bytes.empty()) {
+            std::memcpy(s + w, bytes.data(), bytes.size());
+            w += bytes.size();
         } else if (std::uint16_t code = table.bytesOf(c)) {
             if (code > 0xFF)
                 s[w++] = static_cast<unsigned char>(code >> 8);
