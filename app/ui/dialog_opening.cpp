@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QMargins>
 #include <QPushButton>
 #include <QWidget>
 
@@ -26,17 +27,24 @@ protected:
     }
 
 private:
-    // The Show event comes before the window is mapped, so the move takes effect at once.
+    // The dialog's client area is placed, not its frame: Qt knows a reopened window's frame only
+    // now and then, and a move by the frame lands off by the title bar. The window manager puts
+    // the same frame around the dialog as around the main window. The Show event comes before
+    // the window is mapped, so the placement takes effect at once.
     static void centre(QWidget* dialog)
     {
         const QWidget* parent = dialog->parentWidget();
         if (!parent)
             return;
-        const QRect over = parent->window()->frameGeometry();
-        // The frame is known once the dialog has been shown; before that the window manager
-        // adds it around the client area.
-        const QSize frame = dialog->frameGeometry().size().expandedTo(dialog->size());
-        dialog->move(over.center() - QPoint(frame.width() / 2, frame.height() / 2));
+        const QWidget* main = parent->window();
+        const QRect outer = main->frameGeometry(), inner = main->geometry();
+        QMargins frame;
+        if (!dialog->windowFlags().testFlag(Qt::FramelessWindowHint))
+            frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                             outer.bottom() - inner.bottom());
+        const QSize framed = dialog->size().grownBy(frame);
+        const QPoint frameTopLeft = outer.center() - QPoint(framed.width() / 2, framed.height() / 2);
+        dialog->setGeometry(QRect(frameTopLeft + QPoint(frame.left(), frame.top()), dialog->size()));
     }
 
     // A push button that kept the focus from the last use would be the default (Enter) now.
