@@ -460,7 +460,10 @@ InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size
                 return fail(1);
             c = (c << 6) | (s[i + k] & 0x3F);
         }
-        if (const std::string bytes = bytesOfMarker(c); !bytes.empty()) {
+        if ((c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) || c >= kBytePairMarkerBase) {
+            const std::string bytes = bytesOfMarker(c);
+            if (bytes.empty())
+                return fail(length);
             std::memcpy(s + w, bytes.data(), bytes.size());
             w += bytes.size();
         } else if (std::uint16_t code = table.bytesOf(c)) {

@@ -18,7 +18,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        // A spontaneous Show is a restore from minimised: the window stays where it is.
+        if (event->type() == QEvent::Show && !event->spontaneous() && watched->isWidgetType()) {
             auto* dialog = static_cast<QWidget*>(watched);
             centre(dialog);
             unfocusButton(dialog);

@@ -132,6 +132,8 @@ TEST(DocumentCodec, TextThatShiftJisCannotHoldIsRefusedWithItsPlace)
     } catch (const UserError& e) {
         EXPECT_NE(std::string(e.what()).find("1行 2桁"), std::string::npos) << e.what();
     }
+    // A two-byte marker for a code that is a character ("あ") would read back as that character.
+    EXPECT_THROW(encodeDocument(pairMarker(0x82, 0xA0)), UserError);
 }
 
 TEST(DocumentReader, LinesByKindOfFile)
