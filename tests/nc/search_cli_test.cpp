@@ -104,6 +104,7 @@ INSTANTIATE_TEST_SUITE_P(Commands, MarkerCli, ::testing::Values(
     MarkerCase{{"extreme", "--letter", "X", "--method", "max", "--whole-file"}, "\x85X99\r\nX1\r\n", "1 0 X1\n"},
     MarkerCase{{"shift", "--x", "1"}, "\x85X1.\r\n", "\x85X1.\r\n"},
     MarkerCase{{"arith", "--letter", "X", "--op", "2X"}, "\x85X1.\r\n", "\x85X1.\r\n"},
+    MarkerCase{{"rotate", "--z", "1.5707963267948966"}, "\x85X1.Y0\r\n", "\x85X1.Y0\r\n"},
     MarkerCase{{"fill", "--set", "S"}, "\x85\x40$1\r\n", "\x85\x40Q\r\n"},
     MarkerCase{{"macro", "--table", "T"}, "\x85X1\r\n", "\x85X1\r\n"}));
 
