@@ -49,8 +49,7 @@ QMessageBox::StandardButton Prompts::ask(QWidget* parent, const QString& caption
 
 void Prompts::showError(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, parent);
-    box.exec();
+    makeMessageBox(parent, QApplication::applicationName(), text, QMessageBox::Ok, QMessageBox::Critical)->exec();
 }
 
 std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& caption, const QString& preset,
