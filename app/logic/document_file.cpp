@@ -32,6 +32,7 @@ public:
     }
 
     static bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+    static bool isTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 
     char32_t single(unsigned char b) const { return single_[b]; }
     char32_t pair(unsigned char lead, unsigned char trail) const { return pair_[(lead << 8) | trail]; }
@@ -129,10 +130,11 @@ const unsigned char* plainAsciiEnd(const unsigned char* p, const unsigned char* 
 
 void appendMarker(std::string& out, unsigned char b) { appendUtf8(out, kByteMarkerBase + b); }
 
-// The UTF-8 of the markers (U+F700 to U+F7FF) starts with 0xEF and one of 0x9C to 0x9F.
+// The UTF-8 of the byte markers (U+F700 to U+F7FF) starts with 0xEF and one of 0x9C to 0x9F;
+// that of the pair markers' plane (U+F0000 to U+FFFFF) with 0xF3 and one of 0xB0 to 0xBF.
 bool startsMarker(const unsigned char* p, std::size_t left)
 {
-    return left >= 3 && p[0] == 0xEF && p[1] >= 0x9C && p[1] <= 0x9F;
+    return (left >= 3 && p[0] == 0xEF && p[1] >= 0x9C && p[1] <= 0x9F) || (left >= 4 && p[0] == 0xF3 && p[1] >= 0xB0);
 }
 
 // Decodes UTF-8 bytes [p, end): well-formed characters stay as they are; every other byte, and
@@ -177,12 +179,11 @@ void appendDecoded(std::string& out, const unsigned char* p, const unsigned char
             ++p;
             continue;
         }
-        if (CodePage932::isLeadByte(b) && p + 1 < end) {
-            if (char32_t c = table.pair(b, p[1])) {
-                appendUtf8(out, c);
-                p += 2;
-                continue;
-            }
+        if (CodePage932::isLeadByte(b) && p + 1 < end && CodePage932::isTrailByte(p[1])) {
+            const char32_t c = table.pair(b, p[1]);
+            appendUtf8(out, c ? c : kBytePairMarkerBase + (char32_t{b} << 8) + p[1]);
+            p += 2;
+            continue;
         }
         if (char32_t c = table.single(b))
             appendUtf8(out, c);
@@ -233,6 +234,47 @@ template <typename LineFn> void forEachLine(std::string_view text, LineFn&& line
 }
 
 }  // namespace
+
+std::string bytesOfMarker(char32_t c)
+{
+    if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF)
+        return std::string(1, static_cast<char>(c - kByteMarkerBase));
+    if (c < kBytePairMarkerBase || c > kBytePairMarkerBase + 0xFFFF)
+        return {};
+    const auto lead = static_cast<unsigned char>((c - kBytePairMarkerBase) >> 8);
+    const auto trail = static_cast<unsigned char>(c & 0xFF);
+    // Only a pair that makes no character is a marker; any other would read back as something else.
+    if (!CodePage932::isLeadByte(lead) || !CodePage932::isTrailByte(trail) || CodePage932::instance().pair(lead, trail))
+        return {};
+    return {static_cast<char>(lead), static_cast<char>(trail)};
+}
+
+std::string markerLabel(char32_t c)
+{
+    const std::string bytes = bytesOfMarker(c);
+    if (bytes == std::string(1, '\0'))
+        return "NUL";
+    if (bytes == "\r")
+        return "CR";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string label = "x";
+    for (unsigned char b : bytes) {
+        label += kHex[b >> 4];
+        label += kHex[b & 0xF];
+    }
+    return label;
+}
+
+std::vector<char32_t> allMarkers()
+{
+    std::vector<char32_t> markers;
+    for (char32_t b = 0; b <= 0xFF; ++b)
+        markers.push_back(kByteMarkerBase + b);
+    for (char32_t pair = 0x8100; pair <= 0xFCFF; ++pair)
+        if (!bytesOfMarker(kBytePairMarkerBase + pair).empty())
+            markers.push_back(kBytePairMarkerBase + pair);
+    return markers;
+}
 
 std::string decodeDocument(std::string_view bytes, Encoding encoding)
 {
@@ -452,8 +494,18 @@ InPlaceResult encodeRegionInPlace(std::string& text, std::size_t from, std::size
                 return fail(1);
             c = (c << 6) | (s[i + k] & 0x3F);
         }
-        if (c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) {
-            s[w++] = static_cast<unsigned char>(c - kByteMarkerBase);
+        if ((c >= kByteMarkerBase && c <= kByteMarkerBase + 0xFF) || c >= kBytePairMarkerBase) {
+            const std::string bytes = bytesOfMarker(c);
+            if (!bytes.empty()) {
+                std::memcpy(s + w, bytes.data(), bytes.size());
+                w += bytes.size();
+            } else if (encoding == Encoding::Utf8) {
+                if (w != i)
+                    std::memmove(s + w, s + i, length);
+                w += length;
+            } else {
+                return fail(length);
+            }
         } else if (encoding == Encoding::Utf8) {
             if (w != i)
                 std::memmove(s + w, s + i, length);

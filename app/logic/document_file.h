@@ -58,6 +58,16 @@ std::string withLineEnds(std::string&& utf8, LineEnds style);
 
 // The first reserved code point: byte b stands as U+F700 + b.
 constexpr char32_t kByteMarkerBase = 0xF700;
+// A lead byte and a trail byte that make no character stand together as one marker,
+// U+F0000 + (lead << 8) + trail, so that no command, search or typing sees the trail byte (an "@"
+// or a letter) as text of its own or splits the two.
+constexpr char32_t kBytePairMarkerBase = 0xF0000;
+// The bytes a marker stands for (one or two), empty when `c` is no marker.
+std::string bytesOfMarker(char32_t c);
+// How the editor shows a marker: "NUL", "CR", or "x" and the bytes in hex ("x85", "x8540").
+std::string markerLabel(char32_t c);
+// Every marker code point, for an editor that shows them by their labels.
+std::vector<char32_t> allMarkers();
 
 // The editor text for the bytes, character by character (no line rules: CR and LF pass through).
 std::string decodeDocument(std::string_view bytes, Encoding encoding = Encoding::ShiftJis);

@@ -1,5 +1,6 @@
 // Shows the reserved code points that stand for bytes of a file (NUL, a CR inside a line, bytes
-// that are not Shift-JIS) as visible blobs in the editor: "NUL", "CR", "x80" ... "xFF".
+// that are not Shift-JIS) as visible blobs in the editor: "NUL", "CR", "x80" ... "xFF", and a
+// two-byte code that is no character as one blob ("x8540").
 #pragma once
 
 class QsciScintilla;

@@ -2,23 +2,54 @@
 
 #include "app/logic/user_error.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QSpacerItem>
 
 namespace zorvan {
+
+int captionRoom(const QString& caption)
+{
+    // Window managers draw titles in a bold face of about the interface's size; a title bar also
+    // holds the window's icon and its buttons.
+    QFont title = QApplication::font();
+    title.setBold(true);
+    constexpr int kIconAndButtons = 112;
+    return QFontMetrics(title).horizontalAdvance(caption) * 5 / 4 + kIconAndButtons;
+}
+
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text,
+                                            QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+{
+    auto box = std::make_unique<QMessageBox>(icon, caption, text, buttons, parent);
+    box->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    static const std::pair<QMessageBox::StandardButton, const char*> japanese[] = {
+        {QMessageBox::Yes, "はい"}, {QMessageBox::No, "いいえ"}, {QMessageBox::Cancel, "キャンセル"},
+        {QMessageBox::YesToAll, "すべて"}};
+    for (const auto& [which, name] : japanese)
+        if (QAbstractButton* button = box->button(which))
+            button->setText(QString::fromUtf8(name));
+    // The box sizes itself to its layout's minimum width when shown; a spacer raises that.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+        grid->addItem(new QSpacerItem(captionRoom(caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
+}
 
 QMessageBox::StandardButton Prompts::ask(QWidget* parent, const QString& caption, const QString& text,
                                          QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
 {
-    QMessageBox box(icon, caption, text, buttons, parent);
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    const auto box = makeMessageBox(parent, caption, text, buttons, icon);
+    return static_cast<QMessageBox::StandardButton>(box->exec());
 }
 
 void Prompts::showError(QWidget* parent, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::Ok, parent);
-    box.exec();
+    makeMessageBox(parent, QApplication::applicationName(), text, QMessageBox::Ok, QMessageBox::Critical)->exec();
 }
 
 std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& caption, const QString& preset,

@@ -30,6 +30,13 @@ public:
     virtual bool chooseFont(QWidget* parent, const QFont& preset, QFont& chosen);
 };
 
+// The box behind Prompts::ask: the standard buttons captioned in Japanese, a title bar with the
+// close box only, and wide enough for the title bar to show the whole caption.
+std::unique_ptr<QMessageBox> makeMessageBox(QWidget* parent, const QString& caption, const QString& text,
+                                            QMessageBox::StandardButtons buttons, QMessageBox::Icon icon);
+// The width a title bar needs for `caption` besides its icon and buttons.
+int captionRoom(const QString& caption);
+
 // The dialog behind Prompts::openFileName: it takes any name, also one that does not exist.
 std::unique_ptr<QFileDialog> makeOpenDialog(QWidget* parent, const QString& caption, const QString& preset,
                                             const QString& filter);

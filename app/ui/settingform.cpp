@@ -2,6 +2,7 @@
 
 #include "app/logic/settings.h"
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 #include "app/ui/prompts.h"
 
 #include <QButtonGroup>
@@ -22,7 +23,7 @@ TFormSetting::TFormSetting(QWidget* parent) : QDialog(parent)
 {
     setObjectName("FormSetting");
     setWindowTitle("とりあえずせっていしとこーかー");
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedDialogFrame(this);
     setFixedSize(345, 195);
 
     Label1 = new QLabel("PelMoraのあるばしょは", this);

@@ -1,5 +1,7 @@
 #include "lists/logic/list_books.h"
 
+#include "lists/logic/list_entry_checks.h"
+
 namespace zorvan::lists {
 
 std::string newEntryName(const std::string& typed) { return typed.empty() ? "Non" : typed; }
@@ -39,7 +41,9 @@ int ValueSetBook::fieldExit(const std::string& typedName, const Fields& fields)
 
 int ValueSetBook::add(const std::string& typedName, const Fields& fields)
 {
-    sets_.push_back(ValueSet{newEntryName(typedName), {fields.begin(), fields.end()}});
+    const std::string name = newEntryName(typedName);
+    checkListName(name);  // refused here, before the book holds a set the file cannot
+    sets_.push_back(ValueSet{name, {fields.begin(), fields.end()}});
     return static_cast<int>(sets_.size()) - 1;
 }
 

@@ -29,7 +29,8 @@ public:
     // the fields become its first nine values; under another name a new set is added and
     // selected, so that further exits update it. Returns the index of a set it added, or -1.
     int fieldExit(const std::string& typedName, const Fields& fields);
-    // "add": a new set at the end; the selection stays. Returns its index.
+    // "add": a new set at the end; the selection stays. Returns its index. A name the file
+    // cannot hold is refused (UserError) here and by the two calls below that add a set.
     int add(const std::string& typedName, const Fields& fields);
     // "Del": removes the selected set; false (nothing removed) when none is selected.
     bool removeSelected();

@@ -1,6 +1,7 @@
 #include "lists/ui/macrochangeform.h"
 
 #include "app/logic/user_error.h"
+#include "app/ui/dialog_opening.h"
 #include "app/ui/prompts.h"
 #include "lists/ui/conversion_grid.h"
 #include "lists/ui/name_box.h"
@@ -18,7 +19,7 @@ TFormMacroChenge::TFormMacroChenge(lists::ListFileLookup lookup, QWidget* parent
 {
     setObjectName("FormMacroChenge");
     setWindowTitle(QStringLiteral("マック　笑顔  \\0"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     setFont(font);

@@ -1,5 +1,7 @@
 #include "lists/ui/suport.h"
 
+#include "app/ui/dialog_opening.h"
+
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QVBoxLayout>
@@ -24,6 +26,16 @@ TSuportForm::TSuportForm(const std::vector<std::string>& templates, QWidget* par
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ListBox1);
     ListBox1->installEventFilter(this);
+    openCentred(this);
+}
+
+void TSuportForm::showEvent(QShowEvent* event)
+{
+    // With no line chosen yet, the first is the current, selected one: Enter takes it at once.
+    if (ListBox1->count() > 0 && ListBox1->selectedItems().isEmpty())
+        ListBox1->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+    ListBox1->setFocus();
+    QDialog::showEvent(event);
 }
 
 bool TSuportForm::eventFilter(QObject* watched, QEvent* event)

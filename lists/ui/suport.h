@@ -1,4 +1,5 @@
-// The template insert window: a borderless list of the templates; Enter takes the selected line,
+// The template insert window: a borderless list of the templates, centred over the main window
+// at every opening; Enter takes the selected line (the first one until another was chosen),
 // Escape closes.
 #pragma once
 
@@ -21,6 +22,7 @@ public:
     const std::string& chosenText() const { return chosen_; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

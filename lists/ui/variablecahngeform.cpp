@@ -1,6 +1,7 @@
 #include "lists/ui/variablecahngeform.h"
 
 #include "app/logic/user_error.h"
+#include "app/ui/dialog_opening.h"
 #include "app/ui/prompts.h"
 #include "lists/ui/name_box.h"
 
@@ -20,7 +21,7 @@ TFormVarChange::TFormVarChange(lists::ListFileLookup lookup, QWidget* parent)
 {
     setObjectName("FormVarChange");
     setWindowTitle(QStringLiteral("＄ちゃんで"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     setFont(font);
@@ -58,7 +59,7 @@ TFormVarChange::TFormVarChange(lists::ListFileLookup lookup, QWidget* parent)
         setTabOrder(order[i], order[i + 1]);
 
     connect(ComboBox1, &QComboBox::activated, this, [this](int index) { ComboBox1Select(index); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { Button1Click(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { runGuarded(this, [this] { BitBtn1Click(); }); });
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
@@ -79,7 +80,7 @@ bool TFormVarChange::eventFilter(QObject* watched, QEvent* event)
         // Leaving a field inside the window, not the window losing the activation.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
-            LabeledEdit1Exit();
+            runGuarded(this, [this] { LabeledEdit1Exit(); });
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -140,7 +141,13 @@ void TFormVarChange::Button1Click()
     keepingTypedName(ComboBox1, [&] { addName(book_.add(typedName(), fields())); });
 }
 
-void TFormVarChange::Button2Click() { removeSelectedName(ComboBox1, book_); }
+void TFormVarChange::Button2Click()
+{
+    if (book_.selected() < 0)
+        return;
+    removeSelectedName(ComboBox1, book_);
+    ComboBox1->setEditText(QString());  // the removed set's name goes with it
+}
 
 void TFormVarChange::BitBtn1Click()
 {

@@ -1,6 +1,7 @@
 #include "nc/ui/axisform.h"
 
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 #include "app/ui/prompts.h"
 #include "nc/ui/number_field.h"
 
@@ -15,7 +16,7 @@ TFormAxis::TFormAxis(QWidget* parent) : QDialog(parent)
 {
     setObjectName("FormAxis");
     setWindowTitle("AXIS");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
 
     auto* grid = new QGridLayout(this);
     QLineEdit** fields[] = {&Edit1, &Edit2, &Edit3};

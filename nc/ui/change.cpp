@@ -1,6 +1,7 @@
 #include "nc/ui/change.h"
 
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 #include "nc/logic/axis_swap.h"
 
 #include <QCheckBox>
@@ -27,7 +28,7 @@ TChangForm::TChangForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ChangForm");
     setWindowTitle("入れ替え");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
 
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName("ComboBox1");
@@ -40,7 +41,7 @@ TChangForm::TChangForm(QWidget* parent) : QDialog(parent)
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ全体", this);
     CheckBox1->setObjectName("CheckBox1");
     BitBtn1 = dialogButton(this, "置換開始", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(ComboBox1, 0, 0);

@@ -1,6 +1,7 @@
 #include "nc/ui/findbox.h"
 
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 #include "app/ui/upper_case_typing.h"
 
 #include <QCheckBox>
@@ -15,7 +16,7 @@ TFindBox::TFindBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName("FindBox");
     setWindowTitle("検索");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
 
     Label1 = new QLabel("検索文字列", this);
     Edit1 = new QLineEdit(this);
@@ -25,7 +26,7 @@ TFindBox::TFindBox(QWidget* parent) : QDialog(parent)
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ先頭から", this);
     CheckBox1->setObjectName("CheckBox1");
     BitBtn1 = dialogButton(this, "検索開始", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

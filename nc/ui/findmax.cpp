@@ -1,6 +1,7 @@
 #include "nc/ui/findmax.h"
 
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -36,7 +37,7 @@ TMinMaxForm::TMinMaxForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName("MinMaxForm");
     setWindowTitle("極値検索");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
 
     RadioGroup1 = radioGroup(this, "軸選択", {"Ｘ", "Ｙ", "Ｚ", "A", "B", "C"}, axisItems);
     RadioGroup1->setObjectName("RadioGroup1");
@@ -48,7 +49,7 @@ TMinMaxForm::TMinMaxForm(QWidget* parent) : QDialog(parent)
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ全体", this);
     CheckBox1->setObjectName("CheckBox1");
     BitBtn1 = dialogButton(this, "検索開始", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* column = new QVBoxLayout(this);
     auto* groups = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "nc/ui/formcalc.h"
 
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 #include "nc/ui/number_field.h"
 
 #include <QCheckBox>
@@ -31,7 +32,7 @@ TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent)
 {
     setObjectName("CalcForm");
     setWindowTitle("けいさん");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
 
     ComboBox1 = new QComboBox(this);
     ComboBox1->setObjectName("ComboBox1");
@@ -46,7 +47,7 @@ TCalcForm::TCalcForm(QWidget* parent) : QDialog(parent)
     CheckBox1 = new QCheckBox("ファイル全体", this);
     CheckBox1->setObjectName("CheckBox1");
     BitBtn1 = dialogButton(this, "OK", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(ComboBox1, 0, 0);

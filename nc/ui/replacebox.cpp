@@ -1,6 +1,7 @@
 #include "nc/ui/replacebox.h"
 
 #include "app/ui/dialog_buttons.h"
+#include "app/ui/dialog_opening.h"
 #include "app/ui/upper_case_typing.h"
 
 #include <QCheckBox>
@@ -15,7 +16,7 @@ TReplaceBox::TReplaceBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName("ReplaceBox");
     setWindowTitle("置換");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedDialogFrame(this);
 
     Label1 = new QLabel("検索文字列", this);
     Edit1 = new QLineEdit(this);
@@ -31,8 +32,8 @@ TReplaceBox::TReplaceBox(QWidget* parent) : QDialog(parent)
     CheckBox2 = new QCheckBox("置き換え動作の確認", this);
     CheckBox2->setObjectName("CheckBox2");
     BitBtn1 = dialogButton(this, "検索開始", "BitBtn1");
-    BitBtn3 = dialogButton(this, "All", "BitBtn3");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn3 = dialogButton(this, "すべて", "BitBtn3");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(Label1, 0, 0);

@@ -127,6 +127,9 @@ struct SearchCommands {
             shell.setStatusText(3, QString());  // stops at once, without the status refresh
             return;
         case nc::ReplaceOutcome::End::NotFound:
+            // The replacements made show (title mark, "変更あり") while the box is open.
+            if (outcome.replaced > 0)
+                shell.UpdateStatus();
             notFound();
             break;
         case nc::ReplaceOutcome::End::Stopped:

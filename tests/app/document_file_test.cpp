@@ -35,6 +35,13 @@ std::string marker(unsigned char b)
     return s;
 }
 
+// The UTF-8 of the one marker that stands for a two-byte code that makes no character.
+std::string pairMarker(unsigned char lead, unsigned char trail)
+{
+    const char32_t c = kBytePairMarkerBase + (char32_t{lead} << 8) + trail;
+    return QString::fromUcs4(&c, 1).toStdString();
+}
+
 // Lines of random bytes without CR or LF, each ended by CR LF.
 std::string randomCrLfFile(std::mt19937& random, bool ncProgram)
 {
@@ -158,10 +165,14 @@ TEST(DocumentCodec, ShiftJisBecomesTextAndOtherBytesBecomeMarkers)
         {"\xa0\xfd", marker(0xA0) + marker(0xFD)},
         {"X\x82", "X" + marker(0x82)},             // lead byte at the end
         {"\x82\x0a", marker(0x82) + "\n"},        // lead byte before a line feed
-        // The user-defined area has no characters of its own to show: its bytes stay markers.
-        {"\xf0\x40", marker(0xF0) + "@"},
-        {"\xf9\xfc", marker(0xF9) + marker(0xFC)},
-        {"\xf5\x9f", marker(0xF5) + marker(0x9F)},
+        {"\x85$", marker(0x85) + "$"},             // lead byte before a byte that is no trail byte
+        // A lead and a trail byte that make no character are one marker: the trail byte is no
+        // text of its own. So are the codes of the user-defined area, which show nothing.
+        {"\x85\x40X", pairMarker(0x85, 0x40) + "X"},
+        {"\x85\x85\x40", pairMarker(0x85, 0x85) + "@"},
+        {"\xf0\x40", pairMarker(0xF0, 0x40)},
+        {"\xf9\xfc", pairMarker(0xF9, 0xFC)},
+        {"\xf5\x9f", pairMarker(0xF5, 0x9F)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decodeDocument(c.bytes), c.text) << c.text;
@@ -177,6 +188,8 @@ TEST(DocumentCodec, TextThatShiftJisCannotHoldIsRefusedWithItsPlace)
     } catch (const UserError& e) {
         EXPECT_NE(std::string(e.what()).find("1行 2桁"), std::string::npos) << e.what();
     }
+    // A two-byte marker for a code that is a character ("あ") would read back as that character.
+    EXPECT_THROW(encodeDocument(pairMarker(0x82, 0xA0)), UserError);
 }
 
 TEST(DocumentReader, LinesByKindOfFile)

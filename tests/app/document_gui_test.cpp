@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QUrl>
 
@@ -131,18 +132,24 @@ TEST_F(DocumentTest, OnlyAnNcProgramIsColouredWhole)
 
 TEST_F(DocumentTest, BytesThatAreNotShiftJisShowAsMarkersAndSaveBack)
 {
-    const std::string bytes = std::string("%\r\n(\x83\x65\x83X\x83g)\x80\xff\0X\r\n", 16);
+    const char raw[] = "%\r\n(\x83\x65\x83X\x83g)\x80\xff\0X\r\n\x85\x40\r\n";
+    const std::string bytes(raw, sizeof raw - 1);
     const QString path = file("m.ncd", bytes);
     load(path);
     EXPECT_EQ(form.editor().line(1).substr(0, 11), "(テスト)");
-    char shown[16] = {};
-    const QByteArray marker = QString(QChar(static_cast<char16_t>(kByteMarkerBase + 0x80))).toUtf8();
-    form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, marker.constData(), shown);
-    EXPECT_STREQ(shown, "x80");
-    type("");
-    form.editor().setModified(true);
+    const std::pair<char32_t, const char*> labels[] = {{kByteMarkerBase + 0x80, "x80"},
+                                                       {kBytePairMarkerBase + 0x8540, "x8540"}};
+    for (const auto& [marker, label] : labels) {
+        char shown[16] = {};
+        const QByteArray character = QString::fromUcs4(&marker, 1).toUtf8();
+        form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, character.constData(), shown);
+        EXPECT_STREQ(shown, label);
+    }
+    // Typed in upper-case mode behind the two-byte marker, the text cannot split it.
+    form.editor().setCaret(form.editor().positionFromLine(2) + 1);
+    QTest::keyClicks(form.Memo1, "x@1");
     form.Saveas1Click();
-    EXPECT_EQ(fileBytes(path), bytes);
+    EXPECT_EQ(fileBytes(path), bytes.substr(0, 17) + "\x85\x40X1\r\n");
 }
 
 TEST_F(DocumentTest, TitleFollowsNewLoadChangeAndSave)

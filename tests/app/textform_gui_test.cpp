@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QDate>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -42,6 +43,21 @@ TEST(TextForm, HasTheLayoutAndCaption)
     EXPECT_EQ(form.statusText(2), "挿入");
     for (int mark : form.Marks)
         EXPECT_EQ(mark, -1);
+}
+
+TEST(TextForm, TheReadmeGuideListsEveryMenuItem)
+{
+    TFormText form;
+    QFile readme(qEnvironmentVariable("ZORVAN_SOURCE_DIR") + "/README.md");
+    ASSERT_TRUE(readme.open(QIODevice::ReadOnly));
+    const QString guide = QString::fromUtf8(readme.readAll());
+    for (QAction* menu : form.ChildMenu1->actions()) {
+        for (QAction* item : menu->menu()->actions()) {
+            if (!item->isSeparator()) {
+                EXPECT_TRUE(guide.contains(item->text())) << item->text().toStdString();
+            }
+        }
+    }
 }
 
 TEST(TextForm, MenusListEveryItemInOrderWithSeparators)

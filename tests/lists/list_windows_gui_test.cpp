@@ -51,6 +51,9 @@ TEST_P(TemplateWindow, EnterTakesTheSelectedLineEscapeCloses)
         form.ListBox1->setCurrentRow(c.row);
     QTest::keyClick(form.ListBox1, c.key);
     EXPECT_EQ(form.isVisible(), c.open) << c.what;
+    if (c.key == Qt::Key_Down) {
+        EXPECT_EQ(form.ListBox1->selectedItems().value(0), form.ListBox1->item(1)) << c.what;
+    }
     if (!c.open) {
         EXPECT_EQ(form.result(), c.result) << c.what;
     }
@@ -59,7 +62,8 @@ TEST_P(TemplateWindow, EnterTakesTheSelectedLineEscapeCloses)
 }
 
 INSTANTIATE_TEST_SUITE_P(Lists, TemplateWindow, ::testing::Values(
-    TemplateKeys{"Enter with no line selected", -1, Qt::Key_Return, true, 0, ""},
+    TemplateKeys{"Enter right after opening takes the first line", -1, Qt::Key_Return, false, QDialog::Accepted, "G81XYZRF"},
+    TemplateKeys{"Down right after opening goes to the second line", -1, Qt::Key_Down, true, 0, ""},
     TemplateKeys{"Enter on a line", 1, Qt::Key_Return, false, QDialog::Accepted, "G85XYZRF"},
     TemplateKeys{"keypad Enter", 6, Qt::Key_Enter, false, QDialog::Accepted, "G76XYZRIJ(Q)F"},
     TemplateKeys{"Escape", 2, Qt::Key_Escape, false, QDialog::Rejected, ""}));
@@ -74,6 +78,23 @@ TEST(TemplateWindowAgain, KeepsTheLineChosenLastTime)
     QTest::keyClick(form.ListBox1, Qt::Key_Down);
     QTest::keyClick(form.ListBox1, Qt::Key_Return);
     EXPECT_EQ(form.chosenText(), "G84XYZRSF,R1");
+}
+
+TEST(TemplateWindowAgain, AOneLineListTakesItsLineAndEveryOpeningIsCentred)
+{
+    QWidget main;
+    main.setGeometry(200, 150, 700, 500);
+    main.show();
+    TSuportForm form({"G81XYZRF"}, &main);
+    for (int opening = 0; opening < 2; ++opening) {
+        showActive(form);
+        const QPoint off = form.frameGeometry().center() - main.frameGeometry().center();
+        EXPECT_LE(off.manhattanLength(), 2) << "opening " << opening << ": " << off.x() << "," << off.y();
+        form.move(0, 0);  // where a window manager may have put it
+        QTest::keyClick(form.ListBox1, Qt::Key_Return);
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(form.chosenText(), "G81XYZRF");
+    }
 }
 
 // --- Value sets ------------------------------------------------------------------------------
@@ -199,6 +220,23 @@ TEST_F(ValueSetWindow, ANameWithABlankIsRefusedAndNothingIsWritten)
     EXPECT_TRUE(prompts.errors[0].contains("A B")) << prompts.errors[0].toStdString();
     EXPECT_EQ(fileBytes(listPath()), "<missing>");
     EXPECT_TRUE(form.book().sets().empty());
+}
+
+TEST_F(ValueSetWindow, ANameWithABlankIsRefusedWhenAddedAndDelClearsTheName)
+{
+    writeFile(listPath(), "1 A 1 x");
+    TFormVarChange form(lookup);
+    showActive(form);
+    form.ComboBox1->setEditText("A B");
+    form.Button1->click();  // add
+    EXPECT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(form.book().sets().size(), 1u);
+    form.ComboBox1->setEditText("A");
+    form.Button2->click();  // Del
+    EXPECT_EQ(form.ComboBox1->currentText(), "");
+    form.BitBtn1->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(form.chosenSet()->name, "Non");
 }
 
 TEST_F(ValueSetWindow, AFailedWriteIsShownAndOkGoesOn)

@@ -79,6 +79,40 @@ INSTANTIATE_TEST_SUITE_P(Replace, SearchCli, ::testing::Values(
             "zorvan-cli replace: missing --find\n"
             "usage: zorvan-cli replace --find S --with T [--from-top] [FILE]\n"}));
 
+// "\x85\x40" and "\x85X" are two-byte codes that make no character: each is one opaque marker, so
+// no command reads its trail byte as an "@" or a letter, matches inside it or rewrites it.
+struct MarkerCase {
+    std::vector<std::string> args;
+    const char* input;
+    const char* out;
+};
+
+class MarkerCli : public ::testing::TestWithParam<MarkerCase> {};
+
+TEST_P(MarkerCli, CommandsLeaveByteMarkersAlone)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("sets.list"), "1\r\nS\r\n1\r\nQ\r\n");
+    writeFile(dir.filePath("tables.list"), "1\r\nT\r\n1\r\nX Y\r\n");
+    std::vector<std::string> args = GetParam().args;
+    if (args[0] == "fill" || args[0] == "macro")
+        args.insert(args.end(), {"--list", dir.filePath(args[0] == "fill" ? "sets.list" : "tables.list").toStdString()});
+    const CliRun run = runZorvanCli(args, GetParam().input);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, MarkerCli, ::testing::Values(
+    MarkerCase{{"swap", "--from", "X", "--to", "Y", "--whole-file"}, "X1\x85\x40Y2\x85X3\r\n", "Y1\x85\x40X2\x85X3\r\n"},
+    MarkerCase{{"swap", "--from", "Z", "--to", "-", "--whole-file"}, "Z1\x85\x40\x85Z2\r\n", "Z-1\x85\x40\x85Z2\r\n"},
+    MarkerCase{{"replace", "--find", "@", "--with", "A"}, "\x85\x40@\r\n", "\x85\x40" "A\r\n"},
+    MarkerCase{{"extreme", "--letter", "X", "--method", "max", "--whole-file"}, "\x85X99\r\nX1\r\n", "1 0 X1\n"},
+    MarkerCase{{"shift", "--x", "1"}, "\x85X1.\r\n", "\x85X1.\r\n"},
+    MarkerCase{{"arith", "--letter", "X", "--op", "2X"}, "\x85X1.\r\n", "\x85X1.\r\n"},
+    MarkerCase{{"rotate", "--z", "1.5707963267948966"}, "\x85X1.Y0\r\n", "\x85X1.Y0\r\n"},
+    MarkerCase{{"fill", "--set", "S"}, "\x85\x40$1\r\n", "\x85\x40Q\r\n"},
+    MarkerCase{{"macro", "--table", "T"}, "\x85X1\r\n", "\x85X1\r\n"}));
+
 // A replace-all from the top of a FILE to standard output passes the file through in pieces; it
 // must write what the whole-document run (the same program on standard input) writes.
 TEST(ReplaceCli, AFileReplacedInPiecesGivesTheWholeDocumentsResult)

@@ -3,6 +3,7 @@
 #include "app/logic/colouring.h"
 #include "app/logic/memory_editor.h"
 #include "app/logic/settings.h"
+#include "app/ui/prompts.h"
 #include "app/ui/textform.h"
 #include "nc/logic/axis_swap.h"
 #include "nc/ui/change.h"
@@ -252,6 +253,8 @@ TEST_F(SearchCommandsGui, ReplaceOneThenF3ContinuesReplacing)
 TEST_F(SearchCommandsGui, ReplaceAllInOnePassEndsWithNotFound)
 {
     load("G01X1.\r\nN2G01Y1.\r\n");
+    QStringList behindTheBox;
+    prompts.whileAsking = [&] { behindTheBox << form.windowTitle() << form.statusText(1); };
     auto* replace = dialog<TReplaceBox>("ReplaceBox");
     run("Reprace", replace, [&] {
         replace->Edit1->setText("G01");
@@ -263,6 +266,7 @@ TEST_F(SearchCommandsGui, ReplaceAllInOnePassEndsWithNotFound)
     EXPECT_EQ(text(), "G1X1.\r\nN2G1Y1.\r\n");
     EXPECT_EQ(form.editor().caret(), 11);  // behind the last G1
     EXPECT_EQ(prompts.asked, QStringList{"検索確認|見つかりません"});
+    EXPECT_EQ(behindTheBox, (QStringList{"Zorvan *", "変更あり"}));  // refreshed before the box
     EXPECT_EQ(form.editor().colourAt(7), TextColour::Blue);
     EXPECT_EQ(form.statusText(3), "");
     ASSERT_TRUE(form.editor().canUndo());  // the whole pass is one step
@@ -322,6 +326,58 @@ TEST_F(SearchCommandsGui, AnEmptySearchTextFindsNothingAndCannotLoop)
     });
     EXPECT_EQ(text(), "X1");
     EXPECT_EQ(prompts.asked, QStringList{"検索確認|見つかりません"});
+}
+
+// --- How the dialogs and boxes open
+
+TEST_F(SearchCommandsGui, TheReplaceDialogReopensCentredWithItsOkAsTheDefault)
+{
+    load("X1X2");
+    auto* replace = dialog<TReplaceBox>("ReplaceBox");
+    run("Reprace", replace, [&] {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(replace));
+        replace->Edit1->setText("Q");
+        replace->move(0, 0);  // where a window manager may have put it
+        replace->BitBtn3->setFocus();
+        replace->BitBtn3->click();  // All, which kept the focus
+    });
+    run("Reprace", replace, [&] {
+        ASSERT_TRUE(QTest::qWaitForWindowActive(replace));
+        const QPoint off = replace->frameGeometry().center() - form.frameGeometry().center();
+        EXPECT_LE(off.manhattanLength(), 2) << off.x() << "," << off.y();
+        EXPECT_TRUE(replace->BitBtn1->isDefault());
+        EXPECT_FALSE(replace->BitBtn3->isDefault());
+        replace->reject();
+    });
+}
+
+TEST_F(SearchCommandsGui, DialogButtonsAreJapaneseAndFixedDialogsCannotBeMaximised)
+{
+    const std::pair<const char*, const char*> cancels[] = {
+        {"FindBox", "キャンセル"}, {"ReplaceBox", "キャンセル"}, {"ChangForm", "キャンセル"},
+        {"MinMaxForm", "キャンセル"}, {"CalcForm", "キャンセル"}, {"FormAxis", "Cancel"}};
+    for (auto [name, caption] : cancels) {
+        auto* box = dialog<QDialog>(name);
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_EQ(box->findChild<QPushButton*>("BitBtn2")->text(), caption) << name;
+        EXPECT_FALSE(box->windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << name;
+        EXPECT_TRUE(box->windowFlags().testFlag(Qt::CustomizeWindowHint)) << name;
+    }
+    EXPECT_EQ(dialog<TReplaceBox>("ReplaceBox")->BitBtn3->text(), "すべて");
+
+    const auto question = makeMessageBox(&form, "確認", "置換しますか",
+                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel | QMessageBox::YesToAll,
+                                         QMessageBox::Question);
+    const std::pair<QMessageBox::StandardButton, const char*> answers[] = {
+        {QMessageBox::Yes, "はい"}, {QMessageBox::No, "いいえ"}, {QMessageBox::Cancel, "キャンセル"},
+        {QMessageBox::YesToAll, "すべて"}};
+    for (auto [which, caption] : answers)
+        EXPECT_EQ(question->button(which)->text(), caption);
+
+    const auto notFound = makeMessageBox(&form, "検索確認", "見つかりません", QMessageBox::Ok, QMessageBox::NoIcon);
+    notFound->show();
+    EXPECT_GE(notFound->width(), captionRoom("検索確認"));  // the title bar shows the whole caption
+    notFound->hide();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 class ScriptedPrompts : public zorvan::Prompts {
 public:
@@ -17,11 +18,14 @@ public:
     QStringList asked;   // "caption|text" of every box
     QStringList errors;  // texts of the standard error display
     QStringList dialogs; // captions of the file dialogs
+    std::function<void()> whileAsking;  // runs while a box is up, to see the window behind it
 
     QMessageBox::StandardButton ask(QWidget*, const QString& caption, const QString& text,
                                     QMessageBox::StandardButtons, QMessageBox::Icon) override
     {
         asked << caption + "|" + text;
+        if (whileAsking)
+            whileAsking();
         return next(answers, QMessageBox::Ok);
     }
     void showError(QWidget*, const QString& text) override { errors << text; }
