@@ -69,19 +69,13 @@ QStringList localFiles(const QMimeData* data)
     return paths;
 }
 
-// Replaces the editor's text with a file's, decoded piece by piece straight into the widget so a
-// big file is never held twice in decoded form. The fill cannot be undone: it starts a new history.
-void fillEditor(QsciScintilla* widget, TextEditor& editor, const std::string& bytes)
+// Replaces the editor's text with a file's, decoded piece by piece straight into the editor so a
+// big file is never held twice in decoded form. The fill is a load: it starts a new history, and
+// its change notice says so (the load colours the text itself).
+void fillEditor(TextEditor& editor, const std::string& bytes)
 {
-    QuietEditor quiet(editor);
-    widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
-    widget->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
-    widget->SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(bytes.size() + bytes.size() / 16 + 64));
-    readDocument(bytes, [widget](std::string_view piece) {
-        widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()), piece.data());
-    });
-    widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL, 0L);
-    editor.clearUndoHistory();
+    editor.loadText([&bytes](const TextEditor::LoadSink& sink) { readDocument(bytes, sink); },
+                    bytes.size() + bytes.size() / 16 + 64);
 }
 
 // Drops on the editor reach its viewport, which would insert the file names as text.
@@ -224,13 +218,13 @@ void TFormText::LoadDocument()
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
     const bool ncProgram = isNcProgram(bytes);
-    fillEditor(Memo1, *editor_, bytes);
+    fillEditor(*editor_, bytes);
     std::string().swap(bytes);
 
     if (ncProgram)
         ColourAll();
     else
-        Memo1Change();
+        ColourCaretLine();
     editor_->setModified(false);
     setStatusText(3, QString());
     UpdateStatus();

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <QUrl>
 
@@ -126,6 +127,17 @@ TEST_F(DocumentTest, OnlyAnNcProgramIsColouredWhole)
     EXPECT_EQ(form.editor().colourAt(6), TextColour::Red);
     load(file("b.txt", "B\r\nA\r\nO1000\r\n"));
     EXPECT_EQ(form.editor().colourAt(6), TextColour::Default);
+}
+
+TEST_F(DocumentTest, ALoadWithACaretIsNotAnEditOfTheCaretsLine)
+{
+    form.PendingCaret = 5;  // on line 1
+    load(file("c.ncd", "%\r\nN10.5 L5\r\n"));
+    QTest::qWait(50);  // a change notice of the load would be handled by now
+    ASSERT_EQ(form.editor().caret(), 5);
+    // The whole-text pass's colours: the number with its point, no "L" token inside the line.
+    EXPECT_EQ(form.editor().colourAt(7), TextColour::Blue);
+    EXPECT_EQ(form.editor().colourAt(9), TextColour::Default);
 }
 
 TEST_F(DocumentTest, BytesThatAreNotShiftJisShowAsMarkersAndSaveBack)
