@@ -68,8 +68,7 @@ bool readWordNumber(const char*& p, const char* end, NumberText& number)
             ++p;
     }
     const char* start = p;
-    while (p < end && (isDigitChar(*p) || *p == '.'))
-        ++p;
+    number = readNumberText(p, end, false);
     // Blanks between digits ("X1 000.") belong to the number: only then is a copy made.
     const char* q = p;
     while (q < end && isBlank(*q))
@@ -86,9 +85,6 @@ bool readWordNumber(const char*& p, const char* end, NumberText& number)
             --p;
         const char* b = buffer;
         number = readNumberText(b, buffer + n, false);
-    } else {
-        const char* b = start;
-        number = readNumberText(b, p, false);
     }
     if (negative)
         number.value = -number.value;

@@ -16,9 +16,21 @@ struct CoordinateFrame {
     double cosine = 1, sine = 0;
     double positionShift[3] = {0, 0, 0};  // G92
     double localShift[3] = {0, 0, 0};     // G52
+    bool identity = true;  // nothing of the above applies (kept by refresh())
 
+    // Notes whether any change applies; call after changing the members.
+    void refresh()
+    {
+        identity = !rotating;
+        for (int i = 0; i < 3; ++i)
+            identity = identity && !mirrored[i] && positionShift[i] == 0 && localShift[i] == 0;
+    }
     void toDrawn(const double program[3], double drawn[3]) const
     {
+        if (identity) {  // most programs: the points as written
+            drawn[0] = program[0], drawn[1] = program[1], drawn[2] = program[2];
+            return;
+        }
         for (int i = 0; i < 3; ++i)
             drawn[i] = mirrored[i] ? 2 * mirrorAt[i] - program[i] : program[i];
         if (rotating)

@@ -118,6 +118,7 @@ public:
         double drawn[3];
         frame_.toDrawn(program_, drawn);
         change(frame_);
+        frame_.refresh();
         frame_.toProgram(drawn, program_);
     }
     const CoordinateFrame& frame() const { return frame_; }

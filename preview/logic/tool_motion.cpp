@@ -53,6 +53,7 @@ void ToolMotion::setPosition(const bool axes[3], const double values[3])
     for (int i = 0; i < 3; ++i)
         if (known_[i])
             frame_.positionShift[i] += drawn[i] - renamed[i];
+    frame_.refresh();
     for (int i = 0; i < 3; ++i) {
         program_[i] = moved[i];
         if (axes[i])
