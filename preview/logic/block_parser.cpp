@@ -163,7 +163,8 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
         block.unreadable = true;
     };
     while (p < end) {
-        const char c = upper(*p);
+        // ":" before a number is the program number of the ISO form, an "O".
+        const char c = *p == ':' && p + 1 < end && isDigitChar(p[1]) ? 'O' : upper(*p);
         if (c >= 'A' && c <= 'Z') {
             if (p + 1 < end && isLetter(p[1]) && isBranchWord(p, end)) {
                 diagnostics.push_back({line, DiagnosticCode::BranchSkipped});

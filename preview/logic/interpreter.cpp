@@ -16,11 +16,12 @@ namespace {
 constexpr char kAxisLetters[3] = {'X', 'Y', 'Z'};
 
 // G codes that change nothing the path shows (work offsets, tool length and radius offsets,
-// exact stop, look-ahead, feed and spindle modes, inverse-time feed): accepted silently.
+// exact stop, look-ahead, feed and spindle modes, inverse-time feed, polar coordinates off):
+// accepted silently.
 bool isIgnoredG(int g)
 {
     switch (g) {
-    case 90: case 80: case 50: case 51: case 400: case 410: case 420: case 430: case 440: case 490:
+    case 90: case 80: case 50: case 51: case 150: case 400: case 410: case 420: case 430: case 440: case 490:
     case 540: case 541: case 550: case 560: case 570: case 580: case 590: case 610: case 620:
     case 630: case 640: case 930: case 960: case 970:
         return true;
@@ -375,7 +376,7 @@ bool Interpreter::findProgram(int number, const char*& at, std::uint32_t& line)
             const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
             const char* next = nl ? static_cast<const char*>(nl) + 1 : end;
             int number = 0;
-            if (q + 1 < end && *q == 'O' && q[1] >= '0' && q[1] <= '9'
+            if (q + 1 < end && (*q == 'O' || *q == ':') && q[1] >= '0' && q[1] <= '9'
                 && std::from_chars(q + 1, end, number).ec == std::errc())
                 labels_.try_emplace(number, next, l + 1);  // a number past int is no program's
             p = next;

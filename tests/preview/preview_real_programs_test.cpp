@@ -87,6 +87,8 @@ TEST(PreviewRealPrograms, ExtentsOfWholePrograms)
         {"a plasma program with plus signs and no Z",
          {"G90", "G0X+0.Y+0.", "G1X+50.Y+0.F2000", "X+50.Y+25.", "G3X+25.Y+50.I-25.J+0.", "G1X+0.Y+50.", "Y+0."},
          {0, 0, 0}, {50, 50, 0}, 0},
+        {"a program number after a colon, called", {":1", "M98P100", "M30", ":100", "G0X1.Y2.Z3.", "M99"}, {1, 2, 3},
+         {1, 2, 3}, 0},
         {"a bore by I alone", {"G90G0X10.Y0Z0", "G1Z-5.F100", "G2I-10."}, {-10, -10, -5}, {10, 10, 0}, 0},
         {"a circle by J alone in G91", {"G90G0X0Y0Z0", "G91G3J5.F100"}, {-5, 0, 0}, {5, 10, 0}, 0},
         {"G90.1 names the centre", {"G0X10.Y0Z0", "G90.1G3X0Y10.I0J0F100"}, {0, 0, 0}, {10, 10, 0}, 0},
@@ -103,8 +105,9 @@ TEST(PreviewRealPrograms, ExtentsOfWholePrograms)
             EXPECT_NEAR(path.extents.min[i], c.min[i], 1e-6) << "axis " << i;
             EXPECT_NEAR(path.extents.max[i], c.max[i], 1e-6) << "axis " << i;
         }
-        if (c.segments > 0)
+        if (c.segments > 0) {
             EXPECT_EQ(path.segmentCount(), c.segments);
+        }
     }
 }
 
@@ -143,8 +146,9 @@ TEST(PreviewRealPrograms, DiagnosticsNameWhatWasNotFollowed)
         const Toolpath path = run({"G90G0X10.Y0Z0", c.line});
         ASSERT_EQ(path.diagnostics.size(), 1u);
         EXPECT_EQ(path.diagnostics[0].code, c.code);
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(diagnosticText(path.diagnostics[0]), c.text);
+        }
         EXPECT_EQ(path.vertexCount(), 1u);  // the block made no move
     }
     // Points past a break are not joined to those before it.
