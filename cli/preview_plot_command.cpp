@@ -52,7 +52,7 @@ int runPlot(const std::vector<std::string>& args, Io& io)
     const preview::PathChunks chunks = preview::buildChunks(path);
     preview::RenderOptions render;
     render.legend = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;  // text needs fonts
-    const QImage image = preview::renderPath(path, chunks, preview::fitView(path.extents, *view, size), render);
+    const QImage image = preview::renderPath(path, chunks, preview::fitView(path.extents, *view, size, render.legend ? preview::legendHeight(path) : 0), render);
     printDiagnostics(path, io.err);
     QByteArray png;
     QBuffer buffer(&png);

@@ -242,6 +242,7 @@ void MemoryEditor::setText(std::string_view utf8)
     firstVisible_ = 0;
     modified_ = true;
     clearUndoHistory();
+    noteWholeText(true);
     notifyChanged();
 }
 
@@ -326,6 +327,7 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
 {
     auto [firstLine, firstCol] = locate(start);
     auto [lastLine, lastCol] = locate(end);
+    noteChangedLines(static_cast<int>(firstLine), static_cast<int>(lines_.size() - 1 - lastLine));
     const Line& a = lines_[firstLine];
     const Line& b = lines_[lastLine];
     long headChars = std::min<long>(firstCol, a.chars);
@@ -484,6 +486,12 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         bodySize -= 2;
     // Every line with text replaced by some text: the old lines go to the history in one piece.
     const bool wholeText = first == 0 && (count == raw || onlyEmptyLineLeft) && bodySize > 0;
+    if (wholeText)
+        noteWholeText();
+    else if (first == raw)
+        noteChangedLines(raw - 1, 0);
+    else
+        noteChangedLines(first, raw - first - count);
     std::optional<Change> change;
     if (wholeText)
         change = beginChange(0, static_cast<std::size_t>(raw), true);
@@ -574,6 +582,7 @@ bool MemoryEditor::adoptAroundKeptLines(int first, int count, std::string& lines
         keptBytes += lines_[static_cast<std::size_t>(i)].bytes + 2;
     if (keptBytes * 16 > linesWithBreaks.size())
         return false;
+    noteChangedLines(first, keptAfter);
     // For the history every line is replaced (the kept ones read from the taken block).
     auto change = beginChange(0, static_cast<std::size_t>(raw), true);
 
@@ -776,6 +785,7 @@ void MemoryEditor::swapChange(Change& change)
     const std::size_t first = change.first, count = change.count;
     const std::size_t handedBytes = change.text.size();
     const bool allLines = first == 0 && count == lines_.size();
+    noteChangedLines(static_cast<int>(first), static_cast<int>(lines_.size() - first - count));
     Change current = linesAsChange(first, count, allLines);
     std::size_t newCount = 0;
     if (allLines && !change.noLines) {
@@ -836,6 +846,7 @@ void MemoryEditor::undo()
     --done_;
     setSelectionOf(step, 0);
     modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
+    notifyChanged(true);
 }
 
 void MemoryEditor::redo()
@@ -847,6 +858,7 @@ void MemoryEditor::redo()
     ++done_;
     setSelectionOf(step, 1);
     modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
+    notifyChanged(true);
 }
 
 void MemoryEditor::trimHistory()
@@ -895,7 +907,7 @@ void MemoryEditor::endUndoGroup(bool keep)
         historyBytes_ -= c.text.size();
     setSelectionOf(step, 0);
     modified_ = modifiedBeforeGroup_;
-    notifyChanged();
+    notifyChanged(true);
 }
 
 }  // namespace zorvan

@@ -75,6 +75,7 @@ public:
     std::size_t historyBytes() const { return historyBytes_; }
 
 protected:
+    int rawLineCount() const override { return static_cast<int>(lines_.size()); }
     void beginUndoGroup() override;
     void endUndoGroup(bool keep) override;
 

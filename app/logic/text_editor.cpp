@@ -1,6 +1,7 @@
 #include "app/logic/text_editor.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -69,6 +70,61 @@ void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSo
     for (ColourRun& run : runs)
         run.start += rangeStart;
     setColours(runs);
+}
+
+void TextEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
+{
+    std::string text;
+    text.reserve(sizeHint);
+    fill([&text](std::string_view piece) { text += piece; });
+    setText(text);
+}
+
+void TextEditor::noteChangedLines(int firstRawLine, int rawLinesAfter)
+{
+    if (!noted_) {
+        noted_ = true;
+        pending_.firstLine = firstRawLine;
+        pendingRawLinesAfter_ = rawLinesAfter;
+        return;
+    }
+    pending_.firstLine = std::min(pending_.firstLine, firstRawLine);
+    pendingRawLinesAfter_ = std::min(pendingRawLinesAfter_, rawLinesAfter);
+}
+
+void TextEditor::noteWholeText(bool load)
+{
+    noted_ = true;
+    pending_.wholeText = true;
+    pending_.load = pending_.load || load;
+}
+
+void TextEditor::notifyChanged(bool coloured)
+{
+    if (!noted_)
+        return;  // told already, with an earlier notice that took this change in
+    coloured = coloured || changesColoured_;
+    pending_.coloured = pendingColouredSet_ ? pending_.coloured && coloured : coloured;
+    pendingColouredSet_ = true;
+    if (noticesHeld_ > 0)
+        return;
+    TextChange change = pending_;
+    if (change.wholeText) {
+        change.firstLine = 0;
+        change.lastLine = std::max(rawLineCount() - 1, 0);
+    } else {
+        change.lastLine = std::max(rawLineCount() - 1 - pendingRawLinesAfter_, change.firstLine);
+    }
+    noted_ = pendingColouredSet_ = false;
+    pending_ = TextChange{};
+    if (changeHandler_)
+        changeHandler_(change);
+}
+
+void TextEditor::releaseNotices()
+{
+    if (--noticesHeld_ == 0 && pendingColouredSet_)
+        notifyChanged(pending_.coloured);
 }
 
 void TextEditor::replaceText(std::string_view utf8)

@@ -19,6 +19,11 @@
 // steps of the same history, in order. A change that throws before it is done (a failing piece
 // source) leaves no step. setText is a load, not a command: it forgets the history.
 //
+// Change notices. Every change of the text tells the change handler once, after it is done, what
+// changed (TextChange): typing, each command, a load, undo and redo. The changes made under one
+// UndoStep are told once, when it ends. The widget's typing is told once control is back in the
+// event loop, an edit made through this interface at once.
+//
 // Modified flag and save point: setModified(false) makes the current state the save point. Undo
 // and redo that come back to it clear the flag; every other change sets it.
 //
@@ -40,6 +45,21 @@ namespace zorvan {
 // A character's text colour. Default is the editor's own text colour.
 enum class TextColour : std::uint8_t { Default = 0, Red = 1, Blue = 2, Green = 3 };
 
+// What one change of the text touched.
+struct TextChange {
+    // Lines [firstLine, lastLine] of the text after the change hold everything it changed (the
+    // empty line after a final break counts as a line here). Not given for the whole text.
+    int firstLine = 0;
+    int lastLine = 0;
+    // The whole text was replaced (a load, "new", a command that rewrote every line, their undo).
+    bool wholeText = false;
+    // A new document (a load or "new"): its maker colours it, and nothing of the old text stays.
+    bool load = false;
+    // The change came with its colours (a command that colours the lines it writes, undo and
+    // redo of a command): the caret line needs no recolouring for it.
+    bool coloured = false;
+};
+
 class TextEditor {
 public:
     virtual ~TextEditor() = default;
@@ -54,8 +74,12 @@ public:
     // Whole text.
     virtual std::string text() const = 0;
     // Replaces the whole text (a load); colours reset to default, undo history cleared, caret at
-    // 0. Raises the change notification and sets the modified flag like any other change.
+    // 0. Raises the change notification (a load) and sets the modified flag like any other change.
     virtual void setText(std::string_view utf8) = 0;
+    // The same with the text handed over piece by piece, so that a big file is not held twice:
+    // `fill` calls the sink it is given with each piece in order. `sizeHint`: the bytes expected.
+    using LoadSink = std::function<void(std::string_view utf8)>;
+    virtual void loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint = 0);
     // Number of characters (line breaks count two).
     virtual long length() const = 0;
     // Characters [start, start + length) as UTF-8.
@@ -153,9 +177,8 @@ public:
     virtual bool canUndo() const = 0;
     virtual bool canRedo() const = 0;
     // Each takes back or makes again one step; with nothing to undo or redo they do nothing. A
-    // step made through this interface brings its colours back itself and raises no change
-    // notification (which would recolour); one of typing in the window raises it, as the typing
-    // did.
+    // step made through this interface brings its colours back itself (its change notice says
+    // so); one of typing in the window is told as the typing was.
     virtual void undo() = 0;
     virtual void redo() = 0;
     virtual void clearUndoHistory() = 0;
@@ -163,18 +186,25 @@ public:
     void setStepsDroppedHandler(std::function<void()> handler) { stepsDropped_ = std::move(handler); }
     static constexpr std::size_t kHistoryFloorBytes = 1 << 20;
 
-    // Change notification: called after every change of the text (not for colour changes).
-    void setChangeHandler(std::function<void()> handler) { changeHandler_ = std::move(handler); }
-    // While suspended no change notification is raised.
-    void setNotificationsSuspended(bool suspended) { notificationsSuspended_ = suspended; }
-    bool notificationsSuspended() const { return notificationsSuspended_; }
+    // Change notification: called once after every change of the text (not for colour changes).
+    using ChangeHandler = std::function<void(const TextChange&)>;
+    void setChangeHandler(ChangeHandler handler) { changeHandler_ = std::move(handler); }
+    // While set, the changes made are told as coloured by their maker (TextChange::coloured).
+    void setChangesColoured(bool coloured) { changesColoured_ = coloured; }
+    bool changesColoured() const { return changesColoured_; }
 
 protected:
-    void notifyChanged()
-    {
-        if (changeHandler_ && !notificationsSuspended_)
-            changeHandler_();
-    }
+    // Notes a change about to be made or just made: `firstRawLine` is its first line, and the
+    // `rawLinesAfter` lines at the end of the text lie wholly after it (the change leaves them).
+    void noteChangedLines(int firstRawLine, int rawLinesAfter);
+    // Notes a change of the whole text; `load` for a new document.
+    void noteWholeText(bool load = false);
+    bool wholeTextNoted() const { return pending_.wholeText; }
+    // Tells the handler the changes noted since the last notice, unless an UndoStep holds it back
+    // (then they are told when it ends). `coloured`: the change came with its colours.
+    void notifyChanged(bool coloured = false);
+    // Lines as the notices count them: the empty line after a final break included.
+    virtual int rawLineCount() const = 0;
     void notifyStepsDropped()
     {
         if (stepsDropped_)
@@ -194,19 +224,28 @@ protected:
     friend class UndoStep;
 
 private:
-    std::function<void()> changeHandler_;
+    void holdNotices() { ++noticesHeld_; }
+    void releaseNotices();
+
+    ChangeHandler changeHandler_;
     std::function<void()> stepsDropped_;
-    bool notificationsSuspended_ = false;
+    bool changesColoured_ = false;
+    int noticesHeld_ = 0;
+    // The notice being gathered: lines as the notes give them, the last one counted from the end.
+    bool noted_ = false, pendingColouredSet_ = false;
+    int pendingRawLinesAfter_ = 0;
+    TextChange pending_;
 };
 
-// Switches the editor's change notification off for the lifetime of the object.
+// For the lifetime of the object the changes made to the editor are told as coloured by their
+// maker: the caret-line colouring leaves them alone, while the preview still follows them.
 class QuietEditor {
 public:
-    explicit QuietEditor(TextEditor& editor) : editor_(editor), was_(editor.notificationsSuspended())
+    explicit QuietEditor(TextEditor& editor) : editor_(editor), was_(editor.changesColoured())
     {
-        editor_.setNotificationsSuspended(true);
+        editor_.setChangesColoured(true);
     }
-    ~QuietEditor() { editor_.setNotificationsSuspended(was_); }
+    ~QuietEditor() { editor_.setChangesColoured(was_); }
     QuietEditor(const QuietEditor&) = delete;
     QuietEditor& operator=(const QuietEditor&) = delete;
 
@@ -221,9 +260,14 @@ class UndoStep {
 public:
     explicit UndoStep(TextEditor& editor) : editor_(editor), exceptions_(std::uncaught_exceptions())
     {
+        editor_.holdNotices();
         editor_.beginUndoGroup();
     }
-    ~UndoStep() { editor_.endUndoGroup(std::uncaught_exceptions() <= exceptions_); }
+    ~UndoStep()
+    {
+        editor_.endUndoGroup(std::uncaught_exceptions() <= exceptions_);
+        editor_.releaseNotices();
+    }
     UndoStep(const UndoStep&) = delete;
     UndoStep& operator=(const UndoStep&) = delete;
 

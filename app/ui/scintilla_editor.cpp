@@ -79,8 +79,8 @@ ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
                                                      | QsciScintillaBase::SC_MOD_BEFOREDELETE
                                                      | QsciScintillaBase::SC_MOD_CONTAINER);
     connect(widget_, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char*, int, int, int, int, int, int token, int) {
-                onModified(type, position, token);
+            [this](int position, int type, const char* text, int length, int, int, int, int, int token, int) {
+                onModified(type, position, text, length, token);
             });
     savePointDocument_ = send(QsciScintillaBase::SCI_GETDOCPOINTER);
     for (int key : {'Z', 'Y'})
@@ -137,7 +137,7 @@ long ScintillaEditor::send(unsigned int message, unsigned long wParam, long lPar
     return widget_->SendScintilla(message, wParam, lParam);
 }
 
-void ScintillaEditor::onModified(int modificationType, long position, long token)
+void ScintillaEditor::onModified(int modificationType, long position, const char* text, long length, long token)
 {
     constexpr int undoOrRedo = QsciScintillaBase::SC_PERFORMED_UNDO | QsciScintillaBase::SC_PERFORMED_REDO;
     if (modificationType & QsciScintillaBase::SC_MOD_CONTAINER) {
@@ -148,6 +148,22 @@ void ScintillaEditor::onModified(int modificationType, long position, long token
     constexpr int textChange = QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE;
     if (!(modificationType & textChange))
         return;
+    if (!wholeTextNoted()) {
+        // The lines the change touches, and how many whole lines after it it leaves as they are:
+        // those after the line where it ends, and that line too when the change stops right
+        // before it (a deletion up to its start, an insertion of whole lines before it).
+        const bool deletion = modificationType & QsciScintillaBase::SC_MOD_BEFOREDELETE;
+        const long lastRaw = send(QsciScintillaBase::SCI_GETLINECOUNT) - 1;
+        const long end = deletion ? position + length : position;
+        const long endLine = send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(end));
+        const bool atLineStart = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(endLine)) == end;
+        // The widget does not hand over the text it is about to insert; an edit of this class does.
+        if (!text && static_cast<long>(inserting_.size()) == length)
+            text = inserting_.data();
+        const bool wholeLinesBefore = deletion ? length > 0 : text && length > 0 && text[length - 1] == '\n';
+        noteChangedLines(static_cast<int>(send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position))),
+                         static_cast<int>(lastRaw - endLine + (atLineStart && wholeLinesBefore ? 1 : 0)));
+    }
     if (modificationType & undoOrRedo)
         forcedModified_ = false;
     else if (ownEdits_ == 0)
@@ -168,6 +184,7 @@ void ScintillaEditor::onModified(int modificationType, long position, long token
 
 template <typename Edit> void ScintillaEditor::editWithoutUndo(Edit&& edit)
 {
+    noteWholeText(true);
     ++ownEdits_;
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
     edit();
@@ -264,6 +281,22 @@ void ScintillaEditor::setText(std::string_view utf8)
     });
 }
 
+void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
+{
+    // Appended piece by piece straight into the widget, which makes room for all of it at once.
+    editWithoutUndo([&] {
+        send(QsciScintillaBase::SCI_CLEARALL);
+        if (sizeHint > 0)
+            send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint));
+        fill([this](std::string_view piece) {
+            if (!piece.empty())
+                widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
+                                       piece.data());
+        });
+        send(QsciScintillaBase::SCI_GOTOPOS, 0);
+    });
+}
+
 long ScintillaEditor::length() const
 {
     return characterPosition(send(QsciScintillaBase::SCI_GETLENGTH));
@@ -316,7 +349,9 @@ void ScintillaEditor::replaceSelection(std::string_view utf8)
     std::string copy(utf8);
     const long from = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const long to = send(QsciScintillaBase::SCI_GETSELECTIONEND);
+    inserting_ = copy;
     editAsStep(from, to, [&] { widget_->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, copy.c_str()); });
+    inserting_ = {};
 }
 
 long ScintillaEditor::find(std::string_view what, long from, long to) const
@@ -334,6 +369,8 @@ long ScintillaEditor::find(std::string_view what, long from, long to) const
     send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(targetStart), targetEnd);
     return at < 0 ? -1 : characterPosition(at);
 }
+
+int ScintillaEditor::rawLineCount() const { return static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT)); }
 
 int ScintillaEditor::lineCount() const
 {
@@ -448,11 +485,13 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
         }
     }
     long selStart = selectionStart(), selLength = selectionLength();
+    inserting_ = replacement;
     editAsStep(from, to, [&] {
         send(QsciScintillaBase::SCI_SETTARGETRANGE, static_cast<unsigned long>(from), to);
         widget_->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, replacement.size(), replacement.data());
         setSelection(selStart, selLength);
     });
+    inserting_ = {};
 }
 
 void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
@@ -614,6 +653,7 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     restoreView(step, 0);
     --ownEdits_;
     trimHistory();
+    noteWholeText();
     notifyChanged();
 }
 
@@ -743,6 +783,7 @@ void ScintillaEditor::onContainerAction(long token, bool undone)
                 ++ownEdits_;
                 finishUndoRedo();
                 --ownEdits_;
+                notifyChanged(true);
             },
             Qt::QueuedConnection);
     }
@@ -771,6 +812,7 @@ void ScintillaEditor::swapDocuments(int id, Step& step, bool forward)
     step.selStart[leaving] = selectionStart();
     step.selLength[leaving] = selectionLength();
     keepView(step, leaving);
+    noteWholeText();
     QsciDocument shown = widget_->document();
     widget_->setDocument(*step.other);
     step.other = shown;
@@ -822,8 +864,8 @@ void ScintillaEditor::stepHistory(unsigned int message, int deadRedoStep)
     forcedModified_ = false;
     finishUndoRedo();
     --ownEdits_;
-    if (!markersSeen_)
-        notifyChanged();  // typing: as when it was typed
+    // A step of this class brings its colours back; one of typing is told as the typing was.
+    notifyChanged(markersSeen_);
 }
 
 void ScintillaEditor::clearUndoHistory()

@@ -39,6 +39,7 @@ public:
 
     std::string text() const override;
     void setText(std::string_view utf8) override;
+    void loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint = 0) override;
     long length() const override;
     std::string textRange(long start, long length) const override;
 
@@ -93,6 +94,7 @@ public:
     static int styleOf(TextColour colour) { return static_cast<int>(colour); }
 
 protected:
+    int rawLineCount() const override;
     void beginUndoGroup() override;
     void endUndoGroup(bool keep) override;
 
@@ -151,7 +153,7 @@ private:
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.
     template <typename Edit> void editWithoutUndo(Edit&& edit);
-    void onModified(int modificationType, long position, long token);
+    void onModified(int modificationType, long position, const char* text, long length, long token);
 
     QsciScintilla* widget_;
     std::unique_ptr<QsciScintilla> builder_;  // builds the new document of a whole-text rewrite
@@ -175,6 +177,7 @@ private:
     long savePointDocument_ = 0;   // the document that holds the save point
     int ownEdits_ = 0;  // > 0 while this class edits the text itself
     bool changePending_ = false;  // a change made in the widget awaits its notification
+    std::string_view inserting_;  // the text an edit of this class is inserting
 };
 
 }  // namespace zorvan

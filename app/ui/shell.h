@@ -84,10 +84,11 @@ public:
     virtual void placeOnToolBar(const QString& name, const QString& tip, const QString& before = {}) = 0;
     // A panel right of the editor; its visibility is the feature's (e.g. a checkable command).
     virtual void addSidePanel(QWidget* panel) = 0;
-    // Called after the caret may have moved (every status refresh) and after a text change by
-    // typing (not for each change inside a running operation: its end refreshes the status).
+    // Called after the caret may have moved (every status refresh).
     virtual void onCaretMoved(std::function<void()> listener) = 0;
-    virtual void onTextChanged(std::function<void()> listener) = 0;
+    // Called once after every change of the text, with what changed: typing, every command,
+    // load, "new", undo and redo, appending and inserting a file (the editor's change notices).
+    virtual void onTextChanged(std::function<void(const TextChange&)> listener) = 0;
 
     // A dialog of the window created by a feature, by its object name.
     template <typename Dialog> Dialog* dialog(const QString& objectName)

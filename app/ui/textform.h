@@ -133,7 +133,7 @@ public:
     void placeOnToolBar(const QString& name, const QString& tip, const QString& before = {}) override;
     void addSidePanel(QWidget* panel) override;
     void onCaretMoved(std::function<void()> listener) override;
-    void onTextChanged(std::function<void()> listener) override;
+    void onTextChanged(std::function<void(const TextChange&)> listener) override;
 
     // Save confirmation: false means the caller abandons its operation (Cancel, or the text
     // could not be saved: the save dialog was cancelled).
@@ -192,7 +192,7 @@ public:
     void ToolButton22Click(QAction* sender = nullptr);
     void ColourAll();
     void ColourCaretLine();
-    void Memo1Change();
+    void Memo1Change(const TextChange& change);
 
     // --- Commands of the subsystems, by their handler names: each triggers its action.
     void OrgChengeExecute() { runCommand("OrgChenge"); }
@@ -231,7 +231,7 @@ private:
     std::map<QString, Command> commands_;
     std::map<Menu, QMenu*> menus_;
     std::vector<std::function<void()>> caretListeners_;
-    std::vector<std::function<void()>> textListeners_;
+    std::vector<std::function<void(const TextChange&)>> textListeners_;
     bool shownOnce_ = false;
     int gutterFitted_ = kGutterWidth;  // the width fitGutter gave the panel last
 };

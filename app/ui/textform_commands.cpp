@@ -198,7 +198,10 @@ void TFormText::addSidePanel(QWidget* panel)
 
 void TFormText::onCaretMoved(std::function<void()> listener) { caretListeners_.push_back(std::move(listener)); }
 
-void TFormText::onTextChanged(std::function<void()> listener) { textListeners_.push_back(std::move(listener)); }
+void TFormText::onTextChanged(std::function<void(const TextChange&)> listener)
+{
+    textListeners_.push_back(std::move(listener));
+}
 
 void TFormText::buildCommands()
 {

@@ -70,23 +70,13 @@ QStringList localFiles(const QMimeData* data)
     return paths;
 }
 
-// Replaces the editor's text with a file's, decoded piece by piece straight into the widget so a
-// big file is never held twice in decoded form. The fill cannot be undone: it starts a new history.
-void fillEditor(QsciScintilla* widget, TextEditor& editor, std::string_view bytes, Encoding encoding)
+// Replaces the editor's text with a file's, decoded piece by piece straight into the editor so a
+// big file is never held twice in decoded form. The fill is a load: it starts a new history, and
+// its change notice says so (the load colours the text itself).
+void fillEditor(TextEditor& editor, std::string_view bytes, Encoding encoding)
 {
-    QuietEditor quiet(editor);
-    widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0UL, 0L);
-    widget->SendScintilla(QsciScintillaBase::SCI_CLEARALL);
-    widget->SendScintilla(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(bytes.size() + bytes.size() / 16 + 64));
-    readDocument(
-        bytes,
-        [widget](std::string_view piece) {
-            widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
-                                  piece.data());
-        },
-        1 << 20, encoding);
-    widget->SendScintilla(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1UL, 0L);
-    editor.clearUndoHistory();
+    editor.loadText([bytes, encoding](const TextEditor::LoadSink& sink) { readDocument(bytes, sink, 1 << 20, encoding); },
+                    bytes.size() + bytes.size() / 16 + 64);
 }
 
 // Drops on the editor reach its viewport, which would insert the file names as text.
@@ -250,13 +240,13 @@ void TFormText::LoadDocument()
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
     const bool ncProgram = isNcProgram(text);
-    fillEditor(Memo1, *editor_, text, encoding.encoding);
+    fillEditor(*editor_, text, encoding.encoding);
     std::string().swap(bytes);
 
     if (ncProgram)
         ColourAll();
     else
-        Memo1Change();
+        ColourCaretLine();
     editor_->setModified(false);
     setStatusText(3, QString());
     UpdateStatus();

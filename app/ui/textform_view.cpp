@@ -91,7 +91,7 @@ void TFormText::installEditorHooks()
     Memo1->installEventFilter(this);
     Memo1->viewport()->installEventFilter(this);
     Memo1->viewport()->setMouseTracking(true);
-    editor_->setChangeHandler([this] { Memo1Change(); });
+    editor_->setChangeHandler([this](const TextChange& change) { Memo1Change(change); });
     editor_->setStepsDroppedHandler(
         [this] { statusBar()->showMessage(QStringLiteral("古い「元に戻す」の履歴を捨てました"), 4000); });
     // The gutter follows the editor's scrolling, but not the many scrolls of a running operation.
@@ -291,11 +291,14 @@ void TFormText::ColourCaretLine()
     colouring::ColourCaretLine(*editor_);
 }
 
-void TFormText::Memo1Change()
+void TFormText::Memo1Change(const TextChange& change)
 {
-    ColourCaretLine();
+    // A load is coloured by its loader, a command colours what it writes: only an edit that came
+    // without its colours (typing) recolours the caret's line.
+    if (!change.load && !change.coloured)
+        ColourCaretLine();
     for (const auto& listener : textListeners_)
-        listener();
+        listener(change);
 }
 
 }  // namespace zorvan

@@ -9,10 +9,86 @@ namespace zorvan::preview {
 
 namespace {
 
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 bool startsWord(const char* p, const char* end, const char* word)
 {
     std::size_t n = std::strlen(word);
-    return static_cast<std::size_t>(end - p) >= n && std::memcmp(p, word, n) == 0;
+    if (static_cast<std::size_t>(end - p) < n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (upper(p[i]) != word[i])
+            return false;
+    return true;
+}
+
+// The code point of the UTF-8 character at p (a stray byte as itself).
+double codePointAt(const char* p, const char* end)
+{
+    const auto lead = static_cast<unsigned char>(*p);
+    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (extra == 0 || end - p <= extra)
+        return lead;
+    std::uint32_t c = lead & (0x3F >> extra);
+    for (int i = 1; i <= extra; ++i)
+        c = (c << 6) | (static_cast<unsigned char>(p[i]) & 0x3F);
+    return c;
+}
+
+// Whether a word's value may end before this character.
+bool endsValue(char c)
+{
+    return isLetter(c) || isBlank(c) || c == '(' || c == ';' || c == '\r' || c == ',' || c == '#';
+}
+
+// The number after an address letter, with blanks anywhere in it ignored and a leading "+" or
+// "-". Fails (returns false) when there is no digit; p ends after what was read.
+bool readWordNumber(const char*& p, const char* end, NumberText& number)
+{
+    while (p < end && isBlank(*p))
+        ++p;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+        while (p < end && isBlank(*p))
+            ++p;
+    }
+    const char* start = p;
+    number = readNumberText(p, end, false);
+    // Blanks between digits ("X1 000.") belong to the number: only then is a copy made.
+    const char* q = p;
+    while (q < end && isBlank(*q))
+        ++q;
+    if (q > p && q < end && (isDigitChar(*q) || *q == '.')) {
+        char buffer[64];
+        int n = 0;
+        for (const char* r = start; r < end && (isDigitChar(*r) || *r == '.' || isBlank(*r)); ++r) {
+            if (!isBlank(*r) && n < 63)
+                buffer[n++] = *r;
+            p = r + 1;
+        }
+        while (p > start && isBlank(p[-1]))
+            --p;
+        const char* b = buffer;
+        number = readNumberText(b, buffer + n, false);
+    }
+    if (negative)
+        number.value = -number.value;
+    return !number.empty;
 }
 
 // IF, GOTO, WHILE and the DO/END of a loop.
@@ -66,7 +142,8 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
 {
     block.present = block.plain = 0;
     block.gCount = block.mCount = 0;
-    block.skipped = false;
+    block.skipped = block.unreadable = false;
+    block.corner = 0;
 
     const char* p = text.data();
     const char* end = p + text.size();
@@ -79,26 +156,38 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
             return;
         ++p;
     }
-    bool badReported = false;
+    // A value that cannot be read: the word is left out, the block makes no move.
+    auto unreadable = [&](const char* at, char letter) {
+        if (!block.unreadable)
+            diagnostics.push_back({line, DiagnosticCode::BadCharacter, at < end ? codePointAt(at, end) : 0, letter});
+        block.unreadable = true;
+    };
     while (p < end) {
-        const char c = *p;
+        // ":" before a number is the program number of the ISO form, an "O".
+        const char c = *p == ':' && p + 1 < end && isDigitChar(p[1]) ? 'O' : upper(*p);
         if (c >= 'A' && c <= 'Z') {
-            if (p + 1 < end && p[1] >= 'A' && p[1] <= 'Z' && isBranchWord(p, end)) {
+            if (p + 1 < end && isLetter(p[1]) && isBranchWord(p, end)) {
                 diagnostics.push_back({line, DiagnosticCode::BranchSkipped});
                 block.skipped = true;
                 return;
             }
             ++p;
+            const char* valueAt = p;
+            while (valueAt < end && isBlank(*valueAt))
+                ++valueAt;
             double v = 0;
             bool plain = false;
-            if (p < end && (*p == '#' || *p == '[' || (*p == '-' && p + 1 < end && (p[1] == '#' || p[1] == '[')))) {
+            if (valueAt < end
+                && (*valueAt == '#' || *valueAt == '['
+                    || (*valueAt == '-' && valueAt + 1 < end && (valueAt[1] == '#' || valueAt[1] == '[')))) {
+                p = valueAt;
                 bool negative = *p == '-';
                 if (negative)
                     ++p;
                 MacroReader reader(p, end, variables);
                 MacroValue mv = *p == '#' ? reader.variable() : reader.bracketed();
                 report(diagnostics, line, reader);
-                if (reader.failed) {
+                if (reader.failed) {  // told by its own diagnostic; the word is left out
                     p = end;
                     break;
                 }
@@ -111,7 +200,17 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
                 }
                 v = negative ? -mv.value : mv.value;
             } else {
-                NumberText n = readNumberText(p, end);
+                NumberText n;
+                if (!readWordNumber(p, end, n) || (p < end && !endsValue(*p))) {
+                    const char* bad = p;
+                    while (bad < end && isBlank(*bad))
+                        ++bad;
+                    unreadable(bad, c);
+                    // The rest of the word goes with it.
+                    while (p < end && !isLetter(*p) && *p != '(' && *p != ';' && *p != '#')
+                        ++p;
+                    continue;
+                }
                 v = n.value;
                 plain = !n.hasPoint;
             }
@@ -136,11 +235,22 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
             assign(p, end, line, variables, diagnostics);
         } else if (c == ';') {
             break;
+        } else if (c == ',' && p + 1 < end && (upper(p[1]) == 'C' || upper(p[1]) == 'R')) {
+            // A corner after a straight move: ",C" a chamfer, ",R" a rounding of that size.
+            const char kind = upper(p[1]);
+            p += 2;
+            NumberText n;
+            if (!readWordNumber(p, end, n) || (p < end && !endsValue(*p))) {
+                unreadable(p < end ? p : p - 1, kind);
+                continue;
+            }
+            block.corner = kind;
+            block.cornerSize = std::fabs(n.value);
         } else {
-            if (!badReported)
-                diagnostics.push_back({line, DiagnosticCode::BadCharacter});
-            badReported = true;
+            unreadable(p, 0);
             ++p;
+            while (p < end && (static_cast<unsigned char>(*p) & 0xC0) == 0x80)
+                ++p;  // the rest of a character of several bytes
         }
     }
 }

@@ -1,6 +1,9 @@
 // One line of an NC program read as a block: its address words, G and M codes, and the macro
 // assignment it holds. Comments in parentheses (any bytes, Shift-JIS text included) are skipped,
-// a leading "/" deletes the block, "%" lines and N words carry nothing.
+// a leading "/" deletes the block, "%" lines and N words carry nothing. Words are read as controls
+// read them: blanks inside a word are ignored, a value may carry a "+" sign, small letters are
+// capitals. A word whose value cannot be read is left out and marks the block unreadable (it
+// makes no move), with a diagnostic naming the character and the word.
 #pragma once
 
 #include "preview/logic/macro_expression.h"
@@ -21,6 +24,9 @@ struct Block {
     int m[6];
     int mCount = 0;
     bool skipped = false;  // a branch or loop: nothing of the line is run
+    bool unreadable = false;  // a word's value could not be read
+    char corner = 0;          // ",C" (chamfer) or ",R" (rounding) after a straight move, else 0
+    double cornerSize = 0;
 
     bool has(char letter) const { return present & (1u << (letter - 'A')); }
     double get(char letter) const { return value[letter - 'A']; }

@@ -2,6 +2,7 @@
 
 #include "preview/logic/interpreter_state.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -15,18 +16,22 @@ namespace {
 constexpr char kAxisLetters[3] = {'X', 'Y', 'Z'};
 
 // G codes that change nothing the path shows (work offsets, tool length and radius offsets,
-// exact stop, feed modes, spindle modes): accepted silently.
+// exact stop, look-ahead, feed and spindle modes, inverse-time feed, polar coordinates off):
+// accepted silently.
 bool isIgnoredG(int g)
 {
     switch (g) {
-    case 90: case 80: case 50: case 51: case 400: case 410: case 420: case 430: case 440: case 490:
+    case 90: case 80: case 50: case 51: case 150: case 400: case 410: case 420: case 430: case 440: case 490:
     case 540: case 541: case 550: case 560: case 570: case 580: case 590: case 610: case 620:
-    case 630: case 640: case 960: case 970:
+    case 630: case 640: case 930: case 960: case 970:
         return true;
     default:
         return false;
     }
 }
+
+// The codes of a block that are not moves but take its words for something else.
+enum class BlockRole { Move, NoMove, Reference, SetPosition, LocalShift, MachineMove, Rotate, Mirror, Skip };
 
 struct Frame {
     const char* returnAt;
@@ -40,25 +45,41 @@ struct Frame {
 class Interpreter {
 public:
     Interpreter(std::string_view text, const InterpreterOptions& options, const std::atomic<bool>* cancel)
-        : text_(text), options_(options), cancel_(cancel), recorder_(path_, options_)
+        : text_(text), options_(options), cancel_(cancel), recorder_(path_, options_), motion_(recorder_, options_)
     {
         blockOptions_.blockDelete = options.blockDelete;
     }
 
     Toolpath run();
+    // Axes the program never set absolutely while a point went undrawn for want of them.
+    std::array<bool, 3> axesToAssume() const
+    {
+        std::array<bool, 3> axes{};
+        for (int i = 0; i < 3; ++i)
+            axes[i] = motion_.leftOutPoints() && !motion_.setAbsolutely(i);
+        return axes;
+    }
+    void assumeZero(const std::array<bool, 3>& axes)
+    {
+        for (int i = 0; i < 3; ++i)
+            if (axes[i])
+                motion_.assumeZero(i);
+    }
 
 private:
     enum class Flow { Next, Jump, Stop };
 
     Flow runBlock(std::uint32_t line, const char* nextLine);
-    void applyGCodes(int& nonModal);
-    void move();
-    void arcMove(const double target[3]);
+    BlockRole applyGCodes();
+    void move(MoveKind straightKind);
+    void arcMove(const double target[3], const bool known[3], const bool absolute[3]);
     void drill();
-    void otherMoves(int nonModal);
+    void otherMoves(BlockRole role);
     Flow callOrReturn(std::uint32_t line, const char* nextLine);
     double distance(char letter) const;
-    void target(double out[3]) const;
+    // The point the block's axis words name, which of its axes are known, which set absolutely.
+    void target(double out[3], bool known[3], bool absolute[3]) const;
+    bool hasAxisWords() const { return block_.has('X') || block_.has('Y') || block_.has('Z'); }
     bool findProgram(int number, const char*& at, std::uint32_t& line);
     void diagnose(DiagnosticCode code, double value = 0) { path_.diagnostics.push_back({line_, code, value}); }
     // Notes where the tool stands after the first run of `line`.
@@ -77,15 +98,16 @@ private:
     const std::atomic<bool>* cancel_;
     Toolpath path_;
     PathRecorder recorder_;
+    ToolMotion motion_;
     BlockOptions blockOptions_;
     MacroVariables variables_;
     Block block_;
     std::uint32_t line_ = 0;
 
-    double position_[3] = {0, 0, 0};
-    int motion_ = 0;  // 0..3
+    int motionCode_ = 0;  // 0..3
     Plane plane_ = Plane::XY;
     bool absolute_ = true, inch_ = false, feedPerRev_ = false, returnToInitial_ = true;
+    bool absoluteCentres_ = false;  // G90.1: I/J/K name the centre, not its offset from the start
     double feed_ = 0, spindle_ = 0;
     int pendingTool_ = 0;
     CycleState cycle_;
@@ -105,22 +127,35 @@ double Interpreter::distance(char letter) const
     return v;
 }
 
-void Interpreter::target(double out[3]) const
+void Interpreter::target(double out[3], bool known[3], bool absolute[3]) const
 {
     for (int i = 0; i < 3; ++i) {
-        out[i] = position_[i];
-        if (block_.has(kAxisLetters[i]))
-            out[i] = absolute_ ? distance(kAxisLetters[i]) : position_[i] + distance(kAxisLetters[i]);
+        out[i] = motion_.position()[i];
+        known[i] = motion_.known(i);
+        absolute[i] = false;
+        if (!block_.has(kAxisLetters[i]))
+            continue;
+        if (absolute_) {
+            out[i] = distance(kAxisLetters[i]);
+            known[i] = absolute[i] = true;
+        } else {
+            out[i] += distance(kAxisLetters[i]);
+        }
     }
 }
 
-void Interpreter::applyGCodes(int& nonModal)
+BlockRole Interpreter::applyGCodes()
 {
+    BlockRole role = BlockRole::Move;
+    auto take = [&role](BlockRole r) {
+        if (role == BlockRole::Move)
+            role = r;
+    };
     for (int i = 0; i < block_.gCount; ++i) {
         const int g = block_.g[i];
         switch (g) {
         case 0: case 10: case 20: case 30:
-            motion_ = g / 10;
+            motionCode_ = g / 10;
             cycle_.code = 0;
             break;
         case 800:
@@ -137,115 +172,195 @@ void Interpreter::applyGCodes(int& nonModal)
         case 190: plane_ = Plane::YZ; break;
         case 900: absolute_ = true; break;
         case 910: absolute_ = false; break;
+        case 901: absoluteCentres_ = true; break;
+        case 911: absoluteCentres_ = false; break;
         case 200: inch_ = true; break;
         case 210: inch_ = false; break;
         case 940: feedPerRev_ = false; break;
         case 950: feedPerRev_ = true; break;
         case 980: returnToInitial_ = true; break;
         case 990: returnToInitial_ = false; break;
-        case 40: case 100: case 110: case 280: case 300: case 920: case 530:
-            nonModal = g;
+        case 40: case 100: case 110: case 670: case 500:
+            take(BlockRole::NoMove);  // dwell, data setting, macro modal cancel, scaling cancel
             break;
+        case 280: case 300: take(BlockRole::Reference); break;
+        case 310: take(BlockRole::Skip); break;
+        case 520: take(BlockRole::LocalShift); break;
+        case 530: take(BlockRole::MachineMove); break;
+        case 920: take(BlockRole::SetPosition); break;
+        case 680: take(BlockRole::Rotate); break;
+        case 690:
+            motion_.changeFrame([](CoordinateFrame& frame) { frame.rotating = false; });
+            take(BlockRole::NoMove);
+            break;
+        case 511: take(BlockRole::Mirror); break;
+        case 501: {
+            const bool any = hasAxisWords();
+            motion_.changeFrame([&](CoordinateFrame& frame) {
+                for (int a = 0; a < 3; ++a)
+                    if (!any || block_.has(kAxisLetters[a]))
+                        frame.mirrored[a] = false;
+            });
+            take(BlockRole::NoMove);
+            break;
+        }
         default:
-            if (!isIgnoredG(g))
+            if (!isIgnoredG(g)) {
+                // Macro calls (G65/G66), scaling (G51) and whatever else is not followed: its
+                // words are not positions the tool goes to.
                 diagnose(DiagnosticCode::UnsupportedG, g / 10.0);
+                role = BlockRole::NoMove;
+            }
         }
     }
+    motion_.setPlane(plane_);
+    return role;
 }
 
-void Interpreter::otherMoves(int nonModal)
+void Interpreter::otherMoves(BlockRole role)
 {
     double to[3];
-    switch (nonModal) {
-    case 280: case 300:
-        // Reference return: drawn to the intermediate point; the reference point itself is a
-        // machine position the program does not tell.
-        if (block_.has('X') || block_.has('Y') || block_.has('Z')) {
-            target(to);
-            recorder_.line(position_, to, MoveKind::Rapid, 0);
-            std::memcpy(position_, to, sizeof to);
+    bool known[3], absolute[3], given[3];
+    for (int i = 0; i < 3; ++i)
+        given[i] = block_.has(kAxisLetters[i]);
+    switch (role) {
+    case BlockRole::Reference:
+        // Through the intermediate point to the reference point, a machine position the program
+        // does not tell: the axes that went there are unknown afterwards.
+        if (hasAxisWords()) {
+            target(to, known, absolute);
+            motion_.lineTo(to, known, absolute, MoveKind::Rapid, 0);
+            motion_.forget(given);
         }
         break;
-    case 920:  // the position is named anew, without a move
+    case BlockRole::MachineMove:
+        if (hasAxisWords())
+            motion_.forget(given);
+        break;
+    case BlockRole::SetPosition: {
+        double values[3];
         for (int i = 0; i < 3; ++i)
-            if (block_.has(kAxisLetters[i]))
-                position_[i] = distance(kAxisLetters[i]);
+            values[i] = given[i] ? distance(kAxisLetters[i]) : 0;
+        motion_.setPosition(given, values);
         break;
-    case 530:
-        if (block_.has('X') || block_.has('Y') || block_.has('Z'))
-            diagnose(DiagnosticCode::MachineCoordinates);
+    }
+    case BlockRole::LocalShift: {
+        const bool cancel = !hasAxisWords();
+        motion_.changeFrame([&](CoordinateFrame& frame) {
+            for (int i = 0; i < 3; ++i)
+                if (cancel || given[i])
+                    frame.localShift[i] = cancel ? 0 : distance(kAxisLetters[i]);
+        });
         break;
-    default:  // dwell and data setting: their words are not positions
+    }
+    case BlockRole::Rotate: {
+        int ia, ib, il;
+        planeAxes(plane_, ia, ib, il);
+        double centre[2];
+        for (int k = 0; k < 2; ++k) {
+            const int axis = k == 0 ? ia : ib;
+            centre[k] = motion_.position()[axis];
+            if (given[axis])
+                centre[k] = absolute_ ? distance(kAxisLetters[axis]) : centre[k] + distance(kAxisLetters[axis]);
+        }
+        const double degrees = block_.has('R') ? block_.get('R') : 0;
+        motion_.changeFrame([&](CoordinateFrame& frame) { frame.setRotation(ia, ib, centre[0], centre[1], degrees); });
+        break;
+    }
+    case BlockRole::Mirror:
+        motion_.changeFrame([&](CoordinateFrame& frame) {
+            for (int i = 0; i < 3; ++i)
+                if (given[i]) {
+                    frame.mirrored[i] = true;
+                    frame.mirrorAt[i] = distance(kAxisLetters[i]);
+                }
+        });
+        break;
+    default:  // dwell, data setting and the codes not followed: their words are not positions
         break;
     }
 }
 
-void Interpreter::arcMove(const double to[3])
+void Interpreter::arcMove(const double to[3], const bool known[3], const bool absolute[3])
 {
     int ia, ib, il;
     planeAxes(plane_, ia, ib, il);
     static constexpr char kOffsetLetters[3] = {'I', 'J', 'K'};
     const char offsetA = kOffsetLetters[ia], offsetB = kOffsetLetters[ib];
-    ArcInput in{position_[ia], position_[ib], to[ia], to[ib], motion_ == 3, block_.has('R'), 0, 0, 0};
-    if (in.hasRadius) {
-        in.radius = distance('R');
+    const bool hasRadius = block_.has('R');
+    double radius = 0, centreA = 0, centreB = 0;
+    if (hasRadius) {
+        radius = distance('R');
     } else if (block_.has(offsetA) || block_.has(offsetB)) {
-        in.offsetA = block_.has(offsetA) ? distance(offsetA) : 0;
-        in.offsetB = block_.has(offsetB) ? distance(offsetB) : 0;
+        const double* from = motion_.position();
+        if (absoluteCentres_) {
+            centreA = (block_.has(offsetA) ? distance(offsetA) : from[ia]) - from[ia];
+            centreB = (block_.has(offsetB) ? distance(offsetB) : from[ib]) - from[ib];
+        } else {
+            centreA = block_.has(offsetA) ? distance(offsetA) : 0;
+            centreB = block_.has(offsetB) ? distance(offsetB) : 0;
+        }
     } else {
         diagnose(DiagnosticCode::ArcWithoutCentre);
-        recorder_.line(position_, to, MoveKind::Feed, feedPerMinute());
+        motion_.lineTo(to, known, absolute, MoveKind::Feed, feedPerMinute());
         return;
     }
-    ArcGeometry arc = solveArc(in);
-    if (arc.status == ArcGeometry::Status::ZeroWithRadius) {
-        diagnose(DiagnosticCode::ZeroArcWithRadius);
-        if (to[il] != position_[il])
-            recorder_.line(position_, to, MoveKind::Arc, feedPerMinute());
-        return;
-    }
-    if (arc.status == ArcGeometry::Status::RadiusTooSmall)
-        diagnose(DiagnosticCode::RadiusTooSmall, in.radius);
-    else if (!in.hasRadius && std::fabs(arc.startRadius - arc.endRadius) > options_.radiusTolerance)
-        diagnose(DiagnosticCode::ArcRadiusMismatch, std::fabs(arc.startRadius - arc.endRadius));
     const double tolerance = inch_ ? options_.chordTolerance / 25.4 : options_.chordTolerance;
-    recorder_.arc(position_, to, plane_, arc, tolerance, feedPerMinute());
+    const std::optional<ArcGeometry> arc = motion_.arcTo(to, known, absolute, plane_, motionCode_ == 3, hasRadius, radius,
+                                                         centreA, centreB, tolerance, feedPerMinute());
+    if (!arc)
+        return;
+    if (arc->status == ArcGeometry::Status::ZeroWithRadius)
+        diagnose(DiagnosticCode::ZeroArcWithRadius);
+    else if (arc->status == ArcGeometry::Status::RadiusTooSmall)
+        diagnose(DiagnosticCode::RadiusTooSmall, radius);
+    else if (!hasRadius && std::fabs(arc->startRadius - arc->endRadius) > options_.radiusTolerance)
+        diagnose(DiagnosticCode::ArcRadiusMismatch, std::fabs(arc->startRadius - arc->endRadius));
 }
 
-void Interpreter::move()
+void Interpreter::move(MoveKind straightKind)
 {
     double to[3];
-    target(to);
-    if (motion_ == 2 || motion_ == 3)
-        arcMove(to);
+    bool known[3], absolute[3];
+    target(to, known, absolute);
+    if (straightKind != MoveKind::Feed || !(motionCode_ == 2 || motionCode_ == 3))
+        motion_.lineTo(to, known, absolute, straightKind, feedPerMinute(), block_.corner, block_.cornerSize);
     else
-        recorder_.line(position_, to, motion_ == 0 ? MoveKind::Rapid : MoveKind::Feed, feedPerMinute());
-    std::memcpy(position_, to, sizeof to);
+        arcMove(to, known, absolute);
 }
 
 void Interpreter::drill()
 {
-    if (!cycle_.hasZ) {
+    if (!cycle_.hasDepth) {
         diagnose(DiagnosticCode::CycleWithoutDepth);
         return;
     }
-    int repeats = block_.has('K') ? static_cast<int>(std::lround(block_.get('K'))) : 1;
+    // The repeat count is K, or L as several controls write it.
+    const char count = block_.has('K') ? 'K' : block_.has('L') ? 'L' : 0;
+    const int repeats = count ? static_cast<int>(std::lround(block_.get(count))) : 1;
     if (repeats <= 0)
         return;  // K0 only stores the cycle's data
+    int ia, ib, il;
+    planeAxes(plane_, ia, ib, il);
     double hole[2], step[2] = {0, 0};
-    for (int i = 0; i < 2; ++i) {
-        const char letter = kAxisLetters[i];
-        hole[i] = position_[i];
+    bool known[2];
+    for (int k = 0; k < 2; ++k) {
+        const int axis = k == 0 ? ia : ib;
+        const char letter = kAxisLetters[axis];
+        hole[k] = motion_.position()[axis];
+        known[k] = motion_.known(axis);
         if (!block_.has(letter))
             continue;
         if (absolute_) {
-            hole[i] = distance(letter);
+            hole[k] = distance(letter);
+            known[k] = true;
         } else {
-            step[i] = distance(letter);
-            hole[i] = position_[i] + step[i];
+            step[k] = distance(letter);
+            hole[k] += step[k];
         }
     }
-    runCycleHole(recorder_, cycle_, hole, step, repeats, returnToInitial_, position_, feedPerMinute(), options_);
+    runCycleHole(motion_, cycle_, plane_, hole, known, step, repeats, returnToInitial_, feedPerMinute(), options_,
+                 recorder_);
 }
 
 bool Interpreter::findProgram(int number, const char*& at, std::uint32_t& line)
@@ -261,7 +376,7 @@ bool Interpreter::findProgram(int number, const char*& at, std::uint32_t& line)
             const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
             const char* next = nl ? static_cast<const char*>(nl) + 1 : end;
             int number = 0;
-            if (q + 1 < end && *q == 'O' && q[1] >= '0' && q[1] <= '9'
+            if (q + 1 < end && (*q == 'O' || *q == ':') && q[1] >= '0' && q[1] <= '9'
                 && std::from_chars(q + 1, end, number).ec == std::errc())
                 labels_.try_emplace(number, next, l + 1);  // a number past int is no program's
             p = next;
@@ -328,8 +443,7 @@ Interpreter::Flow Interpreter::callOrReturn(std::uint32_t line, const char* next
 
 Interpreter::Flow Interpreter::runBlock(std::uint32_t line, const char* nextLine)
 {
-    int nonModal = 0;
-    applyGCodes(nonModal);
+    const BlockRole role = applyGCodes();
     if (block_.has('F'))
         feed_ = block_.get('F');
     if (block_.has('S'))
@@ -339,26 +453,41 @@ Interpreter::Flow Interpreter::runBlock(std::uint32_t line, const char* nextLine
     if (block_.hasM(6))
         recorder_.setTool(pendingTool_);
 
-    const bool axes = block_.has('X') || block_.has('Y') || block_.has('Z');
-    if (nonModal != 0) {
-        otherMoves(nonModal);
-    } else if (cycle_.code != 0) {
+    // A word that could not be read makes no position: the block does not move the tool.
+    if (block_.unreadable) {
+        motion_.finishCorner();
+        return callOrReturn(line, nextLine);
+    }
+    int ia, ib, il;
+    planeAxes(plane_, ia, ib, il);
+    const bool axes = hasAxisWords();
+    const bool arcMotion = motionCode_ == 2 || motionCode_ == 3;
+    if (role != BlockRole::Move && role != BlockRole::Skip) {
+        otherMoves(role);
+    } else if (cycle_.code != 0 && role == BlockRole::Move) {
+        const char depthLetter = kAxisLetters[il];
         if (block_.has('R')) {
             cycle_.hasR = true;
             cycle_.r = distance('R');
             cycle_.rAbsolute = absolute_;
         }
-        if (block_.has('Z')) {
-            cycle_.hasZ = true;
-            cycle_.z = distance('Z');
-            cycle_.zAbsolute = absolute_;
+        if (block_.has(depthLetter)) {
+            cycle_.hasDepth = true;
+            cycle_.depth = distance(depthLetter);
+            cycle_.depthAbsolute = absolute_;
         }
         if (block_.has('Q'))
             cycle_.q = std::fabs(distance('Q'));
-        if (axes || block_.has('R'))
+        if (axes || block_.has('R')) {
+            motion_.finishCorner();
             drill();
-    } else if (axes) {
-        move();
+        }
+    } else if (role == BlockRole::Skip) {
+        if (axes)
+            move(MoveKind::Feed);
+    } else if (axes || (arcMotion && (block_.has('I') || block_.has('J') || block_.has('K') || block_.has('R')))) {
+        // An arc with a centre and no end point is a full circle.
+        move(motionCode_ == 0 ? MoveKind::Rapid : MoveKind::Feed);
     }
     return callOrReturn(line, nextLine);
 }
@@ -367,6 +496,8 @@ Toolpath Interpreter::run()
 {
     const char* p = text_.data();
     const char* end = p + text_.size();
+    if (text_.starts_with("\xEF\xBB\xBF"))
+        p += 3;  // a UTF-8 byte-order mark
     // Room for about one vertex a line, guessed from the text's size.
     const std::size_t guess = text_.size() / 20 + 16;
     for (auto* v : {&path_.x, &path_.y, &path_.z})
@@ -414,9 +545,8 @@ Toolpath Interpreter::run()
                    path_.diagnostics);
         Flow flow = Flow::Next;
         if (!block_.skipped) {
-            recorder_.beginBlock(line);
+            recorder_.setLine(line);
             flow = runBlock(line, next);
-            recorder_.endBlock();
         }
         if (!(flow == Flow::Jump && block_.hasM(98)))
             markRun(line);  // a call is marked when its subprogram returns
@@ -440,6 +570,7 @@ Toolpath Interpreter::run()
             line = frame.returnLine;
         }
     }
+    motion_.finishCorner();
     if (path_.diagnostics.size() > options_.maxDiagnostics)
         path_.diagnostics.resize(options_.maxDiagnostics);
     // On the last line run: the one whose move did not fit, or the one that spent the work.
@@ -456,7 +587,15 @@ Toolpath Interpreter::run()
 Toolpath interpretProgram(std::string_view text, const InterpreterOptions& options, const std::atomic<bool>* cancel)
 {
     Interpreter interpreter(text, options, cancel);
-    return interpreter.run();
+    Toolpath path = interpreter.run();
+    // An axis the program never sets absolutely counts as 0 throughout (a 2D program without Z):
+    // run again knowing that, when points were left out for want of it.
+    const std::array<bool, 3> assumed = interpreter.axesToAssume();
+    if (path.cancelled || !(assumed[0] || assumed[1] || assumed[2]))
+        return path;
+    Interpreter again(text, options, cancel);
+    again.assumeZero(assumed);
+    return again.run();
 }
 
 }  // namespace zorvan::preview

@@ -30,6 +30,10 @@ bool PathRecorder::room(std::size_t count)
 
 void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
 {
+    if (newRange_) {
+        path_.ranges.push_back({line_, static_cast<std::uint32_t>(path_.x.size())});
+        newRange_ = false;
+    }
     path_.x.push_back(static_cast<float>(x));
     path_.y.push_back(static_cast<float>(y));
     path_.z.push_back(static_cast<float>(z));
@@ -38,13 +42,11 @@ void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
     path_.tool.push_back(toolIndex_);
 }
 
-void PathRecorder::account(const Box3& box, MoveKind kind, double length, double feedPerMinute, bool first)
+void PathRecorder::account(const Box3& box, MoveKind kind, double length, double feedPerMinute)
 {
     path_.extents.add(box);
     if (isFeedKind(kind))
         path_.feedExtents.add(box);
-    if (first)
-        return;
     path_.length[static_cast<int>(kind)] += length;
     const bool rapid = kind == MoveKind::Rapid || kind == MoveKind::CycleRapid;
     const double rate = rapid ? options_.rapidRate : feedPerMinute;
@@ -52,34 +54,50 @@ void PathRecorder::account(const Box3& box, MoveKind kind, double length, double
         path_.minutes += length / rate;
 }
 
-void PathRecorder::line(const double from[3], const double to[3], MoveKind kind, double feedPerMinute)
+bool PathRecorder::startPiece(const double to[3], MoveKind kind)
 {
+    if (open_)
+        return false;
     if (!room(1))
-        return;
-    const bool first = !moved_;
-    moved_ = true;
+        return true;
+    if (!path_.x.empty())
+        path_.breaks.push_back(static_cast<std::uint32_t>(path_.x.size()));
     vertex(to[0], to[1], to[2], kind);
     Box3 box;
     box.add(to[0], to[1], to[2]);
-    if (!first)
-        box.add(from[0], from[1], from[2]);
-    account(box, kind, std::sqrt((to[0] - from[0]) * (to[0] - from[0]) + (to[1] - from[1]) * (to[1] - from[1])
-                                 + (to[2] - from[2]) * (to[2] - from[2])),
-            feedPerMinute, first);
+    path_.extents.add(box);
+    if (isFeedKind(kind))
+        path_.feedExtents.add(box);
+    std::copy(to, to + 3, last_);
+    open_ = true;
+    return true;
 }
 
-void PathRecorder::arc(const double from[3], const double to[3], Plane plane, const ArcGeometry& geometry,
-                       double chordTolerance, double feedPerMinute)
+void PathRecorder::line(const double to[3], MoveKind kind, double feedPerMinute)
 {
-    if (!moved_) {
-        line(from, to, MoveKind::Arc, feedPerMinute);
+    if (startPiece(to, kind) || !room(1))
         return;
-    }
+    vertex(to[0], to[1], to[2], kind);
+    Box3 box;
+    box.add(to[0], to[1], to[2]);
+    box.add(last_[0], last_[1], last_[2]);
+    account(box, kind, std::sqrt((to[0] - last_[0]) * (to[0] - last_[0]) + (to[1] - last_[1]) * (to[1] - last_[1])
+                                 + (to[2] - last_[2]) * (to[2] - last_[2])),
+            feedPerMinute);
+    std::copy(to, to + 3, last_);
+}
+
+void PathRecorder::arc(const double to[3], Plane plane, const ArcGeometry& geometry, double chordTolerance,
+                       double feedPerMinute)
+{
+    if (startPiece(to, MoveKind::Arc))
+        return;
     int ia, ib, il;
     planeAxes(plane, ia, ib, il);
     const int chords = chordCount(geometry, chordTolerance);
     if (!room(static_cast<std::size_t>(chords)))
         return;
+    const double* from = last_;
     double p[3];
     for (int k = 1; k < chords; ++k) {
         const double t = static_cast<double>(k) / chords;
@@ -97,7 +115,8 @@ void PathRecorder::arc(const double from[3], const double to[3], Plane plane, co
     box.add(lo[0], lo[1], lo[2]);
     box.add(hi[0], hi[1], hi[2]);
     const double planar = std::fabs(geometry.sweep) * (geometry.startRadius + geometry.endRadius) / 2;
-    account(box, MoveKind::Arc, std::hypot(planar, to[il] - from[il]), feedPerMinute, false);
+    account(box, MoveKind::Arc, std::hypot(planar, to[il] - from[il]), feedPerMinute);
+    std::copy(to, to + 3, last_);
 }
 
 }  // namespace zorvan::preview

@@ -1,5 +1,6 @@
 #include "preview/logic/toolpath.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace zorvan::preview {
@@ -11,6 +12,31 @@ std::string printed(const char* format, double value)
     char buffer[160];
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
+}
+
+// A code point as UTF-8; a control character or one past Unicode as its code.
+std::string characterText(double value)
+{
+    const auto c = static_cast<std::uint32_t>(value >= 0 && value <= 0x10FFFF ? value : 0xFFFD);
+    if (c < 0x20 || c == 0x7F)
+        return printed("\\x%02X", c);
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
 }
 
 }  // namespace
@@ -29,7 +55,7 @@ std::string diagnosticText(const Diagnostic& d)
     case DiagnosticCode::BranchSkipped:
         return "分岐と繰り返し(IF/GOTO/WHILE)は追えません。この行を飛ばします";
     case DiagnosticCode::UnsupportedG:
-        return printed("G%g は追えません。無視します", d.value);
+        return printed("G%g は追えません", d.value);
     case DiagnosticCode::UnknownSubprogram:
         return printed("サブプログラム O%.0f がありません", d.value);
     case DiagnosticCode::CallsTooDeep:
@@ -37,7 +63,9 @@ std::string diagnosticText(const Diagnostic& d)
     case DiagnosticCode::MissingReturn:
         return "サブプログラムが M99 なしで終わっています";
     case DiagnosticCode::BadCharacter:
-        return "読めない文字があります。飛ばします";
+        if (d.letter != 0)
+            return std::string(1, d.letter) + " の値に読めない文字「" + characterText(d.value) + "」があります。この行では動きません";
+        return "読めない文字「" + characterText(d.value) + "」があります。この行では動きません";
     case DiagnosticCode::BadExpression:
         return "式が読めません";
     case DiagnosticCode::DivisionByZero:
@@ -54,6 +82,11 @@ std::string diagnosticText(const Diagnostic& d)
         return "繰り返しが多すぎます。ここから先は追いません";
     }
     return "?";
+}
+
+bool Toolpath::segmentEndsAt(std::size_t v) const
+{
+    return v > 0 && v < x.size() && !std::binary_search(breaks.begin(), breaks.end(), static_cast<std::uint32_t>(v));
 }
 
 std::vector<std::uint32_t> Toolpath::rangesOfLine(int lineIndex) const
@@ -78,6 +111,7 @@ std::size_t Toolpath::memoryBytes() const
     return x.capacity() * sizeof(float) * 3 + line.capacity() * sizeof(std::uint32_t)
         + kind.capacity() * sizeof(MoveKind) + tool.capacity() * sizeof(std::uint16_t)
         + tools.capacity() * sizeof(int) + ranges.capacity() * sizeof(VertexRange)
+        + breaks.capacity() * sizeof(std::uint32_t)
         + lineRangeStart.capacity() * sizeof(std::uint32_t) + rangeIndex.capacity() * sizeof(std::uint32_t)
         + verticesAfterLine.capacity() * sizeof(std::uint32_t) + diagnostics.capacity() * sizeof(Diagnostic);
 }
@@ -90,6 +124,7 @@ void Toolpath::finish(int lines)
     kind.shrink_to_fit();
     tool.shrink_to_fit();
     ranges.shrink_to_fit();
+    breaks.shrink_to_fit();
     diagnostics.shrink_to_fit();
     verticesAfterLine.resize(static_cast<std::size_t>(lines), kNeverRun);
     verticesAfterLine.shrink_to_fit();

@@ -1,7 +1,9 @@
 // The path of an NC program as the preview draws it: flat arrays, one entry per vertex.
 //
 // Vertex 0 is where the program's first move ends (the position before it is unknown); every
-// later vertex i ends a straight segment from vertex i - 1, drawn in the kind and tool of vertex i.
+// later vertex i ends a straight segment from vertex i - 1, drawn in the kind and tool of vertex i,
+// except the vertices listed in `breaks`: the tool came to them from a place the program does not
+// tell (a reference return, a machine-coordinate move), so no segment ends there.
 // Arcs are split into chords, canned cycles into their moves. Every vertex is made by one
 // execution of one source line; the vertices of an execution are contiguous (a range), and a line
 // run several times (a subprogram called with repeats) owns several ranges.
@@ -60,11 +62,11 @@ enum class DiagnosticCode : std::uint16_t {
     ZeroArcWithRadius,      // R arc whose end is its start
     RadiusTooSmall,         // value: the R given
     BranchSkipped,          // IF, GOTO, WHILE, DO, END
-    UnsupportedG,           // value: the G number
+    UnsupportedG,           // value: the G number; the block makes no move
     UnknownSubprogram,      // value: the program number
     CallsTooDeep,
     MissingReturn,          // a subprogram ran to the end of the text without M99
-    BadCharacter,
+    BadCharacter,           // value: the character's code point; letter: the word it stands in
     BadExpression,
     DivisionByZero,
     UnreadableVariable,     // value: the variable number
@@ -78,6 +80,7 @@ struct Diagnostic {
     std::uint32_t line;
     DiagnosticCode code;
     double value = 0;
+    char letter = 0;  // the address letter of the word concerned, where there is one
 };
 
 // The message of a diagnostic, in Japanese, without the line.
@@ -95,6 +98,8 @@ struct Toolpath {
     std::vector<std::uint16_t> tool;  // index into `tools`
     std::vector<int> tools;           // tool numbers (T) in order of first use; 0 before any M06
 
+    // Vertices at which no segment ends (see the top), ascending; vertex 0 is not listed.
+    std::vector<std::uint32_t> breaks;
     std::vector<VertexRange> ranges;  // in the order the vertices were made
     // Ranges of line L: rangeIndex[lineRangeStart[L] .. lineRangeStart[L + 1]).
     std::vector<std::uint32_t> lineRangeStart;
@@ -112,7 +117,9 @@ struct Toolpath {
     bool cancelled = false;
 
     std::size_t vertexCount() const { return x.size(); }
-    std::size_t segmentCount() const { return x.empty() ? 0 : x.size() - 1; }
+    std::size_t segmentCount() const { return x.empty() ? 0 : x.size() - 1 - breaks.size(); }
+    // Whether a segment ends at vertex v (false for vertex 0 and the breaks).
+    bool segmentEndsAt(std::size_t v) const;
     int lineCount() const { return lineRangeStart.empty() ? 0 : static_cast<int>(lineRangeStart.size()) - 1; }
     // Vertex range [begin, end) of range r.
     std::uint32_t rangeEnd(std::size_t r) const

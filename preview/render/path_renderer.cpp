@@ -27,6 +27,14 @@ QRectF chunkRect(const Box3& box, const ViewTransform& t)
     return QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
 }
 
+// Whether a chunk's screen box touches the picture. A box of no width or height (a line along
+// one axis, a contour at one depth seen edge-on) counts: QRectF::intersects would say no.
+bool touches(const QRectF& box, const QRectF& visible)
+{
+    return box.left() <= visible.right() && box.right() >= visible.left() && box.top() <= visible.bottom()
+        && box.bottom() >= visible.top();
+}
+
 // A one-pixel line straight into the picture's pixels (clipped to it): a big program is
 // millions of short lines, and this is many times quicker than the painter's general path for
 // each. A dashed line (a rapid) only paints over the background, so it never hides a feed.
@@ -84,6 +92,22 @@ void plotLine(QImage& image, QPointF a, QPointF b, QRgb colour, bool dashed, QRg
         }
     }
 }
+
+// Tells, for vertices visited in ascending order, which begin a new piece of the path.
+class BreakCursor {
+public:
+    explicit BreakCursor(const std::vector<std::uint32_t>& breaks) : breaks_(breaks) {}
+    bool at(std::size_t v)
+    {
+        while (next_ < breaks_.size() && breaks_[next_] < v)
+            ++next_;
+        return next_ < breaks_.size() && breaks_[next_] == v;
+    }
+
+private:
+    const std::vector<std::uint32_t>& breaks_;
+    std::size_t next_ = 0;
+};
 
 // The view's projection folded into one affine map from program to pixel coordinates.
 struct Projector {
@@ -224,10 +248,17 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
                 draw(anchor, pending, pendingStyle);
             hasPending = false;
         };
+        BreakCursor breaks(path.breaks);
         auto drawPiece = [&](std::size_t from, std::size_t to) {
             for (std::size_t v = from; v < to; ++v) {
                 const int style = (static_cast<int>(path.tool[v]) << 1) | (isRapid(path.kind[v]) ? 1 : 0);
                 const QPointF p = project(path.x[v], path.y[v], path.z[v]);
+                if (breaks.at(v)) {  // no segment comes here: a new piece starts
+                    flushPending();
+                    anchor = p;
+                    pendingStyle = style;
+                    continue;
+                }
                 if ((p.x() < visible.left() && anchor.x() < visible.left())
                     || (p.x() > visible.right() && anchor.x() > visible.right())
                     || (p.y() < visible.top() && anchor.y() < visible.top())
@@ -261,7 +292,7 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
         for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
             if (cancel && cancel->load(std::memory_order_relaxed))
                 return {};
-            if (!chunkRect(chunks.boxes[c], t).intersects(visible)) {
+            if (!touches(chunkRect(chunks.boxes[c], t), visible)) {
                 flushPending();
                 hasAnchor = false;
                 continue;
@@ -269,7 +300,7 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
             const std::size_t chunkTo = std::min(path.vertexCount(), (c + 1) * PathChunks::kChunk);
             for (std::size_t from = std::max<std::size_t>(1, c * PathChunks::kChunk); from < chunkTo;) {
                 const std::size_t to = std::min(chunkTo, (from / PathChunks::kPiece + 1) * PathChunks::kPiece);
-                if (!chunkRect(chunks.pieces[from / PathChunks::kPiece], t).intersects(visible)) {
+                if (!touches(chunkRect(chunks.pieces[from / PathChunks::kPiece], t), visible)) {
                     flushPending();
                     hasAnchor = false;
                 } else {
@@ -294,6 +325,27 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
     return image;
 }
 
+namespace {
+
+constexpr int kLegendLines = 4;  // X, Y, Z and the time
+constexpr int kLegendMargin = 6;
+
+QFont legendFont(QFont font)
+{
+    font.setPixelSize(11);
+    return font;
+}
+
+}  // namespace
+
+int legendHeight(const Toolpath& path)
+{
+    if (path.extents.empty())
+        return 0;
+    const QFontMetrics metrics(legendFont(QFont()));
+    return 2 * kLegendMargin + kLegendMargin + metrics.height() * kLegendLines;
+}
+
 void drawLegend(QPainter& painter, const Toolpath& path, QSize size)
 {
     if (path.extents.empty())
@@ -310,8 +362,7 @@ void drawLegend(QPainter& painter, const Toolpath& path, QSize size)
                  .arg(seconds / 3600)
                  .arg(seconds / 60 % 60, 2, 10, QChar('0'))
                  .arg(seconds % 60, 2, 10, QChar('0'));
-    QFont font = painter.font();
-    font.setPixelSize(11);
+    const QFont font = legendFont(painter.font());
     painter.setFont(font);
     const QFontMetrics metrics(font);
     const int lineHeight = metrics.height();
@@ -336,7 +387,8 @@ void drawLineHighlight(QPainter& painter, const Toolpath& path, const ViewTransf
     std::vector<QLineF> lines;
     for (std::uint32_t r : path.rangesOfLine(line)) {
         for (std::uint32_t v = std::max<std::uint32_t>(1, path.ranges[r].begin); v < path.rangeEnd(r); ++v)
-            lines.emplace_back(t.toPixel(path.x[v - 1], path.y[v - 1], path.z[v - 1]),
+            if (path.segmentEndsAt(v))
+                lines.emplace_back(t.toPixel(path.x[v - 1], path.y[v - 1], path.z[v - 1]),
                                t.toPixel(path.x[v], path.y[v], path.z[v]));
         if (lines.size() > 100000)
             break;  // a line run very many times: the first runs show where it is
@@ -362,15 +414,16 @@ long segmentAt(const Toolpath& path, const PathChunks& chunks, const ViewTransfo
     long best = -1;
     double bestDistance = tolerance * tolerance;
     const QRectF around(pixel - QPointF(tolerance, tolerance), pixel + QPointF(tolerance, tolerance));
+    BreakCursor breaks(path.breaks);
     for (std::size_t c = 0; c < chunks.boxes.size(); ++c) {
-        if (!chunkRect(chunks.boxes[c], t).adjusted(-1, -1, 1, 1).intersects(around))
+        if (!touches(chunkRect(chunks.boxes[c], t), around))
             continue;
         const std::size_t from = std::max<std::size_t>(1, c * PathChunks::kChunk);
         const std::size_t to = std::min(path.vertexCount(), (c + 1) * PathChunks::kChunk);
         QPointF a = from < to ? t.toPixel(path.x[from - 1], path.y[from - 1], path.z[from - 1]) : QPointF();
         for (std::size_t v = from; v < to; ++v) {
             const QPointF b = t.toPixel(path.x[v], path.y[v], path.z[v]);
-            if ((a.x() < around.left() && b.x() < around.left()) || (a.x() > around.right() && b.x() > around.right())
+            if (breaks.at(v) || (a.x() < around.left() && b.x() < around.left()) || (a.x() > around.right() && b.x() > around.right())
                 || (a.y() < around.top() && b.y() < around.top()) || (a.y() > around.bottom() && b.y() > around.bottom())) {
                 a = b;
                 continue;  // wholly to one side of the pointer

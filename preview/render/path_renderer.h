@@ -39,8 +39,10 @@ struct RenderOptions {
 QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTransform& transform,
                   const RenderOptions& options = {}, const std::atomic<bool>* cancel = nullptr);
 
-// The legend: the span on each axis and the estimated time.
+// The legend: the span on each axis and the estimated time, in the bottom-left corner.
 void drawLegend(QPainter& painter, const Toolpath& path, QSize size);
+// The pixels the legend takes from the bottom of the picture with its margin (0 without one).
+int legendHeight(const Toolpath& path);
 
 // The segments of `line` drawn thick over the picture, and the tool marker at `vertex`.
 void drawLineHighlight(QPainter& painter, const Toolpath& path, const ViewTransform& transform, int line);

@@ -44,7 +44,7 @@ void ViewTransform::panBy(QPointF pixels)
     centreV += pixels.y() / scale;
 }
 
-ViewTransform fitView(const Box3& box, View view, QSize size)
+ViewTransform fitView(const Box3& box, View view, QSize size, int reservedBottom)
 {
     ViewTransform t;
     t.view = view;
@@ -64,14 +64,16 @@ ViewTransform fitView(const Box3& box, View view, QSize size)
     if (minU > maxU)
         return t;
     const double spanU = std::max(maxU - minU, 1e-6), spanV = std::max(maxV - minV, 1e-6);
-    const double usableW = std::max(1.0, size.width() * 0.92), usableH = std::max(1.0, size.height() * 0.92);
+    const int reserved = reservedBottom > 0 && reservedBottom < size.height() / 2 ? reservedBottom : 0;
+    const double usableW = std::max(1.0, size.width() * 0.92);
+    const double usableH = std::max(1.0, (size.height() - reserved) * 0.92);
     t.scale = std::min(usableW / spanU, usableH / spanV);
     if (maxU - minU < 1e-6 && maxV - minV < 1e-6)
         t.scale = std::min(usableW, usableH);  // a single point: one unit across
     // A span past the doubles' range would make it 0: as far out as zooming goes instead.
     t.scale = std::max(t.scale, 1e-9);
     t.centreU = minU / 2 + maxU / 2;  // halves first: the sum of two huge ends overflows
-    t.centreV = minV / 2 + maxV / 2;
+    t.centreV = minV / 2 + maxV / 2 - reserved / 2.0 / t.scale;  // the middle of the part above
     return t;
 }
 

@@ -54,6 +54,8 @@ struct ViewTransform {
 };
 
 // The whole of `box` in the picture with a margin; a point or an empty box gets a unit span.
-ViewTransform fitView(const Box3& box, View view, QSize size);
+// The bottom `reservedBottom` pixels (the legend's) are left free where the picture is tall
+// enough to spare them.
+ViewTransform fitView(const Box3& box, View view, QSize size, int reservedBottom = 0);
 
 }  // namespace zorvan::preview

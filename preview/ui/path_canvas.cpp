@@ -64,7 +64,8 @@ void PathCanvas::setView(View view)
 void PathCanvas::fitToPath()
 {
     const View view = transform_.view;
-    transform_ = model_ ? fitView(model_->path.extents, view, size()) : ViewTransform{view, size()};
+    transform_ = model_ ? fitView(model_->path.extents, view, size(), legendHeight(model_->path))
+                        : ViewTransform{view, size()};
     requestPicture();
 }
 

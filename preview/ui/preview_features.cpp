@@ -38,7 +38,7 @@ void registerPreviewFeatures(Shell& shell)
     auto* panel = new preview::PreviewPanel(shell.window());
     panel->setVisible(false);
     shell.addSidePanel(panel);
-    preview::linkPreviewToEditor(*panel, shell.editor(), shell.view());
+    preview::linkPreviewToShell(*panel, shell);
 
     const QString name = QStringLiteral("PreviewToggle");
     QAction* toggle = shell.addCommand({.name = name, .caption = "パス表示", .checkable = true, .icon = previewIcon()});

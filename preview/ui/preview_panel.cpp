@@ -98,6 +98,14 @@ void PreviewPanel::setView(View view)
     writePreviewSettings(settings_);
 }
 
+void PreviewPanel::textChanged(const TextChange& change)
+{
+    if (change.load)
+        documentReplaced();
+    else
+        documentChanged();
+}
+
 void PreviewPanel::documentChanged()
 {
     if (!isVisible()) {

@@ -3,6 +3,7 @@
 // debounced and cancellable; the window never waits for it.
 #pragma once
 
+#include "app/logic/text_editor.h"
 #include "preview/logic/interpreter.h"
 #include "preview/logic/preview_settings.h"
 #include "preview/ui/path_canvas.h"
@@ -40,6 +41,9 @@ public:
     QSize sizeHint() const override { return {440, 420}; }
 
 public slots:
+    // A change notice of the editor: a load or "new" is worked out at once and shown whole, an
+    // edit after a short pause.
+    void textChanged(const TextChange& change);
     // The text changed: work the path out again after a short pause.
     void documentChanged();
     // A new document: work it out now and fit the view to it.

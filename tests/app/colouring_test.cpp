@@ -137,12 +137,12 @@ TEST(ColourAll, KeepsColoursOutsideTokensAndRaisesNoChange)
     e.setColour(0, 2, TextColour::Red);
     e.setModified(false);
     int changes = 0;
-    e.setChangeHandler([&] { ++changes; });
+    e.setChangeHandler([&](const zorvan::TextChange&) { ++changes; });
     colouring::ColourAll(e);
     EXPECT_EQ(coloursOfLine(e, 0), "rr.bbb...");
     EXPECT_EQ(changes, 0);
     EXPECT_FALSE(e.isModified());
-    EXPECT_FALSE(e.notificationsSuspended());
+    EXPECT_FALSE(e.changesColoured());
 }
 
 TEST(ColourCaretLine, ResetsOnlyTheCaretLineAndKeepsTheSelection)

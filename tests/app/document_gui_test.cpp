@@ -130,6 +130,17 @@ TEST_F(DocumentTest, OnlyAnNcProgramIsColouredWhole)
     EXPECT_EQ(form.editor().colourAt(6), TextColour::Default);
 }
 
+TEST_F(DocumentTest, ALoadWithACaretIsNotAnEditOfTheCaretsLine)
+{
+    form.PendingCaret = 5;  // on line 1
+    load(file("c.ncd", "%\r\nN10.5 L5\r\n"));
+    QTest::qWait(50);  // a change notice of the load would be handled by now
+    ASSERT_EQ(form.editor().caret(), 5);
+    // The whole-text pass's colours: the number with its point, no "L" token inside the line.
+    EXPECT_EQ(form.editor().colourAt(7), TextColour::Blue);
+    EXPECT_EQ(form.editor().colourAt(9), TextColour::Default);
+}
+
 TEST_F(DocumentTest, BytesThatAreNotShiftJisShowAsMarkersAndSaveBack)
 {
     const char raw[] = "%\r\n(\x83\x65\x83X\x83g)\x80\xff\0X\r\n\x85\x40\r\n";

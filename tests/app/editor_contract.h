@@ -74,7 +74,7 @@ TYPED_TEST_P(EditorContract, ReplacesTheSelectionAndLeavesTheCaretAfterIt)
 {
     auto e = this->make("AB\r\nCD");
     int changes = 0;
-    e->setChangeHandler([&] { ++changes; });
+    e->setChangeHandler([&](const zorvan::TextChange&) { ++changes; });
     e->setSelection(1, 4);  // "B\r\nC"
     EXPECT_EQ(e->selectionStart(), 1);
     EXPECT_EQ(e->selectionLength(), 4);
@@ -214,17 +214,74 @@ TYPED_TEST_P(EditorContract, SetTextResetsColoursAndCaret)
     EXPECT_TRUE(e->isModified());
 }
 
-TYPED_TEST_P(EditorContract, RaisesNoChangeWhileNotificationsAreSuspended)
+TYPED_TEST_P(EditorContract, TellsEachChangeOnceWithTheLinesItTouched)
 {
-    auto e = this->make("A");
-    int changes = 0;
-    e->setChangeHandler([&] { ++changes; });
-    e->setNotificationsSuspended(true);
-    e->replaceLine(0, "B");
-    EXPECT_EQ(changes, 0);
-    e->setNotificationsSuspended(false);
-    e->replaceLine(0, "C");
-    EXPECT_GE(changes, 1);
+    using zorvan::TextEditor;
+    struct Case {
+        const char* name;
+        std::function<void(TextEditor&)> change;
+        int first, last;
+        bool whole, load, coloured;
+    };
+    const Case cases[] = {
+        {"one line", [](TextEditor& e) { e.replaceLine(1, "X"); }, 1, 1, false, false, false},
+        {"lines added", [](TextEditor& e) { e.replaceLines(1, 2, {"X", "Y", "Z"}); }, 1, 3, false, false, false},
+        {"a line removed", [](TextEditor& e) { e.replaceLines(1, 1, {}); }, 1, 1, false, false, false},
+        {"a selection across a break",
+         [](TextEditor& e) {
+             e.setSelection(1, 3);
+             e.replaceSelection("");
+         },
+         0, 0, false, false, false},
+        {"appended after the last line", [](TextEditor& e) { e.replaceLinesText(4, 0, "E\r\n"); }, 3, 4, false, false,
+         false},
+        {"coloured by its maker",
+         [](TextEditor& e) {
+             zorvan::QuietEditor quiet(e);
+             e.replaceLine(2, "Q");
+         },
+         2, 2, false, false, true},
+        {"every line", [](TextEditor& e) { e.replaceLines(0, 4, {"P", "Q"}); }, 0, 1, true, false, false},
+        {"a load", [](TextEditor& e) { e.setText("N1\r\nN2"); }, 0, 1, true, true, false},
+        {"a load in pieces",
+         [](TextEditor& e) {
+             e.loadText([](const TextEditor::LoadSink& sink) {
+                 sink("N1\r");
+                 sink("\nN2\r\nN3");
+             });
+         },
+         0, 2, true, true, false},
+        {"one step of two changes",
+         [](TextEditor& e) {
+             zorvan::UndoStep step(e);
+             e.replaceLine(3, "W");
+             e.replaceLine(0, "V");
+         },
+         0, 3, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto e = this->make("A\r\nB\r\nC\r\nD");
+        std::vector<zorvan::TextChange> told;
+        e->setChangeHandler([&](const zorvan::TextChange& change) { told.push_back(change); });
+        c.change(*e);
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_EQ(told[0].firstLine, c.first);
+        EXPECT_EQ(told[0].lastLine, c.last);
+        EXPECT_EQ(told[0].wholeText, c.whole);
+        EXPECT_EQ(told[0].load, c.load);
+        EXPECT_EQ(told[0].coloured, c.coloured);
+        if (c.load)
+            continue;
+        // Undo and redo are told too, with the colours they bring back.
+        told.clear();
+        e->undo();
+        e->redo();
+        ASSERT_EQ(told.size(), 2u);
+        EXPECT_TRUE(told[0].coloured && told[1].coloured);
+        EXPECT_LE(told[1].firstLine, c.first);
+        EXPECT_GE(told[1].lastLine, c.last);
+    }
 }
 
 namespace contract {
@@ -340,7 +397,7 @@ TYPED_TEST_P(EditorContract, APieceThatFailsChangesNothing)
         e->setColour(5, 2, TextColour::Red);
         e->setSelection(4, 3);
         int changes = 0;
-        e->setChangeHandler([&] { ++changes; });
+        e->setChangeHandler([&](const zorvan::TextChange&) { ++changes; });
         EXPECT_THROW(e->replaceLinesFromPieces(first, 3 - first, contract::piecesOf({"N7\r\n", "N8\r\n"}, 1),
                                                contract::blueNumbers),
                      std::runtime_error);
@@ -457,7 +514,7 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             FindsCaseSensitivelyInsideTheRange, ReplacesLinesInOneEdit,
                             KeepsTheSelectionOffsetsAcrossALineRewrite,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
-                            SetTextResetsColoursAndCaret, RaisesNoChangeWhileNotificationsAreSuspended,
+                            SetTextResetsColoursAndCaret, TellsEachChangeOnceWithTheLinesItTouched,
                             ReplacesLinesFromPiecesAndColoursThem, ReplacingAllButAFewLinesKeepsTheirTextAndColours,
                             APieceThatFailsChangesNothing,
                             ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit, ALinePastTheEndIsEmpty,

@@ -105,17 +105,23 @@ TYPED_TEST_P(EditorContract, EachChangeIsOneStepThatUndoesAndRedoes)
         EXPECT_FALSE(e->canRedo());
         for (int round = 0; round < 2; ++round) {
             int changes = 0;
-            e->setChangeHandler([&] { ++changes; });
+            bool coloured = true;
+            e->setChangeHandler([&](const zorvan::TextChange& change) {
+                ++changes;
+                coloured = coloured && change.coloured;
+            });
             e->undo();
             EXPECT_EQ(contract::stateOf(*e), before) << "undo " << round;
             EXPECT_FALSE(e->canUndo());
             EXPECT_TRUE(e->canRedo());
-            EXPECT_EQ(changes, 0) << "the step brings its colours back itself";
+            EXPECT_EQ(changes, 1);
+            EXPECT_TRUE(coloured) << "the step brings its colours back itself";
             e->redo();
             EXPECT_EQ(contract::stateOf(*e), after) << "redo " << round;
             EXPECT_TRUE(e->canUndo());
             EXPECT_FALSE(e->canRedo());
-            EXPECT_EQ(changes, 0);
+            EXPECT_EQ(changes, 2);
+            EXPECT_TRUE(coloured);
             e->setChangeHandler(nullptr);
         }
     }

@@ -21,6 +21,8 @@ TEST(PreviewCli, Extents)
          "X 5.000 5.000\nY -5.000 -5.000\nZ 0.000 0.000\n", ""},
         {"arcs at their true extremes", {"extents"}, "G00X10.Y0Z0\r\nG02X-10.Y0R10.F100\r\n", 0,
          "X -10.000 10.000\nY -10.000 0.000\nZ 0.000 0.000\n", ""},
+        {"nothing before the axes are known", {"extents"}, "G91G28Z0.\r\nG90G00X10.Y5.\r\nG43Z20.H1\r\nG01Z-2.F100\r\n",
+         0, "X 10.000 10.000\nY 5.000 5.000\nZ -2.000 20.000\n", ""},
         {"feed moves with their whole path", {"extents", "--moves", "feed"},
          "G00X0Y0Z50.\r\nG01Z-1.F100\r\nG00Z50.\r\nX100.\r\n", 0, "X 0.000 0.000\nY 0.000 0.000\nZ -1.000 50.000\n",
          ""},

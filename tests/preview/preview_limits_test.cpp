@@ -57,7 +57,7 @@ TEST(PreviewLimits, RepeatsWithoutMovesAreCutShortByTheirWork)
 
 TEST(PreviewLimits, DiagnosticsAreBoundedButTheCutIsAlwaysTold)
 {
-    const std::vector<std::string> lines = {"M98P5L1000", "M30", "O5", "G91G00X1.?", "M99"};
+    const std::vector<std::string> lines = {"M98P5L1000", "M30", "O5", "G91G00X1.Y#5001", "M99"};
     InterpreterOptions options;
     options.maxDiagnostics = 50;
     Toolpath bounded = run(lines, options);
@@ -127,7 +127,7 @@ TEST(PreviewLimits, ExpressionsNestedTooDeeplyAreRefused)
         {"brackets", repeated("[", deep) + "1" + repeated("]", deep), true},
         {"an unclosed run of brackets", repeated("[", deep), true},
         {"signs", "[" + repeated("-", deep) + "1]", true},
-        {"functions", repeated("ABS[", deep) + "1" + repeated("]", deep), true},
+        {"functions", "[" + repeated("ABS[", deep) + "1" + repeated("]", deep) + "]", true},
         {"indirect variables", repeated("#", deep) + "1", true},
         {"a written depth is read", repeated("[", 60) + "-[ABS[-2]]+#[1+[0]]" + repeated("]", 60), false},
         {"brackets at the limit", "-" + repeated("[", 200) + "2" + repeated("]", 200), false},

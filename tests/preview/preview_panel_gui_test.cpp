@@ -1,7 +1,6 @@
-// The preview panel tied to an editor, offscreen: the path follows edits (debounced), the caret
-// line is highlighted, a click puts the caret on the segment's line, the view is kept.
+// The preview panel fed by an editor's change notices, offscreen: the path follows edits
+// (debounced), the caret line is highlighted, a click reports the segment's line, the view is kept.
 #include "app/ui/scintilla_editor.h"
-#include "preview/ui/preview_editor_link.h"
 #include "preview/ui/preview_panel.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -49,7 +48,11 @@ struct Fixture {
         panel.resize(640, 480);
         panel.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&panel));
-        linkPreviewToEditor(panel, editor, &widget);
+        panel.setTextSource([this] { return editor.text(); });
+        editor.setChangeHandler([this](const TextChange& change) { panel.textChanged(change); });
+        QObject::connect(&panel, &PreviewPanel::lineClicked, &widget,
+                         [this](int line) { editor.setCaret(editor.positionFromLine(line)); });
+        panel.documentReplaced();
         waitForPicture();
     }
     void waitForPicture()
@@ -88,7 +91,7 @@ TEST(PreviewPanel, CaretLineIsHighlighted)
         bool highlighted;
     };
     for (const Case c : {Case{2, true}, Case{3, false}, Case{5, true}, Case{0, false}}) {
-        f.editor.setCaret(f.editor.positionFromLine(c.line));
+        f.panel.setCaretLine(c.line);
         QTest::qWait(30);
         SCOPED_TRACE(c.line);
         EXPECT_EQ(f.highlightPixels() > 20, c.highlighted);
@@ -137,8 +140,11 @@ TEST(PreviewPanel, AnotherProgramElsewhereIsShownWhole)
     QSignalSpy ready(&f.panel, &PreviewPanel::pathReady);
     f.editor.setText("G00X1000.Y500.Z0\r\nG01X1100.F100\r\n");
     ASSERT_TRUE(ready.wait(10000));
-    EXPECT_DOUBLE_EQ(f.panel.canvas()->transform().centreU, 1050);
-    EXPECT_DOUBLE_EQ(f.panel.canvas()->transform().centreV, 500);
+    const ViewTransform& view = f.panel.canvas()->transform();
+    EXPECT_DOUBLE_EQ(view.centreU, 1050);
+    // In the middle of the part above the legend.
+    EXPECT_NEAR(view.toPixel(1050, 500, 0).y(), (view.size.height() - legendHeight(f.panel.canvas()->model()->path)) / 2.0,
+                1e-6);
 }
 
 TEST(PreviewPanel, TheFirstDiagnosticLinksToItsLine)

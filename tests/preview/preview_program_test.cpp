@@ -154,7 +154,8 @@ TEST(PreviewWords, ReadingOfNumbersAndBlocks)
         {"G91 adds", {"G00X1.Y1.Z0", "G91X2.Y-3."}, 1, "r(3,-2,0)"},
         {"work offsets and tool length are drawn at the programmed point", {"G54G43H1G00X1.Y2.Z3."}, 0, "r(1,2,3)"},
         {"dwell X is a time, not a move", {"G00X1.Y1.Z0", "G04X2."}, 1, ""},
-        {"G92 names the position without a move", {"G00X1.Y1.Z0", "G92X0Y0", "G01X1.F10"}, 2, "f(1,0,0)"},
+        {"G92 names the position: the tool stays, later points follow", {"G00X1.Y1.Z0", "G92X0Y0", "G01X1.F10"}, 2,
+         "f(2,1,0)"},
         {"a semicolon ends the block", {"G90G00X0Y0Z0", "G00X1.;Y5."}, 1, "r(1,0,0)"},
     };
     expectLines(std::begin(cases), std::end(cases));
@@ -202,7 +203,7 @@ TEST(PreviewDiagnostics, ReportedWithTheirLinesAndTheRestStillRuns)
         {"#1=4/0", DiagnosticCode::DivisionByZero},
         {"G00X#5001", DiagnosticCode::UnreadableVariable},
         {"G00X#1000", DiagnosticCode::UnreadableVariable},
-        {"G53X0Y0", DiagnosticCode::MachineCoordinates},
+        {"G16X5.", DiagnosticCode::UnsupportedG},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

@@ -101,6 +101,32 @@ TEST(PreviewRender, AWrongPathDoesNotMatchTheGolden)
     EXPECT_GT(differingShare(image, QImage(goldenPath("top"))), 0.001);
 }
 
+TEST(PreviewRender, APathWithoutExtentOnOneScreenAxisDrawsEveryColumnOfItsSpan)
+{
+    struct Case {
+        const char* name;
+        const char* program;
+        View view;
+    };
+    const Case cases[] = {
+        {"a straight line along X from the top", "G00X0Y0Z0\r\nG01X100.F100\r\n", View::Top},
+        {"a flat contour from the front", "G00X0Y0Z-1.\r\nG01X100.F100\r\nY50.\r\nX0\r\nY0\r\n", View::Front},
+    };
+    RenderOptions options;
+    options.legend = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Toolpath path = interpretProgram(c.program);
+        const ViewTransform t = fitView(path.extents, c.view, QSize(240, 180));
+        const QImage image = renderPath(path, buildChunks(path), t, options);
+        const QPoint from = t.toPixel(0, 0, path.extents.min[2]).toPoint(), to = t.toPixel(100, 0, path.extents.min[2]).toPoint();
+        int drawn = 0;
+        for (int x = from.x(); x <= to.x(); ++x)
+            drawn += image.pixel(x, from.y()) != options.background.rgb();
+        EXPECT_EQ(drawn, to.x() - from.x() + 1);
+    }
+}
+
 TEST(PreviewRender, ClickFindsTheSegmentOfALine)
 {
     const Toolpath path = interpretProgram(kSample);

@@ -2,6 +2,9 @@
 // hides the panel and keeps that in the preview's group; a command's rewrite of the text is
 // worked out again; a click on the path moves the window's caret.
 #include "app/ui/textform.h"
+#include "lists/logic/list_passes.h"
+#include "nc/logic/axis_swap.h"
+#include "nc/logic/nc_transforms.h"
 #include "preview/ui/preview_panel.h"
 
 #include <QAction>
@@ -16,6 +19,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
 
 using namespace zorvan;
 using namespace zorvan::preview;
@@ -122,6 +127,85 @@ TEST(PreviewWindow, FollowsTheEditorAndMovesItsCaret)
     const QPoint onLine3 = panel->canvas()->transform().toPixel(80, 10, -1).toPoint();
     QTest::mouseClick(panel->canvas(), Qt::LeftButton, {}, onLine3);
     EXPECT_EQ(form.editor().lineFromPosition(form.editor().caret()), 3);
+    EXPECT_EQ(form.statusText(0), "3: 0");  // the status bar shows the caret the click put there
+}
+
+// Waits until the panel's path, worked out after the last change, has `maxX` as its largest X
+// (NaN: no path at all).
+bool pathIsNow(PreviewPanel* panel, double maxX)
+{
+    auto matches = [&] {
+        const PreviewModel* model = panel->canvas()->model();
+        if (panel->working() || !model)
+            return false;
+        return std::isnan(maxX) ? model->path.extents.empty() : model->path.extents.max[0] == maxX;
+    };
+    QSignalSpy ready(panel, &PreviewPanel::pathReady);
+    for (int i = 0; i < 6 && !matches(); ++i)
+        ready.wait(PreviewPanel::kDebounceMs + 1500);
+    return matches();
+}
+
+TEST(PreviewWindow, ThePictureFollowsEveryKindOfChange)
+{
+    store().remove("preview");
+    store().setValue("preview/Visible", "1");
+    TFormText form;
+    form.resize(1100, 700);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* panel = form.findChild<PreviewPanel*>("PreviewPanel");
+    ASSERT_TRUE(panel && panel->isVisible());
+    TextEditor& editor = form.editor();
+    const DecimalSettings decimals;
+    struct Step {
+        const char* name;
+        std::function<void()> change;
+        double maxX;
+    };
+    const Step steps[] = {
+        {"a load", [&] { editor.setText("G90G00X0Y0Z5.\r\nG01Z-1.F100\r\nX50.\r\nY20.\r\n"); }, 50},
+        {"a whole-text shift", [&] { nc::shiftCoordinates(editor, {10, 0, 0}, decimals); }, 60},
+        {"its undo", [&] { editor.undo(); }, 50},
+        {"its redo", [&] { editor.redo(); }, 60},
+        {"the axis swap", [&] { nc::swapAxes(editor, 'X', 'Y', {.wholeFile = true}); }, 20},
+        {"the swap's undo", [&] { editor.undo(); }, 60},
+        {"a calculation", [&] { nc::calculateValues(editor, 'X', nc::Operation::Double, 0, decimals); }, 120},
+        {"another load", [&] { editor.setText("G00X0Y0Z0\r\nG01X$1F100\r\nY$1\r\n"); }, 0},
+        {"a list pass", [&] { lists::runPlaceholderPass(editor, {"SET", {"70."}}); }, 70},
+        {"new",
+         [&] {
+             editor.setModified(false);
+             form.New1Click();
+         },
+         std::nan("")},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.change();
+        EXPECT_TRUE(pathIsNow(panel, step.maxX));
+    }
+}
+
+TEST(PreviewWindow, AnotherFileIsShownWholeAboveTheLegend)
+{
+    store().remove("preview");
+    store().setValue("preview/Visible", "1");
+    TFormText form;
+    form.resize(1100, 700);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* panel = form.findChild<PreviewPanel*>("PreviewPanel");
+    form.editor().setText("G00X0Y0Z0\r\nG01X100.Y100.F100\r\n");
+    ASSERT_TRUE(pathIsNow(panel, 100));
+    // An overlapping program: an edit would keep the view, a load fits it.
+    form.editor().setText("G00X0Y0Z0\r\nG01X10.Y10.F100\r\n");
+    ASSERT_TRUE(pathIsNow(panel, 10));
+    const ViewTransform& view = panel->canvas()->transform();
+    const QPointF start = view.toPixel(0, 0, 0), end = view.toPixel(10, 10, 0);
+    EXPECT_GT(end.x() - start.x(), panel->canvas()->width() / 3);
+    // The path's bottom-left start lies above the legend's box.
+    EXPECT_LT(start.y(), panel->canvas()->height() - legendHeight(panel->canvas()->model()->path));
 }
 
 }  // namespace
