@@ -1,5 +1,7 @@
 #include "app/ui/prompts.h"
 
+#include <new>
+
 #include "app/logic/user_error.h"
 
 #include <QApplication>
@@ -70,6 +72,10 @@ Prompts* installPrompts(Prompts* replacement)
 
 void showUserError(QWidget* parent, const std::exception& error)
 {
+    if (dynamic_cast<const std::bad_alloc*>(&error)) {
+        prompts().showError(parent, QStringLiteral("メモリが足りません"));
+        return;
+    }
     const auto* user = dynamic_cast<const UserError*>(&error);
     if (!user || user->caption().empty()) {
         prompts().showError(parent, QString::fromUtf8(error.what()));

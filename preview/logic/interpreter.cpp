@@ -28,6 +28,26 @@ bool isIgnoredG(int g)
     }
 }
 
+// The work of running `text` (lines) once: kBlockWork a line and kByteWork a byte; from a line's
+// first "#" or "[" on, kExpressionByteWork a byte and kExpressionWork for each "#" (a variable) and
+// "[" (an expression), which cost more to work out than a plain address word.
+constexpr std::uint64_t kBlockWork = 16;
+constexpr std::uint64_t kByteWork = 2;
+constexpr std::uint64_t kExpressionWork = 16;
+constexpr std::uint64_t kExpressionByteWork = 4;
+std::uint64_t blockWork(std::string_view text)
+{
+    std::uint64_t work = kBlockWork;
+    bool inExpression = false;
+    for (const char c : text) {
+        const bool opens = c == '#' || c == '[';
+        inExpression = (inExpression || opens) && c != '\n';
+        work += c == '\n' ? kBlockWork : inExpression ? kExpressionByteWork : kByteWork;
+        work += opens ? kExpressionWork : 0;
+    }
+    return work;
+}
+
 struct Frame {
     const char* returnAt;
     std::uint32_t returnLine;
@@ -378,10 +398,10 @@ Toolpath Interpreter::run()
     path_.ranges.reserve(guess);
     recorder_.setTool(0);
 
-    // The work of a block: its bytes, and at least this much for the block itself.
-    constexpr std::uint64_t kBlockWork = 16;
     constexpr std::uint64_t kCancelCheckWork = 1 << 17;
     std::uint32_t line = 0, lines = 0;
+    // Each line of the text may run once whatever it costs; the budget is for what runs again.
+    const std::uint64_t mostWork = options_.maxWork + blockWork(text_) + kBlockWork;
     std::uint64_t work = 0, nextCancelCheck = kCancelCheckWork;
     bool outOfWork = false;
     while (p < end) {
@@ -389,7 +409,7 @@ Toolpath Interpreter::run()
             path_.diagnostics.resize(options_.maxDiagnostics);
         if (recorder_.full())
             break;
-        if (work >= options_.maxWork) {
+        if (work >= mostWork) {
             outOfWork = true;
             break;
         }
@@ -403,7 +423,7 @@ Toolpath Interpreter::run()
         const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
         const char* next = nl ? lineEnd + 1 : end;
-        work += kBlockWork + static_cast<std::uint64_t>(next - p);
+        work += blockWork(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
         line_ = line;
