@@ -55,7 +55,7 @@ bool parseOnOff(const std::string& option, const std::string& text)
 // inside the characters of the document.
 bool isWholeCharacters(const std::string& text)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     [[maybe_unused]] const QString decoded = decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
     return !decoder.hasError();
 }

@@ -4,6 +4,8 @@
 #include "preview/logic/interpreter.h"
 #include "preview/logic/shown_number.h"
 
+#include <bit>
+#include <cstdint>
 #include <map>
 #include <ostream>
 #include <tuple>
@@ -14,11 +16,12 @@ namespace zorvan::cli {
 // came when more than once: a fault in a subprogram run ten thousand times is one line.
 void printDiagnostics(const preview::Toolpath& path, std::ostream& err)
 {
-    using Cause = std::tuple<std::uint32_t, preview::DiagnosticCode, double>;
+    // The value by its bits: a NaN is a value like any other here.
+    using Cause = std::tuple<std::uint32_t, preview::DiagnosticCode, std::uint64_t>;
     std::map<Cause, std::size_t> seen;
     std::vector<std::pair<const preview::Diagnostic*, std::size_t>> causes;
     for (const auto& d : path.diagnostics) {
-        auto [it, fresh] = seen.try_emplace(Cause{d.line, d.code, d.value}, causes.size());
+        auto [it, fresh] = seen.try_emplace(Cause{d.line, d.code, std::bit_cast<std::uint64_t>(d.value)}, causes.size());
         if (fresh)
             causes.emplace_back(&d, 0);
         ++causes[it->second].second;

@@ -138,6 +138,7 @@ Values insertedValues(const ValueSet& set)
 PassResult fill(std::string_view text, const Values& values, GrowthBudget& budget)
 {
     GrowthMeter meter(budget, text.size());
+    int lastNumber = 0;
     PassResult result;
     std::string& out = result.text;
     out.reserve(text.size() + text.size() / 8 + 64);
@@ -151,6 +152,7 @@ PassResult fill(std::string_view text, const Values& values, GrowthBudget& budge
         const char next = text[dollar + 1];
         if (next >= '1' && next <= '9') {
             const std::string& value = values[static_cast<std::size_t>(next - '1')];
+            lastNumber = next - '0';
             // Checked before the value goes in: the growth it brings is known beforehand.
             if (!meter.at(out.size() + (dollar - i) + value.size() + (text.size() - dollar - 2)))
                 placeholderTooBig(next - '0', meter);
@@ -164,6 +166,8 @@ PassResult fill(std::string_view text, const Values& values, GrowthBudget& budge
         }
         i = dollar + 2;
     }
+    if (!meter.settle())
+        placeholderTooBig(lastNumber, meter);
     finishWithMinusPairs(result);
     return result;
 }
@@ -204,6 +208,8 @@ PassResult convert(std::string_view text, const Rows& rows, GrowthBudget& budget
                     rowTooBig(row.number, meter);
                 spare.append(part);
             });
+            if (!meter.settle())
+                rowTooBig(row.number, meter);
             result.text.swap(spare);
             current = result.text;
             result.edited = true;

@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Bounds, CliProcess, ::testing::Values(
     ProcessCase{"AMacroTableThatDoublesTheTextStopsAtItsRow",
                 "{ echo 1; echo T; echo 40; i=0; while [ $i -lt 40 ]; do echo a aa; i=$((i+1)); done; } > $T/m.list;"
                 " printf \"a\\r\\n\" > $T/a.nc; $ZC macro --table T --list $T/m.list $T/a.nc > /dev/null",
-                1, "変換表の 27 行目で結果が大きくなりすぎます", "bad_alloc"},
+                1, "変換表の 26 行目で結果が大きくなりすぎます", "bad_alloc"},
     ProcessCase{"AStreamedReplaceHoldsLittleWhateverTheReplacementsLength",
                 "(ulimit -v 400000; $ZC --version > /dev/null) || exit 77;"
                 " head -c 8000 /dev/zero | tr \"\\0\" A > $T/many.nc;"
