@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -55,53 +54,24 @@ std::size_t passResultLimit(std::size_t inputBytes)
 
 namespace {
 
-// The growth a pass may still make over its input, shared by the pieces worked on at once.
-class GrowthBudget {
-public:
-    explicit GrowthBudget(std::size_t inputBytes)
-        : limit_(passResultLimit(inputBytes)),
-          left_(static_cast<long long>(limit_) - static_cast<long long>(std::min(inputBytes, limit_)))
-    {
-    }
-    std::size_t limit() const { return limit_; }
-    // Takes `bytes` of growth; false once the budget is spent (for every piece from then on).
-    bool take(std::size_t bytes)
-    {
-        const auto n = static_cast<long long>(bytes);
-        return left_.fetch_sub(n, std::memory_order_relaxed) - n >= 0;
-    }
-
-private:
-    std::size_t limit_;
-    std::atomic<long long> left_;
-};
-
-// What one piece's text grew past its input at its largest, taken from the budget in steps so that
-// the pieces seldom meet at the shared count; settle() takes the rest exactly.
+// How long a piece of the text may grow: its share of the pass's limit, in proportion to its
+// size, so that the pieces worked on at once stay within the limit together and each is refused
+// at the same row whatever the order they are worked in. A text keeps at least its own size.
 class GrowthMeter {
 public:
-    GrowthMeter(GrowthBudget& budget, std::size_t inputBytes) : budget_(budget), input_(inputBytes) {}
-    // The piece's text now holds `size` bytes; false when that is past the budget.
-    bool at(std::size_t size)
+    GrowthMeter(std::size_t textBytes, std::size_t pieceBytes)
+        : limit_(passResultLimit(textBytes)),
+          most_(std::max(pieceBytes, textBytes == 0 ? limit_
+                                                    : static_cast<std::size_t>(static_cast<long double>(limit_)
+                                                                               * pieceBytes / textBytes)))
     {
-        peak_ = std::max(peak_, size);
-        return peak_ <= input_ + taken_ + kStep || settle();
     }
-    bool settle()
-    {
-        if (peak_ <= input_ + taken_)
-            return true;
-        const std::size_t more = peak_ - input_ - taken_;
-        taken_ += more;
-        return budget_.take(more);
-    }
-    std::size_t limit() const { return budget_.limit(); }
+    // Whether a piece of `size` bytes fits.
+    bool fits(std::size_t size) const { return size <= most_; }
+    std::size_t limit() const { return limit_; }
 
 private:
-    static constexpr std::size_t kStep = 64 * 1024;
-    GrowthBudget& budget_;
-    std::size_t input_;
-    std::size_t taken_ = 0, peak_ = 0;
+    std::size_t limit_, most_;
 };
 
 std::string mebibytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
@@ -135,10 +105,9 @@ Values insertedValues(const ValueSet& set)
     return values;
 }
 
-PassResult fill(std::string_view text, const Values& values, GrowthBudget& budget)
+PassResult fill(std::string_view text, const Values& values, std::size_t textBytes)
 {
-    GrowthMeter meter(budget, text.size());
-    int lastNumber = 0;
+    const GrowthMeter meter(textBytes, text.size());
     PassResult result;
     std::string& out = result.text;
     out.reserve(text.size() + text.size() / 8 + 64);
@@ -152,9 +121,8 @@ PassResult fill(std::string_view text, const Values& values, GrowthBudget& budge
         const char next = text[dollar + 1];
         if (next >= '1' && next <= '9') {
             const std::string& value = values[static_cast<std::size_t>(next - '1')];
-            lastNumber = next - '0';
             // Checked before the value goes in: the growth it brings is known beforehand.
-            if (!meter.at(out.size() + (dollar - i) + value.size() + (text.size() - dollar - 2)))
+            if (!meter.fits(out.size() + (dollar - i) + value.size() + (text.size() - dollar - 2)))
                 placeholderTooBig(next - '0', meter);
             out.append(text.substr(i, dollar - i));
             out += value;
@@ -166,8 +134,6 @@ PassResult fill(std::string_view text, const Values& values, GrowthBudget& budge
         }
         i = dollar + 2;
     }
-    if (!meter.settle())
-        placeholderTooBig(lastNumber, meter);
     finishWithMinusPairs(result);
     return result;
 }
@@ -190,10 +156,10 @@ Rows searchedRows(const TDoubleGrid& table)
     return rows;
 }
 
-PassResult convert(std::string_view text, const Rows& rows, GrowthBudget& budget)
+PassResult convert(std::string_view text, const Rows& rows, std::size_t textBytes)
 {
     PassResult result;
-    GrowthMeter meter(budget, text.size());
+    const GrowthMeter meter(textBytes, text.size());
     std::string_view current = text;  // the text as the rows so far left it
     std::string spare;
     for (const Row& row : rows) {
@@ -204,12 +170,10 @@ PassResult convert(std::string_view text, const Rows& rows, GrowthBudget& budget
             std::size_t consumed = first;
             nc::replaceEveryInto(current.substr(first), search, replacement, [&](std::string_view part) {
                 consumed += part.data() == replacement.data() ? search.size() : part.size();
-                if (!meter.at(spare.size() + part.size() + (current.size() - consumed)))
+                if (!meter.fits(spare.size() + part.size() + (current.size() - consumed)))
                     rowTooBig(row.number, meter);
                 spare.append(part);
             });
-            if (!meter.settle())
-                rowTooBig(row.number, meter);
             result.text.swap(spare);
             current = result.text;
             result.edited = true;
@@ -225,14 +189,12 @@ PassResult convert(std::string_view text, const Rows& rows, GrowthBudget& budget
 
 PassResult fillPlaceholders(std::string_view text, const ValueSet& set)
 {
-    GrowthBudget budget(text.size());
-    return fill(text, insertedValues(set), budget);
+    return fill(text, insertedValues(set), text.size());
 }
 
 PassResult convertMacros(std::string_view text, const TDoubleGrid& table)
 {
-    GrowthBudget budget(text.size());
-    return convert(text, searchedRows(table), budget);
+    return convert(text, searchedRows(table), text.size());
 }
 
 namespace {
@@ -377,9 +339,8 @@ template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour,
 {
     std::string buffer;
     const std::string_view old = editor.textView(0, editor.length(), buffer);
-    GrowthBudget budget(old.size());
     std::vector<Piece> pieces =
-        passPieces(old, linesIndependent, [&](std::string_view piece) { return pass(piece, budget); });
+        passPieces(old, linesIndependent, [&](std::string_view piece) { return pass(piece, old.size()); });
     const bool edited = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.result.edited; });
     const long caret = caretAfter(pieces);
     if (edited) {
@@ -402,7 +363,7 @@ void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour re
 {
     const Values values = insertedValues(set);
     runPass(editor, recolour, true,
-            [&](std::string_view text, GrowthBudget& budget) { return fill(text, values, budget); });
+            [&](std::string_view text, std::size_t textBytes) { return fill(text, values, textBytes); });
 }
 
 void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
@@ -414,7 +375,7 @@ void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour rec
         return row.search.find('\n') != std::string::npos;
     });
     runPass(editor, recolour, linesIndependent,
-            [&](std::string_view text, GrowthBudget& budget) { return convert(text, rows, budget); });
+            [&](std::string_view text, std::size_t textBytes) { return convert(text, rows, textBytes); });
 }
 
 }  // namespace zorvan::lists

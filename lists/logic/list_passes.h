@@ -19,7 +19,8 @@
 // A pass may make a text of at most kPassGrowth times its input or kPassFloorBytes, whichever is
 // more, and never more than kMostPassBytes (a table whose rows double the text, a huge value in
 // many placeholders): past that it stops with a UserError naming the table's row or the
-// placeholder, before the memory runs out, and the text stays as it was.
+// placeholder, before the memory runs out, and the text stays as it was. A long text worked on in
+// pieces gives each piece its share of the limit, in proportion to its size.
 #pragma once
 
 #include "app/logic/text_editor.h"
