@@ -52,7 +52,7 @@ void printUsage(std::ostream& out)
            "  3 extents/plot: the path was cut short by a bound (its output is still written)\n"
            "limits: an input (file or standard input) up to 1 GiB, a list file up to 64 MiB;\n"
            "  --find/--with and other texts must be whole UTF-8 characters;\n"
-           "  fill/macro: the result up to 16 times the input or 64 MiB, whichever is more, never past 1 GiB;\n"
+           "  fill/macro: the result up to 16 times the input or 64 MiB, whichever is more, never past 512 MiB;\n"
            "  extents/plot: 20,000,000 vertices and about 2 s of work\n";
 }
 
