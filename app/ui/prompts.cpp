@@ -1,12 +1,12 @@
 #include "app/ui/prompts.h"
 
-#include <new>
-
 #include "app/logic/user_error.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
+
+#include <new>
 
 namespace zorvan {
 

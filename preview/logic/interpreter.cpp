@@ -2,6 +2,7 @@
 
 #include "preview/logic/interpreter_state.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -28,22 +29,21 @@ bool isIgnoredG(int g)
     }
 }
 
-// The work of running `text` (lines) once: kBlockWork a line and kByteWork a byte; from a line's
-// first "#" or "[" on, kExpressionByteWork a byte and kExpressionWork for each "#" (a variable) and
-// "[" (an expression), which cost more to work out than a plain address word.
+// The work of running one line (without its break): kBlockWork and kByteWork a byte; from the
+// line's first "#" or "[" on, kExpressionByteWork a byte and kExpressionWork for each "#" (a
+// variable) and "[" (an expression), which cost more to work out than a plain address word.
 constexpr std::uint64_t kBlockWork = 16;
 constexpr std::uint64_t kByteWork = 2;
 constexpr std::uint64_t kExpressionWork = 16;
 constexpr std::uint64_t kExpressionByteWork = 4;
-std::uint64_t blockWork(std::string_view text)
+std::uint64_t blockWork(std::string_view line)
 {
     std::uint64_t work = kBlockWork;
     bool inExpression = false;
-    for (const char c : text) {
+    for (const char c : line) {
         const bool opens = c == '#' || c == '[';
-        inExpression = (inExpression || opens) && c != '\n';
-        work += c == '\n' ? kBlockWork : inExpression ? kExpressionByteWork : kByteWork;
-        work += opens ? kExpressionWork : 0;
+        inExpression = inExpression || opens;
+        work += (inExpression ? kExpressionByteWork : kByteWork) + (opens ? kExpressionWork : 0);
     }
     return work;
 }
@@ -398,23 +398,23 @@ Toolpath Interpreter::run()
     path_.ranges.reserve(guess);
     recorder_.setTool(0);
 
-    constexpr std::uint64_t kCancelCheckWork = 1 << 17;
+    constexpr std::uint64_t kCancelCheckBlocks = 4096;
     std::uint32_t line = 0, lines = 0;
-    // Each line of the text may run once whatever it costs; the budget is for what runs again.
-    const std::uint64_t mostWork = options_.maxWork + blockWork(text_) + kBlockWork;
-    std::uint64_t work = 0, nextCancelCheck = kCancelCheckWork;
+    // Each line of the text runs once whatever it costs (that is bounded by the text); the work
+    // budget is for the runs after the first.
+    std::vector<bool> ranBefore;
+    std::uint64_t work = 0, blocks = 0;
     bool outOfWork = false;
     while (p < end) {
         if (path_.diagnostics.size() > options_.maxDiagnostics)
             path_.diagnostics.resize(options_.maxDiagnostics);
         if (recorder_.full())
             break;
-        if (work >= mostWork) {
+        if (work > options_.maxWork) {
             outOfWork = true;
             break;
         }
-        if (work >= nextCancelCheck) {
-            nextCancelCheck = work + kCancelCheckWork;
+        if (++blocks % kCancelCheckBlocks == 0) {
             if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
                 path_.cancelled = true;
                 break;
@@ -423,7 +423,11 @@ Toolpath Interpreter::run()
         const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
         const char* next = nl ? lineEnd + 1 : end;
-        work += blockWork(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        if (line >= ranBefore.size())
+            ranBefore.resize(std::max<std::size_t>(line + 1, ranBefore.size() * 2));
+        if (ranBefore[line])
+            work += blockWork(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        ranBefore[line] = true;
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
         line_ = line;
