@@ -4,6 +4,7 @@
 #include "app/logic/file_io.h"
 
 #include <QString>
+#include <QStringDecoder>
 
 #include <charconv>
 #include <istream>
@@ -48,6 +49,15 @@ bool parseOnOff(const std::string& option, const std::string& text)
     if (text == "off")
         return false;
     throw UsageError("expected on or off for " + option + ": '" + text + "'");
+}
+
+// Whether `text` is valid UTF-8: a search text that is only part of a character would match
+// inside the characters of the document.
+bool isWholeCharacters(const std::string& text)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString decoded = decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return !decoder.hasError();
 }
 
 }  // namespace
@@ -99,6 +109,8 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
         };
         if (arg == "-o") {
             options.outPath = value();
+        } else if (arg == "--help") {
+            throw HelpRequested{};
         } else if (arg == "--in-place") {
             options.inPlace = true;
         } else if (arg == "--select") {
@@ -124,6 +136,8 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
             options.decimals.Non_Decimal = parseOnOff(arg, value());
         } else if (own.withValue.count(arg)) {
             options.values[arg] = value();
+            if (!isWholeCharacters(options.values[arg]))
+                throw UsageError(arg + " is not whole characters (UTF-8)");
         } else if (own.switches.count(arg)) {
             options.flags.insert(arg);
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -146,11 +160,26 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
     return options;
 }
 
+bool namesStandardOutput(const std::string& path)
+{
+    return path == "-" || path == "/dev/stdout" || path == "/dev/fd/1" || path == "/proc/self/fd/1";
+}
+
 std::string readInput(const std::optional<std::string>& file, std::istream& in)
 {
-    if (!file)
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return readDocumentFile(QString::fromStdString(*file));
+    if (file)
+        return readDocumentFile(QString::fromStdString(*file));
+    std::string bytes;
+    std::vector<char> buffer(1 << 20);
+    // Straight from the stream's buffer: reads of a whole block, not of a character at a time.
+    while (const std::streamsize n = in.rdbuf()->sgetn(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
+        if (n < 0)
+            break;
+        if (bytes.size() + static_cast<std::size_t>(n) > kMostInputBytes)
+            throw UserError("標準入力を読めませんでした: " + tooLongReason(kMostInputBytes));
+        bytes.append(buffer.data(), static_cast<std::size_t>(n));
+    }
+    return bytes;
 }
 
 LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in,
@@ -198,7 +227,7 @@ int runDocumentCommand(const DocumentOptions& options, Io& io, const DocumentBod
     std::string bytes = encodeDocumentOwned(editor.takeText(), document.lineEnds, document.encoding);
     if (options.inPlace)
         writeFileAtomically(QString::fromStdString(*options.file), bytes);
-    else if (options.outPath)
+    else if (options.outPath && !namesStandardOutput(*options.outPath))
         writeFileAtomically(QString::fromStdString(*options.outPath), bytes);
     else
         io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -9,6 +9,7 @@
 #include "app/logic/memory_editor.h"
 #include "app/logic/settings.h"
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -34,7 +35,11 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum ExitStatus { Done = 0, Refused = 1, Usage = 2 };
+// `--help` after a command: its usage is printed to standard output, exit status 0.
+struct HelpRequested {};
+
+// CutShort: extents and plot, when the path was cut short by the interpreter's bounds.
+enum ExitStatus { Done = 0, Refused = 1, Usage = 2, CutShort = 3 };
 
 struct DocumentOptions {
     std::optional<std::string> file;  // absent: standard input
@@ -73,7 +78,12 @@ int runDocumentCommand(const DocumentOptions& options, Io& io, const DocumentBod
 // Applies --select or --caret to a loaded document; a place outside the text is a UsageError.
 void applySelection(MemoryEditor& editor, const DocumentOptions& options);
 
-// Reads a whole file or standard input; throws UserError naming the path.
+// True for "-" and the names of standard output (/dev/stdout): written through `Io::out`, so a
+// closed or full standard output is reported as such.
+bool namesStandardOutput(const std::string& path);
+
+// Reads a whole file or standard input, each at most kMostInputBytes (file_io.h); throws UserError
+// naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
 // The value of --encoding: auto (absent: detected), sjis or utf8; anything else is a usage error.
 std::optional<Encoding> parseEncodingOption(const std::string& value);

@@ -2,6 +2,7 @@
 
 #include "cli/desk_calc_command.h"
 
+#include <new>
 #include <ostream>
 
 namespace zorvan::cli {
@@ -44,12 +45,19 @@ const std::vector<Command>& commands()
 void printUsage(std::ostream& out)
 {
     out << "usage: zorvan-cli COMMAND [OPTIONS] [FILE]\n"
-           "       zorvan-cli --version | --help\n"
-           "common options: -o PATH, --in-place, --select START:LENGTH, --caret POS, --encoding auto|sjis|utf8,\n"
+           "       zorvan-cli --version | --help | COMMAND --help\n"
+           "common options: -o PATH (- or /dev/stdout: standard output), --in-place,\n"
+           "  --select START:LENGTH, --caret POS, --encoding auto|sjis|utf8,\n"
            "  --decimal-number N, --decimal-view N, --force-decimal on|off, --integer-only on|off\n"
            "commands:\n";
     for (const auto& command : commands())
         out << "  " << command.name << ' ' << command.synopsis << '\n';
+    out << "exit status: 0 done, 1 refused or failed, 2 usage error,\n"
+           "  3 extents/plot: the path was cut short by a bound (its output is still written)\n"
+           "limits: an input (file or standard input) up to 1 GiB, a list file up to 64 MiB;\n"
+           "  --find/--with and other texts must be whole UTF-8 characters;\n"
+           "  fill/macro: the result up to 16 times the input or 64 MiB, whichever is more, never past 512 MiB;\n"
+           "  extents/plot: 20,000,000 vertices and about 2 s of work\n";
 }
 
 namespace {
@@ -72,7 +80,15 @@ int runCommandLine(const std::vector<std::string>& args, Io& io)
         if (args[0] != command.name)
             continue;
         try {
+            if (args.size() > 1 && (args[1] == "--help" || args[1] == "-h"))
+                throw HelpRequested{};
             return command.run({args.begin() + 1, args.end()}, io);
+        } catch (const HelpRequested&) {
+            io.out << "usage: zorvan-cli " << command.name << ' ' << command.synopsis << '\n';
+            return Done;
+        } catch (const std::bad_alloc&) {
+            io.err << "zorvan-cli " << command.name << ": メモリが足りません\n";
+            return Refused;
         } catch (const UsageError& e) {
             io.err << "zorvan-cli " << command.name << ": " << e.what() << '\n'
                    << "usage: zorvan-cli " << command.name << ' ' << command.synopsis << '\n';
@@ -98,7 +114,7 @@ int runCli(const std::vector<std::string>& args, Io& io)
         const std::string reason = io.outFailure ? io.outFailure() : std::string();
         io.err << "zorvan-cli" << (args.empty() ? "" : " " + args[0]) << ": 標準出力に書けません: "
                << (reason.empty() ? "write error" : reason) << '\n';
-        if (status == Done)
+        if (status == Done || status == CutShort)
             status = Refused;
     }
     return status;

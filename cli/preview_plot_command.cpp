@@ -34,6 +34,7 @@ QSize sizeOption(const DocumentOptions& options)
 }  // namespace
 
 void printDiagnostics(const preview::Toolpath& path, std::ostream& err);
+int statusAfterBounds(const preview::Toolpath& path, int status);
 
 int runPlot(const std::vector<std::string>& args, Io& io)
 {
@@ -58,10 +59,14 @@ int runPlot(const std::vector<std::string>& args, Io& io)
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         throw std::runtime_error(*options.outPath + ": cannot write the picture");
+    if (namesStandardOutput(*options.outPath)) {
+        io.out.write(png.constData(), static_cast<std::streamsize>(png.size()));
+        return statusAfterBounds(path, Done);
+    }
     // The one writer of the tool's outputs: a full disk leaves no half picture, a pipe stays one.
     writeFileAtomically(QString::fromStdString(*options.outPath),
                         std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
-    return Done;
+    return statusAfterBounds(path, Done);
 }
 
 }  // namespace zorvan::cli

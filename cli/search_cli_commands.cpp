@@ -2,6 +2,7 @@
 // text only, so the changed lines are not coloured.
 #include "cli/commands.h"
 
+#include "app/logic/chunked_encoder.h"
 #include "app/logic/document_file.h"
 #include "app/logic/file_io.h"
 
@@ -69,8 +70,10 @@ int runExtreme(const std::vector<std::string>& args, Io& io)
     applySelection(editor, options);
     const nc::CommandRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
     const std::optional<nc::ExtremeWord> word = nc::findExtreme(editor, letter, method, range);
-    if (!word)
+    if (!word) {
+        io.err << nc::kNotFoundMessage << '\n';
         return Refused;
+    }
     io.out << word->line << ' ' << word->start - editor.positionFromLine(word->line) << ' '
            << editor.textRange(word->start, word->length) << '\n';
     return Done;
@@ -105,21 +108,23 @@ struct OutputFailed {};
 
 int streamReplace(DocumentFileStream& file, const std::string& what, const std::string& with, Io& io)
 {
-    const LineEnds style = file.lineEnds();
-    const FileEncoding encoding{file.encoding().encoding, false};
-    std::string piece;
+    // The output goes out in chunks, so a long replacement repeated often never piles up.
+    ChunkedEncoder writer(
+        file.lineEnds(),
+        [&](std::string_view bytes) {
+            if (!io.out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+                throw OutputFailed{};
+        },
+        ChunkedEncoder::kDefaultChunk, FileEncoding{file.encoding().encoding, false});
     long replaced = 0;
     try {
         const auto markSize = static_cast<std::streamsize>(kByteOrderMark.size());
         if (file.encoding().byteOrderMark && !io.out.write(kByteOrderMark.data(), markSize))
             throw OutputFailed{};
         file.read([&](std::string_view text) {
-            piece.clear();
-            replaced += nc::replaceEvery(piece, text, what, with);
-            piece = encodeDocumentOwned(std::move(piece), style, encoding);
-            if (!io.out.write(piece.data(), static_cast<std::streamsize>(piece.size())))
-                throw OutputFailed{};
+            replaced += nc::replaceEveryInto(text, what, with, [&](std::string_view part) { writer.add(part); });
         });
+        writer.finish();
     } catch (const OutputFailed&) {
         return Done;  // the frame reports the failed output
     }
@@ -138,7 +143,8 @@ int runReplace(const std::vector<std::string>& args, Io& io)
             return streamReplace(file, options.text("--find"), options.text("--with"), io);
     }
 
-    return runDocumentCommand(options, io, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
+    long replaced = 0;
+    const int status = runDocumentCommand(options, io, [&replaced](MemoryEditor& editor, const DocumentOptions& options, Io&) {
         if (!options.has("--find"))
             throw UsageError("missing --find");
         if (!options.has("--with"))
@@ -151,9 +157,13 @@ int runReplace(const std::vector<std::string>& args, Io& io)
         const bool fromTop = options.flags.count("--from-top") != 0;
         const nc::ReplaceOutcome outcome =
             nc::replaceStep(editor, state, fromTop, [] { return nc::ReplaceAnswer::Yes; }, nc::Recolour::None);
-        out.err << outcome.replaced << '\n';
+        replaced = outcome.replaced;
         return Done;
     });
+    // Only once the result is written: a failed write must not look like a count of changes made.
+    if (status == Done)
+        io.err << replaced << '\n';
+    return status;
 }
 
 }  // namespace zorvan::cli

@@ -57,3 +57,13 @@ previews=(
 )
 i=0
 for p in "${previews[@]}"; do i=$((i + 1)); printf '%s' "$p" > "$dir/preview_interpreter_fuzz/preview$i"; done
+
+# The list passes: a selector byte (even: macro table, odd: value set), the list file, NUL, the
+# document.
+mkdir -p "$dir/list_passes_fuzz" "$dir/streamed_replace_fuzz"
+printf '\x00%s\x00%s' $'1\r\nT\r\n3\r\n#500 #600\r\nA AA\r\nM99 --\r\n' $'#500=1\r\nA1A--\r\nM99\r\n' > "$dir/list_passes_fuzz/macro"
+printf '\x01%s\x00%s' $'1\r\nS\r\n9\r\nG54\r\n-5.0\r\n@\r\nA&B\r\n5\r\n6\r\n7\r\n8\r\n9\r\n' $'$1X$2\r\n$4$$9--\r\n' \
+  > "$dir/list_passes_fuzz/fill"
+# The streamed replace: piece size, chunk size, search and replacement lengths, their bytes, the file.
+printf '\x03\x05\x01\x03XA\r\nB%s' $'%\r\nX1\r\nX2X3\r\n' > "$dir/streamed_replace_fuzz/crlf"
+printf '\x01\x09\x02\x04\x82\xa0\x82\xa2XY%s' $'%\nX\x82\xa0\nY\n' > "$dir/streamed_replace_fuzz/shift-jis"

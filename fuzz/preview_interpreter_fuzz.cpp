@@ -4,6 +4,7 @@
 // and tools agree) and the drawing stays inside the picture.
 #include "fuzz_check.h"
 #include "preview/logic/interpreter.h"
+#include "preview/logic/shown_number.h"
 #include "preview/render/path_renderer.h"
 
 #include <QPainter>
@@ -45,10 +46,14 @@ void checkPath(const Toolpath& path, const InterpreterOptions& options)
             FUZZ_CHECK(path.ranges[r].line == static_cast<std::uint32_t>(line));
     }
     FUZZ_CHECK(path.diagnostics.size() <= options.maxDiagnostics + 1);
+    // Spans and times show as short texts however far or long the path goes.
+    for (int i = 0; i < 3; ++i)
+        FUZZ_CHECK(shownNumber(path.extents.min[i], 3).size() < 24 && shownNumber(path.extents.max[i], 3).size() < 24);
+    FUZZ_CHECK(shownDuration(path.minutes).size() < 32);
     for (std::size_t i = 0; i < path.diagnostics.size(); ++i) {
         const Diagnostic& d = path.diagnostics[i];
         FUZZ_CHECK(static_cast<int>(d.line) < path.lineCount());
-        FUZZ_CHECK(diagnosticText(d) != "?");
+        FUZZ_CHECK(diagnosticText(d) != "?" && diagnosticText(d).size() < 200);
         // A cut ends the run: nothing is reported after it.
         if (d.code == DiagnosticCode::PathCutShort || d.code == DiagnosticCode::RunCutShort)
             FUZZ_CHECK(i + 1 == path.diagnostics.size());

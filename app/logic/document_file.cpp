@@ -600,7 +600,7 @@ namespace {
 UserError openFailure(const QString& path, const FileError& e)
 {
     std::string message = openFailureMessage(path).toStdString();
-    if (e.reason() == kFileChangedWhileRead)
+    if (e.reason() == kFileChangedWhileRead || e.reason() == tooLongReason(kMostInputBytes))
         message += "\n" + e.reason();
     return UserError(message);
 }

@@ -2,10 +2,13 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <random>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,10 +66,13 @@ int writeAll(int fd, std::string_view bytes)
     return 0;
 }
 
+// The change time is compared too: a rewrite whose modification time was put back still moves
+// it, and no user can set it.
 bool sameState(const struct stat& a, const struct stat& b)
 {
     return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
-           && a.st_ino == b.st_ino;
+           && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec && a.st_ino == b.st_ino
+           && a.st_dev == b.st_dev;
 }
 
 void writeDirectly(const QString& path, const std::string& name, std::string_view bytes)
@@ -85,14 +91,57 @@ bool namesASpecialPlace(const std::string& name)
     return name.rfind("/dev/", 0) == 0 || name.rfind("/proc/", 0) == 0;
 }
 
+// Temporary files are "NAME.zorvan-PID-RANDOM.tmp": the writing process is named, so a file left
+// by a killed write can be told from one being written now.
+constexpr const char* kTemporaryMark = ".zorvan-";
+constexpr const char* kTemporaryEnd = ".tmp";
+
+std::pair<std::string, std::string> splitDirectory(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// The writer's process id when `entry` is a temporary file of `base`, else 0.
+long temporaryWriter(const std::string& entry, const std::string& base)
+{
+    const std::string prefix = base + kTemporaryMark;
+    const std::size_t endLength = std::strlen(kTemporaryEnd);
+    if (entry.size() <= prefix.size() + endLength || entry.compare(0, prefix.size(), prefix) != 0
+        || entry.compare(entry.size() - endLength, endLength, kTemporaryEnd) != 0)
+        return 0;
+    const char* p = entry.c_str() + prefix.size();
+    char* end = nullptr;
+    const long pid = std::strtol(p, &end, 10);
+    return end != p && *end == '-' && pid > 0 ? pid : 0;
+}
+
+// Removes the temporary files of `target` whose writer is gone (a write that was killed).
+void removeStaleTemporaries(const std::string& target)
+{
+    const auto [directory, base] = splitDirectory(target);
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const long pid = temporaryWriter(entry->d_name, base);
+        if (pid != 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+            ::unlink((directory + "/" + entry->d_name).c_str());
+    }
+    ::closedir(dir);
+}
+
 // A new file next to `target`, created exclusively with `mode` (before the umask).
 std::pair<int, std::string> createTemporaryBeside(const std::string& target, mode_t mode)
 {
     std::random_device seed;
     std::mt19937_64 random(seed());
     for (int attempt = 0;; ++attempt) {
-        char suffix[24];
-        std::snprintf(suffix, sizeof suffix, ".%012llx~", static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFULL));
+        char suffix[64];
+        std::snprintf(suffix, sizeof suffix, "%s%ld-%012llx%s", kTemporaryMark, static_cast<long>(::getpid()),
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFULL), kTemporaryEnd);
         std::string name = target + suffix;
         int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST || attempt == 100)
@@ -108,6 +157,11 @@ FileError::FileError(const QString& path, std::string reason, bool writing)
 }
 
 std::string systemReason(int error) { return std::strerror(error); }
+
+std::string tooLongReason(std::size_t most)
+{
+    return std::to_string(most >> 20) + " MiB を超えています";
+}
 
 bool isRegularFile(const QString& path)
 {
@@ -169,15 +223,19 @@ void FileReader::checkUnchanged(std::size_t bytesRead) const
         throw FileError(path_, kFileChangedWhileRead, false);
 }
 
-std::string readWholeFile(const QString& path)
+std::string readWholeFile(const QString& path, std::size_t most)
 {
     FileReader file(path);
+    if (file.isRegular() && file.size() > most)
+        throw FileError(path, tooLongReason(most), false);
     // One byte more than the size, so that the read that finds the end needs no reallocation.
     std::string bytes(file.isRegular() ? file.size() + 1 : 65536, '\0');
     std::size_t got = 0;
     for (;;) {
+        if (got > most)
+            throw FileError(path, tooLongReason(most), false);
         if (got == bytes.size())
-            bytes.resize(bytes.size() * 2);
+            bytes.resize(std::min(bytes.size() * 2, most + 1));
         const std::size_t n = file.read(bytes.data() + got, bytes.size() - got);
         if (n == 0)
             break;
@@ -208,6 +266,7 @@ void writeFileAtomically(const QString& path, std::string_view bytes)
         }
     }
 
+    removeStaleTemporaries(target);
     const auto created = createTemporaryBeside(target, exists ? (existing.st_mode & 07777) : 0666);
     const std::string& temporary = created.second;
     Descriptor fd(created.first);

@@ -2,11 +2,15 @@
 // files, the command-line tool's outputs).
 //
 // readWholeFile reads with plain reads (no mapping), so a file that shrinks underneath cannot
-// crash the reader; a regular file whose size or time stamp changes while it is read is refused.
+// crash the reader; a regular file whose size, time stamps (modification and change time) or inode
+// change while it is read is refused, and so is an input longer than its limit (a device such as
+// /dev/zero never ends).
 //
 // writeFileAtomically replaces a regular file through a temporary file in the same directory that
 // takes the file's place only when it is complete and on disk, so a failed or killed write leaves
 // the old file whole (permissions kept; a symbolic link keeps pointing at the replaced file).
+// The temporary file is named "NAME.zorvan-PID-RANDOM.tmp"; one left by a killed write (its
+// process gone) is removed by the next write to the same target.
 // A target that exists and is not a regular file (a pipe, a device) or is named under /dev or
 // /proc (/dev/stdout) is written directly, in place.
 //
@@ -41,7 +45,12 @@ inline constexpr const char* kFileChangedWhileRead = "読み込み中にファ�
 // The system's text for an errno value.
 std::string systemReason(int error);
 
-std::string readWholeFile(const QString& path);
+// The most bytes an input may have (documents, standard input); longer ones are refused.
+inline constexpr std::size_t kMostInputBytes = std::size_t(1) << 30;
+// The reason given for an input past its limit.
+std::string tooLongReason(std::size_t most);
+
+std::string readWholeFile(const QString& path, std::size_t most = kMostInputBytes);
 
 // A file read from its start, as often as needed, in pieces of the caller's size; for a pass over a
 // big file that does not hold it whole. Throws FileError as readWholeFile does.
@@ -60,7 +69,7 @@ public:
     // Starts again at the first byte.
     void rewind();
     // After a pass that read `bytesRead` bytes: throws FileError(kFileChangedWhileRead) when a
-    // regular file was not that long or its size or time stamp changed since it was opened.
+    // regular file was not that long or its size, time stamps or inode changed since it was opened.
     void checkUnchanged(std::size_t bytesRead) const;
 
 private:

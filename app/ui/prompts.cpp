@@ -10,6 +10,8 @@
 #include <QGridLayout>
 #include <QSpacerItem>
 
+#include <new>
+
 namespace zorvan {
 
 int captionRoom(const QString& caption)
@@ -101,6 +103,10 @@ Prompts* installPrompts(Prompts* replacement)
 
 void showUserError(QWidget* parent, const std::exception& error)
 {
+    if (dynamic_cast<const std::bad_alloc*>(&error)) {
+        prompts().showError(parent, QStringLiteral("メモリが足りません"));
+        return;
+    }
     const auto* user = dynamic_cast<const UserError*>(&error);
     if (!user || user->caption().empty()) {
         prompts().showError(parent, QString::fromUtf8(error.what()));

@@ -92,7 +92,7 @@ QString saveListFile(const ListFileLookup& lookup, const QString& name, const st
 std::optional<std::string> readListFile(const QString& path)
 {
     try {
-        return readWholeFile(path);
+        return readWholeFile(path, kMostListFileBytes);
     } catch (const FileError&) {
         return std::nullopt;
     }

@@ -42,7 +42,10 @@ void writeListFile(const QString& path, const std::string& bytes);
 // could not be written.
 QString saveListFile(const ListFileLookup& lookup, const QString& name, const std::string& bytes);
 
-// The whole file, or nothing when it cannot be read.
+// The most bytes a list file may have; a longer one (or a device such as /dev/zero) is not read.
+inline constexpr std::size_t kMostListFileBytes = std::size_t(64) << 20;
+
+// The whole file, or nothing when it cannot be read or is longer than kMostListFileBytes.
 std::optional<std::string> readListFile(const QString& path);
 
 }  // namespace zorvan::lists

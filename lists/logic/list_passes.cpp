@@ -1,6 +1,7 @@
 #include "lists/logic/list_passes.h"
 
 #include "app/logic/ordered_work.h"
+#include "app/logic/user_error.h"
 #include "lists/logic/list_tokens.h"
 #include "nc/logic/find_replace.h"
 #include "nc/logic/text_pieces.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 namespace zorvan::lists {
 
@@ -44,7 +46,47 @@ std::optional<std::size_t> removeMinusPairs(std::string& text)
     return lastRemoval;
 }
 
+std::size_t passResultLimit(std::size_t inputBytes)
+{
+    const std::size_t grown = inputBytes > kMostPassBytes / kPassGrowth ? kMostPassBytes : inputBytes * kPassGrowth;
+    return std::min(kMostPassBytes, std::max(kPassFloorBytes, grown));
+}
+
 namespace {
+
+// How long a piece of the text may grow: its share of the pass's limit, in proportion to its
+// size, so that the pieces worked on at once stay within the limit together and each is refused
+// at the same row whatever the order they are worked in. A text keeps at least its own size.
+class GrowthMeter {
+public:
+    GrowthMeter(std::size_t textBytes, std::size_t pieceBytes)
+        : limit_(passResultLimit(textBytes)),
+          most_(std::max(pieceBytes, textBytes == 0 ? limit_
+                                                    : static_cast<std::size_t>(static_cast<long double>(limit_)
+                                                                               * pieceBytes / textBytes)))
+    {
+    }
+    // Whether a piece of `size` bytes fits.
+    bool fits(std::size_t size) const { return size <= most_; }
+    std::size_t limit() const { return limit_; }
+
+private:
+    std::size_t limit_, most_;
+};
+
+std::string mebibytes(std::size_t bytes) { return std::to_string(bytes >> 20) + " MiB"; }
+
+[[noreturn]] void placeholderTooBig(int number, const GrowthMeter& meter)
+{
+    throw UserError("$" + std::to_string(number) + " を埋めると結果が大きくなりすぎます (上限 " + mebibytes(meter.limit())
+                    + ")。置き換えませんでした");
+}
+
+[[noreturn]] void rowTooBig(std::size_t row, const GrowthMeter& meter)
+{
+    throw UserError("変換表の " + std::to_string(row) + " 行目で結果が大きくなりすぎます (上限 "
+                    + mebibytes(meter.limit()) + ")。変換しませんでした");
+}
 
 void finishWithMinusPairs(PassResult& result)
 {
@@ -63,8 +105,9 @@ Values insertedValues(const ValueSet& set)
     return values;
 }
 
-PassResult fill(std::string_view text, const Values& values)
+PassResult fill(std::string_view text, const Values& values, std::size_t textBytes)
 {
+    const GrowthMeter meter(textBytes, text.size());
     PassResult result;
     std::string& out = result.text;
     out.reserve(text.size() + text.size() / 8 + 64);
@@ -77,8 +120,12 @@ PassResult fill(std::string_view text, const Values& values)
         }
         const char next = text[dollar + 1];
         if (next >= '1' && next <= '9') {
+            const std::string& value = values[static_cast<std::size_t>(next - '1')];
+            // Checked before the value goes in: the growth it brings is known beforehand.
+            if (!meter.fits(out.size() + (dollar - i) + value.size() + (text.size() - dollar - 2)))
+                placeholderTooBig(next - '0', meter);
             out.append(text.substr(i, dollar - i));
-            out += values[static_cast<std::size_t>(next - '1')];
+            out += value;
             result.edited = true;
         } else {
             // The character after a lone "$" is passed over whole (it may be several bytes, but
@@ -92,7 +139,11 @@ PassResult fill(std::string_view text, const Values& values)
 }
 
 // The rows as they are searched and inserted, without those with an empty search text.
-using Rows = std::vector<std::pair<std::string, std::string>>;
+struct Row {
+    std::string search, replacement;
+    std::size_t number;  // in the table, from 1
+};
+using Rows = std::vector<Row>;
 
 Rows searchedRows(const TDoubleGrid& table)
 {
@@ -100,20 +151,29 @@ Rows searchedRows(const TDoubleGrid& table)
     for (std::size_t r = 0; r < table.rowCount(); ++r) {
         std::string search = withDocumentBreaks(table.searchTexts[r]);
         if (!search.empty())
-            rows.emplace_back(std::move(search), withDocumentBreaks(table.replacementTexts[r]));
+            rows.push_back({std::move(search), withDocumentBreaks(table.replacementTexts[r]), r + 1});
     }
     return rows;
 }
 
-PassResult convert(std::string_view text, const Rows& rows)
+PassResult convert(std::string_view text, const Rows& rows, std::size_t textBytes)
 {
     PassResult result;
+    const GrowthMeter meter(textBytes, text.size());
     std::string_view current = text;  // the text as the rows so far left it
     std::string spare;
-    for (const auto& [search, replacement] : rows) {
+    for (const Row& row : rows) {
+        const std::string_view search = row.search, replacement = row.replacement;
         if (const std::size_t first = current.find(search); first != std::string_view::npos) {
             spare.assign(current.substr(0, first));
-            nc::replaceEvery(spare, current.substr(first), search, replacement);
+            // The size the text would have if the rest came unchanged: checked at each match.
+            std::size_t consumed = first;
+            nc::replaceEveryInto(current.substr(first), search, replacement, [&](std::string_view part) {
+                consumed += part.data() == replacement.data() ? search.size() : part.size();
+                if (!meter.fits(spare.size() + part.size() + (current.size() - consumed)))
+                    rowTooBig(row.number, meter);
+                spare.append(part);
+            });
             result.text.swap(spare);
             current = result.text;
             result.edited = true;
@@ -127,9 +187,15 @@ PassResult convert(std::string_view text, const Rows& rows)
 
 }  // namespace
 
-PassResult fillPlaceholders(std::string_view text, const ValueSet& set) { return fill(text, insertedValues(set)); }
+PassResult fillPlaceholders(std::string_view text, const ValueSet& set)
+{
+    return fill(text, insertedValues(set), text.size());
+}
 
-PassResult convertMacros(std::string_view text, const TDoubleGrid& table) { return convert(text, searchedRows(table)); }
+PassResult convertMacros(std::string_view text, const TDoubleGrid& table)
+{
+    return convert(text, searchedRows(table), text.size());
+}
 
 namespace {
 
@@ -273,7 +339,8 @@ template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour,
 {
     std::string buffer;
     const std::string_view old = editor.textView(0, editor.length(), buffer);
-    std::vector<Piece> pieces = passPieces(old, linesIndependent, pass);
+    std::vector<Piece> pieces =
+        passPieces(old, linesIndependent, [&](std::string_view piece) { return pass(piece, old.size()); });
     const bool edited = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.result.edited; });
     const long caret = caretAfter(pieces);
     if (edited) {
@@ -295,7 +362,8 @@ void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&&
 void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
 {
     const Values values = insertedValues(set);
-    runPass(editor, recolour, true, [&](std::string_view text) { return fill(text, values); });
+    runPass(editor, recolour, true,
+            [&](std::string_view text, std::size_t textBytes) { return fill(text, values, textBytes); });
 }
 
 void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
@@ -304,9 +372,10 @@ void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour rec
     // A search text without a line break never matches across one, so the lines can be worked
     // on apart.
     const bool linesIndependent = std::none_of(rows.begin(), rows.end(), [](const auto& row) {
-        return row.first.find('\n') != std::string::npos;
+        return row.search.find('\n') != std::string::npos;
     });
-    runPass(editor, recolour, linesIndependent, [&](std::string_view text) { return convert(text, rows); });
+    runPass(editor, recolour, linesIndependent,
+            [&](std::string_view text, std::size_t textBytes) { return convert(text, rows, textBytes); });
 }
 
 }  // namespace zorvan::lists

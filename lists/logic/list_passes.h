@@ -15,6 +15,12 @@
 // in one edit over the lines that changed (coloured by the line pass unless told otherwise). The
 // caret ends where the last "--" was removed, else at the start of the text. The document is
 // marked modified when anything was replaced or removed.
+//
+// A pass may make a text of at most kPassGrowth times its input or kPassFloorBytes, whichever is
+// more, and never more than kMostPassBytes (a table whose rows double the text, a huge value in
+// many placeholders): past that it stops with a UserError naming the table's row or the
+// placeholder, before the memory runs out, and the text stays as it was. A long text worked on in
+// pieces gives each piece its share of the limit, in proportion to its size.
 #pragma once
 
 #include "app/logic/text_editor.h"
@@ -27,6 +33,12 @@
 #include <string_view>
 
 namespace zorvan::lists {
+
+inline constexpr std::size_t kPassGrowth = 16;
+inline constexpr std::size_t kPassFloorBytes = std::size_t(64) << 20;
+inline constexpr std::size_t kMostPassBytes = std::size_t(512) << 20;
+// The most bytes a pass may make of a text of `inputBytes`.
+std::size_t passResultLimit(std::size_t inputBytes);
 
 struct PassResult {
     std::string text;

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace zorvan::nc {
 
@@ -55,5 +56,23 @@ ReplaceOutcome replaceStep(TextEditor& editor, SearchState& state, bool fromTop,
 // on behind the match; the count of replacements. A replace-all from the top is this, applied to
 // the lines in pieces when `what` holds no line break.
 long replaceEvery(std::string& out, std::string_view text, std::string_view what, std::string_view with);
+
+// The same, handing the result to `handOver(std::string_view)` in stretches (the text between matches,
+// and `with` for each match), so a caller can bound what it holds.
+template <typename Emit>
+long replaceEveryInto(std::string_view text, std::string_view what, std::string_view with, Emit&& handOver)
+{
+    long count = 0;
+    std::size_t done = 0;
+    for (std::size_t at; !what.empty() && (at = text.find(what, done)) != std::string_view::npos; ++count) {
+        if (at > done)
+            handOver(text.substr(done, at - done));
+        handOver(with);
+        done = at + what.size();
+    }
+    if (done < text.size())
+        handOver(text.substr(done));
+    return count;
+}
 
 }  // namespace zorvan::nc

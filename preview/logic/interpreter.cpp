@@ -2,6 +2,7 @@
 
 #include "preview/logic/interpreter_state.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -28,6 +29,25 @@ bool isIgnoredG(int g)
     default:
         return false;
     }
+}
+
+// The work of running one line (without its break): kBlockWork and kByteWork a byte; from the
+// line's first "#" or "[" on, kExpressionByteWork a byte and kExpressionWork for each "#" (a
+// variable) and "[" (an expression), which cost more to work out than a plain address word.
+constexpr std::uint64_t kBlockWork = 16;
+constexpr std::uint64_t kByteWork = 2;
+constexpr std::uint64_t kExpressionWork = 16;
+constexpr std::uint64_t kExpressionByteWork = 4;
+std::uint64_t blockWork(std::string_view line)
+{
+    std::uint64_t work = kBlockWork;
+    bool inExpression = false;
+    for (const char c : line) {
+        const bool opens = c == '#' || c == '[';
+        inExpression = inExpression || opens;
+        work += (inExpression ? kExpressionByteWork : kByteWork) + (opens ? kExpressionWork : 0);
+    }
+    return work;
 }
 
 // The codes of a block that are not moves but take its words for something else.
@@ -509,23 +529,23 @@ Toolpath Interpreter::run()
     path_.ranges.reserve(guess);
     recorder_.setTool(0);
 
-    // The work of a block: its bytes, and at least this much for the block itself.
-    constexpr std::uint64_t kBlockWork = 16;
-    constexpr std::uint64_t kCancelCheckWork = 1 << 17;
+    constexpr std::uint64_t kCancelCheckBlocks = 4096;
     std::uint32_t line = 0, lines = 0;
-    std::uint64_t work = 0, nextCancelCheck = kCancelCheckWork;
+    // Each line of the text runs once whatever it costs (that is bounded by the text); the work
+    // budget is for the runs after the first.
+    std::vector<bool> ranBefore;
+    std::uint64_t work = 0, blocks = 0;
     bool outOfWork = false;
     while (p < end) {
         if (path_.diagnostics.size() > options_.maxDiagnostics)
             path_.diagnostics.resize(options_.maxDiagnostics);
         if (recorder_.full())
             break;
-        if (work >= options_.maxWork) {
+        if (work > options_.maxWork) {
             outOfWork = true;
             break;
         }
-        if (work >= nextCancelCheck) {
-            nextCancelCheck = work + kCancelCheckWork;
+        if (++blocks % kCancelCheckBlocks == 0) {
             if (cancel_ && cancel_->load(std::memory_order_relaxed)) {
                 path_.cancelled = true;
                 break;
@@ -534,7 +554,11 @@ Toolpath Interpreter::run()
         const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
         const char* next = nl ? lineEnd + 1 : end;
-        work += kBlockWork + static_cast<std::uint64_t>(next - p);
+        if (line >= ranBefore.size())
+            ranBefore.resize(std::max<std::size_t>(line + 1, ranBefore.size() * 2));
+        if (ranBefore[line])
+            work += blockWork(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        ranBefore[line] = true;
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
         line_ = line;

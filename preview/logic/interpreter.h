@@ -27,9 +27,12 @@ struct InterpreterOptions {
     // The most vertices a path may have. A program that would make more (repeats without end)
     // is cut short at the move that does not fit, with a diagnostic, and the rest is not run.
     std::size_t maxVertices = 20'000'000;
-    // The most work a run may do, in bytes of program text read with each block counting at
-    // least 16: repeats without end that make no move are cut short there, with a diagnostic.
-    std::uint64_t maxWork = 4'000'000'000;
+    // The most work a run may do in the runs of lines after their first (repeats of subprograms).
+    // A block counts 16 and 2 a byte, a byte from its first "#" or "[" on 4, and each "#" (a
+    // variable) and "[" (an expression) 16 more, so that a unit takes about the same time whatever
+    // the block holds: repeats without end are cut short there, with a diagnostic, within about
+    // two seconds.
+    std::uint64_t maxWork = 400'000'000;
     // Diagnostics past this many are dropped (a fault in a subprogram repeated very often);
     // the note of a cut is still added.
     std::size_t maxDiagnostics = 10'000;

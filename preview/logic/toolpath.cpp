@@ -1,5 +1,7 @@
 #include "preview/logic/toolpath.h"
 
+#include "preview/logic/shown_number.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -47,17 +49,17 @@ std::string diagnosticText(const Diagnostic& d)
     case DiagnosticCode::ArcWithoutCentre:
         return "円弧に中心(I/J/K)も半径(R)もありません。直線で描きます";
     case DiagnosticCode::ArcRadiusMismatch:
-        return printed("円弧の始点と終点で半径が %.4f 違います", d.value);
+        return "円弧の始点と終点で半径が " + shownNumber(d.value, 4) + " 違います";
     case DiagnosticCode::ZeroArcWithRadius:
         return "R 指定の円弧の終点が始点と同じです。動きません";
     case DiagnosticCode::RadiusTooSmall:
-        return printed("R%.4f は始点と終点の距離の半分より小さい値です", d.value);
+        return "R" + shownNumber(d.value, 4) + " は始点と終点の距離の半分より小さい値です";
     case DiagnosticCode::BranchSkipped:
         return "分岐と繰り返し(IF/GOTO/WHILE)は追えません。この行を飛ばします";
     case DiagnosticCode::UnsupportedG:
         return printed("G%g は追えません", d.value);
     case DiagnosticCode::UnknownSubprogram:
-        return printed("サブプログラム O%.0f がありません", d.value);
+        return "サブプログラム O" + shownNumber(d.value, 0) + " がありません";
     case DiagnosticCode::CallsTooDeep:
         return "サブプログラムの呼び出しが深すぎます。呼び出しを飛ばします";
     case DiagnosticCode::MissingReturn:
@@ -71,7 +73,7 @@ std::string diagnosticText(const Diagnostic& d)
     case DiagnosticCode::DivisionByZero:
         return "0 で割っています";
     case DiagnosticCode::UnreadableVariable:
-        return printed("#%.0f は読めません。空とします", d.value);
+        return "#" + shownNumber(d.value, 0) + " は読めません。空とします";
     case DiagnosticCode::CycleWithoutDepth:
         return "固定サイクルに穴底 Z がありません";
     case DiagnosticCode::MachineCoordinates:

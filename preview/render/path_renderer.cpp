@@ -1,5 +1,7 @@
 #include "preview/render/path_renderer.h"
 
+#include "preview/logic/shown_number.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -8,6 +10,9 @@
 namespace zorvan::preview {
 
 namespace {
+
+// A path that reaches infinity projects to points Qt cannot paint (it warns for each one).
+bool isPaintable(QPointF p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
 
 bool isRapid(MoveKind kind)
 {
@@ -218,7 +223,8 @@ QImage renderPath(const Toolpath& path, const PathChunks& chunks, const ViewTran
         constexpr int kHoleStyle = 253;
         constexpr std::size_t kMostHoles = 100000;
         auto hole = [&](QPointF at, int style) {
-            if (t.view != View::Top || holes.size() >= kMostHoles || coverage.covered(at, at, kHoleStyle))
+            if (t.view != View::Top || holes.size() >= kMostHoles || !isPaintable(at)
+                || coverage.covered(at, at, kHoleStyle))
                 return;
             coverage.paint(at, at, kHoleStyle);
             holes.emplace_back(at, style >> 1);
@@ -355,13 +361,9 @@ void drawLegend(QPainter& painter, const Toolpath& path, QSize size)
     for (int i = 0; i < 3; ++i)
         lines << QStringLiteral("%1 %2 … %3")
                      .arg(QChar(kAxes[i]))
-                     .arg(path.extents.min[i], 0, 'f', 3)
-                     .arg(path.extents.max[i], 0, 'f', 3);
-    const long seconds = std::lround(path.minutes * 60);
-    lines << QStringLiteral("時間 %1:%2:%3")
-                 .arg(seconds / 3600)
-                 .arg(seconds / 60 % 60, 2, 10, QChar('0'))
-                 .arg(seconds % 60, 2, 10, QChar('0'));
+                     .arg(QString::fromStdString(shownNumber(path.extents.min[i], 3)))
+                     .arg(QString::fromStdString(shownNumber(path.extents.max[i], 3)));
+    lines << QStringLiteral("時間 %1").arg(QString::fromStdString(shownDuration(path.minutes)));
     const QFont font = legendFont(painter.font());
     painter.setFont(font);
     const QFontMetrics metrics(font);
@@ -386,10 +388,14 @@ void drawLineHighlight(QPainter& painter, const Toolpath& path, const ViewTransf
     painter.setPen(pen);
     std::vector<QLineF> lines;
     for (std::uint32_t r : path.rangesOfLine(line)) {
-        for (std::uint32_t v = std::max<std::uint32_t>(1, path.ranges[r].begin); v < path.rangeEnd(r); ++v)
-            if (path.segmentEndsAt(v))
-                lines.emplace_back(t.toPixel(path.x[v - 1], path.y[v - 1], path.z[v - 1]),
-                               t.toPixel(path.x[v], path.y[v], path.z[v]));
+        for (std::uint32_t v = std::max<std::uint32_t>(1, path.ranges[r].begin); v < path.rangeEnd(r); ++v) {
+            if (!path.segmentEndsAt(v))
+                continue;
+            const QLineF segment(t.toPixel(path.x[v - 1], path.y[v - 1], path.z[v - 1]),
+                                 t.toPixel(path.x[v], path.y[v], path.z[v]));
+            if (isPaintable(segment.p1()) && isPaintable(segment.p2()))
+                lines.push_back(segment);
+        }
         if (lines.size() > 100000)
             break;  // a line run very many times: the first runs show where it is
     }
@@ -402,6 +408,8 @@ void drawToolMarker(QPainter& painter, const Toolpath& path, const ViewTransform
     if (vertex < 0 || static_cast<std::size_t>(vertex) >= path.vertexCount())
         return;
     const QPointF p = t.toPixel(path.x[vertex], path.y[vertex], path.z[vertex]);
+    if (!isPaintable(p))
+        return;
     painter.setPen(QPen(QColor(20, 20, 20), 1.5));
     painter.setBrush(QColor(255, 200, 0, 200));
     painter.drawEllipse(p, 5, 5);

@@ -96,4 +96,55 @@ INSTANTIATE_TEST_SUITE_P(Hostile, CliProcess, ::testing::Values(
     ProcessCase{"AnEmptyFileNameGivesOnlyTheToolsMessage", "$ZC cat \"\"", 1, "zorvan-cli cat:", "QFSFileEngine"}),
     [](const ::testing::TestParamInfo<ProcessCase>& info) { return std::string(info.param.name); });
 
+// Hostile inputs of the second round: bounded work and memory, whole characters, exit statuses a
+// script can trust. $T/s.nc holds "%", "G01X1.Y2.(FACE)", "X3.", "%".
+INSTANTIATE_TEST_SUITE_P(Bounds, CliProcess, ::testing::Values(
+    ProcessCase{"RepeatsOfAssignmentsAreCutShortWithTheirOwnStatus",
+                "{ echo M98P5L2147483647; echo M30; echo O5; i=0; while [ $i -lt 200 ]; do echo \"#1=#1+1\";"
+                " i=$((i+1)); done; echo M99; } > $T/r.nc; timeout 60 $ZC extents $T/r.nc",
+                3, "繰り返しが多すぎます", ""},
+    ProcessCase{"ANumberTooLargeForFixedDigitsIsStillPrinted",
+                "printf \"G00X1%065dY0Z0\\r\\n\" 0 > $T/b.nc; $ZC extents $T/b.nc > $T/out || exit $?;"
+                " grep -q \"^X 1.000e+65 1.000e+65\" $T/out || exit 9",
+                0, "", ""},
+    ProcessCase{"HalfACharacterToFindIsAUsageError",
+                "printf \"(\\202\\240\\202\\240)\\r\\n\" > $T/sj.nc;"
+                " $ZC replace --find \"$(printf \"\\202\")\" --with \"$(printf \"\\204\")\" $T/sj.nc",
+                2, "--find", ""},
+    ProcessCase{"AMacroTableThatDoublesTheTextStopsAtItsRow",
+                "{ echo 1; echo T; echo 40; i=0; while [ $i -lt 40 ]; do echo a aa; i=$((i+1)); done; } > $T/m.list;"
+                " printf \"a\\r\\n\" > $T/a.nc; $ZC macro --table T --list $T/m.list $T/a.nc > /dev/null",
+                1, "変換表の 26 行目で結果が大きくなりすぎます", "bad_alloc"},
+    ProcessCase{"AStreamedReplaceHoldsLittleWhateverTheReplacementsLength",
+                "(ulimit -v 400000; $ZC --version > /dev/null) || exit 77;"
+                " head -c 8000 /dev/zero | tr \"\\0\" A > $T/many.nc;"
+                " (ulimit -v 400000; $ZC replace --find A --with \"$(head -c 100000 /dev/zero | tr \"\\0\" B)\""
+                " $T/many.nc | wc -c > $T/n) || exit $?; [ $(cat $T/n) = 800000000 ] || exit 9",
+                0, "8000", "bad_alloc"},
+    ProcessCase{"StandardOutputByNameIsClosedToo", "$ZC cat -o /dev/stdout $T/s.nc >&-", 1, "Bad file descriptor", ""},
+    ProcessCase{"DashAsOutputIsStandardOutput",
+                "cd $T && $ZC cat -o - s.nc > got || exit $?; [ -e ./- ] && exit 9; cmp -s got s.nc || exit 8",
+                0, "", ""},
+    ProcessCase{"AnOptionACommandDoesNotTakeIsRefused",
+                "cd $T && $ZC extents -o out.txt s.nc; s=$?; [ -e out.txt ] && exit 9; exit $s", 2, "-o", ""},
+    ProcessCase{"HelpAfterACommandPrintsItsUsage",
+                "$ZC shift --help > $T/out || exit $?; grep -q \"^usage: zorvan-cli shift\" $T/out || exit 9", 0, "",
+                "unknown option"},
+    ProcessCase{"StandardInputPastItsLimitIsRefused", "timeout 60 $ZC cat < /dev/zero > /dev/null", 1, "1024 MiB",
+                ""},
+    ProcessCase{"AListFileThatNeverEndsIsRefused", "timeout 60 $ZC macro --table T --list /dev/zero $T/s.nc", 1,
+                "/dev/zero", "bad_alloc"},
+    ProcessCase{"AFailedInPlaceWriteTellsNoCount",
+                "unshare -rm true 2>/dev/null || exit 77; mkdir $T/small; head -c 40000 /dev/zero | tr \"\\0\" X > $T/x;"
+                " unshare -rm /bin/sh -c \"mount -t tmpfs -o size=64k none $T/small && cp $T/x $T/small/f &&"
+                " $ZC replace --find X --with Y --in-place $T/small/f 2> $T/e\";"
+                " s=$?; cat $T/e >&2; grep -qx \"[0-9]*\" $T/e && exit 9; exit $s",
+                1, "No space left on device", ""},
+    ProcessCase{"NoExtremeFoundIsSaid", "$ZC extreme --letter Z --method max $T/s.nc", 1, "見つかりません", ""},
+    ProcessCase{"CallsTooDeepAreOneLineWithACount",
+                "printf \"M98P1L10000\\nM30\\nO1\\nM98P1\\nM99\\n\" > $T/d.nc; $ZC extents $T/d.nc 2> $T/e;"
+                " s=$?; cat $T/e >&2; [ $(wc -l < $T/e) -le 3 ] || exit 9; exit $s",
+                1, "回)", ""}),
+    [](const ::testing::TestParamInfo<ProcessCase>& info) { return std::string(info.param.name); });
+
 }  // namespace

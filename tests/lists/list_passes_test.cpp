@@ -1,5 +1,6 @@
 // The placeholder pass and the macro pass on the in-memory editor, and through zorvan-cli.
 #include "app/logic/memory_editor.h"
+#include "app/logic/user_error.h"
 #include "lists/logic/list_passes.h"
 #include "support/cli_run.h"
 #include "support/test_files.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <functional>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -194,6 +196,56 @@ TEST(MacroPassRows, ALongTextChangedThroughoutMatchesTheWholeTextPass)
     EXPECT_EQ(editor.text(), whole.text);
     EXPECT_EQ(editor.caret(), countCharacters(std::string_view(whole.text).substr(0, whole.lastRemoval.value_or(0))));
     EXPECT_TRUE(editor.isModified());
+}
+
+TEST(PassLimits, AResultPastTheLimitIsRefusedNamingItsRowAndTheTextStays)
+{
+    TDoubleGrid doubling;
+    doubling.name = "T";
+    doubling.addRow("", "never");  // the rows are named as the table numbers them
+    for (int i = 0; i < 40; ++i)
+        doubling.addRow("a", "aa");
+    const ValueSet huge{"H", {std::string(8 << 20, '1'), "", "", "", "", "", "", "", ""}};
+    auto repeatedLine = [](const std::string& line, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += line + "\r\n";
+        return text;
+    };
+    const std::string manyPlaceholders = repeatedLine("X$1", 5000);
+    const struct Case {
+        const char* name;
+        std::string text;
+        std::function<void(TextEditor&)> pass;
+        const char* message;  // part of the refusal, or "" when the pass fits
+    } cases[] = {
+        {"rows doubling a line", "a\r\nb\r\n", [&](TextEditor& e) { runMacroPass(e, doubling); },
+         "変換表の 27 行目で結果が大きくなりすぎます (上限 64 MiB)"},
+        // 9 MiB in pieces worked on at once: the limit is 16 times the input, for all pieces together.
+        {"rows doubling a long text", repeatedLine("aaaaaaa", 1 << 20), [&](TextEditor& e) { runMacroPass(e, doubling); },
+         "変換表の 6 行目で結果が大きくなりすぎます (上限 144 MiB)"},
+        {"a big value in many places", manyPlaceholders, [&](TextEditor& e) { runPlaceholderPass(e, huge); },
+         "$1 を埋めると結果が大きくなりすぎます"},
+        {"a big value in a few places", "$1$1$1\r\n", [&](TextEditor& e) { runPlaceholderPass(e, huge); }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryEditor editor(c.text);
+        editor.setModified(false);
+        if (!*c.message) {
+            c.pass(editor);
+            EXPECT_TRUE(editor.isModified());
+            continue;
+        }
+        try {
+            c.pass(editor);
+            ADD_FAILURE() << "not refused";
+        } catch (const UserError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(editor.text(), c.text);
+        EXPECT_FALSE(editor.isModified());
+    }
 }
 
 TEST(MacroPassRows, AnEmptyTableChangesNothing)

@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(Extreme, SearchCli, ::testing::Values(
     CliCase{{"extreme", "--letter", "X", "--method", "absmin", "--whole-file"}, "X5.\r\nX-5.\r\n", 0, "0 0 X5.\n", ""},
     CliCase{{"extreme", "--letter", "Z", "--method", "max", "--caret", "9"}, kZ, 0, "3 0 Z10.\n", ""},
     CliCase{{"extreme", "--letter", "X", "--method", "max", "--whole-file"}, "(\x93\xfa\x96{)X1-2X-\r\nX3\r\n", 0, "1 0 X3\n", ""},
-    CliCase{{"extreme", "--letter", "X", "--method", "max", "--whole-file"}, "X-\r\nY1\r\n", 1, "", ""},
+    CliCase{{"extreme", "--letter", "X", "--method", "max", "--whole-file"}, "X-\r\nY1\r\n", 1, "", "見つかりません\n"},
     CliCase{{"extreme", "--letter", "X", "--method", "top"}, "X1\r\n", 2, "",
             "zorvan-cli extreme: --method must be one of max min absmax absmin: 'top'\n"
             "usage: zorvan-cli extreme --letter L --method max|min|absmax|absmin [--whole-file] [FILE]\n"}));

@@ -2,7 +2,12 @@
 // end. The interpreter must finish on each with a path of bounded size and say what it left out.
 #include "preview_support.h"
 
+#include "preview/logic/shown_number.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
 
 using namespace preview_test;
 
@@ -53,6 +58,56 @@ TEST(PreviewLimits, RepeatsWithoutMovesAreCutShortByTheirWork)
     EXPECT_GE(path.diagnostics[0].line, 4u);
     EXPECT_NE(diagnosticText(path.diagnostics[0]), "?");
     EXPECT_EQ(path.vertexCount(), 0u);
+}
+
+TEST(PreviewLimits, AssignmentsAndExpressionsCountTowardTheWork)
+{
+    // Each run of the subprogram makes one vertex, so the vertices count the runs made before the
+    // cut: the work of 200 assignments a run bounds them, with the default budget.
+    std::vector<std::string> lines = {"M98P5L2147483647", "M30", "O5"};
+    for (int i = 0; i < 200; ++i)
+        lines.push_back("#1=[#1+1]*1");
+    lines.insert(lines.end(), {"G91G00X1.", "M99"});
+    Toolpath path = run(lines);
+    ASSERT_FALSE(path.diagnostics.empty());
+    EXPECT_EQ(path.diagnostics.back().code, DiagnosticCode::RunCutShort);
+    EXPECT_GT(path.vertexCount(), 1000u);
+    EXPECT_LT(path.vertexCount(), 30000u);
+}
+
+TEST(PreviewLimits, EachLineOfALongProgramRunsOnceWhateverTheBudget)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < 2000; ++i)
+        lines.push_back("#1=[#1+1]*1G01X#1F100");
+    InterpreterOptions options;
+    options.maxWork = 0;
+    Toolpath path = run(lines, options);
+    EXPECT_EQ(path.vertexCount(), 2000u);
+    EXPECT_TRUE(path.diagnostics.empty());
+}
+
+TEST(PreviewLimits, NumbersShowAsShortTexts)
+{
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double value;
+        int decimals;
+        const char* shown;
+    } numbers[] = {
+        {1.5, 3, "1.500"},      {-0.0004, 3, "0.000"}, {1e65, 3, "1.000e+65"}, {-1e300, 4, "-1.0000e+300"},
+        {inf, 3, "inf"},        {-inf, 3, "-inf"},     {std::nan(""), 3, "—"},  {99999999999., 0, "99999999999"},
+    };
+    for (const auto& n : numbers)
+        EXPECT_EQ(shownNumber(n.value, n.decimals), n.shown) << n.value;
+    const struct {
+        double minutes;
+        const char* shown;
+    } durations[] = {{0, "0:00:00"}, {61.5, "1:01:30"}, {inf, "—"}, {-1, "—"}, {std::nan(""), "—"}, {1e12, "—"}};
+    for (const auto& d : durations)
+        EXPECT_EQ(shownDuration(d.minutes), d.shown) << d.minutes;
+    // A message ends whole whatever its number.
+    EXPECT_EQ(diagnosticText({0, DiagnosticCode::ArcRadiusMismatch, 1e300}), "円弧の始点と終点で半径が 1.0000e+300 違います");
 }
 
 TEST(PreviewLimits, DiagnosticsAreBoundedButTheCutIsAlwaysTold)

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -189,6 +190,38 @@ TEST(PreviewRender, PointsWithoutAPixelAreLeftOut)
     const QImage top = renderPath(path, buildChunks(path), t, options);
     const QPointF middle = t.toPixel(20, 0, 0);
     EXPECT_NE(top.pixel(middle.toPoint()), options.background.rgb());  // the first segment is drawn
+}
+
+TEST(PreviewRender, NoPointOutsideTheNumbersReachesThePainter)
+{
+    // A path that reaches infinity: highlight, tool marker and legend hand Qt no NaN (Qt warns
+    // for each such point).
+    static int warnings = 0;
+    warnings = 0;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString&) {
+        if (type == QtWarningMsg)
+            ++warnings;
+    });
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    Toolpath path = interpretProgram("G00X0Y0Z0\nG01X1.F1\nG01X-1" + std::string(60, '0') + "Y1" + std::string(60, '0') + "\n");
+    path.x.push_back(inf);
+    path.y.push_back(-inf);
+    path.z.push_back(0);
+    path.ranges.push_back({2, static_cast<std::uint32_t>(path.x.size() - 1)});
+    path.finish(3);
+    QImage image(200, 150, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    for (View view : {View::Top, View::Iso}) {
+        const ViewTransform t = fitView(Box3{{0, 0, 0}, {1, 1, 0}}, view, image.size());
+        drawLineHighlight(painter, path, t, 2);
+        for (long vertex = 0; vertex < static_cast<long>(path.vertexCount()); ++vertex)
+            drawToolMarker(painter, path, t, vertex);
+    }
+    drawLegend(painter, path, image.size());
+    painter.end();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, 0);
 }
 
 TEST(PreviewRender, FittingABoxPastTheRangeOfDoublesGivesAUsableView)
