@@ -33,6 +33,7 @@ const std::vector<Command>& commands()
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
         {"extents", "[--moves all|feed] [FILE]", runExtents},
         {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
+        {"diff", "[--ignore-n] [--ignore-blanks] [--by-value|--exact] [--ignore-comments] [--ignore-case] A B", runDiff},
     };
     return table;
 }

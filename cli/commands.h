@@ -35,5 +35,6 @@ int runFill(const std::vector<std::string>& args, Io& io);           // list_cli
 int runMacro(const std::vector<std::string>& args, Io& io);          // list_cli_commands.cpp
 int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
 int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
+int runDiff(const std::vector<std::string>& args, Io& io);           // diff_command.cpp
 
 }  // namespace zorvan::cli

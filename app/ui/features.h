@@ -10,6 +10,7 @@ void registerNcFeatures(Shell& shell);    // nc/ui
 void registerCalcFeatures(Shell& shell);  // calc/ui
 void registerListsFeatures(Shell& shell); // lists/ui
 void registerPreviewFeatures(Shell& shell); // preview/ui
+void registerCompareFeatures(Shell& shell); // compare/ui
 // A new subsystem folder adds its declaration here and its call in features.cpp.
 
 // All of them, in the order their items appear.
