@@ -5,6 +5,7 @@
 #include "app/logic/document_model.h"
 #include "app/logic/user_error.h"
 #include "app/ui/features.h"
+#include "app/ui/operation_runner.h"
 #include "app/ui/prompts.h"
 #include "app/ui/shell.h"
 #include "compare/ui/compare_window.h"

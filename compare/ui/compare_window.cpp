@@ -186,8 +186,8 @@ void CompareWindow::refresh()
                    left, right);
         }
     }
-    show(*leftEditor_, leftShown);
-    show(*rightEditor_, rightShown);
+    showText(*leftEditor_, leftShown);
+    showText(*rightEditor_, rightShown);
     for (int row = 0; row < static_cast<int>(rows_.size()); ++row) {
         const Row& r = rows_[static_cast<std::size_t>(row)];
         mark(left_, row, r.kind, r.left);
@@ -210,7 +210,7 @@ void CompareWindow::refresh()
         goToRow(differenceRows_.front());
 }
 
-void CompareWindow::show(ScintillaEditor& editor, const std::string& shown)
+void CompareWindow::showText(ScintillaEditor& editor, const std::string& shown)
 {
     QsciScintilla* view = editor.widget();
     view->setReadOnly(false);

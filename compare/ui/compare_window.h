@@ -56,7 +56,7 @@ protected:
 private:
     void optionsChanged();
     void refresh();
-    void show(ScintillaEditor& editor, const std::string& shown);
+    void showText(ScintillaEditor& editor, const std::string& shown);
     void mark(QsciScintilla* view, int row, RowKind kind, int line);
     void goToRow(int row);
     void chooseLeftLine();
