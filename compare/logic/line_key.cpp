@@ -53,22 +53,15 @@ template <typename Fn> void forEachToken(std::string_view line, bool anyCaseLett
     }
 }
 
-void appendFolded(std::string& out, std::string_view text, bool fold)
-{
-    if (!fold) {
-        out.append(text);
-        return;
-    }
-    for (char c : text)
-        out.push_back(folded(c));
-}
-
 void appendTokenKey(std::string& out, Kind kind, std::string_view text, const CompareOptions& options)
 {
     switch (kind) {
     case Kind::Comment:
-        if (!options.ignoreComments)
-            appendFolded(out, text, options.ignoreCase);
+        if (options.ignoreComments)
+            return;
+        for (char c : text)
+            if (!(options.ignoreBlanks && isBlank(c)))
+                out.push_back(options.ignoreCase ? folded(c) : c);
         return;
     case Kind::Blanks:
         if (!options.ignoreBlanks)

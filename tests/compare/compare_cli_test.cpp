@@ -52,8 +52,9 @@ TEST(DiffCommand, StatusAndOutput)
         args.push_back(dir.filePath("b.ncd").toStdString());
         const CliRun run = runZorvanCli(args);
         EXPECT_EQ(run.status, c.status) << c.what << ": " << run.err;
-        if (c.status == 0)
+        if (c.status == 0) {
             EXPECT_EQ(run.out, "") << c.what;
+        }
         if (!c.likeGnu)
             continue;
         QProcess gnu;
