@@ -116,6 +116,7 @@ CompareWindow::CompareWindow(QWidget* parent)
     connect(left_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { followScroll(left_, right_); });
     connect(right_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { followScroll(right_, left_); });
     left_->installEventFilter(this);
+    right_->installEventFilter(this);
     left_->viewport()->installEventFilter(this);
 }
 
@@ -303,6 +304,15 @@ void CompareWindow::chooseLeftLine()
 
 bool CompareWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    // F8 reaches a view as a key when the window's shortcut cannot take it (the window not active).
+    if ((watched == left_ || watched == right_) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F8) {
+        if (static_cast<QKeyEvent*>(event)->modifiers() & Qt::ShiftModifier)
+            previousDifference();
+        else
+            nextDifference();
+        return true;
+    }
     if (watched == left_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -96,9 +96,10 @@ TEST(CompareWindow, F8StepsThroughTheDifferencesAndALeftLineMovesTheCaret)
     left->setCursorPosition(4, 0);
     QTest::keyClick(left, Qt::Key_Return);
     EXPECT_EQ(o.form.editor().lineFromPosition(o.form.editor().selectionStart()), 4);
-    const long y = left->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL,
-                                       left->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 2));
-    QTest::mouseClick(left->viewport(), Qt::LeftButton, {}, QPoint(40, static_cast<int>(y) + 3));
+    const long start = left->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 2);
+    const long x = left->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, start);
+    const long y = left->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, start);
+    QTest::mouseClick(left->viewport(), Qt::LeftButton, {}, QPoint(static_cast<int>(x) + 2, static_cast<int>(y) + 3));
     EXPECT_TRUE(waitFor([&] { return o.form.editor().lineFromPosition(o.form.editor().selectionStart()) == 2; }));
 }
 
