@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 
+#include <future>
 #include <ostream>
 
 namespace zorvan::cli {
@@ -21,9 +22,17 @@ struct Side {
     LoadedDocument document;
 };
 
+// A file is read in pieces straight into its text, so neither side is ever held twice.
 Side readSide(const std::string& name, std::istream& in)
 {
-    Side side{name, loadDocumentInput(name == "-" ? std::nullopt : std::optional<std::string>(name), in)};
+    if (name == "-")
+        return {name, loadDocumentInput(std::nullopt, in)};
+    const QString path = QString::fromStdString(name);
+    DocumentFileStream stream(path);
+    Side side{name, {{}, stream.lineEnds()}};
+    const auto size = static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0));
+    side.document.text.reserve(size + size / 8);
+    stream.read([&side](std::string_view piece) { side.document.text.append(piece); });
     return side;
 }
 
@@ -57,8 +66,9 @@ std::string range(std::size_t first, std::size_t count)
 
 class UnifiedWriter {
 public:
-    UnifiedWriter(const Side& a, const Side& b, std::ostream& out)
-        : a_(a), b_(b), left_(a.document.text), right_(b.document.text), out_(out)
+    UnifiedWriter(const Side& a, const Side& b, const compare::Comparison& comparison, std::ostream& out)
+        : a_(a), b_(b), left_{a.document.text, comparison.leftSpans}, right_{b.document.text, comparison.rightSpans},
+          out_(out)
     {
     }
 
@@ -82,6 +92,26 @@ public:
 private:
     static constexpr std::size_t kContext = 3;
 
+    // The lines of one side, found by their lengths.
+    struct Lines {
+        std::string_view text;
+        const std::vector<std::uint32_t>& spans;
+        std::size_t line = 0, offset = 0;
+
+        void skipTo(std::size_t target)
+        {
+            for (; line < target; ++line)
+                offset += spans[line];
+        }
+        // The next line with its break.
+        std::string_view next()
+        {
+            const std::string_view whole = text.substr(offset, spans[line]);
+            offset += spans[line++];
+            return whole;
+        }
+    };
+
     void writeHunk(const std::vector<compare::Block>& blocks, std::size_t first, std::size_t last)
     {
         const std::size_t before = first > 0 ? std::min(kContext, blocks[first - 1].aCount) : 0;
@@ -90,14 +120,13 @@ private:
         const std::size_t aEnd = blocks[last].a + blocks[last].aCount + after;
         const std::size_t bEnd = blocks[last].b + blocks[last].bCount + after;
         out_ << "@@ -" << range(aStart, aEnd - aStart) << " +" << range(bStart, bEnd - bStart) << " @@\n";
-        left_.skip(aStart - aAt_);
-        right_.skip(bStart - bAt_);
-        aAt_ = aEnd, bAt_ = bEnd;
-        auto lines = [&](compare::LineCursor& cursor, const Side& side, char mark, std::size_t count) {
+        left_.skipTo(aStart);
+        right_.skipTo(bStart);
+        auto lines = [&](Lines& from, const Side& side, char mark, std::size_t count) {
             for (std::size_t i = 0; i < count; ++i) {
-                const std::string_view line = cursor.next();
-                out_ << mark << encodeDocument(line);
-                if (cursor.lastHadBreak())
+                const std::string_view whole = from.next();
+                out_ << mark << encodeDocument(compare::lineWithoutBreak(whole));
+                if (!whole.empty() && whole.back() == '\n')
                     out_ << lineEnd(side.document.lineEnds);
                 else
                     out_ << "\n\\ No newline at end of file\n";
@@ -123,8 +152,7 @@ private:
 
     const Side& a_;
     const Side& b_;
-    compare::LineCursor left_, right_;
-    std::size_t aAt_ = 0, bAt_ = 0;
+    Lines left_, right_;
     std::ostream& out_;
 };
 
@@ -168,14 +196,17 @@ int runDiff(const std::vector<std::string>& args, Io& io)
     std::vector<std::string> files;
     const compare::CompareOptions options = parseOptions(args, files);
     try {
-        const Side a = readSide(files[0], io.in), b = readSide(files[1], io.in);
-        const compare::Alignment alignment = compare::compareTexts(a.document.text, b.document.text, options);
+        auto first = std::async(std::launch::async, [&] { return readSide(files[0], io.in); });
+        const Side b = readSide(files[1], io.in);
+        const Side a = first.get();
+        const compare::Comparison comparison = compare::compareLines(a.document.text, b.document.text, options);
+        const compare::Alignment& alignment = comparison.alignment;
         if (alignment.same())
             return Done;
         if (alignment.unalignedLines > 0)
             io.err << "zorvan-cli diff: " << alignment.unalignedLines
                    << " lines are too different to align; they are shown as removed and added\n";
-        UnifiedWriter(a, b, io.out).write(alignment);
+        UnifiedWriter(a, b, comparison, io.out).write(alignment);
         io.out.flush();
         return io.out ? Refused : Usage;  // a cut-off output is trouble, not a difference
     } catch (const std::exception& e) {

@@ -45,11 +45,12 @@ std::size_t slotOf(std::uint64_t key, std::size_t mask)
 }
 
 // For each line of `a`, the line of `b` it pairs with when its key occurs exactly once in each
-// side (kNone otherwise). The table holds the first line of each key of `a` and what `b` has of it.
+// side (kNone otherwise). The table holds each key of `a` with its first line there and its line in b.
 std::vector<std::uint32_t> uniquePartners(Keys a, Keys b)
 {
-    constexpr std::uint32_t kTwice = 0x80000000u;  // on the left line: the key occurs again in a
+    constexpr std::uint32_t kTwice = 0x80000000u;  // on a line: the key occurs again on that side
     struct Slot {
+        std::uint64_t key = 0;
         std::uint32_t aLine = kNone;  // first line in a, | kTwice when repeated
         std::uint32_t bLine = kNone;  // its line in b; kNone absent, kTwice repeated
     };
@@ -58,28 +59,36 @@ std::vector<std::uint32_t> uniquePartners(Keys a, Keys b)
         size *= 2;
     std::vector<Slot> table(size);
     const std::size_t mask = size - 1;
-    auto find = [&](std::uint64_t key) -> Slot* {
+    auto find = [&](std::uint64_t key) -> Slot& {
         for (std::size_t s = slotOf(key, mask);; s = (s + 1) & mask) {
             Slot& slot = table[s];
-            if (slot.aLine == kNone || a[slot.aLine & ~kTwice] == key)
-                return &slot;
+            if (slot.aLine == kNone || slot.key == key)
+                return slot;
         }
     };
+    // The table is far bigger than the caches: the slot of a key a few lines ahead is fetched
+    // while this one is worked on.
+    constexpr std::size_t kAhead = 16;
+    auto prefetch = [&](Keys keys, std::size_t i) {
+        if (i + kAhead < keys.size())
+            __builtin_prefetch(&table[slotOf(keys[i + kAhead], mask)]);
+    };
     for (std::size_t i = 0; i < a.size(); ++i) {
-        Slot* slot = find(a[i]);
-        slot->aLine = slot->aLine == kNone ? static_cast<std::uint32_t>(i) : slot->aLine | kTwice;
+        prefetch(a, i);
+        Slot& slot = find(a[i]);
+        slot.key = a[i];
+        slot.aLine = slot.aLine == kNone ? static_cast<std::uint32_t>(i) : slot.aLine | kTwice;
     }
     for (std::size_t j = 0; j < b.size(); ++j) {
-        Slot* slot = find(b[j]);
-        if (slot->aLine != kNone)
-            slot->bLine = slot->bLine == kNone ? static_cast<std::uint32_t>(j) : kTwice;
+        prefetch(b, j);
+        Slot& slot = find(b[j]);
+        if (slot.aLine != kNone)
+            slot.bLine = slot.bLine == kNone ? static_cast<std::uint32_t>(j) : kTwice;
     }
     std::vector<std::uint32_t> partner(a.size(), kNone);
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const Slot* slot = find(a[i]);
-        if (slot->aLine == i && slot->bLine != kNone && slot->bLine != kTwice)
-            partner[i] = slot->bLine;
-    }
+    for (const Slot& slot : table)
+        if (slot.aLine != kNone && !(slot.aLine & kTwice) && slot.bLine != kNone && slot.bLine != kTwice)
+            partner[slot.aLine] = slot.bLine;
     return partner;
 }
 
@@ -92,8 +101,11 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> anchors(Keys a, Keys b)
     for (std::uint32_t i = 0; i < partner.size(); ++i) {
         if (partner[i] == kNone)
             continue;
-        auto pile = std::lower_bound(tails.begin(), tails.end(), partner[i],
-                                     [&](std::uint32_t line, std::uint32_t b) { return partner[line] < b; });
+        // Mostly the pairs come in order and start a new pile.
+        auto pile = !tails.empty() && partner[tails.back()] < partner[i]
+                        ? tails.end()
+                        : std::lower_bound(tails.begin(), tails.end(), partner[i],
+                                           [&](std::uint32_t line, std::uint32_t b) { return partner[line] < b; });
         previous[i] = pile == tails.begin() ? kNone : *(pile - 1);
         if (pile == tails.end())
             tails.push_back(i);

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <functional>
 #include <future>
+#include <limits>
+#include <stdexcept>
 #include <string>
 
 namespace zorvan::compare {
@@ -35,33 +37,44 @@ void LineCursor::skip(std::size_t lines)
         next();
 }
 
-std::size_t countLines(std::string_view text)
+std::string_view lineWithoutBreak(std::string_view line)
 {
-    const auto feeds = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    return feeds + (!text.empty() && text.back() != '\n');
+    if (!line.empty() && line.back() == '\n') {
+        line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+    }
+    return line;
 }
 
-std::vector<std::uint64_t> lineKeys(std::string_view text, const CompareOptions& options)
+LineKeys lineKeys(std::string_view text, const CompareOptions& options)
 {
-    std::vector<std::uint64_t> keys;
-    keys.reserve(countLines(text));
+    LineKeys lines;
+    lines.keys.reserve(text.size() / 24 + 16);
+    lines.spans.reserve(text.size() / 24 + 16);
     std::string key;
     const std::hash<std::string_view> hash;
-    for (LineCursor lines(text); !lines.atEnd();) {
+    for (std::size_t at = 0; at < text.size();) {
+        const void* feed = std::memchr(text.data() + at, '\n', text.size() - at);
+        const std::size_t next = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
+        if (next - at > std::numeric_limits<std::uint32_t>::max())
+            throw std::length_error("a line of more than 4 GB");
         key.clear();
-        appendLineKey(key, lines.next(), options);
-        keys.push_back(hash(key));
+        appendLineKey(key, lineWithoutBreak(text.substr(at, next - at)), options);
+        lines.keys.push_back(hash(key));
+        lines.spans.push_back(static_cast<std::uint32_t>(next - at));
+        at = next;
     }
-    return keys;
+    return lines;
 }
 
 namespace {
 
 // Keeps the blocks whose equal lines really are equal; a pair that only shares its hash becomes a
-// changed pair.
-Alignment checked(Alignment&& alignment, std::string_view a, std::string_view b, const CompareOptions& options)
+// changed pair. A run of lines whose bytes are the same on both sides is settled by one memcmp.
+Alignment checked(Alignment&& alignment, std::string_view a, std::string_view b, const LineKeys& left,
+                  const LineKeys& right, const CompareOptions& options)
 {
-    LineCursor left(a), right(b);
     std::string leftKey, rightKey;
     auto equal = [&](std::string_view x, std::string_view y) {
         if (x == y)
@@ -70,6 +83,12 @@ Alignment checked(Alignment&& alignment, std::string_view a, std::string_view b,
         appendLineKey(leftKey, x, options);
         appendLineKey(rightKey, y, options);
         return leftKey == rightKey;
+    };
+    auto bytes = [](const LineKeys& lines, std::size_t first, std::size_t count) {
+        std::size_t sum = 0;
+        for (std::size_t i = first; i < first + count; ++i)
+            sum += lines.spans[i];
+        return sum;
     };
     bool collided = false;
     Alignment result;
@@ -86,16 +105,20 @@ Alignment checked(Alignment&& alignment, std::string_view a, std::string_view b,
         }
         at += aCount, bt += bCount;
     };
+    std::size_t aOffset = 0, bOffset = 0;
     for (const Block& block : alignment.blocks) {
-        if (block.changed) {
-            left.skip(block.aCount);
-            right.skip(block.bCount);
-            add(true, block.aCount, block.bCount);
+        const std::size_t aBytes = bytes(left, block.a, block.aCount), bBytes = bytes(right, block.b, block.bCount);
+        if (block.changed || (aBytes == bBytes && std::memcmp(a.data() + aOffset, b.data() + bOffset, aBytes) == 0)) {
+            add(block.changed, block.aCount, block.bCount);
+            aOffset += aBytes, bOffset += bBytes;
             continue;
         }
         std::size_t run = 0;
         for (std::size_t k = 0; k < block.aCount; ++k) {
-            if (equal(left.next(), right.next())) {
+            const std::size_t aSpan = left.spans[block.a + k], bSpan = right.spans[block.b + k];
+            const bool same = equal(lineWithoutBreak(a.substr(aOffset, aSpan)), lineWithoutBreak(b.substr(bOffset, bSpan)));
+            aOffset += aSpan, bOffset += bSpan;
+            if (same) {
                 ++run;
                 continue;
             }
@@ -113,12 +136,14 @@ Alignment checked(Alignment&& alignment, std::string_view a, std::string_view b,
 
 }  // namespace
 
-Alignment compareTexts(std::string_view a, std::string_view b, const CompareOptions& options)
+Comparison compareLines(std::string_view a, std::string_view b, const CompareOptions& options)
 {
     auto leftKeys = std::async(std::launch::async, [&] { return lineKeys(a, options); });
-    const std::vector<std::uint64_t> rightKeys = lineKeys(b, options);
-    const std::vector<std::uint64_t> left = leftKeys.get();
-    return checked(alignLines(left, rightKeys, cellBudgetFor(a.size() + b.size())), a, b, options);
+    LineKeys right = lineKeys(b, options);
+    LineKeys left = leftKeys.get();
+    Alignment alignment = alignLines(left.keys, right.keys, cellBudgetFor(a.size() + b.size()));
+    alignment = checked(std::move(alignment), a, b, left, right, options);
+    return {std::move(alignment), std::move(left.spans), std::move(right.spans)};
 }
 
 WordDiff wordDiff(std::string_view a, std::string_view b, const CompareOptions& options)

@@ -32,13 +32,26 @@ private:
     bool lastHadBreak_ = true;
 };
 
-std::size_t countLines(std::string_view text);
+// The hash of each line's key, and the bytes of each line with its break.
+struct LineKeys {
+    std::vector<std::uint64_t> keys;
+    std::vector<std::uint32_t> spans;
+};
+LineKeys lineKeys(std::string_view text, const CompareOptions& options);
 
-// The hash of each line's key.
-std::vector<std::uint64_t> lineKeys(std::string_view text, const CompareOptions& options);
+// A line with its break (LF or CR LF) cut off.
+std::string_view lineWithoutBreak(std::string_view line);
 
-// The alignment of the lines of `a` and `b`.
-Alignment compareTexts(std::string_view a, std::string_view b, const CompareOptions& options);
+// The alignment of the lines of `a` and `b`, and where their lines are.
+struct Comparison {
+    Alignment alignment;
+    std::vector<std::uint32_t> leftSpans, rightSpans;  // bytes of each line with its break
+};
+Comparison compareLines(std::string_view a, std::string_view b, const CompareOptions& options);
+inline Alignment compareTexts(std::string_view a, std::string_view b, const CompareOptions& options)
+{
+    return compareLines(a, b, options).alignment;
+}
 
 // The bytes of each line that differ from the other line, in order.
 struct WordSpan {

@@ -209,7 +209,7 @@ TEST(CompareTexts, UnrelatedProgramsAreSaidToBeTooDifferent)
         a += "G01X" + std::to_string(i % 50) + "\n";
         b += "G01X" + std::to_string((i * 7) % 50) + "\n";
     }
-    const Alignment alignment = alignLines(lineKeys(a, exact()), lineKeys(b, exact()), 1 << 18);
+    const Alignment alignment = alignLines(lineKeys(a, exact()).keys, lineKeys(b, exact()).keys, 1 << 18);
     EXPECT_GT(alignment.unalignedLines, 0u);
     EXPECT_FALSE(alignment.same());
 }
