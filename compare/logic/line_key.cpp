@@ -2,7 +2,9 @@
 
 #include "nc/logic/nc_words.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace zorvan::compare {
 
@@ -53,78 +55,157 @@ template <typename Fn> void forEachToken(std::string_view line, bool anyCaseLett
     }
 }
 
-void appendTokenKey(std::string& out, Kind kind, std::string_view text, const CompareOptions& options)
+// Writes keys into a buffer through a pointer: keys are built for every line of both programs,
+// and std::string's checks per character cost more than the rest of the work.
+class KeyWriter {
+public:
+    KeyWriter(std::string& buffer, std::size_t length) : buffer_(buffer), length_(length) {}
+    std::size_t length() const { return length_; }
+
+    // Room for `count` more bytes.
+    char* room(std::size_t count)
+    {
+        if (length_ + count > buffer_.size())
+            buffer_.resize(std::max(buffer_.size() * 2, length_ + count + 64));
+        return buffer_.data() + length_;
+    }
+    void wrote(char* end) { length_ = static_cast<std::size_t>(end - buffer_.data()); }
+    void append(std::string_view text)
+    {
+        char* w = room(text.size());
+        std::memcpy(w, text.data(), text.size());
+        wrote(w + text.size());
+    }
+
+private:
+    std::string& buffer_;
+    std::size_t length_;
+};
+
+// Number texts are a few bytes: a loop copies them faster than a call.
+char* copyShort(char* w, const char* from, const char* to)
+{
+    while (from < to)
+        *w++ = *from++;
+    return w;
+}
+
+// The number key of appendNumberKey written at `w`, which has room for the text and 2 more
+// bytes; nullptr when the text has more digits than a double holds and is read as a double.
+char* writeShortNumberKey(char* w, std::string_view text)
+{
+    const char* p = text.data();
+    const char* q = p + text.size();
+    const bool negative = p < q && *p == '-';
+    const char* wholeBegin = p + negative;
+    const char* point = nullptr;
+    for (const char* r = wholeBegin; r < q; ++r) {
+        if (*r != '.')
+            continue;
+        if (point)  // a second point: not a plain decimal
+            return copyShort(w, p, q);
+        point = r;
+    }
+    const char* wholeEnd = point ? point : q;
+    const char* fractionBegin = point ? point + 1 : q;
+    const char* fractionEnd = q;
+    if (wholeBegin == wholeEnd && fractionBegin == fractionEnd)  // "", "-", ".", "-."
+        return copyShort(w, p, q);
+    while (wholeBegin < wholeEnd && *wholeBegin == '0')
+        ++wholeBegin;
+    while (fractionEnd > fractionBegin && fractionEnd[-1] == '0')
+        --fractionEnd;
+    if ((wholeEnd - wholeBegin) + (fractionEnd - fractionBegin) > 15)
+        return nullptr;
+    if (wholeBegin == wholeEnd && fractionBegin == fractionEnd) {
+        *w++ = '0';  // zero has no sign
+        return w;
+    }
+    if (negative)
+        *w++ = '-';
+    if (wholeBegin == wholeEnd)
+        *w++ = '0';
+    w = copyShort(w, wholeBegin, wholeEnd);
+    if (fractionBegin < fractionEnd) {
+        *w++ = '.';
+        w = copyShort(w, fractionBegin, fractionEnd);
+    }
+    return w;
+}
+
+// Beyond what a double holds exactly: equal when they read as the same double.
+void writeLongNumberKey(KeyWriter& out, std::string_view text)
+{
+    double value = nc::numberTextValue(text);
+    if (value == 0)
+        value = 0;  // no "-0"
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    out.append(std::string_view(buffer, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - buffer) : 0));
+}
+
+void writeNumberKey(KeyWriter& out, std::string_view text)
+{
+    if (char* end = writeShortNumberKey(out.room(text.size() + 2), text))
+        out.wrote(end);
+    else
+        writeLongNumberKey(out, text);
+}
+
+void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
 {
     switch (kind) {
-    case Kind::Comment:
+    case Kind::Comment: {
         if (options.ignoreComments)
             return;
+        char* w = out.room(text.size());
         for (char c : text)
             if (!(options.ignoreBlanks && isBlank(c)))
-                out.push_back(options.ignoreCase ? folded(c) : c);
+                *w++ = options.ignoreCase ? folded(c) : c;
+        out.wrote(w);
         return;
+    }
     case Kind::Blanks:
         if (!options.ignoreBlanks)
             out.append(text);
         return;
-    case Kind::Other:
-        out.append(text);
+    case Kind::Other: {
+        char* w = out.room(text.size());
+        out.wrote(copyShort(w, text.data(), text.data() + text.size()));
         return;
+    }
     case Kind::Word: break;
     }
     const char letter = folded(text[0]);
     const std::string_view number = text.substr(1);
     if (letter == 'N' && options.ignoreSequenceNumbers && number.find_first_of("0123456789") != number.npos)
         return;
-    out.push_back(letter);
+    char* w = out.room(1);
+    *w = letter;
+    out.wrote(w + 1);
     if (options.numbersByValue)
-        appendNumberKey(out, number);
+        writeNumberKey(out, number);
     else
         out.append(number);
+}
+
+std::size_t writeLineKey(std::string& buffer, std::size_t length, std::string_view line, const CompareOptions& options)
+{
+    KeyWriter out(buffer, length);
+    forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
+        writeTokenKey(out, kind, line.substr(begin, end - begin), options);
+    });
+    return out.length();
 }
 
 }  // namespace
 
 void appendNumberKey(std::string& out, std::string_view numberText)
 {
-    std::string_view t = numberText;
-    const bool negative = !t.empty() && t[0] == '-';
-    if (negative)
-        t.remove_prefix(1);
-    const std::size_t point = t.find('.');
-    std::string_view whole = t.substr(0, point);
-    std::string_view fraction = point == t.npos ? std::string_view() : t.substr(point + 1);
-    if ((whole.empty() && fraction.empty()) || fraction.find('.') != fraction.npos) {
-        out.append(numberText);  // not a plain decimal: compared as written
-        return;
-    }
-    while (!whole.empty() && whole.front() == '0')
-        whole.remove_prefix(1);
-    while (!fraction.empty() && fraction.back() == '0')
-        fraction.remove_suffix(1);
-    if (whole.size() + fraction.size() > 15) {
-        // Beyond what a double holds exactly: equal when they read as the same double.
-        double value = nc::numberTextValue(numberText);
-        if (value == 0)
-            value = 0;  // no "-0"
-        char buffer[400];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-        out.append(buffer, result.ec == std::errc() ? result.ptr : buffer);
-        return;
-    }
-    if (whole.empty() && fraction.empty()) {
-        out.push_back('0');
-        return;
-    }
-    if (negative)
-        out.push_back('-');
-    if (whole.empty())
-        out.push_back('0');
-    out.append(whole);
-    if (!fraction.empty()) {
-        out.push_back('.');
-        out.append(fraction);
-    }
+    std::size_t length = out.size();
+    KeyWriter writer(out, length);
+    writeNumberKey(writer, numberText);
+    out.resize(writer.length());
 }
 
 std::vector<Word> lineWords(std::string_view line, const CompareOptions& options)
@@ -132,7 +213,9 @@ std::vector<Word> lineWords(std::string_view line, const CompareOptions& options
     std::vector<Word> words;
     forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
         Word word{begin, end, {}};
-        appendTokenKey(word.key, kind, line.substr(begin, end - begin), options);
+        KeyWriter out(word.key, 0);
+        writeTokenKey(out, kind, line.substr(begin, end - begin), options);
+        word.key.resize(out.length());
         words.push_back(std::move(word));
     });
     return words;
@@ -140,9 +223,12 @@ std::vector<Word> lineWords(std::string_view line, const CompareOptions& options
 
 void appendLineKey(std::string& out, std::string_view line, const CompareOptions& options)
 {
-    forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
-        appendTokenKey(out, kind, line.substr(begin, end - begin), options);
-    });
+    out.resize(writeLineKey(out, out.size(), line, options));
+}
+
+std::string_view lineKey(std::string& buffer, std::string_view line, const CompareOptions& options)
+{
+    return std::string_view(buffer.data(), writeLineKey(buffer, 0, line, options));
 }
 
 }  // namespace zorvan::compare

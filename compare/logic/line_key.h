@@ -22,6 +22,9 @@ std::vector<Word> lineWords(std::string_view line, const CompareOptions& options
 
 // Appends the key of the whole line: its words' keys in order.
 void appendLineKey(std::string& out, std::string_view line, const CompareOptions& options);
+// The same written at the start of `buffer`, whose size it only ever grows (for a loop over many
+// lines); the key is the part returned.
+std::string_view lineKey(std::string& buffer, std::string_view line, const CompareOptions& options);
 
 // The one form of a number text's value: "-010.50" and "-10.5" give "-10.5", "10." and "10.000"
 // give "10", "-.0" gives "0". A text that is not a plain decimal ("", "-", "1.2.3") stays as it is.

@@ -59,9 +59,7 @@ LineKeys lineKeys(std::string_view text, const CompareOptions& options)
         const std::size_t next = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
         if (next - at > std::numeric_limits<std::uint32_t>::max())
             throw std::length_error("a line of more than 4 GB");
-        key.clear();
-        appendLineKey(key, lineWithoutBreak(text.substr(at, next - at)), options);
-        lines.keys.push_back(hash(key));
+        lines.keys.push_back(hash(lineKey(key, lineWithoutBreak(text.substr(at, next - at)), options)));
         lines.spans.push_back(static_cast<std::uint32_t>(next - at));
         at = next;
     }
