@@ -55,7 +55,7 @@ TEST(Shell, NewCommandsArePlacedWhereAsked)
     EXPECT_EQ(captions(edit).first(), "元に戻す");
     QMenu* file = qobject_cast<QMenu*>(recent->parent());
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(captions(file), QStringList({"新規作成", "開く", "保存", "上書き保存", "-", "最近使ったファイル", "最近のファイル", "終了"}));
+    EXPECT_EQ(captions(file), QStringList({"新規作成", "開く", "保存", "上書き保存", "-", "最近使ったファイル", "比較…", "保存版と比較", "最近のファイル", "終了"}));
     EXPECT_EQ(captions(form.PopupMenu1).last(), "元に戻す");
 
     const CommandRow path{.name = "PathView", .caption = "パス表示", .image = 1, .run = [] {}, .checkable = true};
