@@ -20,19 +20,30 @@ namespace {
 struct Side {
     std::string name;
     LoadedDocument document;
+    compare::LineKeys keys;
 };
 
-// A file is read in pieces straight into its text, so neither side is ever held twice.
-Side readSide(const std::string& name, std::istream& in)
+// A file is read in pieces straight into its text, so neither side is ever held twice, and each
+// piece's lines are keyed while the piece is fresh in the caches.
+Side readSide(const std::string& name, std::istream& in, const compare::CompareOptions& options)
 {
-    if (name == "-")
-        return {name, loadDocumentInput(std::nullopt, in)};
+    if (name == "-") {
+        Side side{name, loadDocumentInput(std::nullopt, in), {}};
+        side.keys = compare::lineKeys(side.document.text, options);
+        return side;
+    }
     const QString path = QString::fromStdString(name);
     DocumentFileStream stream(path);
-    Side side{name, {{}, stream.lineEnds()}};
+    Side side{name, {{}, stream.lineEnds()}, {}};
     const auto size = static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0));
     side.document.text.reserve(size + size / 8);
-    stream.read([&side](std::string_view piece) { side.document.text.append(piece); });
+    side.keys.keys.reserve(size / 24 + 16);
+    side.keys.spans.reserve(size / 24 + 16);
+    std::string scratch;
+    stream.read([&](std::string_view piece) {
+        side.document.text.append(piece);
+        compare::addLineKeys(side.keys, piece, options, scratch);
+    });
     return side;
 }
 
@@ -95,7 +106,7 @@ private:
     // The lines of one side, found by their lengths.
     struct Lines {
         std::string_view text;
-        const std::vector<std::uint32_t>& spans;
+        const compare::LineSpans& spans;
         std::size_t line = 0, offset = 0;
 
         void skipTo(std::size_t target)
@@ -196,10 +207,11 @@ int runDiff(const std::vector<std::string>& args, Io& io)
     std::vector<std::string> files;
     const compare::CompareOptions options = parseOptions(args, files);
     try {
-        auto first = std::async(std::launch::async, [&] { return readSide(files[0], io.in); });
-        const Side b = readSide(files[1], io.in);
-        const Side a = first.get();
-        const compare::Comparison comparison = compare::compareLines(a.document.text, b.document.text, options);
+        auto first = std::async(std::launch::async, [&] { return readSide(files[0], io.in, options); });
+        Side b = readSide(files[1], io.in, options);
+        Side a = first.get();
+        const compare::Comparison comparison = compare::compareLines(a.document.text, b.document.text, std::move(a.keys),
+                                                                     std::move(b.keys), options);
         const compare::Alignment& alignment = comparison.alignment;
         if (alignment.same())
             return Done;

@@ -8,8 +8,6 @@
 #include <cstring>
 #include <functional>
 #include <future>
-#include <limits>
-#include <stdexcept>
 #include <string>
 
 namespace zorvan::compare {
@@ -47,22 +45,25 @@ std::string_view lineWithoutBreak(std::string_view line)
     return line;
 }
 
+void addLineKeys(LineKeys& lines, std::string_view text, const CompareOptions& options, std::string& scratch)
+{
+    const std::hash<std::string_view> hash;
+    for (std::size_t at = 0; at < text.size();) {
+        const void* feed = std::memchr(text.data() + at, '\n', text.size() - at);
+        const std::size_t next = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
+        lines.keys.push_back(hash(lineKey(scratch, lineWithoutBreak(text.substr(at, next - at)), options)));
+        lines.spans.push_back(next - at);
+        at = next;
+    }
+}
+
 LineKeys lineKeys(std::string_view text, const CompareOptions& options)
 {
     LineKeys lines;
     lines.keys.reserve(text.size() / 24 + 16);
     lines.spans.reserve(text.size() / 24 + 16);
-    std::string key;
-    const std::hash<std::string_view> hash;
-    for (std::size_t at = 0; at < text.size();) {
-        const void* feed = std::memchr(text.data() + at, '\n', text.size() - at);
-        const std::size_t next = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
-        if (next - at > std::numeric_limits<std::uint32_t>::max())
-            throw std::length_error("a line of more than 4 GB");
-        lines.keys.push_back(hash(lineKey(key, lineWithoutBreak(text.substr(at, next - at)), options)));
-        lines.spans.push_back(static_cast<std::uint32_t>(next - at));
-        at = next;
-    }
+    std::string scratch;
+    addLineKeys(lines, text, options, scratch);
     return lines;
 }
 
@@ -138,7 +139,12 @@ Comparison compareLines(std::string_view a, std::string_view b, const CompareOpt
 {
     auto leftKeys = std::async(std::launch::async, [&] { return lineKeys(a, options); });
     LineKeys right = lineKeys(b, options);
-    LineKeys left = leftKeys.get();
+    return compareLines(a, b, leftKeys.get(), std::move(right), options);
+}
+
+Comparison compareLines(std::string_view a, std::string_view b, LineKeys&& left, LineKeys&& right,
+                        const CompareOptions& options)
+{
     Alignment alignment = alignLines(left.keys, right.keys, cellBudgetFor(a.size() + b.size()));
     alignment = checked(std::move(alignment), a, b, left, right, options);
     return {std::move(alignment), std::move(left.spans), std::move(right.spans)};

@@ -9,6 +9,7 @@
 #include "compare/logic/compare_options.h"
 #include "compare/logic/line_alignment.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -32,12 +33,43 @@ private:
     bool lastHadBreak_ = true;
 };
 
-// The hash of each line's key, and the bytes of each line with its break.
+// The bytes of each line with its break, two bytes a line: lines of 64 kB and more are rare and
+// listed apart.
+class LineSpans {
+public:
+    void reserve(std::size_t lines) { short_.reserve(lines); }
+    void push_back(std::size_t bytes)
+    {
+        if (bytes < kLong) {
+            short_.push_back(static_cast<std::uint16_t>(bytes));
+            return;
+        }
+        long_.emplace_back(short_.size(), bytes);
+        short_.push_back(kLong);
+    }
+    std::size_t operator[](std::size_t line) const
+    {
+        if (short_[line] < kLong)
+            return short_[line];
+        return std::lower_bound(long_.begin(), long_.end(), std::pair<std::size_t, std::size_t>(line, 0))->second;
+    }
+    std::size_t size() const { return short_.size(); }
+
+private:
+    static constexpr std::uint16_t kLong = 0xFFFF;
+    std::vector<std::uint16_t> short_;
+    std::vector<std::pair<std::size_t, std::size_t>> long_;  // line, bytes
+};
+
+// The hash of each line's key, and the bytes of each line.
 struct LineKeys {
     std::vector<std::uint64_t> keys;
-    std::vector<std::uint32_t> spans;
+    LineSpans spans;
 };
 LineKeys lineKeys(std::string_view text, const CompareOptions& options);
+// Adds the lines of a piece of text that ends with a line break or the text's end (so a file can
+// be keyed piece by piece while it is read); `scratch` holds the key being built.
+void addLineKeys(LineKeys& lines, std::string_view piece, const CompareOptions& options, std::string& scratch);
 
 // A line with its break (LF or CR LF) cut off.
 std::string_view lineWithoutBreak(std::string_view line);
@@ -45,9 +77,12 @@ std::string_view lineWithoutBreak(std::string_view line);
 // The alignment of the lines of `a` and `b`, and where their lines are.
 struct Comparison {
     Alignment alignment;
-    std::vector<std::uint32_t> leftSpans, rightSpans;  // bytes of each line with its break
+    LineSpans leftSpans, rightSpans;
 };
 Comparison compareLines(std::string_view a, std::string_view b, const CompareOptions& options);
+// The same with the lines' keys made already (lineKeys under the same options).
+Comparison compareLines(std::string_view a, std::string_view b, LineKeys&& left, LineKeys&& right,
+                        const CompareOptions& options);
 inline Alignment compareTexts(std::string_view a, std::string_view b, const CompareOptions& options)
 {
     return compareLines(a, b, options).alignment;

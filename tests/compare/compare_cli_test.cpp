@@ -23,6 +23,7 @@ TEST(DiffCommand, StatusAndOutput)
 {
     QTemporaryDir dir;
     const std::string sjisComment = "(\x8D\x48\x8B\xEF)";  // (工具) in Shift-JIS
+    const std::string longLine = "G01" + std::string(70000, '1') + "\n";  // longer than 64 kB
     struct Case {
         const char* what;
         std::string a, b;
@@ -40,6 +41,7 @@ TEST(DiffCommand, StatusAndOutput)
         {"two hunks and a joined one",
          "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\n20\n",
          "1\nx\n3\n4\n5\n6\n7\n8\ny\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\nz\n", {"--exact"}, 1, true},
+        {"a long line kept", "A\n" + longLine + "B\n" + longLine, "A\n" + longLine + "C\n" + longLine, {}, 1, true},
         {"--by-value and --exact", "A\n", "A\n", {"--by-value", "--exact"}, 2, false},
         {"unknown option", "A\n", "A\n", {"--what"}, 2, false},
     };
