@@ -202,6 +202,8 @@ private:
         writer_.changed(a.size(), b.size());
     }
 
+    // Only called within the cell budget: dtl's table then never reaches its own limit of 2,000,000
+    // entries, past which it would start over on the rest and lose its bound.
     void withDtl(Keys a, Keys b)
     {
         dtl::Diff<std::uint64_t> diff(std::vector<std::uint64_t>(a.begin(), a.end()),
