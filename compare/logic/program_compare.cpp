@@ -14,25 +14,16 @@ namespace zorvan::compare {
 
 std::string_view LineCursor::next()
 {
-    if (atEnd()) {
-        lastHadBreak_ = true;
+    if (atEnd())
         return {};
-    }
     const void* feed = std::memchr(text_.data() + at_, '\n', text_.size() - at_);
     const std::size_t stop = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text_.data()) : text_.size();
     std::size_t end = stop;
     if (feed && end > at_ && text_[end - 1] == '\r')
         --end;
     const std::string_view line = text_.substr(at_, end - at_);
-    lastHadBreak_ = feed != nullptr;
     at_ = feed ? stop + 1 : stop;
     return line;
-}
-
-void LineCursor::skip(std::size_t lines)
-{
-    while (lines-- > 0 && !atEnd())
-        next();
 }
 
 std::string_view lineWithoutBreak(std::string_view line)

@@ -23,14 +23,10 @@ public:
     bool atEnd() const { return at_ >= text_.size(); }
     // The next line without its break; empty at the end.
     std::string_view next();
-    void skip(std::size_t lines);
-    // Whether the line last returned ended with a break.
-    bool lastHadBreak() const { return lastHadBreak_; }
 
 private:
     std::string_view text_;
     std::size_t at_ = 0;
-    bool lastHadBreak_ = true;
 };
 
 // The bytes of each line with its break, two bytes a line: lines of 64 kB and more are rare and
