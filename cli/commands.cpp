@@ -38,6 +38,7 @@ const std::vector<Command>& commands()
                  "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [FILE]", runSend},
         {"receive", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"
                     "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [--idle SECONDS] [-o FILE]", runReceive},
+        {"diff", "[--ignore-n] [--ignore-blanks] [--by-value|--exact] [--ignore-comments] [--ignore-case] A B", runDiff},
     };
     return table;
 }

@@ -37,5 +37,6 @@ int runExtents(const std::vector<std::string>& args, Io& io);        // preview_
 int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
 int runSend(const std::vector<std::string>& args, Io& io);           // dnc_commands.cpp
 int runReceive(const std::vector<std::string>& args, Io& io);        // dnc_commands.cpp
+int runDiff(const std::vector<std::string>& args, Io& io);           // diff_command.cpp
 
 }  // namespace zorvan::cli

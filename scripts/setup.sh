@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libqscintilla2-qt6-dev libgl-dev libxkbcommon-dev
           qt6-serialport-dev socat
-          libgtest-dev libbenchmark-dev fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool x11-utils
+          libgtest-dev libbenchmark-dev libdtl-dev fonts-noto-cjk qt6-translations-l10n xvfb xauth xdotool x11-utils
           imagemagick desktop-file-utils appstream libxml2-utils shared-mime-info dpkg-dev file)
 if [ "${ZORVAN_FUZZ:-0}" = 1 ]; then
   packages+=(clang libclang-rt-dev)

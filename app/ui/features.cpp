@@ -14,6 +14,7 @@ void registerFeatures(Shell& shell)
     registerListsFeatures(shell);
     registerPreviewFeatures(shell);
     registerDncFeatures(shell);
+    registerCompareFeatures(shell);
 }
 
 }  // namespace zorvan

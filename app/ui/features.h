@@ -11,6 +11,7 @@ void registerCalcFeatures(Shell& shell);  // calc/ui
 void registerListsFeatures(Shell& shell); // lists/ui
 void registerPreviewFeatures(Shell& shell); // preview/ui
 void registerDncFeatures(Shell& shell);   // dnc/ui
+void registerCompareFeatures(Shell& shell); // compare/ui
 // A new subsystem folder adds its declaration here and its call in features.cpp.
 
 // All of them, in the order their items appear.

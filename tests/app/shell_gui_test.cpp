@@ -56,8 +56,8 @@ TEST(Shell, NewCommandsArePlacedWhereAsked)
     QMenu* file = qobject_cast<QMenu*>(recent->parent());
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(captions(file), QStringList({"新規作成", "開く", "文字コードを指定して開き直す", "保存", "上書き保存",
-                                             "文字コードを指定して保存", "-", "最近使ったファイル", "DNC 通信", "最近のファイル",
-                                             "終了"}));
+                                             "文字コードを指定して保存", "-", "最近使ったファイル", "DNC 通信", "比較…",
+                                             "保存版と比較", "最近のファイル", "終了"}));
     EXPECT_EQ(captions(form.PopupMenu1).last(), "元に戻す");
 
     const CommandRow path{.name = "PathView", .caption = "パス表示", .image = 1, .run = [] {}, .checkable = true};

@@ -1,0 +1,234 @@
+#include "compare/logic/line_key.h"
+
+#include "nc/logic/nc_words.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace zorvan::compare {
+
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
+bool isLower(char c) { return c >= 'a' && c <= 'z'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+char folded(char c) { return isLower(c) ? static_cast<char>(c - 'a' + 'A') : c; }
+
+enum class Kind { Word, Comment, Blanks, Other };
+
+// The words of an NC line as the numeric commands read them: an upper-case letter (any ASCII
+// letter when case is ignored) and the run of "-" (first only), digits and "." after it; a
+// comment from "(" to the first ")" or the end of the line; runs of blanks; anything else one
+// UTF-8 character at a time.
+template <typename Fn> void forEachToken(std::string_view line, bool anyCaseLetters, Fn&& token)
+{
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const char c = line[i];
+        std::size_t j = i + 1;
+        Kind kind = Kind::Other;
+        if (c == '(') {
+            kind = Kind::Comment;
+            while (j < n && line[j - 1] != ')')
+                ++j;
+            if (line[j - 1] != ')')
+                j = n;
+        } else if (isUpper(c) || (anyCaseLetters && isLower(c))) {
+            kind = Kind::Word;
+            if (j < n && line[j] == '-')
+                ++j;
+            while (j < n && (isDigit(line[j]) || line[j] == '.'))
+                ++j;
+        } else if (isBlank(c)) {
+            kind = Kind::Blanks;
+            while (j < n && isBlank(line[j]))
+                ++j;
+        } else {
+            while (j < n && (static_cast<unsigned char>(line[j]) & 0xC0) == 0x80)
+                ++j;
+        }
+        token(kind, i, j);
+        i = j;
+    }
+}
+
+// Writes keys into a buffer through a pointer: keys are built for every line of both programs,
+// and std::string's checks per character cost more than the rest of the work.
+class KeyWriter {
+public:
+    KeyWriter(std::string& buffer, std::size_t length) : buffer_(buffer), length_(length) {}
+    std::size_t length() const { return length_; }
+
+    // Room for `count` more bytes.
+    char* room(std::size_t count)
+    {
+        if (length_ + count > buffer_.size())
+            buffer_.resize(std::max(buffer_.size() * 2, length_ + count + 64));
+        return buffer_.data() + length_;
+    }
+    void wrote(char* end) { length_ = static_cast<std::size_t>(end - buffer_.data()); }
+    void append(std::string_view text)
+    {
+        char* w = room(text.size());
+        std::memcpy(w, text.data(), text.size());
+        wrote(w + text.size());
+    }
+
+private:
+    std::string& buffer_;
+    std::size_t length_;
+};
+
+// Number texts are a few bytes: a loop copies them faster than a call.
+char* copyShort(char* w, const char* from, const char* to)
+{
+    while (from < to)
+        *w++ = *from++;
+    return w;
+}
+
+// The number key of appendNumberKey written at `w`, which has room for the text and 2 more
+// bytes; nullptr when the text has more digits than a double holds and is read as a double.
+char* writeShortNumberKey(char* w, std::string_view text)
+{
+    const char* p = text.data();
+    const char* q = p + text.size();
+    const bool negative = p < q && *p == '-';
+    const char* wholeBegin = p + negative;
+    const char* point = nullptr;
+    for (const char* r = wholeBegin; r < q; ++r) {
+        if (*r != '.')
+            continue;
+        if (point)  // a second point: not a plain decimal
+            return copyShort(w, p, q);
+        point = r;
+    }
+    const char* wholeEnd = point ? point : q;
+    const char* fractionBegin = point ? point + 1 : q;
+    const char* fractionEnd = q;
+    if (wholeBegin == wholeEnd && fractionBegin == fractionEnd)  // "", "-", ".", "-."
+        return copyShort(w, p, q);
+    while (wholeBegin < wholeEnd && *wholeBegin == '0')
+        ++wholeBegin;
+    while (fractionEnd > fractionBegin && fractionEnd[-1] == '0')
+        --fractionEnd;
+    if ((wholeEnd - wholeBegin) + (fractionEnd - fractionBegin) > 15)
+        return nullptr;
+    if (wholeBegin == wholeEnd && fractionBegin == fractionEnd) {
+        *w++ = '0';  // zero has no sign
+        return w;
+    }
+    if (negative)
+        *w++ = '-';
+    if (wholeBegin == wholeEnd)
+        *w++ = '0';
+    w = copyShort(w, wholeBegin, wholeEnd);
+    if (fractionBegin < fractionEnd) {
+        *w++ = '.';
+        w = copyShort(w, fractionBegin, fractionEnd);
+    }
+    return w;
+}
+
+// Beyond what a double holds exactly: equal when they read as the same double.
+void writeLongNumberKey(KeyWriter& out, std::string_view text)
+{
+    double value = nc::numberTextValue(text);
+    if (value == 0)
+        value = 0;  // no "-0"
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    out.append(std::string_view(buffer, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - buffer) : 0));
+}
+
+void writeNumberKey(KeyWriter& out, std::string_view text)
+{
+    if (char* end = writeShortNumberKey(out.room(text.size() + 2), text))
+        out.wrote(end);
+    else
+        writeLongNumberKey(out, text);
+}
+
+void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
+{
+    switch (kind) {
+    case Kind::Comment: {
+        if (options.ignoreComments)
+            return;
+        char* w = out.room(text.size());
+        for (char c : text)
+            if (!(options.ignoreBlanks && isBlank(c)))
+                *w++ = options.ignoreCase ? folded(c) : c;
+        out.wrote(w);
+        return;
+    }
+    case Kind::Blanks:
+        if (!options.ignoreBlanks)
+            out.append(text);
+        return;
+    case Kind::Other: {
+        char* w = out.room(text.size());
+        out.wrote(copyShort(w, text.data(), text.data() + text.size()));
+        return;
+    }
+    case Kind::Word: break;
+    }
+    const char letter = folded(text[0]);
+    const std::string_view number = text.substr(1);
+    if (letter == 'N' && options.ignoreSequenceNumbers && number.find_first_of("0123456789") != number.npos)
+        return;
+    char* w = out.room(1);
+    *w = letter;
+    out.wrote(w + 1);
+    if (options.numbersByValue)
+        writeNumberKey(out, number);
+    else
+        out.append(number);
+}
+
+std::size_t writeLineKey(std::string& buffer, std::size_t length, std::string_view line, const CompareOptions& options)
+{
+    KeyWriter out(buffer, length);
+    forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
+        writeTokenKey(out, kind, line.substr(begin, end - begin), options);
+    });
+    return out.length();
+}
+
+}  // namespace
+
+void appendNumberKey(std::string& out, std::string_view numberText)
+{
+    std::size_t length = out.size();
+    KeyWriter writer(out, length);
+    writeNumberKey(writer, numberText);
+    out.resize(writer.length());
+}
+
+std::vector<Word> lineWords(std::string_view line, const CompareOptions& options)
+{
+    std::vector<Word> words;
+    forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
+        Word word{begin, end, {}};
+        KeyWriter out(word.key, 0);
+        writeTokenKey(out, kind, line.substr(begin, end - begin), options);
+        word.key.resize(out.length());
+        words.push_back(std::move(word));
+    });
+    return words;
+}
+
+void appendLineKey(std::string& out, std::string_view line, const CompareOptions& options)
+{
+    out.resize(writeLineKey(out, out.size(), line, options));
+}
+
+std::string_view lineKey(std::string& buffer, std::string_view line, const CompareOptions& options)
+{
+    return std::string_view(buffer.data(), writeLineKey(buffer, 0, line, options));
+}
+
+}  // namespace zorvan::compare

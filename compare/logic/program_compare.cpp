@@ -1,0 +1,180 @@
+#include "compare/logic/program_compare.h"
+
+#include "compare/logic/line_key.h"
+
+#include <dtl/dtl.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <future>
+#include <string>
+
+namespace zorvan::compare {
+
+std::string_view LineCursor::next()
+{
+    if (atEnd())
+        return {};
+    const void* feed = std::memchr(text_.data() + at_, '\n', text_.size() - at_);
+    const std::size_t stop = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text_.data()) : text_.size();
+    std::size_t end = stop;
+    if (feed && end > at_ && text_[end - 1] == '\r')
+        --end;
+    const std::string_view line = text_.substr(at_, end - at_);
+    at_ = feed ? stop + 1 : stop;
+    return line;
+}
+
+std::string_view lineWithoutBreak(std::string_view line)
+{
+    if (!line.empty() && line.back() == '\n') {
+        line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+    }
+    return line;
+}
+
+void addLineKeys(LineKeys& lines, std::string_view text, const CompareOptions& options, std::string& scratch)
+{
+    const std::hash<std::string_view> hash;
+    for (std::size_t at = 0; at < text.size();) {
+        const void* feed = std::memchr(text.data() + at, '\n', text.size() - at);
+        const std::size_t next = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
+        lines.keys.push_back(hash(lineKey(scratch, lineWithoutBreak(text.substr(at, next - at)), options)));
+        lines.spans.push_back(next - at);
+        at = next;
+    }
+}
+
+LineKeys lineKeys(std::string_view text, const CompareOptions& options)
+{
+    LineKeys lines;
+    lines.keys.reserve(text.size() / 24 + 16);
+    lines.spans.reserve(text.size() / 24 + 16);
+    std::string scratch;
+    addLineKeys(lines, text, options, scratch);
+    return lines;
+}
+
+namespace {
+
+// Keeps the blocks whose equal lines really are equal; a pair that only shares its hash becomes a
+// changed pair. A run of lines whose bytes are the same on both sides is settled by one memcmp.
+Alignment checked(Alignment&& alignment, std::string_view a, std::string_view b, const LineKeys& left,
+                  const LineKeys& right, const CompareOptions& options)
+{
+    std::string leftKey, rightKey;
+    auto equal = [&](std::string_view x, std::string_view y) {
+        if (x == y)
+            return true;
+        leftKey.clear(), rightKey.clear();
+        appendLineKey(leftKey, x, options);
+        appendLineKey(rightKey, y, options);
+        return leftKey == rightKey;
+    };
+    auto bytes = [](const LineKeys& lines, std::size_t first, std::size_t count) {
+        std::size_t sum = 0;
+        for (std::size_t i = first; i < first + count; ++i)
+            sum += lines.spans[i];
+        return sum;
+    };
+    bool collided = false;
+    Alignment result;
+    result.unalignedLines = alignment.unalignedLines;
+    std::size_t at = 0, bt = 0;
+    auto add = [&](bool changed, std::size_t aCount, std::size_t bCount) {
+        if (aCount == 0 && bCount == 0)
+            return;
+        if (!result.blocks.empty() && result.blocks.back().changed == changed) {
+            result.blocks.back().aCount += aCount;
+            result.blocks.back().bCount += bCount;
+        } else {
+            result.blocks.push_back({changed, at, aCount, bt, bCount});
+        }
+        at += aCount, bt += bCount;
+    };
+    std::size_t aOffset = 0, bOffset = 0;
+    for (const Block& block : alignment.blocks) {
+        const std::size_t aBytes = bytes(left, block.a, block.aCount), bBytes = bytes(right, block.b, block.bCount);
+        if (block.changed || (aBytes == bBytes && std::memcmp(a.data() + aOffset, b.data() + bOffset, aBytes) == 0)) {
+            add(block.changed, block.aCount, block.bCount);
+            aOffset += aBytes, bOffset += bBytes;
+            continue;
+        }
+        std::size_t run = 0;
+        for (std::size_t k = 0; k < block.aCount; ++k) {
+            const std::size_t aSpan = left.spans[block.a + k], bSpan = right.spans[block.b + k];
+            const bool same = equal(lineWithoutBreak(a.substr(aOffset, aSpan)), lineWithoutBreak(b.substr(bOffset, bSpan)));
+            aOffset += aSpan, bOffset += bSpan;
+            if (same) {
+                ++run;
+                continue;
+            }
+            collided = true;
+            add(false, run, run);
+            add(true, 1, 1);
+            run = 0;
+        }
+        add(false, run, run);
+    }
+    if (collided)
+        return result;
+    return std::move(alignment);
+}
+
+}  // namespace
+
+Comparison compareLines(std::string_view a, std::string_view b, const CompareOptions& options)
+{
+    auto leftKeys = std::async(std::launch::async, [&] { return lineKeys(a, options); });
+    LineKeys right = lineKeys(b, options);
+    return compareLines(a, b, leftKeys.get(), std::move(right), options);
+}
+
+Comparison compareLines(std::string_view a, std::string_view b, LineKeys&& left, LineKeys&& right,
+                        const CompareOptions& options)
+{
+    Alignment alignment = alignLines(left.keys, right.keys, cellBudgetFor(a.size() + b.size()));
+    alignment = checked(std::move(alignment), a, b, left, right, options);
+    return {std::move(alignment), std::move(left.spans), std::move(right.spans)};
+}
+
+WordDiff wordDiff(std::string_view a, std::string_view b, const CompareOptions& options)
+{
+    std::vector<Word> left = lineWords(a, options), right = lineWords(b, options);
+    std::erase_if(left, [](const Word& w) { return w.key.empty(); });
+    std::erase_if(right, [](const Word& w) { return w.key.empty(); });
+    WordDiff result;
+    auto mark = [](std::vector<WordSpan>& spans, const Word& word) {
+        if (!spans.empty() && spans.back().end == word.begin)
+            spans.back().end = word.end;
+        else
+            spans.push_back({word.begin, word.end});
+    };
+    constexpr std::size_t kMostWordPairs = 1 << 20;
+    if ((left.size() + 1) * (right.size() + 1) > kMostWordPairs) {  // a line of thousands of words
+        if (!a.empty())
+            result.left.push_back({0, a.size()});
+        if (!b.empty())
+            result.right.push_back({0, b.size()});
+        return result;
+    }
+    std::vector<std::string> leftKeys, rightKeys;
+    for (const Word& w : left)
+        leftKeys.push_back(w.key);
+    for (const Word& w : right)
+        rightKeys.push_back(w.key);
+    dtl::Diff<std::string> diff(leftKeys, rightKeys);
+    diff.compose();
+    for (const auto& [key, info] : diff.getSes().getSequence()) {
+        if (info.type == dtl::SES_DELETE)
+            mark(result.left, left[static_cast<std::size_t>(info.beforeIdx - 1)]);
+        else if (info.type == dtl::SES_ADD)
+            mark(result.right, right[static_cast<std::size_t>(info.afterIdx - 1)]);
+    }
+    return result;
+}
+
+}  // namespace zorvan::compare

@@ -1,0 +1,217 @@
+// Comparing programs: which pairs are equal under which options, where the differences are, the
+// words that differ, and the line alignment against GNU diff's on random edits of a program.
+#include "compare/logic/line_key.h"
+#include "compare/logic/program_compare.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "support/test_files.h"
+
+using namespace zorvan::compare;
+
+namespace {
+
+CompareOptions exact() { return {false, false, false, false, false}; }
+CompareOptions with(bool CompareOptions::*member, CompareOptions options = exact())
+{
+    options.*member = true;
+    return options;
+}
+
+// The blocks as text: "=n" equal lines, "-a+b" a change of a lines into b.
+std::string shape(const Alignment& alignment)
+{
+    std::string text;
+    for (const Block& block : alignment.blocks)
+        text += block.changed ? "-" + std::to_string(block.aCount) + "+" + std::to_string(block.bCount) + " "
+                              : "=" + std::to_string(block.aCount) + " ";
+    return text;
+}
+
+TEST(CompareTexts, PairsUnderOptions)
+{
+    const CompareOptions defaults;
+    struct Case {
+        const char* what;
+        std::string a, b;
+        CompareOptions options;
+        std::string shape;
+    };
+    const Case cases[] = {
+        {"renumbered, N ignored", "N10G00X0\r\nN20G01X5.\r\nN30M30", "N100G00X0\r\nN110G01X5.\r\nN120M30",
+         with(&CompareOptions::ignoreSequenceNumbers), "=3 "},
+        {"renumbered, N compared", "N10G00X0\r\nN20G01X5.\r\nN30M30", "N100G00X0\r\nN110G01X5.\r\nN120M30", exact(),
+         "-3+3 "},
+        {"formatting only, by value", "G01X10Y-.5Z0.\r\nF200", "G01 X10.000 Y-0.50 Z-0\r\nF200.", defaults, "=2 "},
+        {"formatting only, exact", "X10\r\nY2", "X10.\r\nY2", exact(), "-1+1 =1 "},
+        {"changed sign", "G00X0\r\nG01X5.Y3.\r\nM30", "G00X0\r\nG01X-5.Y3.\r\nM30", defaults, "=1 -1+1 =1 "},
+        {"swapped axis", "G00X0\r\nG01X5.Y3.\r\nM30", "G00X0\r\nG01Y5.X3.\r\nM30", defaults, "=1 -1+1 =1 "},
+        {"removed block", "A1\r\nA2\r\nA3\r\nA4\r\nA5", "A1\r\nA2\r\nA5", exact(), "=2 -2+0 =1 "},
+        {"moved block", "A1\r\nB1\r\nB2\r\nA2\r\nA3\r\nA4", "A1\r\nA2\r\nA3\r\nB1\r\nB2\r\nA4", exact(),
+         "=1 -2+0 =2 -0+2 =1 "},
+        {"Japanese comment changed", "(工具 T1)\r\nG00X0", "(工具 T2)\r\nG00X0", defaults, "-1+1 =1 "},
+        {"Japanese comment ignored", "G00X0(荒加工)\r\nM30", "G00X0(仕上げ)\r\nM30",
+         with(&CompareOptions::ignoreComments), "=2 "},
+        {"case ignored", "g01x5.\r\nm30", "G01X5.\r\nM30", with(&CompareOptions::ignoreCase), "=2 "},
+        {"case compared", "g01x5.\r\nM30", "G01X5.\r\nM30", exact(), "-1+1 =1 "},
+        {"blanks ignored", "G01 X5.\r\n\tM30", "G01X5.\r\nM30", with(&CompareOptions::ignoreBlanks), "=2 "},
+        {"a number not read as one stays as written", "X1.2.3", "X1.2", defaults, "-1+1 "},
+        {"an empty number is not zero", "X", "X0", defaults, "-1+1 "},
+        {"LF and CR LF breaks", "A\nB\n", "A\r\nB", exact(), "=2 "},
+        {"an empty side", "", "A\r\nB", exact(), "-0+2 "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shape(compareTexts(c.a, c.b, c.options)), c.shape) << c.what;
+}
+
+TEST(CompareTexts, NumberKeys)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"10", "10"}, {"10.", "10"}, {"10.000", "10"}, {"010.50", "10.5"}, {".5", "0.5"}, {"-.0", "0"},
+        {"-0", "0"}, {"-12.5", "-12.5"}, {"", ""}, {"-", "-"}, {".", "."}, {"1.2.3", "1.2.3"},
+        {"10.0000000000000001", "10"}, {"0.30000000000000001", "0.3"},
+    };
+    for (const auto& [text, key] : cases) {
+        std::string out;
+        appendNumberKey(out, text);
+        EXPECT_EQ(out, key) << text;
+    }
+}
+
+TEST(CompareTexts, WordsThatDiffer)
+{
+    const CompareOptions defaults;
+    struct Case {
+        std::string a, b;
+        std::vector<std::string> left, right;  // the boxed texts
+    };
+    const Case cases[] = {
+        {"G01X5.Y3.", "G01X-5.Y3.", {"X5."}, {"X-5."}},
+        {"G01X5.Y3.F200", "G01Y5.X3.F200.", {"X5.Y3."}, {"Y5.X3."}},
+        {"G00X0(粗)", "G00 X0.000 (仕上)", {"(粗)"}, {"(仕上)"}},
+    };
+    for (const Case& c : cases) {
+        const WordDiff diff = wordDiff(c.a, c.b, defaults);
+        std::vector<std::string> left, right;
+        for (const WordSpan& s : diff.left)
+            left.push_back(c.a.substr(s.begin, s.end - s.begin));
+        for (const WordSpan& s : diff.right)
+            right.push_back(c.b.substr(s.begin, s.end - s.begin));
+        EXPECT_EQ(left, c.left) << c.a;
+        EXPECT_EQ(right, c.right) << c.b;
+    }
+}
+
+// A program of distinct moves with some repeated lines, as CAM output has.
+std::vector<std::string> program(std::mt19937& random, int lines)
+{
+    std::vector<std::string> out{"%", "O1000(TEST)", "G90G54G17"};
+    std::uniform_int_distribution<int> coordinate(-9999, 9999), pick(0, 9);
+    while (static_cast<int>(out.size()) < lines) {
+        const int p = pick(random);
+        if (p == 0)
+            out.push_back("G00Z5.");
+        else if (p == 1)
+            out.push_back("(工具 T" + std::to_string(coordinate(random) & 7) + ")");
+        else
+            out.push_back("G01X" + std::to_string(coordinate(random)) + ".Y" + std::to_string(coordinate(random)) + ".");
+    }
+    return out;
+}
+
+std::string joined(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// Lines removed plus lines added: the size of an edit script.
+std::size_t editSize(const Alignment& alignment)
+{
+    std::size_t size = 0;
+    for (const Block& block : alignment.blocks)
+        if (block.changed)
+            size += block.aCount + block.bCount;
+    return size;
+}
+
+TEST(CompareTexts, AlignsRandomEditsAsGnuDiffDoes)
+{
+    QTemporaryDir dir;
+    std::mt19937 random(28);
+    struct Options {
+        CompareOptions ours;
+        QStringList gnu;
+    };
+    const Options options[] = {{exact(), {}}, {with(&CompareOptions::ignoreCase), {"-i"}},
+                               {with(&CompareOptions::ignoreBlanks), {"-w"}}};
+    for (int round = 0; round < 30; ++round) {
+        const std::vector<std::string> a = program(random, 1000);
+        std::vector<std::string> b = a;
+        std::uniform_int_distribution<int> edits(1, 12);
+        std::size_t moves = 0;
+        for (int e = edits(random); e > 0; --e) {
+            std::uniform_int_distribution<std::size_t> at(0, b.size() - 1);
+            switch (random() % 5) {
+            case 0: b.erase(b.begin() + static_cast<long>(at(random))); break;
+            case 1: b.insert(b.begin() + static_cast<long>(at(random)), "G01X" + std::to_string(random() % 999) + "."); break;
+            case 2: b[at(random)] += "F100"; break;
+            case 3: b.insert(b.begin() + static_cast<long>(at(random)), "G00Z5."); break;
+            default: {  // moves a few lines
+                ++moves;
+                const std::size_t from = at(random);
+                const std::vector<std::string> moved(b.begin() + static_cast<long>(from),
+                                                     b.begin() + static_cast<long>(std::min(from + 3, b.size())));
+                b.erase(b.begin() + static_cast<long>(from), b.begin() + static_cast<long>(from + moved.size()));
+                b.insert(b.begin() + static_cast<long>(at(random) % (b.size() + 1)), moved.begin(), moved.end());
+            }
+            }
+        }
+        if (round % 3 == 1)
+            for (auto& line : b)
+                if (line[0] == 'G' && random() % 4 == 0)
+                    line = line.substr(0, 3) + " " + line.substr(3);  // a blank only -w forgives
+        const std::string textA = joined(a), textB = joined(b);
+        writeFile(dir.filePath("a"), textA);
+        writeFile(dir.filePath("b"), textB);
+        for (const Options& o : options) {
+            QProcess diff;
+            diff.start("diff", o.gnu + QStringList{"--minimal", dir.filePath("a"), dir.filePath("b")});
+            ASSERT_TRUE(diff.waitForFinished());
+            std::size_t gnuSize = 0;
+            for (const QByteArray& line : diff.readAllStandardOutput().split('\n'))
+                gnuSize += line.startsWith("< ") || line.startsWith("> ");
+            const Alignment ours = compareTexts(textA, textB, o.ours);
+            // As small as GNU's minimal script, but where unique lines were moved: the fixed points
+            // may keep a moved line in place and take its neighbours as moved instead.
+            if (moves == 0)
+                EXPECT_EQ(editSize(ours), gnuSize) << "round " << round << ' ' << o.gnu.join(' ').toStdString();
+            else
+                EXPECT_LE(editSize(ours), gnuSize + 6 * moves) << "round " << round;
+            EXPECT_EQ(ours.same(), diff.exitCode() == 0);
+        }
+    }
+}
+
+TEST(CompareTexts, UnrelatedProgramsAreSaidToBeTooDifferent)
+{
+    std::mt19937 random(7);
+    std::string a, b;
+    for (int i = 0; i < 3000; ++i) {
+        a += "G01X" + std::to_string(i % 50) + "\n";
+        b += "G01X" + std::to_string((i * 7) % 50) + "\n";
+    }
+    const Alignment alignment = alignLines(lineKeys(a, exact()).keys, lineKeys(b, exact()).keys, 1 << 18);
+    EXPECT_GT(alignment.unalignedLines, 0u);
+    EXPECT_FALSE(alignment.same());
+}
+
+}  // namespace
