@@ -35,5 +35,7 @@ int runFill(const std::vector<std::string>& args, Io& io);           // list_cli
 int runMacro(const std::vector<std::string>& args, Io& io);          // list_cli_commands.cpp
 int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
 int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
+int runRenumber(const std::vector<std::string>& args, Io& io);       // tidy_cli_commands.cpp
+int runTidy(const std::vector<std::string>& args, Io& io);           // tidy_cli_commands.cpp
 
 }  // namespace zorvan::cli
