@@ -181,61 +181,65 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
     std::string buffer;
     const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
     const std::vector<std::string_view> pieces = cutIntoPieces(old);
-    const std::vector<PieceSurvey> surveys = surveyPieces(pieces, options.existingOnly);
-
-    std::vector<int> firstLines;  // of each piece, in the text
-    std::vector<long long> firstOrdinals;
-    int line = range.first;
-    long long numbered = 0;
-    std::unordered_set<long long> named;  // the targets of the range's jumps
-    for (const PieceSurvey& s : surveys) {
-        firstLines.push_back(line);
-        firstOrdinals.push_back(numbered);
-        line += s.lines;
-        numbered += s.numbered;
-        for (const Jump& jump : s.jumps)
-            named.insert(jump.target);
-    }
     const Numbering numbering(options);
-    if (options.max > 0 && !options.wrap && numbered > 0 && numbering.number(numbered - 1) > options.max)
-        throw UserError("N番号が最大値 " + std::to_string(options.max) + " を超えるので振り直しません", kRenumberCaption,
-                        UserError::Icon::Warning);
+    const std::string overflowMessage = "N番号が最大値 " + std::to_string(options.max) + " を超えるので振り直しません";
+    const bool refuses = options.max > 0 && !options.wrap;
 
-    NewPlaces places;
-    if (!named.empty()) {
+    // A jump needs the new number of its block before it is written: then a first pass over the
+    // pieces counts their blocks and finds where every named number goes. Without jumps the
+    // blocks are counted as the pieces are written, in order by one worker.
+    const bool followJumps = old.find("GOTO") != std::string_view::npos || old.find("M99") != std::string_view::npos;
+    std::vector<long long> firstOrdinals;  // of each piece, with jumps to follow
+    std::vector<std::vector<std::optional<long long>>> newTargets(pieces.size());  // nothing: leave it
+    std::vector<MissingTarget> missing;
+    if (followJumps) {
+        const std::vector<PieceSurvey> surveys = surveyPieces(pieces, options.existingOnly);
+        std::vector<int> firstLines;  // of each piece, in the text
+        int line = range.first;
+        long long numbered = 0;
+        std::unordered_set<long long> named;  // the targets of the range's jumps
+        for (const PieceSurvey& s : surveys) {
+            firstLines.push_back(line);
+            firstOrdinals.push_back(numbered);
+            line += s.lines;
+            numbered += s.numbered;
+            for (const Jump& jump : s.jumps)
+                named.insert(jump.target);
+        }
+        if (refuses && numbered > 0 && numbering.number(numbered - 1) > options.max)
+            throw UserError(overflowMessage, kRenumberCaption, UserError::Icon::Warning);
+        NewPlaces places;
         for (std::size_t p = 0; p < surveys.size(); ++p)
             for (const OldNumber& n : surveys[p].oldNumbers)
                 if (named.count(n.value))
                     places[n.value].push_back({firstLines[p] + n.line, numbering.number(firstOrdinals[p] + n.ordinal)});
-    }
-    // The new target of every jump, in the order the pieces meet them; nothing to leave it.
-    std::vector<std::vector<std::optional<long long>>> newTargets(surveys.size());
-    std::vector<MissingTarget> missing;
-    std::optional<Outside> outside;
-    for (std::size_t p = 0; p < surveys.size(); ++p) {
-        for (const Jump& jump : surveys[p].jumps) {
-            const int at = firstLines[p] + jump.line;
-            std::optional<long long> target;
-            if (auto it = places.find(jump.target); it != places.end()) {
-                const auto& blocks = it->second;
-                auto below = std::find_if(blocks.begin(), blocks.end(), [&](const auto& b) { return b.first > at; });
-                target = (below != blocks.end() ? *below : blocks.front()).second;
-            } else {
-                if (!outside)
-                    outside = readOutside(editor, range);
-                if (!outside->numbers.count(jump.target))
-                    missing.push_back({at, jump.target});
+        std::optional<Outside> outside;
+        for (std::size_t p = 0; p < surveys.size(); ++p) {
+            for (const Jump& jump : surveys[p].jumps) {
+                const int at = firstLines[p] + jump.line;
+                std::optional<long long> target;
+                if (auto it = places.find(jump.target); it != places.end()) {
+                    const auto& blocks = it->second;
+                    auto below = std::find_if(blocks.begin(), blocks.end(), [&](const auto& b) { return b.first > at; });
+                    target = (below != blocks.end() ? *below : blocks.front()).second;
+                } else {
+                    if (!outside)
+                        outside = readOutside(editor, range);
+                    if (!outside->numbers.count(jump.target))
+                        missing.push_back({at, jump.target});
+                }
+                newTargets[p].push_back(target);
             }
-            newTargets[p].push_back(target);
         }
     }
 
+    long long carried = 0;  // the blocks numbered so far, without jumps to follow
     auto make = [&](std::size_t p) {
-        long long ordinal = firstOrdinals[p];
+        long long ordinal = followJumps ? firstOrdinals[p] : carried;
         std::size_t jumpIndex = 0;
         auto transform = [&](PieceLine& pieceLine) {
             const std::string_view text = pieceLine.view();
-            const Jumps jumps = jumpsOf(text);
+            const Jumps jumps = followJumps ? jumpsOf(text) : Jumps{};
             const BlockStart block = readBlockStart(text);
             const bool apart = !block.sequence && getsNumber(block, options.existingOnly) && wordsApart(text, block.wordAt);
             // Right to left, so that each write leaves the places of the ones before it.
@@ -245,15 +249,22 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
             jumpIndex += static_cast<std::size_t>(jumps.count);
             if (!getsNumber(block, options.existingOnly))
                 return;
-            const std::string number = numberText(numbering.number(ordinal++), options.width);
+            const long long value = numbering.number(ordinal++);
+            if (refuses && value > options.max)  // found only now without jumps: nothing has changed yet
+                throw UserError(overflowMessage, kRenumberCaption, UserError::Icon::Warning);
+            const std::string number = numberText(value, options.width);
             if (block.sequence)
                 pieceLine.write(*block.sequence, number);
             else
                 pieceLine.replace(block.wordAt, 0, "N" + number + (apart ? " " : ""));
         };
-        return rewritePiece(pieces[p], transform);
+        WrittenPiece written = rewritePiece(pieces[p], transform);
+        if (!followJumps)
+            carried = ordinal;  // one worker makes the pieces in order
+        return written;
     };
-    const int newLines = replaceRangeFromPieces(editor, range, pieces.size(), pieceWorkers(), recolour, make);
+    const unsigned workers = followJumps ? pieceWorkers() : 1u;
+    const int newLines = replaceRangeFromPieces(editor, range, pieces.size(), workers, recolour, make);
     finishLines(editor, range, newLines);
     return missing;
 }

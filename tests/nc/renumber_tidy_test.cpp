@@ -138,26 +138,31 @@ TEST(RenumberMissingTargets, AreReportedWithTheirLines)
     EXPECT_EQ(nc::missingTargetsMessage(missing), "飛び先のN番号がありません:\n1 行目 → N7");
 }
 
-// Long enough to be cut into many pieces: the numbering runs on from piece to piece, a jump at the
-// end finds its block at the start, and dropped lines leave the others in order.
+// Long enough to be cut into many pieces: the numbering runs on from piece to piece (counted
+// first when a jump at the end must find its block at the start, else as the pieces are written),
+// and dropped lines leave the others in order.
 TEST(LongPrograms, NumberAndDropAcrossPieces)
 {
-    const int lines = 60000;
-    std::string program, numbered, tidied;
-    for (int i = 0; i < lines; ++i) {
-        const std::string body = i == lines - 1 ? "GOTO1" : "G01X" + std::to_string(i) + ".";
-        program += (i == 0 ? "N1" : "") + body + "\r\n" + (i % 2 ? "\r\n" : "");
-        numbered += "N" + std::to_string(10 * (i + 1)) + (i == lines - 1 ? "GOTO10" : body) + "\r\n"
-                    + (i % 2 ? "\r\n" : "");
-        tidied += (i == 0 ? "N1" : "") + body + "\r\n";
+    for (const std::string last : {"GOTO1", "M30"}) {
+        const int lines = 60000;
+        std::string program, numbered, tidied;
+        for (int i = 0; i < lines; ++i) {
+            const std::string body = i == lines - 1 ? last : "G01X" + std::to_string(i) + ".";
+            program += (i == 0 ? "N1" : "") + body + "\r\n" + (i % 2 ? "\r\n" : "");
+            numbered += "N" + std::to_string(10 * (i + 1)) + (body == "GOTO1" ? "GOTO10" : body) + "\r\n"
+                        + (i % 2 ? "\r\n" : "");
+            tidied += (i == 0 ? "N1" : "") + body + "\r\n";
+        }
+        MemoryEditor editor(program);
+        EXPECT_TRUE(nc::renumberProgram(editor, {}, nc::Recolour::None).empty());
+        EXPECT_EQ(editor.text(), numbered) << last;
+        editor.setText(program);
+        EXPECT_THROW(nc::renumberProgram(editor, {.max = 10 * lines - 1}, nc::Recolour::None), UserError);
+        EXPECT_EQ(editor.text(), program) << last;
+        nc::tidyProgram(editor, {.emptyLines = true}, nc::Recolour::None);
+        EXPECT_EQ(editor.text(), tidied) << last;
+        EXPECT_EQ(editor.caret(), editor.length() - 2);  // after the last line kept
     }
-    MemoryEditor editor(program);
-    EXPECT_TRUE(nc::renumberProgram(editor, {}, nc::Recolour::None).empty());
-    EXPECT_EQ(editor.text(), numbered);
-    editor.setText(program);
-    nc::tidyProgram(editor, {.emptyLines = true}, nc::Recolour::None);
-    EXPECT_EQ(editor.text(), tidied);
-    EXPECT_EQ(editor.caret(), editor.length() - 2);  // after the last line kept
 }
 
 }  // namespace
