@@ -1,6 +1,7 @@
 #include "nc/logic/nc_blocks.h"
 
 #include <charconv>
+#include <iterator>
 
 namespace zorvan::nc {
 

@@ -133,6 +133,12 @@ bool wordsApart(std::string_view line, std::size_t from)
     return false;
 }
 
+// Whether the text may hold a jump: most programs hold none, and then need no first pass.
+bool mayJump(std::string_view text)
+{
+    return text.find("GOTO") != std::string_view::npos || text.find("M99") != std::string_view::npos;
+}
+
 // The numbers the blocks get, by their place among the numbered blocks of the range.
 class Numbering {
 public:
@@ -188,7 +194,7 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
     // A jump needs the new number of its block before it is written: then a first pass over the
     // pieces counts their blocks and finds where every named number goes. Without jumps the
     // blocks are counted as the pieces are written, in order by one worker.
-    const bool followJumps = old.find("GOTO") != std::string_view::npos || old.find("M99") != std::string_view::npos;
+    const bool followJumps = mayJump(old);
     std::vector<long long> firstOrdinals;  // of each piece, with jumps to follow
     std::vector<std::vector<std::optional<long long>>> newTargets(pieces.size());  // nothing: leave it
     std::vector<MissingTarget> missing;
@@ -278,9 +284,10 @@ void removeSequenceNumbers(TextEditor& editor, Recolour recolour)
     const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
     const std::vector<std::string_view> pieces = cutIntoPieces(old);
     std::unordered_set<long long> kept = readOutside(editor, range).targets;
-    for (const PieceSurvey& s : surveyPieces(pieces, false))
-        for (const Jump& jump : s.jumps)
-            kept.insert(jump.target);
+    if (mayJump(old))
+        for (const PieceSurvey& s : surveyPieces(pieces, false))
+            for (const Jump& jump : s.jumps)
+                kept.insert(jump.target);
 
     auto transform = [&](PieceLine& line) {
         const std::string_view text = line.view();

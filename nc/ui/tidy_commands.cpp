@@ -12,6 +12,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <functional>
+
 namespace zorvan {
 
 namespace {
