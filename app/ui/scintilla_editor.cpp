@@ -439,8 +439,6 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
         to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
         if (throughEnd) {
             replacement = body;
-            if (body.empty() && first > 0)  // no line left: the break that ended the line before goes too
-                from = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(first - 1));
         } else if (!body.empty() && body.size() == linesWithBreaks.size()) {
             // New lines without a final break read as if they had one: the next line stays a line.
             prefixed.reserve(body.size() + 2);
@@ -510,7 +508,7 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         }
         return kept;
     };
-    StyledBytes before = keep(0, from);
+    const StyledBytes before = keep(0, from);
     const StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
     if (!builder_) {
         builder_ = std::make_unique<QsciScintilla>();
@@ -561,12 +559,6 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         }
         if (breakPending && !throughEnd)
             append("\r\n");
-        const long kept = static_cast<long>(before.text.size());
-        if (throughEnd && kept >= 2 && build(QsciScintillaBase::SCI_GETLENGTH) == kept) {
-            // No new line through the end: the break that ended the last kept line goes too.
-            build(QsciScintillaBase::SCI_DELETERANGE, static_cast<unsigned long>(kept - 2), 2);
-            before.styles.resize(static_cast<std::size_t>(kept - 2));
-        }
         const long afterAt = build(QsciScintillaBase::SCI_GETLENGTH);
         append(after.text);
         std::future<std::vector<std::vector<ColourRun>>> runs;

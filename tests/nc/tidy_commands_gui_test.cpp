@@ -105,7 +105,7 @@ TEST_F(TidyCommandsGui, TheOtherCommandsOnTheSelectedLines)
         {"TidyBlanks", blanks->RemoveButton, "G00 X1.\r\nG01 X1. (A B)\r\nG01 Y1.\r\nM30 ", "G00 X1.\r\nG01X1. (A B)\r\nG01Y1.\r\nM30 "},
         {"TidyBlanks", blanks->InsertButton, "G00X1.\r\nG01X1.\r\n(工具)G01Y1.\r\nM30", "G00X1.\r\nG01 X1.\r\n(工具)G01 Y1.\r\nM30"},
         {"DeleteEmptyLines", nullptr, "A\r\n\r\n  \r\n\r\n", "A\r\n\r\n"},
-        {"DeleteEmptyLines", nullptr, "A\r\n \r\n ", "A"},
+        {"DeleteEmptyLines", nullptr, "A\r\n \r\n ", "A\r\n"},
         {"DeleteComments", nullptr, "(A)\r\n(工具)\r\nG01(B)X1.\r\n(C)", "(A)\r\nG01X1.\r\n(C)"},
     };
     for (const auto& c : cases) {
@@ -129,7 +129,7 @@ TEST_F(TidyCommandsGui, TheOtherCommandsOnTheSelectedLines)
     }
     EXPECT_EQ(stored("Blanks"), "insert");
     EXPECT_TRUE(prompts.asked.isEmpty());
-    // Nearly the whole text, rewritten in a new document: no line is left after "A", nor a break.
+    // Every line, in a new document: the break after the last line kept goes with the lines after it.
     std::string emptyLines = "A\r\n";
     for (int i = 0; i < 200; ++i)
         emptyLines += " \r\n";
