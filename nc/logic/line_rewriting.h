@@ -129,6 +129,23 @@ template <typename Transform> WrittenPiece rewritePiece(std::string_view text, T
     return written;
 }
 
+// The lines of `text` (separated by CR LF, none after the last) written by `write(line, out)`,
+// which appends the new line to `out` and returns true, or appends nothing and returns false to
+// drop it; each kept line is followed by CR LF. For commands that make most lines anew.
+template <typename Write> WrittenPiece writePiece(std::string_view text, Write& write)
+{
+    WrittenPiece written;
+    written.text.reserve(text.size() + text.size() / 8 + 64);
+    forEachPieceLine(text, [&](std::string_view line) {
+        ++written.lines;
+        if (write(line, written.text)) {
+            written.text += "\r\n";
+            ++written.kept;
+        }
+    });
+    return written;
+}
+
 // Replaces the lines of `range` with the pieces `make(index)` writes for pieces 0 .. count-1,
 // made on `workers` threads (one makes them in order). Returns the number of new lines.
 template <typename Make>

@@ -43,59 +43,96 @@ bool removeComments(std::string_view line, std::string& out)
 
 bool endsValue(char c) { return isDigitChar(c) || c == '.' || c == ']'; }
 
-// The line with its blanks between words made one blank or none, into `out`.
+// The line with its blanks between words made one blank or none, appended to `out`. What stays
+// is copied in stretches.
 void arrangeBlanks(std::string_view line, BlankStyle style, std::string& out)
 {
-    out.clear();
-    int depth = 0;               // of brackets
-    bool afterComment = false;   // the last thing written was a comment
+    std::size_t copied = 0;  // line[copied, i) is still to be written as it is
+    auto copyTo = [&](std::size_t to) {
+        out.append(line.substr(copied, to - copied));
+        copied = to;
+    };
+    int depth = 0;              // of brackets
+    bool afterComment = false;  // the last thing passed was a comment
     for (std::size_t i = 0; i < line.size();) {
         const char c = line[i];
         if (c == '(') {
-            const std::size_t end = commentEnd(line, i);
-            out.append(line.substr(i, end - i));
-            i = end;
+            i = commentEnd(line, i);
             afterComment = true;
         } else if (isBlank(c)) {
             std::size_t end = i;
             while (end < line.size() && isBlank(line[end]))
                 ++end;
             const bool betweenWords = i > 0 && !afterComment && end < line.size() && line[end] != '(';
-            if (!betweenWords)
-                out.append(line.substr(i, end - i));
-            else if (style == BlankStyle::Insert)
-                out += ' ';
+            const bool asWanted = style == BlankStyle::Insert && end == i + 1 && c == ' ';
+            if (betweenWords && !asWanted) {
+                copyTo(i);
+                if (style == BlankStyle::Insert)
+                    out += ' ';
+                copied = end;
+            }
             i = end;
         } else {
             if (style == BlankStyle::Insert && depth == 0 && isUpperLetter(c) && i > 0 && !afterComment
-                && endsValue(line[i - 1]))
+                && endsValue(line[i - 1])) {
+                copyTo(i);
                 out += ' ';
+            }
             if (c == '[')
                 ++depth;
             else if (c == ']' && depth > 0)
                 --depth;
-            out += c;
             afterComment = false;
             ++i;
         }
     }
+    copyTo(line.size());
+}
+
+}  // namespace
+
+namespace {
+
+// Whether the options may change the line at all: most lines of a long program need nothing.
+bool mayChange(std::string_view line, const TidyOptions& options)
+{
+    return options.blanks == BlankStyle::Insert
+        || (options.blanks == BlankStyle::Remove && line.find_first_of(" \t") != std::string_view::npos)
+        || (options.comments && line.find('(') != std::string_view::npos) || (options.emptyLines && isBlankLine(line));
+}
+
+// The tidied line appended to `out`; false, with nothing appended, when the line goes.
+// `scratch` holds the line without its comments on the way.
+bool appendTidied(std::string_view line, const TidyOptions& options, std::string& out, std::string& scratch)
+{
+    if (!mayChange(line, options)) {
+        out += line;
+        return true;
+    }
+    if (options.comments && line.find('(') != std::string_view::npos && removeComments(line, scratch)) {
+        if (isBlankLine(scratch))
+            return false;
+        line = scratch;
+    }
+    const std::size_t start = out.size();
+    if (options.blanks != BlankStyle::Keep)
+        arrangeBlanks(line, options.blanks, out);
+    else
+        out += line;
+    if (options.emptyLines && isBlankLine(std::string_view(out).substr(start))) {
+        out.resize(start);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 bool tidyLine(std::string_view line, const TidyOptions& options, std::string& out)
 {
-    std::string withoutComments;
-    if (options.comments && line.find('(') != std::string_view::npos && removeComments(line, withoutComments)) {
-        if (isBlankLine(withoutComments))
-            return false;
-        line = withoutComments;
-    }
-    if (options.blanks != BlankStyle::Keep)
-        arrangeBlanks(line, options.blanks, out);
-    else
-        out.assign(line);
-    return !(options.emptyLines && isBlankLine(out));
+    std::string scratch;
+    out.clear();
+    return appendTidied(line, options, out, scratch);
 }
 
 void tidyProgram(TextEditor& editor, const TidyOptions& options, Recolour recolour)
@@ -105,28 +142,43 @@ void tidyProgram(TextEditor& editor, const TidyOptions& options, Recolour recolo
         return;
     std::string buffer;
     const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
-    const std::vector<std::string_view> pieces = cutIntoPieces(old);
-    // Most lines of a long program need nothing: they are passed over without a copy.
-    auto mayChange = [&](std::string_view line) {
-        return options.blanks == BlankStyle::Insert
-            || (options.blanks == BlankStyle::Remove && line.find_first_of(" \t") != std::string_view::npos)
-            || (options.comments && line.find('(') != std::string_view::npos)
-            || (options.emptyLines && isBlankLine(line));
+    std::string tidied, scratch;
+    auto changes = [&](std::string_view line) {
+        tidied.clear();
+        return mayChange(line, options) && (!appendTidied(line, options, tidied, scratch) || tidied != line);
     };
+    // Only the lines from the first that changes to the last are rewritten; without any the text
+    // stays untouched (no undo step, not modified). Each is looked for from its end of the range,
+    // so a command that changes lines all over finds them at once.
+    int firstChanged = 0;
+    std::size_t from = 0;  // byte of that line in `old`
+    for (;; ++firstChanged) {
+        const std::size_t at = old.find("\r\n", from);
+        if (changes(old.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from)))
+            break;
+        if (at == std::string_view::npos)
+            return;
+        from = at + 2;
+    }
+    int lastChanged = range.count() - 1;
+    std::size_t to = old.size();  // byte after that line in `old`
+    for (;; --lastChanged) {
+        const std::size_t lineStart = lastChanged == firstChanged ? from : old.rfind("\r\n", to - 1) + 2;
+        if (lastChanged == firstChanged || changes(old.substr(lineStart, to - lineStart)))
+            break;
+        to = lineStart - 2;
+    }
+    const LineRange changed{range.first + firstChanged, range.first + lastChanged};
+    const std::vector<std::string_view> pieces = cutIntoPieces(old.substr(from, to - from));
     auto make = [&](std::size_t p) {
-        std::string tidied;  // one per piece: the pieces are made on several threads
-        auto transform = [&](PieceLine& line) {
-            if (!mayChange(line.view()))
-                return;
-            if (!tidyLine(line.view(), options, tidied))
-                line.drop();
-            else if (tidied != line.view())
-                line.assign(tidied);
+        std::string pieceScratch;  // one per piece: the pieces are made on several threads
+        auto write = [&](std::string_view line, std::string& out) {
+            return appendTidied(line, options, out, pieceScratch);
         };
-        return rewritePiece(pieces[p], transform);
+        return writePiece(pieces[p], write);
     };
-    const int newLines = replaceRangeFromPieces(editor, range, pieces.size(), pieceWorkers(), recolour, make);
-    finishLines(editor, range, newLines);
+    const int newLines = replaceRangeFromPieces(editor, changed, pieces.size(), pieceWorkers(), recolour, make);
+    finishLines(editor, range, range.count() - changed.count() + newLines);
 }
 
 }  // namespace zorvan::nc

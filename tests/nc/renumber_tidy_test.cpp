@@ -101,6 +101,16 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
     EditCase{"all three at once", tidy({.blanks = BlankStyle::Remove, .emptyLines = true, .comments = true}),
              "G01 X1.\r\n\r\n(A)\r\n  G00 (B) Y1.\r\n", "G01X1.\r\n  G00Y1.\r\n"}));
 
+TEST(Tidy, NothingToChangeLeavesNoStep)
+{
+    MemoryEditor editor("G01 X1. (A)\r\nG00 Y2.\r\n");
+    editor.setModified(false);
+    nc::tidyProgram(editor, {.blanks = BlankStyle::Insert, .emptyLines = true}, nc::Recolour::None);
+    EXPECT_EQ(editor.text(), "G01 X1. (A)\r\nG00 Y2.\r\n");
+    EXPECT_FALSE(editor.isModified());
+    EXPECT_FALSE(editor.canUndo());
+}
+
 struct Refusal {
     RenumberOptions options;
     const char* message;
