@@ -105,13 +105,15 @@ Outside readOutside(const TextEditor& editor, const LineRange& range)
     return outside;
 }
 
-std::string numberText(long long number, int width)
+// `number` padded with zeros to `width` digits, appended to `out`.
+void appendNumber(std::string& out, long long number, int width)
 {
     char digits[24];
     auto [end, ec] = std::to_chars(std::begin(digits), std::end(digits), number);
-    std::string text(static_cast<std::size_t>(std::max<long long>(0, width - (end - digits))), '0');
-    text.append(digits, end);
-    return text;
+    const auto count = static_cast<int>(end - digits);
+    if (width > count)
+        out.append(static_cast<std::size_t>(width - count), '0');
+    out.append(digits, end);
 }
 
 // Whether the block writes its words apart ("G01 X1."): a blank in its code after `from` that
@@ -243,28 +245,42 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
     auto make = [&](std::size_t p) {
         long long ordinal = followJumps ? firstOrdinals[p] : carried;
         std::size_t jumpIndex = 0;
-        auto transform = [&](PieceLine& pieceLine) {
-            const std::string_view text = pieceLine.view();
-            const Jumps jumps = followJumps ? jumpsOf(text) : Jumps{};
-            const BlockStart block = readBlockStart(text);
-            const bool apart = !block.sequence && getsNumber(block, options.existingOnly) && wordsApart(text, block.wordAt);
-            // Right to left, so that each write leaves the places of the ones before it.
+        auto write = [&](std::string_view line, std::string& out) {
+            const std::size_t start = out.size();
+            const BlockStart block = readBlockStart(line);
+            if (getsNumber(block, options.existingOnly)) {
+                const long long value = numbering.number(ordinal++);
+                if (refuses && value > options.max)  // found only now without jumps: nothing has changed yet
+                    throw UserError(overflowMessage, kRenumberCaption, UserError::Icon::Warning);
+                // The number takes the place of the old one, or goes with its N in front of the first word.
+                std::size_t from = block.wordAt, to = block.wordAt;
+                if (block.sequence) {
+                    from = block.sequence->letterAt + 1;
+                    to = from + block.sequence->numberLength;
+                }
+                out.append(line.substr(0, from));
+                if (!block.sequence)
+                    out += 'N';
+                appendNumber(out, value, options.width);
+                if (!block.sequence && wordsApart(line, block.wordAt))
+                    out += ' ';
+                out.append(line.substr(to));
+            } else {
+                out.append(line);
+            }
+            if (!followJumps)
+                return true;
+            // The jumps stand after the number, moved by what the number changed; right to left, so
+            // that each write leaves the places of the ones before it.
+            const Jumps jumps = jumpsOf(line);
+            const std::size_t moved = out.size() - start - line.size();
             for (int i = jumps.count - 1; i >= 0; --i)
                 if (const auto& target = newTargets[p][jumpIndex + static_cast<std::size_t>(i)])
-                    pieceLine.replace(jumps.items[i].at, jumps.items[i].length, std::to_string(*target));
+                    out.replace(start + jumps.items[i].at + moved, jumps.items[i].length, std::to_string(*target));
             jumpIndex += static_cast<std::size_t>(jumps.count);
-            if (!getsNumber(block, options.existingOnly))
-                return;
-            const long long value = numbering.number(ordinal++);
-            if (refuses && value > options.max)  // found only now without jumps: nothing has changed yet
-                throw UserError(overflowMessage, kRenumberCaption, UserError::Icon::Warning);
-            const std::string number = numberText(value, options.width);
-            if (block.sequence)
-                pieceLine.write(*block.sequence, number);
-            else
-                pieceLine.replace(block.wordAt, 0, "N" + number + (apart ? " " : ""));
+            return true;
         };
-        WrittenPiece written = rewritePiece(pieces[p], transform);
+        WrittenPiece written = writePiece(pieces[p], write);
         if (!followJumps)
             carried = ordinal;  // one worker makes the pieces in order
         return written;
