@@ -74,7 +74,7 @@ struct WrittenPiece {
 };
 
 // A line being written: the end of its piece's text from `from` on. Its words are read and
-// replaced where it stands, so each line is copied once. A dropped line leaves no trace.
+// replaced where it stands, so each line is copied once.
 class PieceLine {
 public:
     PieceLine(std::string& text, std::size_t from) : text_(text), from_(from) {}
@@ -86,23 +86,14 @@ public:
     }
     // Puts `text` in place of the `length` bytes at byte `at` of the line.
     void replace(std::size_t at, std::size_t length, std::string_view text) { text_.replace(from_ + at, length, text); }
-    // Replaces the whole line.
-    void assign(std::string_view text) { text_.replace(from_, std::string::npos, text); }
-    void drop()
-    {
-        text_.resize(from_);
-        dropped_ = true;
-    }
-    bool dropped() const { return dropped_; }
 
 private:
     std::string& text_;
     std::size_t from_;
-    bool dropped_ = false;
 };
 
 // The lines of `text` (separated by CR LF, none after the last) through `transform(line)`, each
-// kept line followed by CR LF.
+// followed by CR LF.
 template <typename Transform> WrittenPiece rewritePiece(std::string_view text, Transform& transform)
 {
     WrittenPiece written;
@@ -118,10 +109,8 @@ template <typename Transform> WrittenPiece rewritePiece(std::string_view text, T
             throw PieceValueTooLarge(written.lines, e.letter);
         }
         ++written.lines;
-        if (!line.dropped()) {
-            out += "\r\n";
-            ++written.kept;
-        }
+        ++written.kept;
+        out += "\r\n";
         if (at == std::string_view::npos)
             break;
         text.remove_prefix(at + 2);
