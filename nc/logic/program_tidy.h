@@ -29,7 +29,8 @@ struct TidyOptions {
 
 // Tidies one line (without its break) into `out`; false when the line goes. Blanks inside
 // comments, before the first word and after the last stay. Words are an address letter with its
-// value (a letter right after a digit, "." or "]" starts one); a bracketed expression is one value.
+// value (a letter right after a digit, "." or "]" starts one); no blank is put inside a bracketed
+// expression, and letters after letters ("GOTO", "GT") stay one word.
 bool tidyLine(std::string_view line, const TidyOptions& options, std::string& out);
 
 void tidyProgram(TextEditor& editor, const TidyOptions& options, Recolour recolour = Recolour::WrittenLines);
