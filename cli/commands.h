@@ -38,5 +38,7 @@ int runPlot(const std::vector<std::string>& args, Io& io);           // preview_
 int runSend(const std::vector<std::string>& args, Io& io);           // dnc_commands.cpp
 int runReceive(const std::vector<std::string>& args, Io& io);        // dnc_commands.cpp
 int runDiff(const std::vector<std::string>& args, Io& io);           // diff_command.cpp
+int runRenumber(const std::vector<std::string>& args, Io& io);       // tidy_cli_commands.cpp
+int runTidy(const std::vector<std::string>& args, Io& io);           // tidy_cli_commands.cpp
 
 }  // namespace zorvan::cli

@@ -3,8 +3,8 @@
 #include "app/logic/colouring.h"
 #include "app/logic/ordered_work.h"
 #include "app/logic/user_error.h"
+#include "nc/logic/line_rewriting.h"
 #include "nc/logic/nc_words.h"
-#include "nc/logic/text_pieces.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,14 +28,6 @@ void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
 }
 
 namespace {
-
-// The text of lines [range.first, range.last] in one read (much cheaper than a read per line in
-// the QScintilla editor), without the break after the last line.
-std::string_view readRangeText(const TextEditor& editor, const LineRange& range, std::string& buffer)
-{
-    const LineSpan span = lineSpan(editor, range.first, range.last);
-    return editor.textView(span.start, span.length, buffer);
-}
 
 // Calls `fn(lineText)` for each of the `count` lines of a range's text; the last one takes the
 // rest, whatever it holds.
@@ -64,135 +56,6 @@ std::vector<TextEditor::ColourRun> lineColours(const TextEditor& editor, int lin
             runs.push_back({i, 1, colour});
     }
     return runs;
-}
-
-// The selection offsets as they were; without a selection the caret ends after the last line
-// written, where writing line by line would have left it.
-void finish(TextEditor& editor, const LineRange& range, int lastWritten)
-{
-    if (range.hadSelection) {
-        editor.setSelection(range.selStart, range.selLength);
-    } else {
-        const LineSpan written = lineSpan(editor, lastWritten, lastWritten);
-        editor.setCaret(written.start + written.length);
-    }
-    editor.setModified(true);
-}
-
-// Whether a line's new text depends on the lines above it. Commands whose lines stand alone may
-// rewrite several parts of a long range at once.
-enum class Lines { Independent, Carried };
-
-// Thrown by a line's transform when a result is too large to write.
-struct ValueTooLarge : std::exception {
-    explicit ValueTooLarge(char l) : letter(l) {}
-    const char* what() const noexcept override { return "value too large"; }
-    char letter;
-};
-
-// The same, with the line counted from the first line of its piece.
-struct PieceValueTooLarge : std::exception {
-    PieceValueTooLarge(int l, char c) : line(l), letter(c) {}
-    const char* what() const noexcept override { return "value too large"; }
-    int line;
-    char letter;
-};
-
-std::string tooLargeMessage(int lineIndex, char letter)
-{
-    return std::to_string(lineIndex) + " 行目の " + letter + " の値が大きすぎて書けません";
-}
-
-// A rewritten piece of the range and the number of its lines.
-struct WrittenPiece {
-    std::string text;
-    int lines = 0;
-};
-
-// A line being written: the end of its piece's text from `from` on. Its words are read and
-// replaced where it stands, so each line is copied once.
-class PieceLine {
-public:
-    PieceLine(std::string& text, std::size_t from) : text_(text), from_(from) {}
-    std::string_view view() const { return std::string_view(text_).substr(from_); }
-    std::optional<AddressWord> word(char letter) const { return readAddressWord(view(), letter); }
-    void write(const AddressWord& word, std::string_view number)
-    {
-        text_.replace(from_ + word.letterAt + 1, word.numberLength, number);
-    }
-
-private:
-    std::string& text_;
-    std::size_t from_;
-};
-
-// The lines of `text` (separated by CR LF, none after the last) through `transform(line)`, each
-// followed by CR LF.
-template <typename Transform> WrittenPiece rewritePiece(std::string_view text, Transform& transform)
-{
-    WrittenPiece written;
-    std::string& out = written.text;
-    out.reserve(text.size() + text.size() / 8 + 64);
-    for (;;) {
-        const std::size_t at = text.find("\r\n");
-        PieceLine line(out, out.size());
-        out += text.substr(0, at);
-        try {
-            transform(line);
-        } catch (const ValueTooLarge& e) {
-            throw PieceValueTooLarge(written.lines, e.letter);
-        }
-        ++written.lines;
-        out += "\r\n";
-        if (at == std::string_view::npos)
-            break;
-        text.remove_prefix(at + 2);
-    }
-    return written;
-}
-
-// Rewrites every line of the range through `transform(line)`. The new text is made in pieces on
-// worker threads while the editor takes in the pieces before (in order on one thread when a line
-// depends on the lines above it). A transform that throws ValueTooLarge stops the command before
-// anything changes.
-template <typename Transform>
-void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&& transform)
-{
-    LineRange range = numericLineRange(editor);
-    if (range.count() == 0)
-        return;
-    std::string buffer;
-    const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
-    const std::vector<std::string_view> pieces = cutIntoPieces(old);
-    auto make = [&](std::size_t index) { return rewritePiece(pieces[index], transform); };
-
-    std::optional<OrderedWork<WrittenPiece>> work;
-    if (pieces.size() > 1) {
-        // The workers may run far ahead: the editor is the slower side, and the time it spends
-        // getting ready is theirs to use.
-        const unsigned workers = lines == Lines::Independent ? pieceWorkers() : 1u;
-        work.emplace(pieces.size(), workers, kPiecesAhead, make);
-    }
-    std::size_t taken = 0;
-    int linesBefore = 0;  // lines of the range in the pieces already taken
-    auto next = [&](std::string& piece) {
-        if (taken == pieces.size())
-            return false;
-        try {
-            WrittenPiece written = work ? *work->next() : make(0);
-            ++taken;
-            linesBefore += written.lines;
-            piece = std::move(written.text);
-            return true;
-        } catch (const PieceValueTooLarge& e) {
-            throw UserError(tooLargeMessage(range.first + linesBefore + e.line, e.letter));
-        }
-    };
-    {
-        QuietEditor quiet(editor);  // the command colours the written lines itself
-        editor.replaceLinesFromPieces(range.first, range.count(), next, linesColouring(recolour));
-    }
-    finish(editor, range, range.last);
 }
 
 double checkedResult(long double value, char letter)

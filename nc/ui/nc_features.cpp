@@ -10,6 +10,7 @@
 #include "nc/ui/axisform.h"
 #include "nc/ui/formcalc.h"
 #include "nc/ui/search_commands.h"
+#include "nc/ui/tidy_commands.h"
 
 namespace zorvan {
 
@@ -71,6 +72,7 @@ void registerNcFeatures(Shell& shell)
                           shell.runner().queue(ReverseCode, "入替え中", [&shell] { nc::reverseLines(shell.editor()); });
                       }});
     registerSearchCommands(shell);
+    registerTidyCommands(shell);
 }
 
 }  // namespace zorvan
