@@ -37,6 +37,8 @@ TEST(DiffCommand, StatusAndOutput)
         {"formatting by value", "X10Y5\r\n", "X10.000Y5.\r\n", {}, 0, false},
         {"formatting, --exact", "X10Y5\r\n", "X10.000Y5.\r\n", {"--exact"}, 1, true},
         {"Shift-JIS kept", sjisComment + "\r\nG00X0\r\nM30\r\n", sjisComment + "\r\nG00X1\r\nM30\r\n", {}, 1, true},
+        {"UTF-8 kept", "(工具)\r\nG00X0\r\n", "(工具)\r\nG00X1\r\n", {}, 1, true},
+        {"--encoding sjis", sjisComment + "\r\nX0\r\n", sjisComment + "\r\nX1\r\n", {"--encoding", "sjis"}, 1, true},
         {"no break at the end", "A\nB\nC", "A\nB\nD", {}, 1, true},
         {"two hunks and a joined one",
          "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n13\n14\n15\n16\n17\n18\n19\n20\n",

@@ -61,6 +61,7 @@ TEST(DncFraming, EndOfBlockLeaderTrailerAndPercent)
     EXPECT_EQ(frameProgram("A\nB\n", DncSettings{}).lineEnds, (std::vector<std::size_t>{3, 6, 9, 12}));
     EXPECT_EQ(nonAsciiLines("G0\n(\x93\xfa)\nM30\n\xb1\n"), (std::vector<int>{1, 3}));
     EXPECT_EQ(documentBytes("O1\r\n(日本)\r\n"), "O1\n(\x93\xfa\x96\x7b)\n");
+    EXPECT_EQ(documentBytes("O1\r\n(日本)\r\n", zorvan::Encoding::Utf8), "O1\n(日本)\n");  // no byte-order mark
 }
 
 class DncSend : public ::testing::Test {
