@@ -18,11 +18,14 @@ namespace {
 
 constexpr int kCompareCode = 50;
 
-void showComparison(Shell& shell, compare::CompareWindow* window, const QString& path)
+// The saved version is read in the document's own encoding (a file reopened in a chosen encoding
+// would otherwise be compared as detected); another file in the encoding it shows.
+void showComparison(Shell& shell, compare::CompareWindow* window, const QString& path,
+                    std::optional<Encoding> encoding = std::nullopt)
 {
     const QString leftName = shell.document().DocPath.isEmpty() ? QStringLiteral("無題") : shell.document().DocPath;
-    shell.runner().queue(kCompareCode, QStringLiteral("比較中"), [&shell, window, path, leftName] {
-        std::string right = loadDocument(readDocumentFile(path)).text;
+    shell.runner().queue(kCompareCode, QStringLiteral("比較中"), [&shell, window, path, leftName, encoding] {
+        std::string right = loadDocument(readDocumentFile(path), encoding).text;
         window->compare(shell.editor().text(), std::move(right), leftName, path);
         window->show();
         window->raise();
@@ -55,7 +58,7 @@ void registerCompareFeatures(Shell& shell)
                           const QString path = shell.document().DocPath;
                           if (path.isEmpty())
                               throw UserError("まだ保存されていないので、比べる保存版がありません。");
-                          showComparison(shell, window, path);
+                          showComparison(shell, window, path, shell.document().encoding.encoding);
                       }});
     shell.placeInMenu(Shell::Menu::File, "CompareWithFile", "Close1Click");
     shell.placeInMenu(Shell::Menu::File, "CompareWithSaved", "Close1Click");
