@@ -5,7 +5,8 @@
 // (ZORVAN_BENCH_FILE / ZORVAN_BENCH_HUGE_FILE name others).
 //   Stock/<file>: medians of 3 rounds (ZORVAN_BENCH_ROUNDS) of
 //     open        TFormText::LoadDocument (the baseline)
-//     simulate    a 6 mm ball end mill over a 1,000 x 1,000 field, the path given
+//     simulate    a 6 mm ball end mill over a 1,000 x 1,000 field (a square box round the
+//                 feed moves, under Z 0), the path given
 //     interpret   the interpreter, for the whole check (interpret + simulate)
 //   reported as x_open ratios, with the field's bytes and the warnings found.
 #include "app/ui/textform.h"
@@ -67,6 +68,15 @@ void stockRatios(benchmark::State& state, const QString& file)
             options.tools.clear();
             for (int number : path.tools)
                 options.tools[number] = ball;
+            // A square box round the feed moves, so that the field is 1,000 x 1,000 columns.
+            preview::stock::StockBox box = preview::stock::defaultStockBox(path, options.tools);
+            const double side = std::max(box.max[0] - box.min[0], box.max[1] - box.min[1]);
+            for (int axis = 0; axis < 2; ++axis) {
+                const double middle = (box.min[axis] + box.max[axis]) / 2;
+                box.min[axis] = middle - side / 2;
+                box.max[axis] = middle + side / 2;
+            }
+            options.box = box;
             preview::stock::StockResult result;
             simulate.push_back(seconds([&] { result = preview::stock::simulateStock(text, path, options); }));
             fieldBytes = static_cast<double>(result.field.memoryBytes());
