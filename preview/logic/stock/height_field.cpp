@@ -27,7 +27,9 @@ double HeightField::topAt(double x, double y) const
 }
 
 // A straight piece whose height changes little: the edge over a column is taken where the
-// tool's axis passes nearest the column, which never cuts more than the tool does.
+// tool's axis passes nearest the column, or where the tool stands at the piece's lower end when
+// that is deeper. Both are places the tool passes, so it never cuts more than the tool does, and
+// at the ends it cuts exactly what the tool standing there cuts.
 template <typename Visit>
 void HeightField::sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const
 {
@@ -36,6 +38,7 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     const double ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
     const double length2 = ux * ux + uy * uy;
     const double r2 = radius * radius;
+    const double* low = uz < 0 ? b : a;
     const auto cellOf = [&](double v, int axis, int count) {
         const double index = std::floor((v - box_.min[axis]) / cell_ - 0.5);
         return index >= -1 ? static_cast<int>(std::min(index, static_cast<double>(count))) : -1;
@@ -55,7 +58,13 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             const double d2 = dx * dx + dy * dy;
             if (d2 > r2)
                 continue;
-            const double z = a[2] + t * uz + (tool.diameter > 0 ? tool.rise(std::sqrt(d2)) : 0);
+            double z = a[2] + t * uz + (tool.diameter > 0 ? tool.rise(std::sqrt(d2)) : 0);
+            if (uz != 0) {
+                const double lx = centreX(i) - low[0], ly = centreY(j) - low[1];
+                const double l2 = lx * lx + ly * ly;
+                if (l2 <= r2)
+                    z = std::min(z, low[2] + (tool.diameter > 0 ? tool.rise(std::sqrt(l2)) : 0));
+            }
             visit(index, z);
         }
     }
