@@ -58,12 +58,12 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             const double d2 = dx * dx + dy * dy;
             if (d2 > r2)
                 continue;
-            double z = a[2] + t * uz + (tool.diameter > 0 ? tool.rise(std::sqrt(d2)) : 0);
+            double z = a[2] + t * uz + tool.riseFromSquare(d2);
             if (uz != 0) {
                 const double lx = centreX(i) - low[0], ly = centreY(j) - low[1];
                 const double l2 = lx * lx + ly * ly;
                 if (l2 <= r2)
-                    z = std::min(z, low[2] + (tool.diameter > 0 ? tool.rise(std::sqrt(l2)) : 0));
+                    z = std::min(z, low[2] + tool.riseFromSquare(l2));
             }
             visit(index, z);
         }

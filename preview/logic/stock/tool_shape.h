@@ -2,6 +2,8 @@
 // table or from the comments CAM systems write ("(T1 D6. R3.)", "(T1 ボールエンドミル R3)").
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -20,6 +22,15 @@ struct ToolShape {
     double radius() const { return diameter / 2; }
     // Height of the cutting edge above the tip at `distance` from the axis (distance <= radius).
     double rise(double distance) const;
+    // The same from the distance squared (a ball end mill needs one root instead of two).
+    double riseFromSquare(double distance2) const
+    {
+        if (kind == ToolKind::Flat)
+            return 0;
+        if (kind == ToolKind::Ball)
+            return cornerRadius - std::sqrt(std::max(0.0, cornerRadius * cornerRadius - distance2));
+        return rise(std::sqrt(distance2));
+    }
 };
 
 // One tool description, in the words of a comment or a tool table line: "T<n>", a kind word
