@@ -75,21 +75,29 @@ void HeightField::sweep(const double a[3], const double b[3], const ToolShape& t
 {
     if (top_.empty() || std::min(a[2], b[2]) >= box_.max[2])
         return;
-    const double dx = b[0] - a[0], dy = b[1] - a[1], dz = b[2] - a[2];
+    const double dx = b[0] - a[0], dy = b[1] - a[1];
     // Straight down or up: the tool's deepest place, exactly.
     if (dx * dx + dy * dy < 1e-18) {
         const double low[3] = {a[0], a[1], std::min(a[2], b[2])};
         sweepPiece(low, low, tool, visit);
         return;
     }
-    const int pieces = static_cast<int>(std::clamp(std::ceil(std::abs(dz) / kSlopeStep), 1.0, 10000.0));
-    double from[3] = {a[0], a[1], a[2]};
+    // Above the stock the tool meets nothing: only the part of the move under its top is followed.
+    double start[3] = {a[0], a[1], a[2]}, end[3] = {b[0], b[1], b[2]};
+    double* high = a[2] > b[2] ? start : end;
+    if (high[2] > box_.max[2]) {
+        const double* low = high == start ? b : a;
+        const double f = (high[2] - box_.max[2]) / (high[2] - low[2]);
+        for (int axis = 0; axis < 3; ++axis)
+            high[axis] += f * (low[axis] - high[axis]);
+    }
+    const double sx = end[0] - start[0], sy = end[1] - start[1], sz = end[2] - start[2];
+    const int pieces = static_cast<int>(std::clamp(std::ceil(std::abs(sz) / kSlopeStep), 1.0, 10000.0));
+    double from[3] = {start[0], start[1], start[2]};
     for (int k = 1; k <= pieces; ++k) {
         const double f = static_cast<double>(k) / pieces;
-        const double to[3] = {a[0] + f * dx, a[1] + f * dy, a[2] + f * dz};
-        // Above the stock the tool meets nothing.
-        if (std::min(from[2], to[2]) < box_.max[2])
-            sweepPiece(from, to, tool, visit);
+        const double to[3] = {start[0] + f * sx, start[1] + f * sy, start[2] + f * sz};
+        sweepPiece(from, to, tool, visit);
         std::copy(to, to + 3, from);
     }
 }
