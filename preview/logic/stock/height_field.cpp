@@ -39,6 +39,10 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     const double length2 = ux * ux + uy * uy;
     const double r2 = radius * radius;
     const double* low = uz < 0 ? b : a;
+    // A ball's edge rises at least d² / 2r at distance d: columns whose top is under that bound
+    // are left before any root is taken.
+    const double lowest = std::min(a[2], b[2]);
+    const double riseBound = tool.kind == ToolKind::Ball && tool.cornerRadius > 0 ? 0.5 / tool.cornerRadius : 0;
     const auto cellOf = [&](double v, int axis, int count) {
         const double index = std::floor((v - box_.min[axis]) / cell_ - 0.5);
         return index >= -1 ? static_cast<int>(std::min(index, static_cast<double>(count))) : -1;
@@ -56,7 +60,7 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             t = std::clamp(t, 0.0, 1.0);
             const double dx = qx - t * ux, dy = qy - t * uy;
             const double d2 = dx * dx + dy * dy;
-            if (d2 > r2)
+            if (d2 > r2 || top_[index] <= lowest + d2 * riseBound)
                 continue;
             double z = a[2] + t * uz + tool.riseFromSquare(d2);
             if (uz != 0) {

@@ -42,7 +42,8 @@ public:
     static constexpr double kSlopeStep = 0.02;
 
 private:
-    // Calls visit(column index, edge height) for every column under the tool on the move.
+    // Calls visit(column index, edge height) for the columns under the tool on the move, leaving
+    // out columns that the edge certainly does not reach down to.
     template <typename Visit> void sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
     template <typename Visit>
     void sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
