@@ -37,6 +37,7 @@ const std::vector<Command>& commands()
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
         {"extents", "[--moves all|feed] [FILE]", runExtents},
         {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
+        {"stock-check", "[--stock X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [FILE]", runStockCheck},
         {"send", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"
                  "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [FILE]", runSend},
         {"receive", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"

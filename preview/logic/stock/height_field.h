@@ -1,0 +1,57 @@
+// The stock as a height field: a grid of columns over its top view, each holding the top Z of the
+// material left in it (the dexel model of 3-axis milling), so its memory is the grid's.
+#pragma once
+
+#include "preview/logic/stock/tool_shape.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace zorvan::preview::stock {
+
+struct StockBox {
+    double min[3] = {0, 0, 0};
+    double max[3] = {0, 0, 0};
+};
+
+class HeightField {
+public:
+    HeightField() = default;
+    // Square columns, `longSideColumns` along the box's longer side; every column at the box's top.
+    HeightField(const StockBox& box, int longSideColumns);
+
+    int columns() const { return nx_; }
+    int rows() const { return ny_; }
+    double cellSize() const { return cell_; }
+    const StockBox& box() const { return box_; }
+    // The top of column (i, j); its centre is at centreX(i), centreY(j).
+    float top(int i, int j) const { return top_[static_cast<std::size_t>(j) * nx_ + i]; }
+    double centreX(int i) const { return box_.min[0] + (i + 0.5) * cell_; }
+    double centreY(int j) const { return box_.min[1] + (j + 0.5) * cell_; }
+    // The top of the column holding (x, y); the box's bottom outside the grid.
+    double topAt(double x, double y) const;
+    std::size_t memoryBytes() const { return top_.capacity() * sizeof(float); }
+
+    // The tool, with its tip going straight from `a` to `b`, cuts the columns it passes.
+    void cut(const double a[3], const double b[3], const ToolShape& tool);
+    // How far the material reaches above the tool's cutting edge on that move (0: the tool meets
+    // nothing); nothing is cut.
+    double deepestHit(const double a[3], const double b[3], const ToolShape& tool) const;
+
+    // Along a sloping move the tool's height is followed in steps of at most this much.
+    static constexpr double kSlopeStep = 0.02;
+
+private:
+    // Calls visit(column index, edge height) for the columns under the tool on the move, leaving
+    // out columns that the edge certainly does not reach down to.
+    template <typename Visit> void sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
+    template <typename Visit>
+    void sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
+
+    StockBox box_;
+    double cell_ = 1;
+    int nx_ = 0, ny_ = 0;
+    std::vector<float> top_;
+};
+
+}  // namespace zorvan::preview::stock

@@ -1,0 +1,183 @@
+// The stock simulation, from geometry: what the tools leave, which moves are warned about, and
+// zorvan-cli stock-check.
+#include "preview/logic/stock/stock_simulation.h"
+#include "preview_support.h"
+#include "support/cli_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <numbers>
+
+namespace {
+
+using namespace zorvan::preview::stock;
+using preview_test::program;
+using Code = StockWarningCode;
+
+struct Probe {
+    double x, y, top;
+};
+
+struct Expected {
+    std::uint32_t line;
+    Code code;
+    double value;
+};
+
+struct StockCase {
+    const char* name;
+    std::vector<std::string> lines;
+    std::vector<Probe> probes;
+    std::vector<Expected> warnings;
+};
+
+// 20 x 20 x 10 under Z 0, columns of 0.1 centred on whole and tenth millimetres.
+StockOptions stockOptions()
+{
+    StockOptions options;
+    options.box = StockBox{{-0.05, -0.05, -10}, {19.95, 19.95, 0}};
+    options.longSideColumns = 200;
+    return options;
+}
+
+const double kScallop = 3 - std::sqrt(3.0 * 3 - 1.0 * 1);                     // ball R3, passes 2 apart
+const double kDrillRise = 4 / std::tan(118.0 / 2 * std::numbers::pi / 180);  // 4 from the drill's axis
+
+TEST(Stock, CutsAndWarnings)
+{
+    const StockCase cases[] = {
+        {"a flat end mill's slot: exact width and depth",
+         {"T1M06", "(T1 D6. FLAT)", "G00X-5.Y10.Z5.", "G01Z-2.F100", "X25.", "G00Z5."},
+         {{10, 10, -2}, {10, 7.1, -2}, {10, 12.9, -2}, {10, 6.9, 0}, {10, 13.1, 0}},
+         {}},
+        {"a ball end mill's scallop between two passes",
+         {"T1M06", "(T1 ボールエンドミル R3)", "G00X-5.Y9.Z5.", "G01Z-1.F100", "X25.", "Y11.", "X-5.", "G00Z5."},
+         {{10, 9, -1}, {10, 11, -1}, {10, 10, -1 + kScallop}},
+         {}},
+        {"a drilled hole's depth with the point angle; its rapids stay in the air and the hole",
+         {"T2M06", "(T2 DRILL D10.)", "G00X10.Y10.Z50.", "G99G81Z-5.R2.F100", "G80"},
+         {{10, 10, -5}, {14, 10, -5 + kDrillRise}, {15.1, 10, 0}},
+         {}},
+        {"a rapid 0.1 under the top is a hit",
+         {"T1M06", "(T1 D6.)", "G00X-10.Y10.Z5.", "Z-0.1", "X30."},
+         {},
+         {{4, Code::RapidHitsStock, 0.1}}},
+        {"a rapid 0.1 over the top is not", {"T1M06", "(T1 D6.)", "G00X-10.Y10.Z5.", "Z0.1", "X30."}, {}, {}},
+        {"a rapid down into the slot just cut is not a hit",
+         {"T1M06", "(T1 D6.)", "G00X-5.Y10.Z5.", "G01Z-2.F100", "X25.", "G00Z5.", "X10.", "Z-2."},
+         {},
+         {}},
+        {"a rapid up from the end of a ramp is not a hit",
+         {"T1M06", "(T1 D6.)", "G00X2.Y10.Z0.", "G01X12.Z-1.F100", "G00Z5."},
+         {{12, 10, -1}, {9.1, 10, -1}},
+         {}},
+        {"a steep rapid from far above, into the stock",
+         {"T1M06", "(T1 D6.)", "G00X-1000.Y10.Z1000000.", "X10.Z-0.5"},
+         {},
+         {{3, Code::RapidHitsStock, 0.5}}},
+        {"a cycle's rapid to an R level under the top",
+         {"T2M06", "(T2 DRILL D10.)", "G00X10.Y10.Z50.", "G98G81Z-5.R-1.F100", "G80"},
+         {},
+         {{3, Code::RapidHitsStock, 1}}},
+        {"a tool without size cuts as a point and is reported once",
+         {"T3M06", "G00X-5.Y10.Z5.", "G01Z-1.F100", "X25.", "G00Z5.", "X10.Y-5.", "G01Z-1.", "Y25."},
+         {{5, 10, -1}, {5, 10.2, 0}, {10, 5, -1}},
+         {{2, Code::ToolWithoutSize, 3}}},
+        {"a flat end mill plunging into material",
+         {"T1M06", "(T1 D6.)", "G00X10.Y10.Z5.", "G01Z-2.F100"},
+         {{10, 10, -2}},
+         {{3, Code::BottomCut, 2}}},
+        {"a ball end mill plunging is no bottom cut",
+         {"T1M06", "(T1 D6. R3.)", "G00X10.Y10.Z5.", "G01Z-2.F100"},
+         {{10, 10, -2}},
+         {}},
+        {"past the flute length", {"T1M06", "(T1 D6. R3. L5.)", "G00X10.Y10.Z5.", "G01Z-7.F100"}, {}, {{3, Code::DeeperThanFlute, 2}}},
+        {"rotary axis words; a macro call's arguments are none",
+         {"T1M06", "(T1 D6. R3.)", "G00X10.Y10.Z5.A90.", "G65P9000A1.B2.", "(A1 B2)"},
+         {},
+         {{2, Code::RotaryAxisMove, 0}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = program(c.lines);
+        const auto result = simulateStock(text, zorvan::preview::interpretProgram(text), stockOptions());
+        for (const auto& probe : c.probes)
+            EXPECT_NEAR(result.field.topAt(probe.x, probe.y), probe.top, 1e-4) << probe.x << ", " << probe.y;
+        ASSERT_EQ(result.warnings.size(), c.warnings.size());
+        for (std::size_t i = 0; i < c.warnings.size(); ++i) {
+            EXPECT_EQ(result.warnings[i].line, c.warnings[i].line);
+            EXPECT_EQ(result.warnings[i].code, c.warnings[i].code);
+            EXPECT_NEAR(result.warnings[i].value, c.warnings[i].value, 1e-3);
+        }
+    }
+}
+
+TEST(Stock, ToolTexts)
+{
+    struct Case {
+        const char* text;
+        int number;  // 0: no tool read
+        ToolKind kind;
+        double diameter, corner;
+    };
+    const Case cases[] = {
+        {"T1 D6. R3.", 1, ToolKind::Ball, 6, 3},
+        {"仕上 T1 ボールエンドミル R3", 1, ToolKind::Ball, 6, 3},
+        {"T12 D10. R1.", 12, ToolKind::BullNose, 10, 1},
+        {"T3 DRILL D8.5 A140", 3, ToolKind::Drill, 8.5, 0},
+        {"T4 φ12 フラット", 4, ToolKind::Flat, 12, 0},
+        {"T5 D8. RADIUS R0.5", 5, ToolKind::BullNose, 8, 0.5},
+        {"T6 CENTER DRILL", 0, ToolKind::Flat, 0, 0},
+        {"END MILL D6.", 0, ToolKind::Flat, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto entry = readToolText(c.text);
+        ASSERT_EQ(entry.has_value(), c.number != 0);
+        if (!entry)
+            continue;
+        EXPECT_EQ(entry->number, c.number);
+        EXPECT_EQ(entry->shape.kind, c.kind);
+        EXPECT_DOUBLE_EQ(entry->shape.diameter, c.diameter);
+        EXPECT_DOUBLE_EQ(entry->shape.cornerRadius, c.corner);
+    }
+}
+
+TEST(Stock, CheckCommand)
+{
+    const std::string tools = testing::TempDir() + "stock_tools.txt";
+    std::ofstream(tools) << "# number, kind, sizes\nT1 BALL D6.\n\nT2 DRILL D10. A118\n";
+    const std::string badTools = testing::TempDir() + "stock_bad_tools.txt";
+    std::ofstream(badTools) << "T1 BALL D6.\nT2\n";
+    const char* hit = "T1M06\r\nG00X-10.Y10.Z5.\r\nZ-0.1\r\nX30.\r\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        const char* input;
+        int status;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"a hit: its line, status 1", {"stock-check", "--stock", "0:20,0:20,-10:0", "--tools", tools}, hit, 1,
+         "3: 早送りで材料に当たります (深さ 0.100)\n"},
+        {"clear of a lower stock", {"stock-check", "--stock", "0:20,0:20,-10:-0.2", "--tools", tools}, hit, 0, ""},
+        {"a tool without size is a note only", {"stock-check", "--stock", "0:20,0:20,-10:-0.2"}, hit, 0,
+         "2: 工具 T1 の寸法が分かりません (点として削ります)\n"},
+        {"the default stock under Z 0 from the feeds", {"stock-check", "--tools", tools},
+         "T1M06\r\nG00X0Y0Z5.\r\nG01Z-1.F100\r\nX10.\r\nG00Z5.\r\nX5.Y2.9\r\nZ-0.5\r\n", 1,
+         "6: 早送りで材料に当たります (深さ 0.500)\n"},
+        {"a bad --stock", {"stock-check", "--stock", "0:20,0:20"}, hit, 2, ""},
+        {"an inverted --stock range", {"stock-check", "--stock", "0:20,20:0,-1:0"}, hit, 2, ""},
+        {"a tool table line without size", {"stock-check", "--tools", badTools}, hit, 1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run = runZorvanCli(c.args, c.input);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.out, c.out);
+    }
+}
+
+}  // namespace
