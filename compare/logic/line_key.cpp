@@ -95,7 +95,7 @@ char* copyShort(char* w, const char* from, const char* to)
 // The number key of appendNumberKey written at `w`, which has room for the text and 2 more
 // bytes; nullptr when the text has more digits than a double holds and is read as a double.
 // Every byte is looked at once: keys are made for every number of both programs.
-char* writeShortNumberKey(char* w, std::string_view text)
+[[gnu::always_inline]] inline char* writeShortNumberKey(char* w, std::string_view text)
 {
     const char* p = text.data();
     const char* q = p + text.size();
@@ -133,7 +133,7 @@ char* writeShortNumberKey(char* w, std::string_view text)
 }
 
 // Beyond what a double holds exactly: equal when they read as the same double.
-void writeLongNumberKey(KeyWriter& out, std::string_view text)
+[[gnu::noinline]] void writeLongNumberKey(KeyWriter& out, std::string_view text)
 {
     double value = nc::numberTextValue(text);
     if (value == 0)
@@ -143,7 +143,7 @@ void writeLongNumberKey(KeyWriter& out, std::string_view text)
     out.append(std::string_view(buffer, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - buffer) : 0));
 }
 
-void writeNumberKey(KeyWriter& out, std::string_view text)
+[[gnu::always_inline]] inline void writeNumberKey(KeyWriter& out, std::string_view text)
 {
     if (char* end = writeShortNumberKey(out.room(text.size() + 2), text))
         out.wrote(end);
@@ -151,7 +151,9 @@ void writeNumberKey(KeyWriter& out, std::string_view text)
         writeLongNumberKey(out, text);
 }
 
-void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
+// Inlined into the loop over a line's words, with the number keys: a call per word costs more
+// than the word's own work.
+[[gnu::always_inline]] inline void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
 {
     switch (kind) {
     case Kind::Comment: {
