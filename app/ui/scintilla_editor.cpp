@@ -6,13 +6,8 @@
 #include <QKeyEvent>
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <exception>
 #include <future>
 #include <limits>
-#include <mutex>
-#include <thread>
 
 namespace zorvan {
 
@@ -66,100 +61,6 @@ void forEachRunInText(std::string_view text, const std::vector<TextEditor::Colou
             fn(a, b, colour);
     }
 }
-
-// Colours the pieces of new text on a thread of its own while they are still being written
-// into the document, so that the window thread finds the styles ready and only applies them.
-class PieceColourer {
-public:
-    struct ByteRun {
-        long start, length;  // bytes of the new document
-        int style;
-    };
-
-    explicit PieceColourer(const TextEditor::LinesColouring& colouring)
-        : colouring_(colouring), thread_([this] { work(); })
-    {
-    }
-    ~PieceColourer()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            pieces_.clear();  // left unfinished: what is waiting is not needed
-        }
-        stop();
-    }
-    PieceColourer(const PieceColourer&) = delete;
-    PieceColourer& operator=(const PieceColourer&) = delete;
-
-    // A piece of text whose first byte is at `start`.
-    void add(std::string piece, long start)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            pieces_.push_back({std::move(piece), start});
-        }
-        wake_.notify_one();
-    }
-
-    // The runs of all pieces, in order, once they are coloured; rethrows what colouring threw.
-    std::vector<ByteRun> finish()
-    {
-        stop();
-        if (failure_)
-            std::rethrow_exception(failure_);
-        return std::move(runs_);
-    }
-
-private:
-    struct Piece {
-        std::string text;
-        long start;
-    };
-
-    void stop()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_one();
-        if (thread_.joinable())
-            thread_.join();
-    }
-
-    void work()
-    {
-        for (;;) {
-            Piece piece;
-            {
-                std::unique_lock lock(mutex_);
-                wake_.wait(lock, [this] { return done_ || !pieces_.empty(); });
-                if (pieces_.empty())
-                    return;
-                piece = std::move(pieces_.front());
-                pieces_.pop_front();
-            }
-            if (failure_)
-                continue;  // the rest is not needed; the pieces are only taken off
-            try {
-                forEachRunInText(piece.text, colouring_(piece.text), 0, -1, [&](long a, long b, TextColour colour) {
-                    runs_.push_back({piece.start + a, b - a, ScintillaEditor::styleOf(colour)});
-                });
-            } catch (...) {
-                failure_ = std::current_exception();
-            }
-        }
-    }
-
-    const TextEditor::LinesColouring& colouring_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::deque<Piece> pieces_;
-    bool done_ = false;
-    std::vector<ByteRun> runs_;         // the worker's until it has ended
-    std::exception_ptr failure_;        // likewise
-    std::thread thread_;                // last: it starts once the rest is ready
-};
 
 }  // namespace
 
@@ -674,9 +575,10 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     build(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
     build(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(oldBytes + oldBytes / 8 + 64));
     try {
-        std::optional<PieceColourer> colourer;
-        if (colouring)
-            colourer.emplace(colouring);
+        // The pieces are kept for their colours, which are worked out on other threads while
+        // the character index is made.
+        std::vector<std::string> pieces;
+        std::vector<long> pieceStarts;  // byte positions
         bool breakPending = false;  // the break after the last line is written with the next piece
         std::string piece;
         append(before.text);
@@ -687,17 +589,26 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
                 body.remove_suffix(2);
             if (breakPending)
                 append("\r\n");
-            const long start = build(QsciScintillaBase::SCI_GETLENGTH);
+            pieceStarts.push_back(build(QsciScintillaBase::SCI_GETLENGTH));
             append(body);
             breakPending = endsWithBreak;
-            if (colourer)
-                colourer->add(std::move(piece), start);
+            if (colouring)
+                pieces.push_back(std::move(piece));
             piece.clear();
         }
         if (breakPending && !throughEnd)
             append("\r\n");
         const long afterAt = build(QsciScintillaBase::SCI_GETLENGTH);
         append(after.text);
+        std::future<std::vector<std::vector<ColourRun>>> runs;
+        if (colouring) {
+            runs = std::async(std::launch::async, [&] {
+                std::vector<std::vector<ColourRun>> runsOfPieces;
+                for (const std::string& text : pieces)
+                    runsOfPieces.push_back(colouring(text));
+                return runsOfPieces;
+            });
+        }
         // Made in one pass over the finished text, the character index costs less than kept up
         // piece by piece; nothing before needed it.
         build(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
@@ -706,10 +617,13 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         build(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(build(QsciScintillaBase::SCI_GETLINECOUNT)));
         restyle(0, before);
         restyle(afterAt, after);
-        if (colourer) {
-            for (const PieceColourer::ByteRun& run : colourer->finish()) {
-                build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(run.start), 0);
-                build(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(run.length), run.style);
+        if (colouring) {
+            const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
+            for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
+                forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
+                    build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
+                    build(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
+                });
             }
         }
     } catch (...) {
