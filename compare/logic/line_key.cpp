@@ -65,8 +65,8 @@ public:
     // Room for `count` more bytes.
     char* room(std::size_t count)
     {
-        if (length_ + count > buffer_.size())
-            buffer_.resize(std::max(buffer_.size() * 2, length_ + count + 64));
+        if (length_ + count > buffer_.size()) [[unlikely]]
+            grow(count);
         return buffer_.data() + length_;
     }
     void wrote(char* end) { length_ = static_cast<std::size_t>(end - buffer_.data()); }
@@ -78,6 +78,8 @@ public:
     }
 
 private:
+    [[gnu::noinline]] void grow(std::size_t count) { buffer_.resize(std::max(buffer_.size() * 2, length_ + count + 64)); }
+
     std::string& buffer_;
     std::size_t length_;
 };
@@ -92,49 +94,46 @@ char* copyShort(char* w, const char* from, const char* to)
 
 // The number key of appendNumberKey written at `w`, which has room for the text and 2 more
 // bytes; nullptr when the text has more digits than a double holds and is read as a double.
-char* writeShortNumberKey(char* w, std::string_view text)
+// Every byte is looked at once: keys are made for every number of both programs.
+[[gnu::always_inline]] inline char* writeShortNumberKey(char* w, std::string_view text)
 {
     const char* p = text.data();
     const char* q = p + text.size();
     const bool negative = p < q && *p == '-';
-    const char* wholeBegin = p + negative;
-    const char* point = nullptr;
-    for (const char* r = wholeBegin; r < q; ++r) {
-        if (*r != '.')
-            continue;
-        if (point)  // a second point: not a plain decimal
+    const char* r = p + negative;
+    const char* wholeBegin = r;
+    while (r < q && *r == '0')
+        ++r;
+    const char* significant = r;  // the whole part without its leading zeros
+    while (r < q && *r != '.')
+        ++r;
+    const char* wholeEnd = r;
+    const char* fractionBegin = r < q ? r + 1 : q;
+    const char* fractionEnd = fractionBegin;  // after the fraction's last non-zero digit
+    for (const char* f = fractionBegin; f < q; ++f) {
+        if (*f == '.')  // a second point: not a plain decimal
             return copyShort(w, p, q);
-        point = r;
+        if (*f != '0')
+            fractionEnd = f + 1;
     }
-    const char* wholeEnd = point ? point : q;
-    const char* fractionBegin = point ? point + 1 : q;
-    const char* fractionEnd = q;
-    if (wholeBegin == wholeEnd && fractionBegin == fractionEnd)  // "", "-", ".", "-."
+    if (wholeBegin == wholeEnd && fractionBegin == q)  // "", "-", ".", "-."
         return copyShort(w, p, q);
-    while (wholeBegin < wholeEnd && *wholeBegin == '0')
-        ++wholeBegin;
-    while (fractionEnd > fractionBegin && fractionEnd[-1] == '0')
-        --fractionEnd;
-    if ((wholeEnd - wholeBegin) + (fractionEnd - fractionBegin) > 15)
+    if ((wholeEnd - significant) + (fractionEnd - fractionBegin) > 15)
         return nullptr;
-    if (wholeBegin == wholeEnd && fractionBegin == fractionEnd) {
+    if (significant == wholeEnd && fractionBegin == fractionEnd) {
         *w++ = '0';  // zero has no sign
         return w;
     }
     if (negative)
         *w++ = '-';
-    if (wholeBegin == wholeEnd)
+    if (significant == wholeEnd)
         *w++ = '0';
-    w = copyShort(w, wholeBegin, wholeEnd);
-    if (fractionBegin < fractionEnd) {
-        *w++ = '.';
-        w = copyShort(w, fractionBegin, fractionEnd);
-    }
-    return w;
+    // The whole part and, when there is one, the point and the fraction lie together in the text.
+    return copyShort(w, significant, fractionBegin < fractionEnd ? fractionEnd : wholeEnd);
 }
 
 // Beyond what a double holds exactly: equal when they read as the same double.
-void writeLongNumberKey(KeyWriter& out, std::string_view text)
+[[gnu::noinline]] void writeLongNumberKey(KeyWriter& out, std::string_view text)
 {
     double value = nc::numberTextValue(text);
     if (value == 0)
@@ -144,7 +143,7 @@ void writeLongNumberKey(KeyWriter& out, std::string_view text)
     out.append(std::string_view(buffer, result.ec == std::errc() ? static_cast<std::size_t>(result.ptr - buffer) : 0));
 }
 
-void writeNumberKey(KeyWriter& out, std::string_view text)
+[[gnu::always_inline]] inline void writeNumberKey(KeyWriter& out, std::string_view text)
 {
     if (char* end = writeShortNumberKey(out.room(text.size() + 2), text))
         out.wrote(end);
@@ -152,7 +151,9 @@ void writeNumberKey(KeyWriter& out, std::string_view text)
         writeLongNumberKey(out, text);
 }
 
-void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
+// Inlined into the loop over a line's words, with the number keys: a call per word costs more
+// than the word's own work.
+[[gnu::always_inline]] inline void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
 {
     switch (kind) {
     case Kind::Comment: {

@@ -45,6 +45,27 @@ TEST(LineEndCounter, PiecesCutAnywhereCountAsTheWhole)
     }
 }
 
+TEST(LineEndCounter, OneOddBreakAnywhereInALongTextMakesAMix)
+{
+    // Thousands of bytes, so that the breaks fall on every place of the blocks the bytes are
+    // counted in, CR LF pairs cut between two blocks included.
+    std::string crLf, lf;
+    for (int i = 0; crLf.size() < 5000; ++i) {
+        crLf += "G01X" + std::to_string(i) + "\r\n";
+        lf += "G01X" + std::to_string(i) + "\n";
+    }
+    EXPECT_EQ(lineEndsOf(crLf), LineEnds::CrLf);
+    EXPECT_EQ(lineEndsOf(lf), LineEnds::Lf);
+    for (std::size_t at : {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{4079}, std::size_t{4081},
+                           crLf.size() - 1, crLf.size()}) {
+        for (const char* odd : {"\n", "\r"}) {
+            std::string bytes = crLf;
+            bytes.insert(at, odd);
+            EXPECT_EQ(lineEndsOf(bytes), LineEnds::Mixed) << "at " << at;
+        }
+    }
+}
+
 TEST(DocumentFileStream, PiecesOfAnySizeJoinToTheLoadedText)
 {
     QTemporaryDir dir;
