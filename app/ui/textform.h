@@ -27,6 +27,9 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QShortcut;
 class QSplitter;
 class QToolBar;
 class QWidget;
@@ -94,6 +97,9 @@ public:
     std::array<QLabel*, 5> statusPanels{};
     // A note on the loaded file beside the panels: that its line ends are mixed.
     QLabel* StatusNote = nullptr;
+    // While a background operation runs: its progress (after its first 100 ms) and "中止".
+    QProgressBar* OperationProgress = nullptr;
+    QPushButton* OperationCancel = nullptr;
     // The document's encoding ("Shift-JIS", "UTF-8"), at the right end of the status bar.
     QLabel* StatusEncoding = nullptr;
     QComboBox* ComboBox1 = nullptr;  // font size box on the toolbar
@@ -216,6 +222,8 @@ protected:
 private:
     void installFileDrops();  // textform_document.cpp: the window and the editor take file drops
     void buildLayout();
+    void lockForOperation(bool locked);
+    QShortcut* cancelShortcut_ = nullptr;
     void addOwnCommands();  // textform_commands.cpp: the window's own rows
     void buildCommands();   // textform_commands.cpp: menus, toolbar, context menu
     void FormCreate();      // textform_view.cpp: settings, font, status, marks
