@@ -31,25 +31,25 @@ OperationRunner::~OperationRunner()
 
 void OperationRunner::queue(int code, const QString& caption, Work work)
 {
-    pending_.push_back({code, caption, std::move(work)});
-    if (!Busy && pending_.size() == 1)
-        runNext();
+    enqueue({code, caption, std::move(work)}, false);
 }
 
 void OperationRunner::post(int code, const QString& caption, Work work)
 {
-    if (!caption.isEmpty() && hooks_.showCaption)
-        hooks_.showCaption(caption);
-    pending_.push_back({code, caption, std::move(work)});
-    scheduleNext();
+    enqueue({code, caption, std::move(work)}, true);
 }
 
-void OperationRunner::queueInBackground(int code, const QString& caption, Prepare prepare, bool posted)
+void OperationRunner::queueInBackground(int code, const QString& caption, Prepare prepare, bool posted,
+                                        Work abandoned)
 {
-    Operation operation{code, caption, {}, std::move(prepare)};
+    enqueue({code, caption, {}, std::move(prepare), std::move(abandoned)}, posted);
+}
+
+void OperationRunner::enqueue(Operation operation, bool posted)
+{
     if (posted) {
-        if (!caption.isEmpty() && hooks_.showCaption)
-            hooks_.showCaption(caption);
+        if (!operation.caption.isEmpty() && hooks_.showCaption)
+            hooks_.showCaption(operation.caption);
         pending_.push_back(std::move(operation));
         scheduleNext();
         return;
@@ -76,16 +76,15 @@ void OperationRunner::define(int code, const QString& caption, Work work)
     defined_[code] = {code, caption, std::move(work)};
 }
 
-QString OperationRunner::definedCaption(int code) const
+void OperationRunner::defineInBackground(int code, const QString& caption, Prepare prepare, Work abandoned)
 {
-    auto it = defined_.find(code);
-    return it == defined_.end() ? QString() : it->second.caption;
+    defined_[code] = {code, caption, {}, std::move(prepare), std::move(abandoned)};
 }
 
-OperationRunner::Work OperationRunner::definedWork(int code) const
+OperationRunner::Operation OperationRunner::defined(int code) const
 {
     auto it = defined_.find(code);
-    return it == defined_.end() ? Work() : it->second.work;
+    return it == defined_.end() ? Operation{code, QString(), {}} : it->second;
 }
 
 void OperationRunner::scheduleNext()
@@ -123,6 +122,8 @@ void OperationRunner::startBackground(Operation& operation)
     try {
         background = operation.prepare();
     } catch (const std::exception& e) {
+        if (operation.abandoned)
+            operation.abandoned();
         endOperation();
         if (hooks_.showError)
             hooks_.showError(e);
@@ -135,6 +136,7 @@ void OperationRunner::startBackground(Operation& operation)
     if (hooks_.lock)
         hooks_.lock(true);
     task_ = std::make_shared<OperationTask>();
+    abandoned_ = std::move(operation.abandoned);
     elapsed_.start();
     progressTimer_.start();
     worker_ = std::thread([this, task = task_, background = std::move(background)] {
@@ -162,6 +164,9 @@ void OperationRunner::finishBackground(Outcome outcome)
     const bool cancelled = outcome.cancelled || task_->cancelled();
     task_.reset();
     std::exception_ptr error = outcome.error;
+    // The editor takes the result only once it is writable again.
+    if (hooks_.lock)
+        hooks_.lock(false);
     if (!cancelled && !error && outcome.apply) {
         try {
             outcome.apply();
@@ -169,8 +174,10 @@ void OperationRunner::finishBackground(Outcome outcome)
             error = std::current_exception();
         }
     }
-    if (hooks_.lock)
-        hooks_.lock(false);
+    Work abandoned = std::move(abandoned_);
+    abandoned_ = {};
+    if ((cancelled || error) && abandoned)
+        abandoned();
     endOperation();
     if (cancelled && hooks_.showNote)
         hooks_.showNote(QStringLiteral("中止しました"));

@@ -93,7 +93,9 @@ public:
     // before it: the caller returns first (a load started from a drop or the command line).
     void post(int code, const QString& caption, Work work);
     // Queues a background operation (see above); `posted` as post() does, else as queue().
-    void queueInBackground(int code, const QString& caption, Prepare prepare, bool posted = false);
+    // `abandoned` runs on the window's thread when the operation is cancelled or fails.
+    void queueInBackground(int code, const QString& caption, Prepare prepare, bool posted = false,
+                           Work abandoned = {});
     // Cancels the running background operation; nothing else.
     void cancel();
     // Waits for the running background operation to end and applies its result (for the
@@ -102,9 +104,10 @@ public:
 
     // Operations known by code.
     void define(int code, const QString& caption, Work work);
+    void defineInBackground(int code, const QString& caption, Prepare prepare, Work abandoned = {});
     // The defined operation of `code`: posted (start) or queued (runNow).
-    void start(int code) { post(code, definedCaption(code), definedWork(code)); }
-    void runNow(int code) { queue(code, definedCaption(code), definedWork(code)); }
+    void start(int code) { enqueue(defined(code), true); }
+    void runNow(int code) { enqueue(defined(code), false); }
 
     // True while an operation runs (the window's Busy refers to it).
     bool Busy = false;
@@ -118,14 +121,15 @@ private:
         QString caption;
         Work work;
         Prepare prepare = {};
+        Work abandoned = {};
     };
     struct Outcome {
         Work apply;
         bool cancelled = false;
         std::exception_ptr error;
     };
-    QString definedCaption(int code) const;
-    Work definedWork(int code) const;
+    Operation defined(int code) const;
+    void enqueue(Operation operation, bool posted);
     void runNext();
     void execute(Operation& operation);
     void scheduleNext();
@@ -139,6 +143,7 @@ private:
     bool scheduled_ = false;
     int running_ = 0;
     std::shared_ptr<OperationTask> task_;
+    Work abandoned_;
     std::thread worker_;
     QElapsedTimer elapsed_;
     QTimer progressTimer_;

@@ -57,7 +57,9 @@ TFormText::TFormText(QWidget* parent)
     resize(863, 439);
     buildLayout();
     document_.attachEditor(editor_.get());
-    runner_->define(OperationRunner::Load, QStringLiteral("読み込み中"), [this] { LoadDocument(); });
+    runner_->defineInBackground(
+        OperationRunner::Load, QStringLiteral("読み込み中"), [this] { return PrepareLoad(); },
+        [this] { document_.loadFailed(); });
     addOwnCommands();
     buildCommands();
     recentFiles = new RecentFilesMenu(*this);

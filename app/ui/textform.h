@@ -158,6 +158,9 @@ public:
     // "文字コードを指定して保存": saves under a name chosen in the dialog, in `encoding`.
     void SaveInEncoding(FileEncoding encoding);
     void LoadDocument();
+    // The load as a background operation: the file is read and decoded on a worker and shown in
+    // one swap of the text; a cancelled or failed load leaves the previous document in place.
+    OperationRunner::Background PrepareLoad();
     void MergeFile(const QString& path, int mode);
     void PMAddFileClick();
     void PMInsertFileClick();
@@ -223,6 +226,9 @@ private:
     void installFileDrops();  // textform_document.cpp: the window and the editor take file drops
     void buildLayout();
     void lockForOperation(bool locked);
+    // Shows the text a load has read: path, title, text (filled by `fill`), colours, caret.
+    void showLoaded(LineEnds lineEnds, FileEncoding encoding, bool ncProgram,
+                    const std::function<void(const TextEditor::LoadSink&)>& fill, std::size_t sizeHint);
     QShortcut* cancelShortcut_ = nullptr;
     void addOwnCommands();  // textform_commands.cpp: the window's own rows
     void buildCommands();   // textform_commands.cpp: menus, toolbar, context menu

@@ -102,7 +102,7 @@ TEST_F(BackgroundRunnerTest, TheEventLoopTicksWhileTheWorkerWorksAndTheResultIsA
     EXPECT_TRUE(background.Busy);
     background.waitForIdle();
     EXPECT_GE(ticks, 5);
-    EXPECT_EQ(log, QStringList({"caption:座標移動中", "prepare", "lock", "apply", "unlock", "refresh", "caption:",
+    EXPECT_EQ(log, QStringList({"caption:座標移動中", "prepare", "lock", "unlock", "apply", "refresh", "caption:",
                                 "caption:b", "b", "refresh", "caption:"}));
 }
 
