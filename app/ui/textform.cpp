@@ -42,6 +42,7 @@ TFormText::TFormText(QWidget* parent)
            [this](bool locked) { lockForOperation(locked); },
            [this](int permille) {
                OperationProgress->setVisible(permille >= 0);
+               OperationCancel->setVisible(permille >= 0);
                OperationProgress->setValue(std::max(permille, 0));
            },
            [this](const QString& note) { setStatusText(3, note); }},
@@ -156,13 +157,12 @@ void TFormText::buildLayout()
 }
 
 // While a background operation works the text must not change under it: typing and the commands
-// wait, and Escape or "中止" cancels it.
+// wait, and Escape cancels it ("中止" too, shown with the progress bar once the work takes longer).
 void TFormText::lockForOperation(bool locked)
 {
     Memo1->setReadOnly(locked);
     menuBar()->setEnabled(!locked);
     ToolBar1->setEnabled(!locked);
-    OperationCancel->setVisible(locked);
     cancelShortcut_->setEnabled(locked);
 }
 

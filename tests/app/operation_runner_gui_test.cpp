@@ -66,7 +66,11 @@ protected:
     OperationRunner background{{[this](const QString& caption) { log << "caption:" + caption; },
                                 [this] { log << "refresh"; },
                                 [this](const std::exception& e) { log << QString("error:") + e.what(); },
-                                [this](bool locked) { log << (locked ? "lock" : "unlock"); }, {},
+                                [this](bool locked) { log << (locked ? "lock" : "unlock"); },
+                                [this](int permille) {
+                                    if (permille >= 0 && !log.contains("progress"))
+                                        log << "progress";
+                                },
                                 [this](const QString& note) { log << "note:" + note; }}};
     std::atomic<bool> release{false};
 
@@ -104,6 +108,14 @@ TEST_F(BackgroundRunnerTest, TheEventLoopTicksWhileTheWorkerWorksAndTheResultIsA
     EXPECT_GE(ticks, 5);
     EXPECT_EQ(log, QStringList({"caption:座標移動中", "prepare", "lock", "unlock", "apply", "refresh", "caption:",
                                 "caption:b", "b", "refresh", "caption:"}));
+}
+
+TEST_F(BackgroundRunnerTest, TheProgressBarShowsOnlyForWorkOfMoreThanATenthOfASecond)
+{
+    QTimer::singleShot(200, [&] { release = true; });
+    background.queueInBackground(10, "x", operation(false));
+    background.waitForIdle();
+    EXPECT_EQ(log, QStringList({"caption:x", "prepare", "lock", "progress", "unlock", "apply", "refresh", "caption:"}));
 }
 
 TEST_F(BackgroundRunnerTest, CancelOrFailureAppliesNothingAndSaysSoOnce)
