@@ -180,14 +180,18 @@ TEST_F(NcUndoGui, ALongCommandKeepsTheWindowTickingAndACancelChangesNothing)
             ++ticksWhileBusy;
             if (c.cancel)
                 form.runner().cancel();
+            else
+                undoKey();  // waits like typing: the text the command read stays
         });
         timer.start(0);
         c.command(*this);
         timer.stop();
         EXPECT_GT(ticksWhileBusy, 0);
         EXPECT_EQ(state() == before, c.cancel);
-        if (!c.cancel)
+        if (!c.cancel) {
+            EXPECT_EQ(form.editor().text().substr(0, 20), "G%\r\nO1000(MAIN)\r\nN0.");
             continue;
+        }
         EXPECT_EQ(form.statusText(3), "中止しました");
         undoKey();  // takes back the typing
         EXPECT_EQ(form.editor().text(), program(20000));
