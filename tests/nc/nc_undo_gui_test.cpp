@@ -2,12 +2,14 @@
 #include "app/logic/settings.h"
 #include "app/ui/textform.h"
 #include "nc/ui/axisform.h"
+#include "nc/ui/change.h"
 #include "nc/ui/formcalc.h"
 #include "support/scripted_prompts.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -165,6 +167,14 @@ TEST_F(NcUndoGui, ALongCommandKeepsTheWindowTickingAndACancelChangesNothing)
         {"shift cancelled", true, [](NcUndoGui& t) { t.shift("10"); }},
         {"rotation cancelled", true, [](NcUndoGui& t) { t.shift("1", "AfineChehge"); }},
         {"calculation cancelled", true, [](NcUndoGui& t) { t.multiplyX("2"); }},
+        {"axis swap cancelled", true,
+         [](NcUndoGui& t) {
+             auto* swap = t.form.findChild<TChangForm*>("ChangForm");
+             t.run("RepraceXYZ", swap, [swap] {
+                 swap->CheckBox1->setChecked(true);
+                 swap->BitBtn1->click();
+             });
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
