@@ -10,21 +10,65 @@
 // without a definition only clear the caption.
 //
 //     shell.runner().queue(nc::kShiftCode, "座標移動中", [&] { nc::shiftCoordinates(...); });
+//
+// A background operation keeps the window alive while it works: on its turn its first step runs on
+// the window's thread and takes what the work needs (a snapshot of the text); the heavy step runs
+// on a worker thread, reports progress and may be cancelled; its result is applied on the window's
+// thread in one step. Meanwhile the window is locked (the editor read-only, the commands off), a
+// progress bar shows after the first 100 ms, and operations queued meanwhile wait for it. A
+// cancelled operation applies nothing, so the document stays exactly as it was.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
+#include <atomic>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <map>
+#include <memory>
+#include <thread>
 
 namespace zorvan {
+
+// What the worker step of a background operation sees: the cancel request and its progress.
+class OperationTask {
+public:
+    // Thrown by checkpoint() once the operation has been cancelled.
+    struct Cancelled {};
+    bool cancelled() const { return cancelled_.load(std::memory_order_relaxed); }
+    void checkpoint() const
+    {
+        if (cancelled())
+            throw Cancelled{};
+    }
+    // `done` of `total` units of the work are done; also a checkpoint.
+    void progress(long long done, long long total)
+    {
+        checkpoint();
+        if (total > 0)
+            permille_.store(static_cast<int>(done * 1000 / total), std::memory_order_relaxed);
+    }
+    int permille() const { return permille_.load(std::memory_order_relaxed); }
+    void cancel() { cancelled_.store(true, std::memory_order_relaxed); }
+
+private:
+    std::atomic<bool> cancelled_{false};
+    std::atomic<int> permille_{0};
+};
 
 class OperationRunner : public QObject {
     Q_OBJECT
 public:
     using Work = std::function<void()>;
+    // The worker step: returns the step that applies its result on the window's thread.
+    using Background = std::function<Work(OperationTask&)>;
+    // The first step, on the window's thread when the operation's turn comes: returns the worker
+    // step (empty: nothing to do).
+    using Prepare = std::function<Background()>;
     enum Code { Load = 1, Swap = 2, ExtremeSearch = 3 };
 
     // How the runner reaches the window: the progress caption (set and painted at once), the
@@ -33,20 +77,37 @@ public:
         std::function<void(const QString&)> showCaption;
         std::function<void()> refreshStatus;
         std::function<void(const std::exception&)> showError;
+        // While a background operation runs: locked (editor read-only, commands off) or not.
+        std::function<void(bool locked)> lock = {};
+        // The progress bar: 0-1000, or -1 to hide it.
+        std::function<void(int permille)> showProgress = {};
+        // A short note in the status bar ("中止しました").
+        std::function<void(const QString&)> showNote = {};
     };
     explicit OperationRunner(Hooks hooks, QObject* parent = nullptr);
+    ~OperationRunner() override;
 
     // Runs the operation now when nothing runs, else after the ones queued before it.
     void queue(int code, const QString& caption, Work work);
     // Shows the caption now and runs the operation from the event loop, after the ones queued
     // before it: the caller returns first (a load started from a drop or the command line).
     void post(int code, const QString& caption, Work work);
+    // Queues a background operation (see above); `posted` as post() does, else as queue().
+    // `abandoned` runs on the window's thread when the operation is cancelled or fails.
+    void queueInBackground(int code, const QString& caption, Prepare prepare, bool posted = false,
+                           Work abandoned = {});
+    // Cancels the running background operation; nothing else.
+    void cancel();
+    // Waits for the running background operation to end and applies its result (for the
+    // command-line tool, the tests and the benchmarks).
+    void waitForIdle();
 
     // Operations known by code.
     void define(int code, const QString& caption, Work work);
+    void defineInBackground(int code, const QString& caption, Prepare prepare, Work abandoned = {});
     // The defined operation of `code`: posted (start) or queued (runNow).
-    void start(int code) { post(code, definedCaption(code), definedWork(code)); }
-    void runNow(int code) { queue(code, definedCaption(code), definedWork(code)); }
+    void start(int code) { enqueue(defined(code), true); }
+    void runNow(int code) { enqueue(defined(code), false); }
 
     // True while an operation runs (the window's Busy refers to it).
     bool Busy = false;
@@ -59,18 +120,33 @@ private:
         int code;
         QString caption;
         Work work;
+        Prepare prepare = {};
+        Work abandoned = {};
     };
-    QString definedCaption(int code) const;
-    Work definedWork(int code) const;
+    struct Outcome {
+        Work apply;
+        bool cancelled = false;
+        std::exception_ptr error;
+    };
+    Operation defined(int code) const;
+    void enqueue(Operation operation, bool posted);
     void runNext();
     void execute(Operation& operation);
     void scheduleNext();
+    void startBackground(Operation& operation);
+    void finishBackground(Outcome outcome);
+    void endOperation();
 
     Hooks hooks_;
     std::deque<Operation> pending_;
     std::map<int, Operation> defined_;
     bool scheduled_ = false;
     int running_ = 0;
+    std::shared_ptr<OperationTask> task_;
+    Work abandoned_;
+    std::thread worker_;
+    QElapsedTimer elapsed_;
+    QTimer progressTimer_;
 };
 
 }  // namespace zorvan

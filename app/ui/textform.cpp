@@ -15,6 +15,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -34,7 +38,14 @@ TFormText::TFormText(QWidget* parent)
                if (statusPanels[3]->isVisible())
                    statusPanels[3]->repaint();
            },
-           [this] { UpdateStatus(); }, [this](const std::exception& e) { showUserError(this, e); }},
+           [this] { UpdateStatus(); }, [this](const std::exception& e) { showUserError(this, e); },
+           [this](bool locked) { lockForOperation(locked); },
+           [this](int permille) {
+               OperationProgress->setVisible(permille >= 0);
+               OperationCancel->setVisible(permille >= 0);
+               OperationProgress->setValue(std::max(permille, 0));
+           },
+           [this](const QString& note) { setStatusText(3, note); }},
           this)),
       DocPath(document_.DocPath),
       PendingCaret(document_.PendingCaret),
@@ -47,7 +58,9 @@ TFormText::TFormText(QWidget* parent)
     resize(863, 439);
     buildLayout();
     document_.attachEditor(editor_.get());
-    runner_->define(OperationRunner::Load, QStringLiteral("読み込み中"), [this] { LoadDocument(); });
+    runner_->defineInBackground(
+        OperationRunner::Load, QStringLiteral("読み込み中"), [this] { return PrepareLoad(); },
+        [this] { document_.loadFailed(); });
     addOwnCommands();
     buildCommands();
     recentFiles = new RecentFilesMenu(*this);
@@ -121,9 +134,36 @@ void TFormText::buildLayout()
     StatusNote = new QLabel(bar);
     StatusNote->setObjectName("StatusNote");
     bar->addWidget(StatusNote);
+    OperationProgress = new QProgressBar(bar);
+    OperationProgress->setObjectName("OperationProgress");
+    OperationProgress->setRange(0, 1000);
+    OperationProgress->setTextVisible(false);
+    OperationProgress->setMaximumSize(120, 15);
+    OperationProgress->hide();
+    bar->addWidget(OperationProgress);
+    OperationCancel = new QPushButton(QStringLiteral("中止"), bar);
+    OperationCancel->setObjectName("OperationCancel");
+    OperationCancel->setMaximumHeight(17);
+    OperationCancel->setFocusPolicy(Qt::NoFocus);
+    OperationCancel->hide();
+    bar->addWidget(OperationCancel);
+    connect(OperationCancel, &QPushButton::clicked, runner_, &OperationRunner::cancel);
+    cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    cancelShortcut_->setEnabled(false);
+    connect(cancelShortcut_, &QShortcut::activated, runner_, &OperationRunner::cancel);
     StatusEncoding = new QLabel(bar);
     StatusEncoding->setObjectName("StatusEncoding");
     bar->addPermanentWidget(StatusEncoding);
+}
+
+// While a background operation works the text must not change under it: typing and the commands
+// wait, and Escape cancels it ("中止" too, shown with the progress bar once the work takes longer).
+void TFormText::lockForOperation(bool locked)
+{
+    Memo1->setReadOnly(locked);
+    menuBar()->setEnabled(!locked);
+    ToolBar1->setEnabled(!locked);
+    cancelShortcut_->setEnabled(locked);
 }
 
 void TFormText::setStatusText(int panel, const QString& text)

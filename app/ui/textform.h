@@ -27,6 +27,9 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QShortcut;
 class QSplitter;
 class QToolBar;
 class QWidget;
@@ -94,6 +97,9 @@ public:
     std::array<QLabel*, 5> statusPanels{};
     // A note on the loaded file beside the panels: that its line ends are mixed.
     QLabel* StatusNote = nullptr;
+    // While a background operation runs: its progress (after its first 100 ms) and "中止".
+    QProgressBar* OperationProgress = nullptr;
+    QPushButton* OperationCancel = nullptr;
     // The document's encoding ("Shift-JIS", "UTF-8"), at the right end of the status bar.
     QLabel* StatusEncoding = nullptr;
     QComboBox* ComboBox1 = nullptr;  // font size box on the toolbar
@@ -152,6 +158,9 @@ public:
     // "文字コードを指定して保存": saves under a name chosen in the dialog, in `encoding`.
     void SaveInEncoding(FileEncoding encoding);
     void LoadDocument();
+    // The load as a background operation: the file is read and decoded on a worker and shown in
+    // one swap of the text; a cancelled or failed load leaves the previous document in place.
+    OperationRunner::Background PrepareLoad();
     void MergeFile(const QString& path, int mode);
     void PMAddFileClick();
     void PMInsertFileClick();
@@ -216,6 +225,11 @@ protected:
 private:
     void installFileDrops();  // textform_document.cpp: the window and the editor take file drops
     void buildLayout();
+    void lockForOperation(bool locked);
+    // Shows the text a load has read: path, title, text (filled by `fill`), colours, caret.
+    void showLoaded(LineEnds lineEnds, FileEncoding encoding, bool ncProgram,
+                    const std::function<void(const TextEditor::LoadSink&)>& fill, std::size_t sizeHint);
+    QShortcut* cancelShortcut_ = nullptr;
     void addOwnCommands();  // textform_commands.cpp: the window's own rows
     void buildCommands();   // textform_commands.cpp: menus, toolbar, context menu
     void FormCreate();      // textform_view.cpp: settings, font, status, marks

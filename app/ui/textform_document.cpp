@@ -70,15 +70,6 @@ QStringList localFiles(const QMimeData* data)
     return paths;
 }
 
-// Replaces the editor's text with a file's, decoded piece by piece straight into the editor so a
-// big file is never held twice in decoded form. The fill is a load: it starts a new history, and
-// its change notice says so (the load colours the text itself).
-void fillEditor(TextEditor& editor, std::string_view bytes, Encoding encoding)
-{
-    editor.loadText([bytes, encoding](const TextEditor::LoadSink& sink) { readDocument(bytes, sink, 1 << 20, encoding); },
-                    bytes.size() + bytes.size() / 16 + 64);
-}
-
 // Drops on the editor reach its viewport, which would insert the file names as text.
 class FileDropFilter : public QObject {
 public:
@@ -221,27 +212,67 @@ void TFormText::StartOpen(const QString& path, std::optional<Encoding> encoding)
     runner_->start(OperationRunner::Load);
 }
 
+// A read failure names the file under the window's title, with the critical icon.
+static std::string readLoadFile(const QString& path)
+{
+    try {
+        return readDocumentFile(path);
+    } catch (const UserError& e) {
+        throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
+    }
+}
+
 void TFormText::LoadDocument()
 {
     std::string bytes;
     try {
-        bytes = readDocumentFile(DocPath);
-    } catch (const UserError& e) {
+        bytes = readLoadFile(DocPath);
+    } catch (const UserError&) {
         // The previous text stays, and with it its path and title, so an overwrite-save cannot
         // put it into the file that failed.
         document_.loadFailed();
-        throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
+        throw;
     }
     const FileEncoding encoding = detectEncoding(bytes, document_.loadEncoding);
     const std::string_view text = withoutMark(bytes, encoding);
-    document_.loaded(lineEndsOf(text), encoding);
+    // Decoded piece by piece straight into the editor, so a big file is never held twice.
+    showLoaded(lineEndsOf(text), encoding, isNcProgram(text),
+               [text, encoding](const TextEditor::LoadSink& sink) { readDocument(text, sink, 1 << 20, encoding.encoding); },
+               bytes.size() + bytes.size() / 16 + 64);
+}
+
+OperationRunner::Background TFormText::PrepareLoad()
+{
+    // The path is read when the load's turn comes, so quick loads in a row all read the last one.
+    const QString path = DocPath;
+    const std::optional<Encoding> chosen = document_.loadEncoding;
+    return [this, path, chosen](OperationTask& task) -> OperationRunner::Work {
+        std::string bytes = readLoadFile(path);
+        task.progress(1, 2);
+        auto loaded = std::make_shared<LoadedDocument>(loadDocument(std::move(bytes), chosen));
+        task.progress(2, 2);
+        return [this, loaded] {
+            const bool ncProgram = isNcProgram(loaded->text);
+            const std::size_t size = loaded->text.size();
+            showLoaded(loaded->lineEnds, loaded->encoding, ncProgram,
+                       [loaded](const TextEditor::LoadSink& sink) {
+                           sink(loaded->text);
+                           std::string().swap(loaded->text);
+                       },
+                       size);
+        };
+    };
+}
+
+void TFormText::showLoaded(LineEnds lineEnds, FileEncoding encoding, bool ncProgram,
+                           const std::function<void(const TextEditor::LoadSink&)>& fill, std::size_t sizeHint)
+{
+    document_.loaded(lineEnds, encoding);
     StatusNote->setText(document_.lineEnds == LineEnds::Mixed ? kMixedLineEndsNote : QString());
     recentFiles->remember(DocPath);
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
-    const bool ncProgram = isNcProgram(text);
-    fillEditor(*editor_, text, encoding.encoding);
-    std::string().swap(bytes);
+    editor_->loadText(fill, sizeHint);
 
     if (ncProgram)
         ColourAll();

@@ -4,6 +4,8 @@
 #include "nc/logic/text_pieces.h"
 
 #include <algorithm>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace zorvan::nc {
@@ -101,41 +103,30 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
     return result;
 }
 
-void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Recolour recolour)
-{
-    if (a == b)
-        return;
-    const auto [rangeStart, rangeEnd] = positionsOf(editor, range);
-    if (rangeEnd <= rangeStart) {
-        if (!range.selectionOnly)
-            editor.setCaret(rangeStart);
-        return;
-    }
+namespace {
 
-    // The lines that hold the range, read in one view; the range is the bytes [bodyFrom, bodyTo).
-    const int firstLine = editor.lineFromPosition(rangeStart);
-    int lastLine = editor.lineFromPosition(rangeEnd);
-    if (lastLine > firstLine && editor.positionFromLine(lastLine) == rangeEnd)
-        --lastLine;  // the range ends with a line break, which the passes never change
-    const long firstStart = editor.positionFromLine(firstLine);
-    const long lastStart = editor.positionFromLine(lastLine);
-    const long linesEnd = lastStart + countCharacters(editor.line(lastLine));
-    const char followRange = linesEnd < editor.length() ? '\r' : '\0';
-    std::string buffer;
-    const std::string_view lines = editor.textView(firstStart, linesEnd - firstStart, buffer);
-    const std::size_t lastLineAt = firstLine == lastLine ? 0 : lines.rfind("\r\n") + 2;
-    const std::size_t bodyFrom = byteOffsetOfCharacter(lines, rangeStart - firstStart);
-    const std::size_t bodyTo =
-        std::min(lines.size(), lastLineAt + byteOffsetOfCharacter(lines.substr(lastLineAt), rangeEnd - lastStart));
+// A swap read from the editor: the lines that hold the range, in a copy, so that the passes can
+// run away from the editor's thread; and the pieces the passes made of them.
+struct SwapJob {
+    char a = 0, b = 0;
+    CommandRange range;
+    Recolour recolour = Recolour::WrittenLines;
+    long rangeStart = 0, rangeEnd = 0, firstStart = 0;
+    int firstLine = 0, lastLine = 0;
+    char followRange = 0;  // the character after the lines (0: the end of the text)
+    std::string lines;
+    std::size_t bodyFrom = 0, bodyTo = 0;  // the range: bytes [bodyFrom, bodyTo) of `lines`
+    std::vector<std::string_view> pieces;  // into `lines`
+    std::vector<SwappedPiece> swapped;
 
-    const std::vector<std::string_view> pieces = cutIntoPieces(lines);
-    auto make = [&](std::size_t index) {
+    SwappedPiece make(std::size_t index) const
+    {
         const std::string_view piece = pieces[index];
         const std::size_t pieceAt = static_cast<std::size_t>(piece.data() - lines.data());
         const std::size_t lo = std::clamp(bodyFrom, pieceAt, pieceAt + piece.size()) - pieceAt;
         const std::size_t hi = std::clamp(bodyTo, pieceAt, pieceAt + piece.size()) - pieceAt;
-        SwappedPiece swapped;
-        std::string& out = swapped.text;
+        SwappedPiece result;
+        std::string& out = result.text;
         if (lo < hi) {
             const char follow = hi < piece.size() ? piece[hi] : index + 1 < pieces.size() ? '\r' : followRange;
             const std::string_view body = piece.substr(lo, hi - lo);
@@ -144,48 +135,109 @@ void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Rec
             out.append(piece.substr(0, lo));
             out += passed.text;
             out.append(piece.substr(hi));
-            swapped.changed = passed.text != body;
-            swapped.lengthChange = static_cast<long>(passed.text.size()) - static_cast<long>(body.size());
+            result.changed = passed.text != body;
+            result.lengthChange = static_cast<long>(passed.text.size()) - static_cast<long>(body.size());
             if (passed.lastDeletion >= 0)
-                swapped.lastDeletion = countCharacters(std::string_view(out).substr(0, lo + passed.lastDeletion));
+                result.lastDeletion = countCharacters(std::string_view(out).substr(0, lo + passed.lastDeletion));
         } else {
             out.reserve(piece.size() + 2);
             out.append(piece);
         }
         out += "\r\n";
-        swapped.characters = countCharacters(out);
-        return swapped;
-    };
-
-    std::optional<OrderedWork<SwappedPiece>> work;
-    if (pieces.size() > 1)
-        work.emplace(pieces.size(), pieceWorkers(), kPiecesAhead, make);
-    std::size_t taken = 0;
-    bool changed = false;
-    long lengthChange = 0, charactersBefore = 0, lastDeletion = -1;
-    auto next = [&](std::string& piece) {
-        if (taken == pieces.size())
-            return false;
-        SwappedPiece swapped = work ? *work->next() : make(0);
-        ++taken;
-        changed = changed || swapped.changed;
-        lengthChange += swapped.lengthChange;
-        if (swapped.lastDeletion >= 0)
-            lastDeletion = firstStart + charactersBefore + swapped.lastDeletion;
-        charactersBefore += swapped.characters;
-        piece = std::move(swapped.text);
-        return true;
-    };
-    const bool wasModified = editor.isModified();
-    {
-        QuietEditor quiet(editor);  // the command colours the lines itself
-        editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
+        result.characters = countCharacters(out);
+        return result;
     }
-    editor.setModified(changed || wasModified);
-    if (range.selectionOnly)
-        editor.setSelection(rangeStart, rangeEnd - rangeStart + lengthChange);
-    else
-        editor.setCaret(lastDeletion >= 0 ? lastDeletion : rangeStart);
+
+    void run(const std::function<void(long long, long long)>& progress)
+    {
+        std::optional<OrderedWork<SwappedPiece>> work;
+        if (pieces.size() > 1)
+            work.emplace(pieces.size(), pieceWorkers(), kPiecesAhead, [this](std::size_t i) { return make(i); });
+        swapped.reserve(pieces.size());
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            swapped.push_back(work ? *work->next() : make(i));
+            if (progress)
+                progress(static_cast<long long>(i + 1), static_cast<long long>(pieces.size()));
+        }
+    }
+
+    void apply(TextEditor& editor)
+    {
+        std::size_t taken = 0;
+        bool changed = false;
+        long lengthChange = 0, charactersBefore = 0, lastDeletion = -1;
+        auto next = [&](std::string& piece) {
+            if (taken == swapped.size())
+                return false;
+            SwappedPiece& done = swapped[taken++];
+            changed = changed || done.changed;
+            lengthChange += done.lengthChange;
+            if (done.lastDeletion >= 0)
+                lastDeletion = firstStart + charactersBefore + done.lastDeletion;
+            charactersBefore += done.characters;
+            piece = std::move(done.text);
+            return true;
+        };
+        const bool wasModified = editor.isModified();
+        {
+            QuietEditor quiet(editor);  // the command colours the lines itself
+            editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
+        }
+        editor.setModified(changed || wasModified);
+        if (range.selectionOnly)
+            editor.setSelection(rangeStart, rangeEnd - rangeStart + lengthChange);
+        else
+            editor.setCaret(lastDeletion >= 0 ? lastDeletion : rangeStart);
+    }
+};
+
+}  // namespace
+
+StagedCommand stagedSwap(const TextEditor& editor, char a, char b, const CommandRange& range, Recolour recolour)
+{
+    auto nothing = [](const auto&) -> EditStep { return [](TextEditor&) {}; };
+    if (a == b)
+        return nothing;
+    const auto [rangeStart, rangeEnd] = positionsOf(editor, range);
+    if (rangeEnd <= rangeStart) {
+        if (range.selectionOnly)
+            return nothing;
+        return [rangeStart](const auto&) -> EditStep { return [rangeStart](TextEditor& e) { e.setCaret(rangeStart); }; };
+    }
+
+    auto job = std::make_shared<SwapJob>();
+    job->a = a;
+    job->b = b;
+    job->range = range;
+    job->recolour = recolour;
+    job->rangeStart = rangeStart;
+    job->rangeEnd = rangeEnd;
+    // The lines that hold the range, read in one view; the range is the bytes [bodyFrom, bodyTo).
+    job->firstLine = editor.lineFromPosition(rangeStart);
+    job->lastLine = editor.lineFromPosition(rangeEnd);
+    if (job->lastLine > job->firstLine && editor.positionFromLine(job->lastLine) == rangeEnd)
+        --job->lastLine;  // the range ends with a line break, which the passes never change
+    job->firstStart = editor.positionFromLine(job->firstLine);
+    const long lastStart = editor.positionFromLine(job->lastLine);
+    const long linesEnd = lastStart + countCharacters(editor.line(job->lastLine));
+    job->followRange = linesEnd < editor.length() ? '\r' : '\0';
+    std::string buffer;
+    job->lines = std::string(editor.textView(job->firstStart, linesEnd - job->firstStart, buffer));
+    const std::string_view lines = job->lines;
+    const std::size_t lastLineAt = job->firstLine == job->lastLine ? 0 : lines.rfind("\r\n") + 2;
+    job->bodyFrom = byteOffsetOfCharacter(lines, rangeStart - job->firstStart);
+    job->bodyTo =
+        std::min(lines.size(), lastLineAt + byteOffsetOfCharacter(lines.substr(lastLineAt), rangeEnd - lastStart));
+    job->pieces = cutIntoPieces(lines);
+    return [job](const std::function<void(long long, long long)>& progress) -> EditStep {
+        job->run(progress);
+        return [job](TextEditor& editor) { job->apply(editor); };
+    };
+}
+
+void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Recolour recolour)
+{
+    stagedSwap(editor, a, b, range, recolour)({})(editor);
 }
 
 }  // namespace zorvan::nc

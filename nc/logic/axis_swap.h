@@ -40,5 +40,8 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b);
 // range get the line pass of the colouring unless `recolour` says otherwise; the modified flag
 // is set only when the text changed.
 void swapAxes(TextEditor& editor, char a, char b, const CommandRange& range, Recolour recolour = Recolour::WrittenLines);
+// The same in stages (see StagedCommand): the range is read now, the passes run on any thread.
+StagedCommand stagedSwap(const TextEditor& editor, char a, char b, const CommandRange& range,
+                         Recolour recolour = Recolour::WrittenLines);
 
 }  // namespace zorvan::nc

@@ -12,6 +12,8 @@
 #include "nc/logic/text_pieces.h"
 
 #include <exception>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -189,6 +191,73 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
     const unsigned workers = lines == Lines::Independent ? pieceWorkers() : 1u;
     replaceRangeFromPieces(editor, range, pieces.size(), workers, recolour, make);
     finish(editor, range, range.last);
+}
+
+// The same rewrite in three steps, so that its heavy middle can run away from the editor's thread:
+// the range is read when the rewrite is made (on the editor's thread), its pieces are rewritten by
+// rewrite() on any thread without touching the editor, and apply() writes them back in one edit
+// (on the editor's thread, the text unchanged in between).
+class StagedRewrite {
+public:
+    // Told after each piece; it may throw to stop the rewrite.
+    using Progress = std::function<void(long long done, long long total)>;
+
+    explicit StagedRewrite(const TextEditor& editor) : range_(numericLineRange(editor))
+    {
+        if (range_.count() == 0)
+            return;
+        std::string buffer;
+        old_ = std::string(readRangeText(editor, range_, buffer));
+        pieces_ = cutIntoPieces(old_);
+    }
+
+    template <typename Transform> void rewrite(Lines lines, Transform& transform, const Progress& progress)
+    {
+        written_.clear();
+        written_.reserve(pieces_.size());
+        auto make = [&](std::size_t index) { return rewritePiece(pieces_[index], transform); };
+        std::optional<OrderedWork<WrittenPiece>> work;
+        if (lines == Lines::Independent && pieces_.size() > 1)
+            work.emplace(pieces_.size(), pieceWorkers(), kPiecesAhead, make);
+        int linesBefore = 0;
+        for (std::size_t i = 0; i < pieces_.size(); ++i) {
+            try {
+                written_.push_back(work ? *work->next() : make(i));
+            } catch (const PieceValueTooLarge& e) {
+                throw UserError(tooLargeMessage(range_.first + linesBefore + e.line, e.letter));
+            }
+            linesBefore += written_.back().lines;
+            if (progress)
+                progress(static_cast<long long>(i + 1), static_cast<long long>(pieces_.size()));
+        }
+    }
+
+    void apply(TextEditor& editor, Recolour recolour)
+    {
+        if (range_.count() == 0)
+            return;
+        replaceRangeFromPieces(editor, range_, written_.size(), 1, recolour,
+                               [this](std::size_t index) { return std::move(written_[index]); });
+        finish(editor, range_, range_.last);
+    }
+
+private:
+    LineRange range_;
+    std::string old_;
+    std::vector<std::string_view> pieces_;  // into old_
+    std::vector<WrittenPiece> written_;
+};
+
+// A staged command: made on the editor's thread (it reads the range then); the work rewrites on
+// any thread and returns the edit that writes the result back.
+template <typename Transform>
+StagedCommand stageRewrite(const TextEditor& editor, Recolour recolour, Lines lines, Transform transform)
+{
+    auto staged = std::make_shared<StagedRewrite>(editor);
+    return [staged, recolour, lines, transform](const StagedRewrite::Progress& progress) mutable -> EditStep {
+        staged->rewrite(lines, transform, progress);
+        return [staged, recolour](TextEditor& editor) { staged->apply(editor, recolour); };
+    };
 }
 
 }  // namespace zorvan::nc

@@ -7,6 +7,7 @@
 #include "nc/logic/nc_words.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <optional>
@@ -75,13 +76,11 @@ void writeWord(PieceLine& line, const AddressWord& word, const std::optional<std
 // The cosine or sine with values near zero made exactly zero, so quarter turns come out clean.
 long double cleaned(long double value) { return (value > -1e-8L && value < 1e-8L) ? 0.0L : value; }
 
-}  // namespace
-
-void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const DecimalSettings& settings,
-                      Recolour recolour)
+// The line transforms of the commands; each holds what it needs by value.
+auto shiftTransform(const AxisValues& offsets, const DecimalSettings& settings)
 {
-    const std::pair<char, double> shifts[] = {{'X', offsets.x}, {'Y', offsets.y}, {'Z', offsets.z}};
-    rewriteRange(editor, recolour, Lines::Independent, [&](PieceLine& line) {
+    return [shifts = std::array<std::pair<char, double>, 3>{{{'X', offsets.x}, {'Y', offsets.y}, {'Z', offsets.z}}},
+            settings](PieceLine& line) {
         for (auto [letter, offset] : shifts) {
             if (offset == 0)
                 continue;
@@ -91,10 +90,10 @@ void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const Decim
             double sum = checkedResult(static_cast<long double>(word->value) + offset, letter);
             writeWord(line, *word, formatValue(sum, settings));
         }
-    });
+    };
 }
 
-void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSettings& settings, Recolour recolour)
+auto rotationTransform(const AxisValues& angles, const DecimalSettings& settings)
 {
     const long double ca = cleaned(std::cos(static_cast<long double>(angles.x)));
     const long double sa = cleaned(std::sin(static_cast<long double>(angles.x)));
@@ -102,8 +101,8 @@ void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSetti
     const long double sb = cleaned(std::sin(static_cast<long double>(angles.y)));
     const long double cc = cleaned(std::cos(static_cast<long double>(angles.z)));
     const long double sc = cleaned(std::sin(static_cast<long double>(angles.z)));
-    double x = 0, y = 0, z = 0;  // the program's own coordinates as read so far
-    rewriteRange(editor, recolour, Lines::Carried, [&](PieceLine& line) {
+    // x, y, z: the program's own coordinates as read so far.
+    return [=, x = 0.0, y = 0.0, z = 0.0](PieceLine& line) mutable {
         auto wx = line.word('X');
         auto wy = line.word('Y');
         auto wz = line.word('Z');
@@ -131,18 +130,14 @@ void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSetti
             if (word)
                 line.write(*word, formatValueForRotation(checkedResult(value, letter), settings));
         }
-    });
+    };
 }
 
-bool dividesByZero(Operation operation, double operand) { return operation == Operation::Divide && operand == 0; }
-
-void calculateValues(TextEditor& editor, char letter, Operation operation, double operand,
-                     const DecimalSettings& settings, Recolour recolour)
+auto calculationTransform(char letter, Operation operation, double operand, const DecimalSettings& settings)
 {
     if (dividesByZero(operation, operand))
         throw UserError(kDivisionByZeroMessage);
-    const long double k = operand;
-    rewriteRange(editor, recolour, Lines::Independent, [&](PieceLine& line) {
+    return [letter, operation, k = static_cast<long double>(operand), settings](PieceLine& line) {
         auto word = line.word(letter);
         if (!word)
             return;
@@ -157,7 +152,46 @@ void calculateValues(TextEditor& editor, char letter, Operation operation, doubl
         case Operation::Subtract: result = v - k; break;
         }
         writeWord(line, *word, formatValue(checkedResult(result, letter), settings));
-    });
+    };
+}
+
+}  // namespace
+
+bool dividesByZero(Operation operation, double operand) { return operation == Operation::Divide && operand == 0; }
+
+void shiftCoordinates(TextEditor& editor, const AxisValues& offsets, const DecimalSettings& settings,
+                      Recolour recolour)
+{
+    rewriteRange(editor, recolour, Lines::Independent, shiftTransform(offsets, settings));
+}
+
+void rotateAxes(TextEditor& editor, const AxisValues& angles, const DecimalSettings& settings, Recolour recolour)
+{
+    rewriteRange(editor, recolour, Lines::Carried, rotationTransform(angles, settings));
+}
+
+void calculateValues(TextEditor& editor, char letter, Operation operation, double operand,
+                     const DecimalSettings& settings, Recolour recolour)
+{
+    rewriteRange(editor, recolour, Lines::Independent, calculationTransform(letter, operation, operand, settings));
+}
+
+StagedCommand stagedShift(const TextEditor& editor, const AxisValues& offsets, const DecimalSettings& settings,
+                          Recolour recolour)
+{
+    return stageRewrite(editor, recolour, Lines::Independent, shiftTransform(offsets, settings));
+}
+
+StagedCommand stagedRotation(const TextEditor& editor, const AxisValues& angles, const DecimalSettings& settings,
+                             Recolour recolour)
+{
+    return stageRewrite(editor, recolour, Lines::Carried, rotationTransform(angles, settings));
+}
+
+StagedCommand stagedCalculation(const TextEditor& editor, char letter, Operation operation, double operand,
+                                const DecimalSettings& settings, Recolour recolour)
+{
+    return stageRewrite(editor, recolour, Lines::Independent, calculationTransform(letter, operation, operand, settings));
 }
 
 void reverseLines(TextEditor& editor, Recolour recolour)

@@ -7,6 +7,8 @@
 #include "app/logic/settings.h"
 #include "app/logic/text_editor.h"
 
+#include <functional>
+
 namespace zorvan::nc {
 
 // Whether the written lines get the line pass of the syntax colouring. A caller that only wants
@@ -45,6 +47,18 @@ bool dividesByZero(Operation operation, double operand);
 // kDivisionByZeroMessage for a division by exact zero, and changes nothing then.
 void calculateValues(TextEditor& editor, char letter, Operation operation, double operand,
                      const DecimalSettings& settings, Recolour recolour = Recolour::WrittenLines);
+
+// The shift, rotation and calculation in stages for a background runner: made on the editor's
+// thread, where they read the range; the work then rewrites it on any thread (telling its progress,
+// which may throw to stop it) and returns the one edit that writes it back on the editor's thread.
+using EditStep = std::function<void(TextEditor&)>;
+using StagedCommand = std::function<EditStep(const std::function<void(long long done, long long total)>&)>;
+StagedCommand stagedShift(const TextEditor& editor, const AxisValues& offsets, const DecimalSettings& settings,
+                          Recolour recolour = Recolour::WrittenLines);
+StagedCommand stagedRotation(const TextEditor& editor, const AxisValues& angles, const DecimalSettings& settings,
+                             Recolour recolour = Recolour::WrittenLines);
+StagedCommand stagedCalculation(const TextEditor& editor, char letter, Operation operation, double operand,
+                                const DecimalSettings& settings, Recolour recolour = Recolour::WrittenLines);
 
 // Turns the lines of the range upside down.
 void reverseLines(TextEditor& editor, Recolour recolour = Recolour::WrittenLines);

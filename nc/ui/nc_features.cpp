@@ -19,7 +19,21 @@ namespace {
 // The numeric commands' operation codes.
 enum NcCode { ShiftCode = 10, RotateCode = 11, CalculateCode = 12, ReverseCode = 13 };
 
-using AxisCommand = void (*)(TextEditor&, const nc::AxisValues&, const DecimalSettings&, nc::Recolour);
+using AxisCommand = nc::StagedCommand (*)(const TextEditor&, const nc::AxisValues&, const DecimalSettings&,
+                                          nc::Recolour);
+
+// Runs a staged command in the background: the range is read when its turn comes, the lines are
+// rewritten on a worker and written back in one edit.
+void queueStaged(Shell& shell, int code, std::function<nc::StagedCommand()> stage)
+{
+    shell.runner().queueInBackground(code, "座標移動中", [&shell, stage]() -> OperationRunner::Background {
+        nc::StagedCommand staged = stage();
+        return [&shell, staged](OperationTask& task) -> OperationRunner::Work {
+            nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
+            return [&shell, edit] { edit(shell.editor()); };
+        };
+    });
+}
 
 // Asks for three axis values in the axis dialog and, unless it is cancelled, runs `command`
 // with them (shift or rotation) on the whole editor.
@@ -30,8 +44,8 @@ void runAxisCommand(Shell& shell, TFormAxis& dialog, int code, AxisCommand comma
     if (dialog.exec() != QDialog::Accepted)
         return;
     const DecimalSettings settings = programSettings().decimals;
-    shell.runner().queue(code, "座標移動中", [&shell, values, settings, command] {
-        command(shell.editor(), values, settings, nc::Recolour::WrittenLines);
+    queueStaged(shell, code, [&shell, values, settings, command] {
+        return command(shell.editor(), values, settings, nc::Recolour::WrittenLines);
     });
 }
 
@@ -48,8 +62,8 @@ void calculate(Shell& shell, TCalcForm& dialog)
         throw UserError(nc::kDivisionByZeroMessage, "あーあ", UserError::Icon::None);
     }
     const DecimalSettings settings = programSettings().decimals;
-    shell.runner().queue(CalculateCode, "座標移動中", [&shell, letter, operation, operand, settings] {
-        nc::calculateValues(shell.editor(), letter, operation, operand, settings);
+    queueStaged(shell, CalculateCode, [&shell, letter, operation, operand, settings] {
+        return nc::stagedCalculation(shell.editor(), letter, operation, operand, settings);
     });
 }
 
@@ -61,10 +75,10 @@ void registerNcFeatures(Shell& shell)
     auto* calcForm = new TCalcForm(shell.window());
     auto* axisForm = new TFormAxis(shell.window());
     shell.addCommand({.name = "OrgChenge", .caption = "座標移動", .image = 12,
-                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, ShiftCode, &nc::shiftCoordinates); },
+                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, ShiftCode, &nc::stagedShift); },
                       .iconInMenus = true});
     shell.addCommand({.name = "AfineChehge", .caption = "おしえない(軸回転)", .image = 13,
-                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, RotateCode, &nc::rotateAxes); },
+                      .run = [&shell, axisForm] { runAxisCommand(shell, *axisForm, RotateCode, &nc::stagedRotation); },
                       .iconInMenus = true});
     shell.addCommand({.name = "CalculateClick", .caption = "けいさん", .image = 19,
                       .run = [&shell, calcForm] { calculate(shell, *calcForm); }});

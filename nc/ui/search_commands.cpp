@@ -56,9 +56,15 @@ struct SearchCommands {
             return;
         const char a = changForm->first(), b = changForm->second();
         const nc::CommandRange range{selOnly, changForm->wholeFile()};
-        shell.runner().queue(OperationRunner::Swap, "置換中", [this, a, b, range] {
-            nc::swapAxes(shell.editor(), a, b, range);
-            focusEditor();
+        shell.runner().queueInBackground(OperationRunner::Swap, "置換中", [this, a, b, range]() -> OperationRunner::Background {
+            nc::StagedCommand staged = nc::stagedSwap(shell.editor(), a, b, range);
+            return [this, staged](OperationTask& task) -> OperationRunner::Work {
+                nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
+                return [this, edit] {
+                    edit(shell.editor());
+                    focusEditor();
+                };
+            };
         });
     }
 

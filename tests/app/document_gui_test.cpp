@@ -379,6 +379,36 @@ TEST_F(DocumentTest, TwoQuickLoadsBothReadTheLaterPath)
     EXPECT_EQ(form.DocPath, b);
 }
 
+TEST_F(DocumentTest, ACancelledLoadLeavesThePreviousDocumentAsItWas)
+{
+    std::string big = "%\r\n";
+    for (int i = 0; i < 200000; ++i)
+        big += "G01X1.Y2.\r\n";
+    const QString a = file("a.ncd", "%\r\nG01X1.\r\n"), b = file("b.ncd", big);
+    load(a);
+    form.editor().setSelection(3, 3);
+    form.editor().replaceSelection("G00");
+    form.editor().setSelection(1, 4);
+    form.UpdateStatus();
+    const QString title = form.windowTitle();
+    form.StartOpen(b);
+    QCoreApplication::sendPostedEvents(&form.runner(), QEvent::MetaCall);  // the load starts
+    ASSERT_TRUE(form.Busy);
+    EXPECT_TRUE(form.Memo1->isReadOnly());
+    form.runner().cancel();
+    ASSERT_TRUE(waitFor([&] { return !form.Busy; }));
+    EXPECT_EQ(form.editor().text(), "%\r\nG00X1.\r\n");
+    EXPECT_EQ(form.editor().selectionStart(), 1);
+    EXPECT_EQ(form.editor().selectionLength(), 4);
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_FALSE(form.Memo1->isReadOnly());
+    EXPECT_EQ(form.DocPath, a);
+    EXPECT_EQ(form.windowTitle(), title);
+    EXPECT_EQ(form.statusText(3), "中止しました");
+    form.editor().undo();
+    EXPECT_EQ(form.editor().text(), "%\r\nG01X1.\r\n");
+}
+
 TEST_F(DocumentTest, RunnerClearsBusyAndCaptionAlsoAfterAnError)
 {
     prompts.throwOnAsk = true;  // the load's failure box throws

@@ -41,6 +41,7 @@ protected:
     void run(const char* name, QDialog* dialog, const std::function<void()>& inDialog)
     {
         runModalDialog(dialog, [&] { form.action(name)->trigger(); }, inDialog, name);
+        form.runner().waitForIdle();
     }
 
     std::string text() { return form.editor().text(); }

@@ -2,12 +2,14 @@
 #include "app/logic/settings.h"
 #include "app/ui/textform.h"
 #include "nc/ui/axisform.h"
+#include "nc/ui/change.h"
 #include "nc/ui/formcalc.h"
 #include "support/scripted_prompts.h"
 
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -87,11 +89,11 @@ public:
     {
         QTimer::singleShot(0, dialog, inDialog);
         form.action(name)->trigger();
-        QCoreApplication::processEvents();
+        form.runner().waitForIdle();
     }
-    void shift(const char* x)
+    void shift(const char* x, const char* command = "OrgChenge")
     {
-        run("OrgChenge", form.FormAxis, [&] {
+        run(command, form.FormAxis, [&] {
             form.FormAxis->Edit1->setText(x);
             form.FormAxis->BitBtn1->click();
         });
@@ -151,6 +153,59 @@ TEST_F(NcUndoGui, ANumericCommandIsOneStepOverASelectionAndOverTheWholeFile)
         EXPECT_EQ(state(), after);
         undoKey();
         EXPECT_EQ(state(), before);
+    }
+}
+
+TEST_F(NcUndoGui, ALongCommandKeepsTheWindowTickingAndACancelChangesNothing)
+{
+    const struct {
+        const char* name;
+        bool cancel;
+        std::function<void(NcUndoGui&)> command;
+    } cases[] = {
+        {"shift", false, [](NcUndoGui& t) { t.shift("10"); }},
+        {"shift cancelled", true, [](NcUndoGui& t) { t.shift("10"); }},
+        {"rotation cancelled", true, [](NcUndoGui& t) { t.shift("1", "AfineChehge"); }},
+        {"calculation cancelled", true, [](NcUndoGui& t) { t.multiplyX("2"); }},
+        {"axis swap cancelled", true,
+         [](NcUndoGui& t) {
+             auto* swap = t.form.findChild<TChangForm*>("ChangForm");
+             t.run("RepraceXYZ", swap, [swap] {
+                 swap->CheckBox1->setChecked(true);
+                 swap->BitBtn1->click();
+             });
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        load(program(20000));
+        type("G");
+        form.editor().setSelection(3, 0);
+        const WindowState before = state();
+        int ticksWhileBusy = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (!form.Busy)
+                return;
+            ++ticksWhileBusy;
+            if (c.cancel)
+                form.runner().cancel();
+            else
+                undoKey();  // waits like typing: the text the command read stays
+        });
+        timer.start(0);
+        c.command(*this);
+        timer.stop();
+        EXPECT_GT(ticksWhileBusy, 0);
+        EXPECT_EQ(state() == before, c.cancel);
+        if (!c.cancel) {
+            EXPECT_EQ(form.editor().text().substr(0, 20), "G%\r\nO1000(MAIN)\r\nN0.");
+            continue;
+        }
+        EXPECT_EQ(form.statusText(3), "中止しました");
+        undoKey();  // takes back the typing
+        EXPECT_EQ(form.editor().text(), program(20000));
+        EXPECT_FALSE(form.editor().canUndo());
     }
 }
 

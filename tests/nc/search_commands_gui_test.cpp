@@ -51,6 +51,7 @@ protected:
     void run(const char* name, QDialog* dialog, const std::function<void()>& inDialog)
     {
         runModalDialog(dialog, [&] { form.action(name)->trigger(); }, inDialog, name);
+        form.runner().waitForIdle();
         QCoreApplication::processEvents();  // what the queue or the command left for later
     }
 

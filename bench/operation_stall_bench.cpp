@@ -1,0 +1,127 @@
+// How long the window's event loop stands still while a long operation runs, and what running it
+// through the background runner costs against running it on the window's thread, in the same run.
+// The program is generated here: ZORVAN_STALL_LINES lines (1,000,000 unless set).
+//   Open:  the synchronous load (LoadDocument) against the load through the runner (StartOpen)
+//   Shift: X+10 over every line, synchronous (shiftCoordinates) against the staged shift
+// Counters: sync_ms, background_ms, ratio (background / sync), and the longest gap between the
+// ticks of a 1 ms timer during each (sync_stall_ms, background_stall_ms).
+#include "app/logic/file_io.h"
+#include "app/logic/settings.h"
+#include "app/ui/operation_runner.h"
+#include "app/ui/textform.h"
+#include "nc/logic/nc_transforms.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+using namespace zorvan;
+
+namespace {
+
+QString generatedProgram(QTemporaryDir& dir)
+{
+    const long lines = qEnvironmentVariableIsSet("ZORVAN_STALL_LINES") ? qEnvironmentVariableIntValue("ZORVAN_STALL_LINES")
+                                                                        : 1000000;
+    std::string text = "%\r\nO1000 (STALL)\r\n";
+    text.reserve(static_cast<std::size_t>(lines) * 44);
+    char line[96];
+    for (long i = 0; i < lines; ++i) {
+        const int n = std::snprintf(line, sizeof line, "N%ld G01 X%.3f Y%.3f Z-1.5 F200 (P%ld)\r\n", i, (i % 997) * 0.125,
+                                    (i % 389) * -0.25, i % 7);
+        text.append(line, static_cast<std::size_t>(n));
+    }
+    text += "M30\r\n";
+    const QString path = dir.filePath("stall.ncd");
+    writeFileAtomically(path, text);
+    return path;
+}
+
+// The longest time, in ms, between two ticks of a 1 ms timer while `run` runs (with the start and
+// the end counting as ticks).
+double longestStall(const std::function<void()>& run)
+{
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    timer.start(1);
+    clock.start();
+    run();
+    longest = std::max(longest, clock.nsecsElapsed() - last);
+    return static_cast<double>(longest) / 1e6;
+}
+
+void compare(benchmark::State& state, const std::function<void(TFormText&)>& prepare,
+             const std::function<void(TFormText&)>& sync, const std::function<void(TFormText&)>& background)
+{
+    QTemporaryDir dir;
+    const QString path = generatedProgram(dir);
+    TFormText form;
+    double syncMs = 0, backgroundMs = 0, syncStall = 0, backgroundStall = 0;
+    for (auto _ : state) {
+        for (int way = 0; way < 2; ++way) {
+            form.DocPath = path;
+            prepare(form);
+            QElapsedTimer clock;
+            clock.start();
+            const double stall = longestStall([&] { (way == 0 ? sync : background)(form); });
+            (way == 0 ? syncMs : backgroundMs) += static_cast<double>(clock.nsecsElapsed()) / 1e6;
+            double& longest = way == 0 ? syncStall : backgroundStall;
+            longest = std::max(longest, stall);
+        }
+    }
+    const double n = static_cast<double>(state.iterations());
+    state.counters["lines"] = form.editor().lineCount();
+    state.counters["sync_ms"] = syncMs / n;
+    state.counters["background_ms"] = backgroundMs / n;
+    state.counters["ratio"] = backgroundMs / syncMs;
+    state.counters["sync_stall_ms"] = syncStall;
+    state.counters["background_stall_ms"] = backgroundStall;
+}
+
+void Open(benchmark::State& state)
+{
+    compare(
+        state, [](TFormText&) {}, [](TFormText& form) { form.LoadDocument(); },
+        [](TFormText& form) {
+            form.StartOpen(form.DocPath);
+            form.runner().waitForIdle();
+        });
+}
+BENCHMARK(Open)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void Shift(benchmark::State& state)
+{
+    const DecimalSettings settings;
+    compare(
+        state, [](TFormText& form) { form.LoadDocument(); },
+        [&](TFormText& form) {
+            nc::shiftCoordinates(form.editor(), {10, 0, 0}, settings);
+            form.UpdateStatus();
+        },
+        [&](TFormText& form) {
+            form.runner().queueInBackground(10, "座標移動中", [&]() -> OperationRunner::Background {
+                nc::StagedCommand staged = nc::stagedShift(form.editor(), {10, 0, 0}, settings);
+                return [&form, staged](OperationTask& task) -> OperationRunner::Work {
+                    nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
+                    return [&form, edit] { edit(form.editor()); };
+                };
+            });
+            form.runner().waitForIdle();
+        });
+}
+BENCHMARK(Shift)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
