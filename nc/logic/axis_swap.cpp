@@ -198,7 +198,8 @@ StagedCommand stagedSwap(const TextEditor& editor, char a, char b, const Command
     auto nothing = [](const auto&) -> EditStep { return [](TextEditor&) {}; };
     if (a == b)
         return nothing;
-    const auto [rangeStart, rangeEnd] = positionsOf(editor, range);
+    const auto positions = positionsOf(editor, range);
+    const long rangeStart = positions.first, rangeEnd = positions.second;
     if (rangeEnd <= rangeStart) {
         if (range.selectionOnly)
             return nothing;
