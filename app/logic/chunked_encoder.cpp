@@ -26,13 +26,14 @@ void ChunkedEncoder::finish()
         handOver(pending_.size());
 }
 
-// The last place where a cut splits neither a character nor a CR LF; the end itself is no such
-// place, as what follows it is not known yet.
+// The last place where a cut splits no character and parts no line feed from what stands before
+// it (a CR, or a CR kept as text, whose encoding depends on the feed that follows); the end itself
+// is no such place, as what follows it is not known yet.
 std::size_t ChunkedEncoder::safeCut() const
 {
     for (std::size_t cut = pending_.size() - 1; cut > 0; --cut) {
         const bool continuation = (static_cast<unsigned char>(pending_[cut]) & 0xC0) == 0x80;
-        if (!continuation && !(pending_[cut - 1] == '\r' && pending_[cut] == '\n'))
+        if (!continuation && pending_[cut] != '\n')
             return cut;
     }
     return pending_.size();
