@@ -1,4 +1,5 @@
 // Reading a document file in pieces gives what loading it whole gives.
+#include "app/logic/chunked_encoder.h"
 #include "app/logic/document_file.h"
 #include "app/logic/file_io.h"
 #include "app/logic/user_error.h"
@@ -113,5 +114,24 @@ TEST(DocumentFileStream, AMissingFileIsNamedAsALoadNamesIt)
         FAIL() << "no error";
     } catch (const UserError& e) {
         EXPECT_EQ(std::string(e.what()), openFailureMessage("/nonexistent/a.ncd").toStdString());
+    }
+}
+
+// Chunks cut anywhere encode as the whole text, also where a CR kept as text (a marker) stands
+// right before a line feed that a replacement put there.
+TEST(ChunkedEncoder, ChunksOfAnySizeEncodeAsTheWhole)
+{
+    const std::string keptCr = "\xEF\x9C\x8D";  // the marker of a CR byte
+    const std::string text = "%\r\nX" + keptCr + "\n?" + keptCr + keptCr + "\r\nG01(\xE5\xB7\xA5)\r\n";
+    for (LineEnds style : {LineEnds::CrLf, LineEnds::Lf, LineEnds::Cr}) {
+        const std::string whole = encodeDocument(text, style);
+        for (std::size_t chunk = 8; chunk < 20; ++chunk) {
+            std::string chunked;
+            ChunkedEncoder encoder(style, [&](std::string_view bytes) { chunked += bytes; }, chunk);
+            for (char c : text)
+                encoder.add(std::string_view(&c, 1));
+            encoder.finish();
+            EXPECT_EQ(chunked, whole) << "style " << int(style) << ", chunk " << chunk;
+        }
     }
 }
