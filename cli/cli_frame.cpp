@@ -81,6 +81,13 @@ std::string DocumentOptions::text(const std::string& name, const std::string& fa
     return it == values.end() ? fallback : it->second;
 }
 
+const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i)
+{
+    if (i + 1 >= args.size())
+        throw UsageError("missing value for " + args[i]);
+    return args[++i];
+}
+
 std::optional<Encoding> parseEncodingOption(const std::string& value)
 {
     if (value == "sjis")
@@ -102,11 +109,7 @@ DocumentOptions parseDocumentOptions(const std::vector<std::string>& args, const
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw UsageError("missing value for " + arg);
-            return args[++i];
-        };
+        auto value = [&]() -> const std::string& { return optionValue(args, i); };
         if (arg == "-o") {
             options.outPath = value();
         } else if (arg == "--help") {

@@ -85,6 +85,8 @@ bool namesStandardOutput(const std::string& path);
 // Reads a whole file or standard input, each at most kMostInputBytes (file_io.h); throws UserError
 // naming the path.
 std::string readInput(const std::optional<std::string>& file, std::istream& in);
+// The value after the option at args[i]; moves i onto it. A missing value is a usage error.
+const std::string& optionValue(const std::vector<std::string>& args, std::size_t& i);
 // The value of --encoding: auto (absent: detected), sjis or utf8; anything else is a usage error.
 std::optional<Encoding> parseEncodingOption(const std::string& value);
 // FILE (or standard input) read as the editor loads a document, in `encoding` when given: its

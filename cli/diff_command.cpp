@@ -179,9 +179,7 @@ compare::CompareOptions parseOptions(const std::vector<std::string>& args, std::
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--encoding") {
-            if (i + 1 >= args.size())
-                throw UsageError("missing value for --encoding");
-            encoding = parseEncodingOption(args[++i]);
+            encoding = parseEncodingOption(optionValue(args, i));
         } else if (arg == "--ignore-n")
             options.ignoreSequenceNumbers = true;
         else if (arg == "--ignore-blanks")

@@ -54,11 +54,7 @@ LineCommand parseLineCommand(const std::vector<std::string>& args, bool receive)
     bool portGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size())
-                throw UsageError("missing value for " + arg);
-            return args[++i];
-        };
+        auto value = [&]() -> const std::string& { return optionValue(args, i); };
         if (arg == "--port") {
             s.port = QString::fromStdString(value());
             portGiven = !s.port.isEmpty();
