@@ -1,5 +1,7 @@
 #include "preview/ui/path_canvas.h"
 
+#include "preview/render/stock_renderer.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,6 +48,7 @@ PathCanvas::~PathCanvas()
 void PathCanvas::setModel(std::shared_ptr<const PreviewModel> model, bool fit)
 {
     model_ = std::move(model);
+    marks_.clear();  // they belong to the old path; the new stock run brings its own
     transform_.size = size();
     if (fit)
         fitToPath();
@@ -61,11 +64,35 @@ void PathCanvas::setView(View view)
     fitToPath();
 }
 
+void PathCanvas::setStock(std::shared_ptr<const stock::StockResult> stock)
+{
+    stock_ = std::move(stock);
+    requestPicture();
+}
+
+void PathCanvas::setDisplay(StockDisplay display)
+{
+    display_ = display;
+    requestPicture();
+}
+
+void PathCanvas::setHitMarks(std::vector<stock::HitMark> marks)
+{
+    marks_ = std::move(marks);
+    update();
+}
+
 void PathCanvas::fitToPath()
 {
     const View view = transform_.view;
-    transform_ = model_ ? fitView(model_->path.extents, view, size(), legendHeight(model_->path))
-                        : ViewTransform{view, size()};
+    if (!model_) {
+        transform_ = ViewTransform{view, size()};
+    } else {
+        Box3 box = model_->path.extents;
+        if (const stock::StockResult* stock = shownStock())
+            box.add(stockExtents(stock->field));
+        transform_ = fitView(box, view, size(), legendHeight(model_->path));
+    }
     requestPicture();
 }
 
@@ -96,26 +123,48 @@ void PathCanvas::requestPicture()
     cancelDrawing_ = cancel;
     const unsigned generation = ++generation_;
     std::shared_ptr<const PreviewModel> model = model_;
+    std::shared_ptr<const stock::StockResult> stock = display_ == StockDisplay::Path ? nullptr : stock_;
     const ViewTransform transform = transform_;
-    pool_.start([this, model, transform, cancel, generation] {
+    const StockDisplay display = display_;
+    pool_.start([this, model, stock, display, transform, cancel, generation] {
         RenderOptions options;
         options.legend = false;  // painted over the picture with the overlay
-        QImage image = renderPath(model->path, model->chunks, transform, options, cancel.get());
-        if (image.isNull())
-            return;
+        QImage image;
+        if (stock) {
+            image = renderStock(stock->field, transform, options.background, cancel.get());
+            if (image.isNull())
+                return;
+        }
+        // Without a stock yet the path stands in for it.
+        if (display != StockDisplay::Stock || !stock) {
+            QImage path = renderPath(model->path, model->chunks, transform, options, cancel.get());
+            if (path.isNull())
+                return;
+            if (image.isNull()) {
+                image = std::move(path);
+            } else {
+                // The path's pale background leaves the stock as it is; its lines darken it.
+                QPainter painter(&image);
+                painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+                painter.drawImage(0, 0, path);
+            }
+        }
+        Picture picture{std::move(image), transform, model.get(), display, stock};
         QMetaObject::invokeMethod(
-            this, [this, image, transform, model, generation] { takePicture(image, transform, model.get(), generation); },
+            this, [this, picture = std::move(picture), generation] { takePicture(picture, generation); },
             Qt::QueuedConnection);
     });
 }
 
-void PathCanvas::takePicture(QImage image, ViewTransform transform, const PreviewModel* model, unsigned generation)
+void PathCanvas::takePicture(Picture picture, unsigned generation)
 {
-    if (generation != generation_ || model != model_.get())
+    if (generation != generation_ || picture.model != model_.get())
         return;
-    image_ = std::move(image);
-    imageTransform_ = transform;
-    imageModel_ = model;
+    image_ = std::move(picture.image);
+    imageTransform_ = picture.transform;
+    imageModel_ = picture.model;
+    imageDisplay_ = picture.display;
+    imageStock_ = picture.stock;
     update();
     emit pictureDrawn();
 }
@@ -144,6 +193,7 @@ void PathCanvas::paintEvent(QPaintEvent*)
         drawLineHighlight(painter, model_->path, transform_, caretLine_);
         drawToolMarker(painter, model_->path, transform_, model_->path.vertexAfterLine(caretLine_));
     }
+    drawHitMarks(painter, marks_, transform_);
     painter.setRenderHint(QPainter::Antialiasing, false);
     drawLegend(painter, model_->path, size());
 }

@@ -1,7 +1,13 @@
 #include "preview/ui/preview_panel.h"
 
+#include "preview/ui/formstock.h"
+#include "preview/ui/formtools.h"
+#include "preview/ui/stock_warning_list.h"
+
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -27,7 +33,10 @@ const ViewButton kViewButtons[] = {
 
 PreviewPanel::PreviewPanel(QWidget* parent)
     : QWidget(parent), settings_(readPreviewSettings()), canvas_(new PathCanvas(this)), views_(new QButtonGroup(this)),
-      increments_(new QCheckBox(QStringLiteral("小数点なしは最小単位"), this)), summary_(new QLabel(this))
+      increments_(new QCheckBox(QStringLiteral("小数点なしは最小単位"), this)), summary_(new QLabel(this)),
+      display_(new QComboBox(this)), caretStock_(new QAction(QStringLiteral("キャレット行まで"), this)),
+      warnings_(new StockWarningList(this)), stockSettings_(stock::readStockSettings()),
+      stockWorker_([this](const StockRun& run) { takeStock(run); })
 {
     setObjectName("PreviewPanel");
     pool_.setMaxThreadCount(1);
@@ -49,18 +58,52 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     bar->addWidget(fit);
     bar->addWidget(increments_);
     bar->addStretch(1);
+    auto* stockBar = new QHBoxLayout;
+    stockBar->setContentsMargins(4, 0, 4, 2);
+    display_->setObjectName("StockDisplay");
+    display_->setToolTip(QStringLiteral("パス・材料 (削り残り)・その両方を表示"));
+    display_->addItem(QStringLiteral("パス"), static_cast<int>(StockDisplay::Path));
+    display_->addItem(QStringLiteral("材料"), static_cast<int>(StockDisplay::Stock));
+    display_->addItem(QStringLiteral("パスと材料"), static_cast<int>(StockDisplay::Both));
+    stockBar->addWidget(display_);
+    caretStock_->setObjectName("CaretStock");
+    caretStock_->setCheckable(true);
+    caretStock_->setShortcut(Qt::Key_F6);
+    caretStock_->setShortcutContext(Qt::WindowShortcut);  // also while typing in the editor
+    caretStock_->setToolTip(QStringLiteral("キャレットの行までを削った材料 (F6)"));
+    addAction(caretStock_);
+    auto* caretButton = new QToolButton(this);
+    caretButton->setDefaultAction(caretStock_);
+    caretButton->setAutoRaise(true);
+    stockBar->addWidget(caretButton);
+    auto* stockBox = new QToolButton(this);
+    stockBox->setObjectName("StockBoxButton");
+    stockBox->setText(QStringLiteral("材料…"));
+    stockBox->setToolTip(QStringLiteral("材料の大きさ"));
+    stockBox->setAutoRaise(true);
+    stockBar->addWidget(stockBox);
+    auto* toolTable = new QToolButton(this);
+    toolTable->setObjectName("ToolTableButton");
+    toolTable->setText(QStringLiteral("工具表…"));
+    toolTable->setAutoRaise(true);
+    stockBar->addWidget(toolTable);
+    stockBar->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addLayout(bar);
+    layout->addLayout(stockBar);
     layout->addWidget(canvas_, 1);
     layout->addWidget(summary_);
+    layout->addWidget(warnings_);
     summary_->setContentsMargins(6, 2, 6, 2);
 
     const View view = viewFromName(settings_.view).value_or(View::Top);
     views_->button(static_cast<int>(view))->setChecked(true);
     canvas_->setView(view);
     increments_->setChecked(settings_.leastIncrement);
+    display_->setCurrentIndex(display_->findData(static_cast<int>(settings_.show)));
+    canvas_->setDisplay(settings_.show);
 
     debounce_.setSingleShot(true);
     debounce_.setInterval(kDebounceMs);
@@ -76,6 +119,15 @@ PreviewPanel::PreviewPanel(QWidget* parent)
     summary_->setObjectName("PreviewSummary");
     summary_->setTextFormat(Qt::RichText);
     connect(summary_, &QLabel::linkActivated, this, [this](const QString& line) { emit lineClicked(line.toInt()); });
+    connect(display_, &QComboBox::activated, this,
+            [this](int index) { setDisplay(static_cast<StockDisplay>(display_->itemData(index).toInt())); });
+    connect(caretStock_, &QAction::toggled, this, &PreviewPanel::caretStockToggled);
+    caretStockDebounce_.setSingleShot(true);
+    caretStockDebounce_.setInterval(kCaretStockDebounceMs);
+    connect(&caretStockDebounce_, &QTimer::timeout, this, [this] { simulateStock(caretLine_); });
+    connect(stockBox, &QToolButton::clicked, this, &PreviewPanel::editStockBox);
+    connect(toolTable, &QToolButton::clicked, this, &PreviewPanel::editToolTable);
+    connect(warnings_, &StockWarningList::lineClicked, this, &PreviewPanel::lineClicked);
 }
 
 PreviewPanel::~PreviewPanel()
@@ -131,6 +183,11 @@ void PreviewPanel::documentReplaced()
 void PreviewPanel::setCaretLine(int line)
 {
     canvas_->setCaretLine(line);
+    if (line == caretLine_)
+        return;
+    caretLine_ = line;
+    if (caretStock_->isChecked())
+        caretStockDebounce_.start();
 }
 
 void PreviewPanel::interpretNow()
@@ -151,12 +208,13 @@ void PreviewPanel::interpretNow()
     InterpreterOptions options;
     options.leastIncrement = settings_.leastIncrement;
     summary_->setText(QStringLiteral("パスを計算中…"));
-    pool_.start([this, text = textSource_(), options, cancel, generation] {
+    pool_.start([this, text = textSource_(), options, cancel, generation]() mutable {
         auto model = std::make_shared<PreviewModel>();
         model->path = interpretProgram(text, options, cancel.get());
         if (model->path.cancelled)
             return;
         model->chunks = buildChunks(model->path);
+        model->text = std::move(text);  // the stock simulation reads the tool comments in it
         QMetaObject::invokeMethod(
             this, [this, model, generation] { takeModel(model, generation); }, Qt::QueuedConnection);
     });
@@ -179,7 +237,91 @@ void PreviewPanel::takeModel(std::shared_ptr<const PreviewModel> model, unsigned
     canvas_->setModel(std::move(model), fitNext_);
     fitNext_ = false;
     showSummary();
+    simulateStock(-1);
+    if (caretStock_->isChecked())
+        simulateStock(caretLine_);
     emit pathReady();
+}
+
+void PreviewPanel::setDisplay(StockDisplay display)
+{
+    display_->setCurrentIndex(display_->findData(static_cast<int>(display)));
+    canvas_->setDisplay(display);
+    settings_.show = display;
+    writePreviewSettings(settings_);
+}
+
+void PreviewPanel::setStockSettings(const stock::StockSettings& settings)
+{
+    stockSettings_ = settings;
+    stock::writeStockSettings(stockSettings_);
+    simulateStock(-1);
+    if (caretStock_->isChecked())
+        simulateStock(caretLine_);
+}
+
+void PreviewPanel::simulateStock(int line)
+{
+    caretStockDebounce_.stop();
+    // The shared pointer in the canvas keeps the path alive while the worker reads it.
+    if (!canvas_->model())
+        return;
+    std::shared_ptr<const PreviewModel> model = canvas_->sharedModel();
+    stock::StockOptions options;
+    options.box = stockSettings_.box;
+    options.tools = stockSettings_.tools;
+    stockWorker_.simulate(std::move(model), options, line);
+}
+
+void PreviewPanel::takeStock(const StockRun& run)
+{
+    if (run.model.get() != canvas_->model())
+        return;  // a run of an older path; the new one is on its way
+    if (run.line < 0) {
+        stockWarnings_ = run.result->warnings;
+        warnings_->setWarnings(stockWarnings_);
+        canvas_->setHitMarks(run.marks);
+        wholeStock_ = run.result;
+        if (!caretStock_->isChecked())
+            canvas_->setStock(run.result);
+    } else if (caretStock_->isChecked() && run.line == caretLine_) {
+        canvas_->setStock(run.result);
+    }
+    emit stockReady();
+}
+
+void PreviewPanel::caretStockToggled(bool on)
+{
+    if (on) {
+        if (canvas_->display() == StockDisplay::Path)
+            setDisplay(StockDisplay::Both);  // the key asks to see the stock
+        simulateStock(caretLine_);
+    } else {
+        caretStockDebounce_.stop();
+        canvas_->setStock(wholeStock_);
+    }
+}
+
+void PreviewPanel::editStockBox()
+{
+    TFormStock form(this);
+    form.fill(stockSettings_.box);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    stock::StockSettings settings = stockSettings_;
+    settings.box = form.box();
+    setStockSettings(settings);
+}
+
+void PreviewPanel::editToolTable()
+{
+    TFormTools form(this);
+    form.fill(stockSettings_.tools);
+    if (form.exec() != QDialog::Accepted)
+        return;
+    stock::StockSettings settings = stockSettings_;
+    settings.tools = *form.tools();
+    setStockSettings(settings);
 }
 
 void PreviewPanel::showSummary()
