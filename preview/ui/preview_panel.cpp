@@ -235,6 +235,7 @@ void PreviewPanel::takeModel(std::shared_ptr<const PreviewModel> model, unsigned
         fitNext_ = fitNext_ || apart;
     }
     canvas_->setModel(std::move(model), fitNext_);
+    fitWithStock_ = fitNext_;
     fitNext_ = false;
     showSummary();
     simulateStock(-1);
@@ -284,6 +285,10 @@ void PreviewPanel::takeStock(const StockRun& run)
         wholeStock_ = run.result;
         if (!caretStock_->isChecked())
             canvas_->setStock(run.result);
+        // A path shown whole is shown whole with its stock, which may reach further.
+        if (fitWithStock_ && canvas_->display() != StockDisplay::Path)
+            canvas_->fitToPath();
+        fitWithStock_ = false;
     } else if (caretStock_->isChecked() && run.line == caretLine_) {
         canvas_->setStock(run.result);
     }

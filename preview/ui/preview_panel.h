@@ -110,6 +110,7 @@ private:
     std::shared_ptr<std::atomic<bool>> job_;
     unsigned generation_ = 0;
     bool fitNext_ = true;
+    bool fitWithStock_ = false;  // the path was fitted: fit again when its stock comes
     bool stale_ = false;  // the text changed while the panel was hidden
     StockWorker stockWorker_;  // last: its destructor waits for its run before the rest goes
 };
