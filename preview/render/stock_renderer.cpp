@@ -52,33 +52,43 @@ public:
         light_ = unit(axes_.toViewer + 0.6 * axes_.up + (-0.4) * axes_.right);
     }
 
-    void triangle(Vec a, Vec b, Vec c)
+    // A vertex in the picture: pixel position and depth.
+    struct Point {
+        double x, y, depth;
+    };
+    Point project(Vec v) const
     {
-        const QPointF pa = t_.toPixel(a.x, a.y, a.z), pb = t_.toPixel(b.x, b.y, b.z), pc = t_.toPixel(c.x, c.y, c.z);
-        const int x0 = std::max(0, static_cast<int>(std::floor(std::min({pa.x(), pb.x(), pc.x()}))));
-        const int x1 = std::min(image_.width() - 1, static_cast<int>(std::ceil(std::max({pa.x(), pb.x(), pc.x()}))));
-        const int y0 = std::max(0, static_cast<int>(std::floor(std::min({pa.y(), pb.y(), pc.y()}))));
-        const int y1 = std::min(image_.height() - 1, static_cast<int>(std::ceil(std::max({pa.y(), pb.y(), pc.y()}))));
+        const QPointF p = t_.toPixel(v.x, v.y, v.z);
+        return {p.x(), p.y(), -dot(v, axes_.toViewer)};
+    }
+
+    void triangle(Vec a, Vec b, Vec c) { triangle(a, b, c, project(a), project(b), project(c)); }
+    // The triangle a, b, c, already projected to pa, pb, pc.
+    void triangle(Vec a, Vec b, Vec c, const Point& pa, const Point& pb, const Point& pc)
+    {
+        const int x0 = std::max(0, static_cast<int>(std::floor(std::min({pa.x, pb.x, pc.x}))));
+        const int x1 = std::min(image_.width() - 1, static_cast<int>(std::ceil(std::max({pa.x, pb.x, pc.x}))));
+        const int y0 = std::max(0, static_cast<int>(std::floor(std::min({pa.y, pb.y, pc.y}))));
+        const int y1 = std::min(image_.height() - 1, static_cast<int>(std::ceil(std::max({pa.y, pb.y, pc.y}))));
         if (x0 > x1 || y0 > y1)
             return;
-        const double area = (pb.x() - pa.x()) * (pc.y() - pa.y()) - (pb.y() - pa.y()) * (pc.x() - pa.x());
+        const double area = (pb.x - pa.x) * (pc.y - pa.y) - (pb.y - pa.y) * (pc.x - pa.x);
         if (std::abs(area) < 1e-12)
             return;
         const QRgb colour = shade(a, b, c);
-        const double da = -dot(a, axes_.toViewer), db = -dot(b, axes_.toViewer), dc = -dot(c, axes_.toViewer);
         for (int y = y0; y <= y1; ++y) {
             auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
             float* depthRow = depth_.data() + static_cast<std::size_t>(y) * image_.width();
             const double py = y + 0.5;
             for (int x = x0; x <= x1; ++x) {
                 const double px = x + 0.5;
-                const double wa = ((pb.x() - px) * (pc.y() - py) - (pb.y() - py) * (pc.x() - px)) / area;
-                const double wb = ((pc.x() - px) * (pa.y() - py) - (pc.y() - py) * (pa.x() - px)) / area;
+                const double wa = ((pb.x - px) * (pc.y - py) - (pb.y - py) * (pc.x - px)) / area;
+                const double wb = ((pc.x - px) * (pa.y - py) - (pc.y - py) * (pa.x - px)) / area;
                 const double wc = 1 - wa - wb;
                 constexpr double kEdge = -1e-9;  // pixels on a shared edge belong to both triangles
                 if (wa < kEdge || wb < kEdge || wc < kEdge)
                     continue;
-                const auto d = static_cast<float>(wa * da + wb * db + wc * dc);
+                const auto d = static_cast<float>(wa * pa.depth + wb * pb.depth + wc * pc.depth);
                 if (d < depthRow[x]) {
                     depthRow[x] = d;
                     row[x] = colour;
@@ -110,6 +120,46 @@ private:
     double zLow_, zSpan_;
 };
 
+// Which X of a strip of the field between two Y can show in the picture, from the view's inverse:
+// top X/Y, front X (and any Y), side Y (and any X), iso X+Y and Y-X (over the stock's Z span).
+class VisibleSpan {
+public:
+    VisibleSpan(const ViewTransform& t, double zLow, double zHigh, double margin)
+        : view_(t.view), zLow_(zLow), zHigh_(zHigh), margin_(margin)
+    {
+        const double halfW = t.size.width() / 2.0 / t.scale, halfH = t.size.height() / 2.0 / t.scale;
+        u0_ = t.centreU - halfW, u1_ = t.centreU + halfW, v0_ = t.centreV - halfH, v1_ = t.centreV + halfH;
+    }
+    bool xRange(double yA, double yB, double& low, double& high) const
+    {
+        constexpr double kCos30 = 0.86602540378443865;
+        const double inf = std::numeric_limits<double>::infinity();
+        const double yLow = std::min(yA, yB) - margin_, yHigh = std::max(yA, yB) + margin_;
+        low = -inf, high = inf;
+        switch (view_) {
+        case View::Top:
+            if (yHigh < v0_ || yLow > v1_)
+                return false;
+            low = u0_, high = u1_;
+            break;
+        case View::Front: low = u0_, high = u1_; break;
+        case View::Side: return !(yHigh < u0_ || yLow > u1_);
+        case View::Iso:
+            // u = (x + y) cos 30, v = z + (y - x) / 2
+            low = std::max(u0_ / kCos30 - yHigh, yLow - 2 * (v1_ - zLow_));
+            high = std::min(u1_ / kCos30 - yLow, yHigh - 2 * (v0_ - zHigh_));
+            break;
+        }
+        low -= margin_, high += margin_;
+        return low <= high;
+    }
+
+private:
+    View view_;
+    double zLow_, zHigh_, margin_;
+    double u0_, u1_, v0_, v1_;
+};
+
 }  // namespace
 
 QColor stockColour()
@@ -134,9 +184,9 @@ QImage renderStock(const HeightField& field, const ViewTransform& t, QColor back
     const int nx = field.columns(), ny = field.rows();
     if (nx <= 0 || ny <= 0)
         return image;
-    // Blocks of step x step columns, each about a pixel or more wide.
+    // Blocks of step x step columns, each about two pixels or more wide.
     const double cellPixels = field.cellSize() * t.scale;
-    const int step = std::clamp(static_cast<int>(std::ceil(1.0 / std::max(cellPixels, 1e-9))), 1, std::max(nx, ny));
+    const int step = std::clamp(static_cast<int>(std::ceil(2.0 / std::max(cellPixels, 1e-9))), 1, std::max(nx, ny));
     const int mx = (nx + step - 1) / step, my = (ny + step - 1) / step;
     std::vector<float> tops(static_cast<std::size_t>(mx) * my, std::numeric_limits<float>::infinity());
     for (int j = 0; j < ny; ++j)
@@ -171,11 +221,29 @@ QImage renderStock(const HeightField& field, const ViewTransform& t, QColor back
         quad(d, a, floorOf(a), floorOf(d));
         return image;
     }
+    // Only the blocks that can reach the picture: a zoomed view skips most of the field.
+    const VisibleSpan visible(t, box.min[2], box.max[2], step * field.cellSize());
+    const auto blockOf = [&](double x) { return static_cast<int>(std::floor((x - box.min[0]) / field.cellSize() / step)); };
+    std::vector<Vec> world[2] = {std::vector<Vec>(mx), std::vector<Vec>(mx)};
+    std::vector<Rasteriser::Point> picture[2] = {std::vector<Rasteriser::Point>(mx), std::vector<Rasteriser::Point>(mx)};
     for (int bj = 0; bj + 1 < my; ++bj) {
         if (cancel && cancel->load(std::memory_order_relaxed))
             return {};
-        for (int bi = 0; bi + 1 < mx; ++bi)
-            quad(vertex(bi, bj), vertex(bi + 1, bj), vertex(bi + 1, bj + 1), vertex(bi, bj + 1));
+        double xLow, xHigh;
+        if (!visible.xRange(vy(bj), vy(bj + 1), xLow, xHigh))
+            continue;
+        const int from = std::max(0, blockOf(xLow) - 1), to = std::min(mx - 1, blockOf(xHigh) + 2);
+        for (int row = 0; row < 2; ++row)
+            for (int bi = from; bi <= to; ++bi) {
+                world[row][bi] = vertex(bi, bj + row);
+                picture[row][bi] = raster.project(world[row][bi]);
+            }
+        const Vec *w0 = world[0].data(), *w1 = world[1].data();
+        const Rasteriser::Point *p0 = picture[0].data(), *p1 = picture[1].data();
+        for (int bi = from; bi < to; ++bi) {
+            raster.triangle(w0[bi], w0[bi + 1], w1[bi + 1], p0[bi], p0[bi + 1], p1[bi + 1]);
+            raster.triangle(w0[bi], w1[bi + 1], w1[bi], p0[bi], p1[bi + 1], p1[bi]);
+        }
     }
     // The stock's four sides, down to its bottom.
     for (int bi = 0; bi + 1 < mx; ++bi) {

@@ -52,9 +52,9 @@ TFormStock::TFormStock(QWidget* parent) : QDialog(parent)
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TFormStock::fill(const std::optional<preview::stock::StockBox>& box)
+void TFormStock::fill(const std::optional<preview::stock::StockBox>& box, const preview::stock::StockBox& automatic)
 {
-    const preview::stock::StockBox shown = box.value_or(preview::stock::StockBox{{0, 0, -10}, {100, 100, 0}});
+    const preview::stock::StockBox shown = box.value_or(automatic);
     for (int axis = 0; axis < 3; ++axis) {
         EditMin[axis]->setValue(shown.min[axis]);
         EditMax[axis]->setValue(shown.max[axis]);

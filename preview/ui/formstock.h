@@ -28,7 +28,9 @@ public:
     QPushButton* BitBtn1 = nullptr;  // OK
     QPushButton* BitBtn2 = nullptr;  // Cancel
 
-    void fill(const std::optional<preview::stock::StockBox>& box);
+    // `automatic`: the box the automatic choice gives now, shown in the fields to start from.
+    void fill(const std::optional<preview::stock::StockBox>& box,
+              const preview::stock::StockBox& automatic = {{0, 0, -10}, {100, 100, 0}});
     // Empty: automatic.
     std::optional<preview::stock::StockBox> box() const;
 

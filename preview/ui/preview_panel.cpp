@@ -310,7 +310,10 @@ void PreviewPanel::caretStockToggled(bool on)
 void PreviewPanel::editStockBox()
 {
     TFormStock form(this);
-    form.fill(stockSettings_.box);
+    if (wholeStock_ && wholeStock_->field.columns() > 0)
+        form.fill(stockSettings_.box, wholeStock_->field.box());
+    else
+        form.fill(stockSettings_.box);
     if (form.exec() != QDialog::Accepted)
         return;
     stock::StockSettings settings = stockSettings_;
