@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace zorvan {
 
 TFormStock::TFormStock(QWidget* parent) : QDialog(parent)

@@ -52,7 +52,7 @@ public:
     const std::vector<stock::StockWarning>& stockWarnings() const { return stockWarnings_; }
     StockWarningList* warningList() const { return warnings_; }
     QComboBox* displayBox() const { return display_; }
-    // "材料をキャレット行まで" (F6): the stock shown is simulated up to the caret's line.
+    // "キャレット行まで" (F6): the stock shown is simulated up to the caret's line.
     QAction* caretStockAction() const { return caretStock_; }
     // Keeps whether the panel is shown with the rest of its settings (the command that shows
     // and hides it tells it here; the panel writes all its settings at once, so none is stale).
