@@ -223,7 +223,10 @@ QImage renderStock(const HeightField& field, const ViewTransform& t, QColor back
     }
     // Only the blocks that can reach the picture: a zoomed view skips most of the field.
     const VisibleSpan visible(t, box.min[2], box.max[2], step * field.cellSize());
-    const auto blockOf = [&](double x) { return static_cast<int>(std::floor((x - box.min[0]) / field.cellSize() / step)); };
+    // The block holding x, clamped to the field before the conversion (x may be infinite).
+    const auto blockOf = [&](double x) {
+        return static_cast<int>(std::clamp(std::floor((x - box.min[0]) / field.cellSize() / step), -1.0, double(mx)));
+    };
     std::vector<Vec> world[2] = {std::vector<Vec>(mx), std::vector<Vec>(mx)};
     std::vector<Rasteriser::Point> picture[2] = {std::vector<Rasteriser::Point>(mx), std::vector<Rasteriser::Point>(mx)};
     for (int bj = 0; bj + 1 < my; ++bj) {

@@ -38,6 +38,11 @@ const char* const kProgram =
     "G01X0\r\n"             // 6
     "G00Z5.\r\n";           // 7
 
+bool isStockColour(QColor c)
+{
+    return c.red() > c.blue() + 30 && c.green() > c.blue() + 10 && c.red() - c.green() < 40;
+}
+
 bool forgetSettings()
 {
     QSettings store(QSettings::NativeFormat, QSettings::UserScope, "Kw", "Zorvan");
@@ -80,7 +85,7 @@ struct Fixture {
         for (int y = 0; y < shot.height(); ++y)
             for (int x = 0; x < shot.width(); ++x) {
                 const QColor c = shot.pixelColor(x, y);
-                stockPixels += c.red() > c.blue() + 30 && c.green() > c.blue() + 10 && c.red() - c.green() < 40;
+                stockPixels += isStockColour(c);
                 pathPixels += c.green() > c.red() + 40 || c.blue() > c.red() + 60;
             }
         return {stockPixels, pathPixels};
@@ -105,6 +110,37 @@ TEST(StockView, TheDisplayChoiceChangesThePictureAndIsKept)
         EXPECT_EQ(stockPixels > 2000, c.stock) << stockPixels;
         EXPECT_EQ(pathPixels > 50, c.path) << pathPixels;
         EXPECT_EQ(readPreviewSettings().show, c.display);
+    }
+}
+
+TEST(StockView, TheStockIsDrawnAsCutInEveryView)
+{
+    // A block 40 x 30 x 5 cut by a 10 mm flat end mill down to Z -4 before X 10 and to Z -2 past
+    // X 17: a ridge whose wall at X 17 is seen from the side over the lower part in front of it.
+    HeightField field(StockBox{{0, 0, -5}, {40, 30, 0}}, 200);
+    const ToolShape flat{ToolKind::Flat, 10};
+    for (const auto [x, z] : {std::pair{-2.0, -4.0}, {2.0, -4.0}, {5.0, -4.0}, {22.0, -2.0}, {26.0, -2.0}, {30.0, -2.0},
+                              {34.0, -2.0}, {38.0, -2.0}, {42.0, -2.0}}) {
+        const double a[3] = {x, -10, z}, b[3] = {x, 40, z};
+        field.cut(a, b, flat);
+    }
+    struct Case {
+        View view;
+        double x, y, z;
+        bool stock;
+    };
+    const Case cases[] = {
+        {View::Top, 13, 15, 0, true},   {View::Top, 30, 15, -2, true},  {View::Top, 45, 15, 0, false},
+        {View::Front, 13, 0, -1, true}, {View::Front, 30, 0, -1, false}, {View::Front, 5, 0, -3, false},
+        {View::Front, 30, 0, -3, true},
+        {View::Side, 40, 15, -1, true},  // the step's wall, seen over the lower part
+        {View::Side, 40, 15, 1, false},  {View::Iso, 13, 15, 0, true},   {View::Iso, 30, 15, -2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(viewName(c.view)) + " " + std::to_string(c.x) + " " + std::to_string(c.z));
+        const ViewTransform t = fitView(stockExtents(field), c.view, QSize(400, 300));
+        const QImage image = renderStock(field, t, QColor(250, 250, 248));
+        EXPECT_EQ(isStockColour(image.pixelColor(t.toPixel(c.x, c.y, c.z).toPoint())), c.stock);
     }
 }
 
