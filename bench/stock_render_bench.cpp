@@ -12,6 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <string>
 
 using namespace zorvan::preview;

@@ -66,10 +66,16 @@ public:
     // The triangle a, b, c, already projected to pa, pb, pc.
     void triangle(Vec a, Vec b, Vec c, const Point& pa, const Point& pb, const Point& pc)
     {
-        const int x0 = std::max(0, static_cast<int>(std::floor(std::min({pa.x, pb.x, pc.x}))));
-        const int x1 = std::min(image_.width() - 1, static_cast<int>(std::ceil(std::max({pa.x, pb.x, pc.x}))));
-        const int y0 = std::max(0, static_cast<int>(std::floor(std::min({pa.y, pb.y, pc.y}))));
-        const int y1 = std::min(image_.height() - 1, static_cast<int>(std::ceil(std::max({pa.y, pb.y, pc.y}))));
+        // Bounds checked in floating point first: a deeply zoomed view puts vertices far outside
+        // any int, and a NaN fails every comparison.
+        const double left = std::min({pa.x, pb.x, pc.x}), right = std::max({pa.x, pb.x, pc.x});
+        const double top = std::min({pa.y, pb.y, pc.y}), bottom = std::max({pa.y, pb.y, pc.y});
+        if (!(right >= 0 && left < image_.width() && bottom >= 0 && top < image_.height()))
+            return;
+        const int x0 = static_cast<int>(std::max(0.0, std::floor(left)));
+        const int x1 = static_cast<int>(std::min(image_.width() - 1.0, std::ceil(right)));
+        const int y0 = static_cast<int>(std::max(0.0, std::floor(top)));
+        const int y1 = static_cast<int>(std::min(image_.height() - 1.0, std::ceil(bottom)));
         if (x0 > x1 || y0 > y1)
             return;
         const double area = (pb.x - pa.x) * (pc.y - pa.y) - (pb.y - pa.y) * (pc.x - pa.x);
