@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <optional>
 #include <vector>
@@ -194,46 +195,58 @@ StagedCommand stagedCalculation(const TextEditor& editor, char letter, Operation
     return stageRewrite(editor, recolour, Lines::Independent, calculationTransform(letter, operation, operand, settings));
 }
 
-void reverseLines(TextEditor& editor, Recolour recolour)
+StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
 {
-    LineRange range = numericLineRange(editor);
-    int count = range.count();
+    const LineRange range = numericLineRange(editor);
+    const int count = range.count();
     if (count < 2)
-        return;
+        return [](const auto&) -> EditStep { return [](TextEditor&) {}; };
     std::string buffer;
-    const std::string_view old = readRangeText(editor, range, buffer);  // read before the text changes
-    std::vector<std::string_view> lines;
-    lines.reserve(static_cast<std::size_t>(count));
-    forEachLineOf(old, count, [&](std::string_view text) { lines.push_back(text); });
-    std::string reversed;
-    reversed.reserve(old.size() + 2);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        reversed += *it;
-        reversed += "\r\n";
-    }
-    // Lines are swapped in pairs from the outside in, so the last one written is the lower line
-    // of the innermost pair; an odd count leaves the middle line unwritten.
-    int pairs = count / 2;
-    int lastWritten = range.last - (pairs - 1);
-    // The middle line of an odd count is not written, so it keeps the colours it has, although
-    // the one edit below takes it out and puts it back.
-    const int middle = range.first + pairs;
-    std::vector<TextEditor::ColourRun> middleColours;
-    if (count % 2 == 1 && recolour == Recolour::WrittenLines)
-        middleColours = lineColours(editor, middle);
-    {
-        QuietEditor quiet(editor);  // the command colours the written lines itself
-        editor.adoptLinesText(range.first, range.count(), std::move(reversed));
-    }
-    if (!middleColours.empty()) {
-        const long middleStart = editor.positionFromLine(middle);
-        for (auto& run : middleColours)
-            run.start += middleStart;
-        editor.setColours(middleColours);
-    }
-    colourLines(editor, recolour, range.first, range.first + pairs - 1);
-    colourLines(editor, recolour, range.last - pairs + 1, range.last);
-    finish(editor, range, lastWritten);
+    auto old = std::make_shared<std::string>(readRangeText(editor, range, buffer));
+    return [old, range, recolour](const std::function<void(long long, long long)>& progress) -> EditStep {
+        const int count = range.count();
+        std::vector<std::string_view> lines;
+        lines.reserve(static_cast<std::size_t>(count));
+        forEachLineOf(*old, count, [&](std::string_view text) { lines.push_back(text); });
+        auto reversed = std::make_shared<std::string>();
+        reversed->reserve(old->size() + 2);
+        constexpr int kLinesPerReport = 1 << 16;
+        int written = 0;
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+            *reversed += *it;
+            *reversed += "\r\n";
+            if (++written % kLinesPerReport == 0 && progress)
+                progress(written, count);
+        }
+        return [reversed, range, recolour](TextEditor& editor) {
+            const int count = range.count();
+            // Lines are swapped in pairs from the outside in, so the last one written is the lower
+            // line of the innermost pair; an odd count leaves the middle line unwritten.
+            const int pairs = count / 2;
+            const int lastWritten = range.last - (pairs - 1);
+            // The middle line of an odd count is not written, so it keeps the colours it has,
+            // although the one edit below takes it out and puts it back.
+            const int middle = range.first + pairs;
+            std::vector<TextEditor::ColourRun> middleColours;
+            if (count % 2 == 1 && recolour == Recolour::WrittenLines)
+                middleColours = lineColours(editor, middle);
+            {
+                QuietEditor quiet(editor);  // the command colours the written lines itself
+                editor.adoptLinesText(range.first, count, std::move(*reversed));
+            }
+            if (!middleColours.empty()) {
+                const long middleStart = editor.positionFromLine(middle);
+                for (auto& run : middleColours)
+                    run.start += middleStart;
+                editor.setColours(middleColours);
+            }
+            colourLines(editor, recolour, range.first, range.first + pairs - 1);
+            colourLines(editor, recolour, range.last - pairs + 1, range.last);
+            finish(editor, range, lastWritten);
+        };
+    };
 }
+
+void reverseLines(TextEditor& editor, Recolour recolour) { stagedReversal(editor, recolour)({})(editor); }
 
 }  // namespace zorvan::nc
