@@ -159,7 +159,8 @@ Rows searchedRows(const TDoubleGrid& table)
     return rows;
 }
 
-PassResult convert(std::string_view text, const Rows& rows, std::size_t textBytes)
+// `rowDone(done, total)` is told after each row; it may throw to stop the pass.
+PassResult convert(std::string_view text, const Rows& rows, std::size_t textBytes, const Progress& rowDone = {})
 {
     PassResult result;
     const GrowthMeter meter(textBytes, text.size());
@@ -181,6 +182,8 @@ PassResult convert(std::string_view text, const Rows& rows, std::size_t textByte
             current = result.text;
             result.edited = true;
         }
+        if (rowDone)
+            rowDone(static_cast<long long>(&row - rows.data() + 1), static_cast<long long>(rows.size()));
     }
     if (!result.edited)
         result.text = std::string(text);
@@ -239,12 +242,13 @@ std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, cons
     for (std::string_view old : linesIndependent ? cutAfterBreaks(text, nc::kPieceBytes) : std::vector<std::string_view>{text})
         pieces.push_back(Piece{old, {}});
     if (pieces.size() <= 1) {
+        // One piece tells its progress from within.
         for (Piece& piece : pieces)
-            piece.result = pass(piece.old);
+            piece.result = pass(piece.old, progress);
         return pieces;
     }
     OrderedWork<PassResult> work(pieces.size(), nc::pieceWorkers(), pieces.size(),
-                                 [&](std::size_t index) { return pass(pieces[index].old); });
+                                 [&](std::size_t index) { return pass(pieces[index].old, Progress()); });
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         pieces[i].result = *work.next();
         if (progress)
@@ -351,7 +355,8 @@ nc::StagedCommand stagePass(const TextEditor& editor, nc::Recolour recolour, boo
     auto old = std::make_shared<const std::string>(editor.textView(0, editor.length(), buffer));
     return [old, recolour, linesIndependent, pass](const Progress& progress) -> nc::EditStep {
         auto pieces = std::make_shared<std::vector<Piece>>(passPieces(
-            *old, linesIndependent, [&](std::string_view piece) { return pass(piece, old->size()); }, progress));
+            *old, linesIndependent, [&](std::string_view piece, const Progress& within) { return pass(piece, old->size(), within); },
+            progress));
         const bool edited = std::any_of(pieces->begin(), pieces->end(), [](const Piece& p) { return p.result.edited; });
         const long caret = caretAfter(*pieces);
         return [old, pieces, edited, caret, recolour](TextEditor& editor) {
@@ -375,9 +380,10 @@ void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&&
 
 nc::StagedCommand stagedPlaceholderPass(const TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
 {
-    return stagePass(editor, recolour, true, [values = insertedValues(set)](std::string_view text, std::size_t textBytes) {
-        return fill(text, values, textBytes);
-    });
+    return stagePass(editor, recolour, true,
+                     [values = insertedValues(set)](std::string_view text, std::size_t textBytes, const Progress&) {
+                         return fill(text, values, textBytes);
+                     });
 }
 
 nc::StagedCommand stagedMacroPass(const TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
@@ -389,8 +395,8 @@ nc::StagedCommand stagedMacroPass(const TextEditor& editor, const TDoubleGrid& t
         return row.search.find('\n') != std::string::npos;
     });
     return stagePass(editor, recolour, linesIndependent,
-                     [rows = std::move(rows)](std::string_view text, std::size_t textBytes) {
-                         return convert(text, rows, textBytes);
+                     [rows = std::move(rows)](std::string_view text, std::size_t textBytes, const Progress& rowDone) {
+                         return convert(text, rows, textBytes, rowDone);
                      });
 }
 
