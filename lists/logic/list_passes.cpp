@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -354,9 +355,8 @@ nc::StagedCommand stagePass(const TextEditor& editor, nc::Recolour recolour, boo
     std::string buffer;
     auto old = std::make_shared<const std::string>(editor.textView(0, editor.length(), buffer));
     return [old, recolour, linesIndependent, pass](const Progress& progress) -> nc::EditStep {
-        auto pieces = std::make_shared<std::vector<Piece>>(passPieces(
-            *old, linesIndependent, [&](std::string_view piece, const Progress& within) { return pass(piece, old->size(), within); },
-            progress));
+        auto passPiece = [&](std::string_view piece, const Progress& within) { return pass(piece, old->size(), within); };
+        auto pieces = std::make_shared<std::vector<Piece>>(passPieces(*old, linesIndependent, passPiece, progress));
         const bool edited = std::any_of(pieces->begin(), pieces->end(), [](const Piece& p) { return p.result.edited; });
         const long caret = caretAfter(*pieces);
         return [old, pieces, edited, caret, recolour](TextEditor& editor) {

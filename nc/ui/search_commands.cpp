@@ -1,6 +1,7 @@
 // The search-based commands of the main window: axis swap, extreme value search, find, replace
-// and find-next. The swap and the extreme search run through the window's operation queue (codes
-// 2 and 3); find and replace run in their handlers, with their captions shown meanwhile.
+// and find-next. The swap, the extreme search and a replace-all without the question run through
+// the window's operation queue (codes 2, 3 and 19), on a worker when the text is long; find and
+// the replacements with the question run in their handlers, with their captions shown meanwhile.
 #include "nc/ui/search_commands.h"
 
 #include "app/logic/document_model.h"
