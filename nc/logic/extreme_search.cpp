@@ -88,13 +88,14 @@ StagedExtremeSearch::StagedExtremeSearch(const TextEditor& editor, char letter, 
     const long textEnd = std::max(rangeEnd, editor.positionFromLine(lastLine) + countCharacters(editor.line(lastLine)));
     std::string buffer;
     text_ = std::string(editor.textView(rangeStart, textEnd - rangeStart, buffer));
-    letterLimit_ = byteOffsetOfCharacter(text_, rangeEnd - rangeStart);
+    rangeCharacters_ = rangeEnd - rangeStart;
 }
 
 void StagedExtremeSearch::search(const std::function<void(long long, long long)>& progress)
 {
     if (text_.empty())
         return;  // an empty range
+    letterLimit_ = byteOffsetOfCharacter(text_, rangeCharacters_);
     const std::string_view text = text_;
     const std::vector<std::string_view> pieces = cutIntoPieces(text);
     auto search = [&](std::size_t index) {

@@ -60,7 +60,8 @@ private:
     ExtremeMethod method_;
     long rangeStart_ = 0;
     std::string text_;  // from the range's start to the end of its last line
-    std::size_t letterLimit_ = 0;  // the range's end in text_
+    long rangeCharacters_ = 0;
+    std::size_t letterLimit_ = 0;  // the range's end in text_, in bytes
     std::optional<ExtremeWord> best_;
 };
 
