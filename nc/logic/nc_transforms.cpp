@@ -208,40 +208,49 @@ StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
         std::vector<std::string_view> lines;
         lines.reserve(static_cast<std::size_t>(count));
         forEachLineOf(*old, count, [&](std::string_view text) { lines.push_back(text); });
-        auto reversed = std::make_shared<std::string>();
-        reversed->reserve(old->size() + 2);
-        constexpr int kLinesPerReport = 1 << 16;
+        // The new lines in pieces of whole lines, which the editor takes in one by one.
+        auto pieces = std::make_shared<std::vector<std::string>>();
         int written = 0;
         for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-            *reversed += *it;
-            *reversed += "\r\n";
-            if (++written % kLinesPerReport == 0 && progress)
-                progress(written, count);
+            if (pieces->empty() || pieces->back().size() >= kPieceBytes) {
+                pieces->emplace_back().reserve(kPieceBytes + it->size() + 2);
+                if (progress)
+                    progress(written, count);
+            }
+            pieces->back() += *it;
+            pieces->back() += "\r\n";
+            ++written;
         }
-        return [reversed, range, recolour](TextEditor& editor) {
+        return [pieces, range, recolour](TextEditor& editor) {
             const int count = range.count();
             // Lines are swapped in pairs from the outside in, so the last one written is the lower
             // line of the innermost pair; an odd count leaves the middle line unwritten.
             const int pairs = count / 2;
             const int lastWritten = range.last - (pairs - 1);
             // The middle line of an odd count is not written, so it keeps the colours it has,
-            // although the one edit below takes it out and puts it back.
+            // although the one edit below takes it out, puts it back and colours it.
             const int middle = range.first + pairs;
+            const bool keepMiddle = count % 2 == 1 && recolour == Recolour::WrittenLines;
             std::vector<TextEditor::ColourRun> middleColours;
-            if (count % 2 == 1 && recolour == Recolour::WrittenLines)
+            if (keepMiddle)
                 middleColours = lineColours(editor, middle);
+            std::size_t taken = 0;
+            auto next = [&](std::string& piece) {
+                if (taken == pieces->size())
+                    return false;
+                piece = std::move((*pieces)[taken++]);
+                return true;
+            };
             {
                 QuietEditor quiet(editor);  // the command colours the written lines itself
-                editor.adoptLinesText(range.first, count, std::move(*reversed));
+                editor.replaceLinesFromPieces(range.first, count, next, linesColouring(recolour));
             }
-            if (!middleColours.empty()) {
-                const long middleStart = editor.positionFromLine(middle);
+            if (keepMiddle) {
+                const LineSpan span = lineSpan(editor, middle, middle);
                 for (auto& run : middleColours)
-                    run.start += middleStart;
-                editor.setColours(middleColours);
+                    run.start += span.start;
+                editor.recolourRange(span.start, span.length, middleColours);
             }
-            colourLines(editor, recolour, range.first, range.first + pairs - 1);
-            colourLines(editor, recolour, range.last - pairs + 1, range.last);
             finish(editor, range, lastWritten);
         };
     };
