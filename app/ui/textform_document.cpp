@@ -11,6 +11,7 @@
 #include "app/ui/byte_markers.h"
 #include "app/ui/prompts.h"
 #include "app/ui/recent_files_menu.h"
+#include "app/ui/sized_operation.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -22,6 +23,8 @@
 #include <QProcess>
 #include <QStatusBar>
 #include <QUrl>
+
+#include <memory>
 
 namespace zorvan {
 
@@ -291,23 +294,34 @@ void TFormText::MergeFile(const QString& path, int mode)
 {
     if (mode != 1 && mode != 2)
         return;
-    std::string bytes;
-    try {
-        bytes = readDocumentFile(path);
-    } catch (const UserError& e) {
-        setStatusText(3, QString());
-        throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
-    }
-    installByteMarkers(Memo1);
-    mergeLines(*editor_, readMergeLines(bytes), mode == 1 ? MergeMode::Append : MergeMode::InsertAtCaretLine);
-    // The whole-text colouring moves the caret; it goes back where the merge left it.
-    const long caret = editor_->caret();
-    ColourAll();
-    editor_->setCaret(caret);
-    editor_->scrollCaretIntoView();
-    setStatusText(3, QString());
-    UpdateStatus();
-    PendingCaret = 0;
+    // The file is read and decoded on a worker when it is long; its lines go in as one edit.
+    constexpr int kMergeCode = 4;
+    const bool atOnce = QFileInfo(path).size() <= kShortTextCharacters;
+    queueSized(*runner_, kMergeCode, QString(), atOnce, [this, path, mode]() -> OperationRunner::Background {
+        return [this, path, mode](OperationTask& task) -> OperationRunner::Work {
+            std::string bytes;
+            try {
+                bytes = readDocumentFile(path);
+            } catch (const UserError& e) {
+                throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
+            }
+            task.checkpoint();
+            auto lines = std::make_shared<const std::vector<std::string>>(readMergeLines(bytes));
+            task.checkpoint();
+            return [this, lines, mode] {
+                installByteMarkers(Memo1);
+                mergeLines(*editor_, *lines, mode == 1 ? MergeMode::Append : MergeMode::InsertAtCaretLine);
+                // The whole-text colouring moves the caret; it goes back where the merge left it.
+                const long caret = editor_->caret();
+                ColourAll();
+                editor_->setCaret(caret);
+                editor_->scrollCaretIntoView();
+                setStatusText(3, QString());
+                UpdateStatus();
+                PendingCaret = 0;
+            };
+        };
+    });
 }
 
 void TFormText::PMAddFileClick()

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace zorvan::lists {
@@ -53,6 +55,8 @@ std::size_t passResultLimit(std::size_t inputBytes)
 }
 
 namespace {
+
+using Progress = std::function<void(long long done, long long total)>;
 
 // How long a piece of the text may grow: its share of the pass's limit, in proportion to its
 // size, so that the pieces worked on at once stay within the limit together and each is refused
@@ -156,7 +160,8 @@ Rows searchedRows(const TDoubleGrid& table)
     return rows;
 }
 
-PassResult convert(std::string_view text, const Rows& rows, std::size_t textBytes)
+// `rowDone(done, total)` is told after each row; it may throw to stop the pass.
+PassResult convert(std::string_view text, const Rows& rows, std::size_t textBytes, const Progress& rowDone = {})
 {
     PassResult result;
     const GrowthMeter meter(textBytes, text.size());
@@ -178,6 +183,8 @@ PassResult convert(std::string_view text, const Rows& rows, std::size_t textByte
             current = result.text;
             result.edited = true;
         }
+        if (rowDone)
+            rowDone(static_cast<long long>(&row - rows.data() + 1), static_cast<long long>(rows.size()));
     }
     if (!result.edited)
         result.text = std::string(text);
@@ -229,20 +236,25 @@ struct Piece {
 };
 
 // The pass over every piece, on worker threads.
-template <typename Pass> std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass)
+template <typename Pass>
+std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass, const Progress& progress)
 {
     std::vector<Piece> pieces;
     for (std::string_view old : linesIndependent ? cutAfterBreaks(text, nc::kPieceBytes) : std::vector<std::string_view>{text})
         pieces.push_back(Piece{old, {}});
     if (pieces.size() <= 1) {
+        // One piece tells its progress from within.
         for (Piece& piece : pieces)
-            piece.result = pass(piece.old);
+            piece.result = pass(piece.old, progress);
         return pieces;
     }
     OrderedWork<PassResult> work(pieces.size(), nc::pieceWorkers(), pieces.size(),
-                                 [&](std::size_t index) { return pass(pieces[index].old); });
-    for (Piece& piece : pieces)
-        piece.result = *work.next();
+                                 [&](std::size_t index) { return pass(pieces[index].old, Progress()); });
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        pieces[i].result = *work.next();
+        if (progress)
+            progress(static_cast<long long>(i + 1), static_cast<long long>(pieces.size()));
+    }
     return pieces;
 }
 
@@ -335,19 +347,26 @@ void replaceChangedPieces(TextEditor& editor, std::vector<Piece>& pieces, nc::Re
     editor.replaceLinesFromPieces(firstLine, static_cast<int>(oldBreaks) + 1, next, nc::linesColouring(recolour));
 }
 
-template <typename Pass> void runPass(TextEditor& editor, nc::Recolour recolour, bool linesIndependent, const Pass& pass)
+// The pass in stages: the whole text is read now; the pieces are passed on any thread; the edit
+// writes the lines that changed.
+template <typename Pass>
+nc::StagedCommand stagePass(const TextEditor& editor, nc::Recolour recolour, bool linesIndependent, Pass pass)
 {
     std::string buffer;
-    const std::string_view old = editor.textView(0, editor.length(), buffer);
-    std::vector<Piece> pieces =
-        passPieces(old, linesIndependent, [&](std::string_view piece) { return pass(piece, old.size()); });
-    const bool edited = std::any_of(pieces.begin(), pieces.end(), [](const Piece& p) { return p.result.edited; });
-    const long caret = caretAfter(pieces);
-    if (edited) {
-        replaceChangedPieces(editor, pieces, recolour);
-        editor.setModified(true);
-    }
-    editor.setCaret(caret);
+    auto old = std::make_shared<const std::string>(editor.textView(0, editor.length(), buffer));
+    return [old, recolour, linesIndependent, pass](const Progress& progress) -> nc::EditStep {
+        auto passPiece = [&](std::string_view piece, const Progress& within) { return pass(piece, old->size(), within); };
+        auto pieces = std::make_shared<std::vector<Piece>>(passPieces(*old, linesIndependent, passPiece, progress));
+        const bool edited = std::any_of(pieces->begin(), pieces->end(), [](const Piece& p) { return p.result.edited; });
+        const long caret = caretAfter(*pieces);
+        return [old, pieces, edited, caret, recolour](TextEditor& editor) {
+            if (edited) {
+                replaceChangedPieces(editor, *pieces, recolour);
+                editor.setModified(true);
+            }
+            editor.setCaret(caret);
+        };
+    };
 }
 
 }  // namespace
@@ -359,23 +378,36 @@ void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&&
     replaceChangedPieces(editor, pieces, recolour);
 }
 
-void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
+nc::StagedCommand stagedPlaceholderPass(const TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
 {
-    const Values values = insertedValues(set);
-    runPass(editor, recolour, true,
-            [&](std::string_view text, std::size_t textBytes) { return fill(text, values, textBytes); });
+    return stagePass(editor, recolour, true,
+                     [values = insertedValues(set)](std::string_view text, std::size_t textBytes, const Progress&) {
+                         return fill(text, values, textBytes);
+                     });
 }
 
-void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
+nc::StagedCommand stagedMacroPass(const TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
 {
-    const Rows rows = searchedRows(table);
+    Rows rows = searchedRows(table);
     // A search text without a line break never matches across one, so the lines can be worked
     // on apart.
     const bool linesIndependent = std::none_of(rows.begin(), rows.end(), [](const auto& row) {
         return row.search.find('\n') != std::string::npos;
     });
-    runPass(editor, recolour, linesIndependent,
-            [&](std::string_view text, std::size_t textBytes) { return convert(text, rows, textBytes); });
+    return stagePass(editor, recolour, linesIndependent,
+                     [rows = std::move(rows)](std::string_view text, std::size_t textBytes, const Progress& rowDone) {
+                         return convert(text, rows, textBytes, rowDone);
+                     });
+}
+
+void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour)
+{
+    stagedPlaceholderPass(editor, set, recolour)({})(editor);
+}
+
+void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour)
+{
+    stagedMacroPass(editor, table, recolour)({})(editor);
 }
 
 }  // namespace zorvan::lists

@@ -57,6 +57,13 @@ PassResult convertMacros(std::string_view text, const TDoubleGrid& table);
 void runPlaceholderPass(TextEditor& editor, const ValueSet& set, nc::Recolour recolour = nc::Recolour::WrittenLines);
 void runMacroPass(TextEditor& editor, const TDoubleGrid& table, nc::Recolour recolour = nc::Recolour::WrittenLines);
 
+// The passes in stages (see nc::StagedCommand): the text is read now, passed on any thread, and
+// written back in one edit.
+nc::StagedCommand stagedPlaceholderPass(const TextEditor& editor, const ValueSet& set,
+                                        nc::Recolour recolour = nc::Recolour::WrittenLines);
+nc::StagedCommand stagedMacroPass(const TextEditor& editor, const TDoubleGrid& table,
+                                  nc::Recolour recolour = nc::Recolour::WrittenLines);
+
 // Puts `fresh` into the editor in place of its text `old` (the editor's whole text) by one
 // replacement of the lines from the first to the last that differ.
 void replaceChangedLines(TextEditor& editor, std::string_view old, std::string&& fresh, nc::Recolour recolour);

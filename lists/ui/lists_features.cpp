@@ -7,6 +7,7 @@
 #include "app/ui/operation_runner.h"
 #include "app/ui/prompts.h"
 #include "app/ui/shell.h"
+#include "app/ui/sized_operation.h"
 #include "lists/logic/list_passes.h"
 #include "lists/logic/template_list.h"
 #include "lists/ui/macrochangeform.h"
@@ -16,6 +17,8 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QTimer>
+
+#include <functional>
 
 namespace zorvan {
 
@@ -33,13 +36,21 @@ void btnSuportInsertClick(Shell& shell, TSuportForm& form)
     shell.UpdateStatus();
 }
 
-// The pass runs with the editor focused, as one edit of the whole text.
-template <typename Pass> void runListPass(Shell& shell, int code, Pass pass)
+// The pass runs with the editor focused, as one edit of the whole text: worked out on a worker
+// from a copy of the text when it is long.
+void runListPass(Shell& shell, int code, std::function<nc::StagedCommand(const TextEditor&)> stage)
 {
     shell.view()->setFocus();
-    shell.runner().queue(code, QString(), [&shell, pass] {
-        pass(shell.editor());
-        shell.editor().scrollCaretIntoView();
+    const bool atOnce = shell.editor().length() <= kShortTextCharacters;
+    queueSized(shell.runner(), code, QString(), atOnce, [&shell, stage]() -> OperationRunner::Background {
+        nc::StagedCommand staged = stage(shell.editor());
+        return [&shell, staged](OperationTask& task) -> OperationRunner::Work {
+            nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
+            return [&shell, edit] {
+                edit(shell.editor());
+                shell.editor().scrollCaretIntoView();
+            };
+        };
     });
 }
 
@@ -48,7 +59,7 @@ void ToolButton26Click(Shell& shell, TFormVarChange& form)
     if (form.exec() != QDialog::Accepted || !form.chosenSet())
         return;
     runListPass(shell, PlaceholderCode,
-                [set = *form.chosenSet()](TextEditor& editor) { lists::runPlaceholderPass(editor, set); });
+                [set = *form.chosenSet()](const TextEditor& editor) { return lists::stagedPlaceholderPass(editor, set); });
 }
 
 void ToolButton27Click(Shell& shell, TFormMacroChenge& form)
@@ -56,7 +67,7 @@ void ToolButton27Click(Shell& shell, TFormMacroChenge& form)
     if (form.exec() != QDialog::Accepted || !form.chosenTable())
         return;
     runListPass(shell, MacroCode,
-                [table = *form.chosenTable()](TextEditor& editor) { lists::runMacroPass(editor, table); });
+                [table = *form.chosenTable()](const TextEditor& editor) { return lists::stagedMacroPass(editor, table); });
 }
 
 }  // namespace

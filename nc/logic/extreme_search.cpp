@@ -75,26 +75,35 @@ std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLim
     return best;
 }
 
-std::optional<ExtremeWord> findExtreme(const TextEditor& editor, char letter, ExtremeMethod method,
-                                       const CommandRange& range)
+StagedExtremeSearch::StagedExtremeSearch(const TextEditor& editor, char letter, ExtremeMethod method,
+                                         const CommandRange& range)
+    : letter_(letter), method_(method)
 {
     const auto [rangeStart, rangeEnd] = positionsOf(editor, range);
+    rangeStart_ = rangeStart;
     if (rangeEnd <= rangeStart)
-        return std::nullopt;
+        return;
     // A run may go on past the range, up to the end of its line.
     const int lastLine = editor.lineFromPosition(rangeEnd);
     const long textEnd = std::max(rangeEnd, editor.positionFromLine(lastLine) + countCharacters(editor.line(lastLine)));
     std::string buffer;
-    const std::string_view text = editor.textView(rangeStart, textEnd - rangeStart, buffer);
-    const std::size_t letterLimit = byteOffsetOfCharacter(text, rangeEnd - rangeStart);
+    text_ = std::string(editor.textView(rangeStart, textEnd - rangeStart, buffer));
+    rangeCharacters_ = rangeEnd - rangeStart;
+}
 
+void StagedExtremeSearch::search(const std::function<void(long long, long long)>& progress)
+{
+    if (text_.empty())
+        return;  // an empty range
+    letterLimit_ = byteOffsetOfCharacter(text_, rangeCharacters_);
+    const std::string_view text = text_;
     const std::vector<std::string_view> pieces = cutIntoPieces(text);
     auto search = [&](std::size_t index) {
         const std::string_view piece = pieces[index];
         const std::size_t pieceAt = static_cast<std::size_t>(piece.data() - text.data());
         PieceBest best;
-        if (pieceAt < letterLimit)
-            best.word = bestWordIn(piece, letterLimit - pieceAt, letter, method);
+        if (pieceAt < letterLimit_)
+            best.word = bestWordIn(piece, letterLimit_ - pieceAt, letter_, method_);
         if (best.word)
             best.wordCharacter = countCharacters(piece.substr(0, best.word->at));
         best.characters = countCharacters(piece) + 2;  // with the break that follows it
@@ -103,18 +112,32 @@ std::optional<ExtremeWord> findExtreme(const TextEditor& editor, char letter, Ex
     std::optional<OrderedWork<PieceBest>> work;
     if (pieces.size() > 1)
         work.emplace(pieces.size(), pieceWorkers(), pieces.size(), search);
-    std::optional<ExtremeWord> best;
     long charactersBefore = 0;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         const PieceBest piece = work ? *work->next() : search(0);
-        if (piece.word && (!best || better(piece.word->value, best->value, method)))
-            best = ExtremeWord{rangeStart + charactersBefore + piece.wordCharacter,
-                               static_cast<long>(piece.word->length), piece.word->value, 0};
+        if (piece.word && (!best_ || better(piece.word->value, best_->value, method_)))
+            best_ = ExtremeWord{rangeStart_ + charactersBefore + piece.wordCharacter,
+                                static_cast<long>(piece.word->length), piece.word->value, 0};
         charactersBefore += piece.characters;
+        if (progress)
+            progress(static_cast<long long>(i + 1), static_cast<long long>(pieces.size()));
     }
+}
+
+std::optional<ExtremeWord> StagedExtremeSearch::result(const TextEditor& editor) const
+{
+    std::optional<ExtremeWord> best = best_;
     if (best)
         best->line = editor.lineFromPosition(best->start);
     return best;
+}
+
+std::optional<ExtremeWord> findExtreme(const TextEditor& editor, char letter, ExtremeMethod method,
+                                       const CommandRange& range)
+{
+    StagedExtremeSearch staged(editor, letter, method, range);
+    staged.search({});
+    return staged.result(editor);
 }
 
 }  // namespace zorvan::nc

@@ -11,7 +11,9 @@
 #include "nc/logic/command_range.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace zorvan::nc {
@@ -42,5 +44,25 @@ struct ExtremeWord {
 };
 std::optional<ExtremeWord> findExtreme(const TextEditor& editor, char letter, ExtremeMethod method,
                                        const CommandRange& range);
+
+// The same search in three steps, so that its heavy middle can run away from the editor's thread:
+// the range is read when the search is made (on the editor's thread), search() looks through a
+// copy of it on any thread (telling its progress, which may throw to stop it), and result() gives
+// the word's line from the editor, whose text is the same as when the range was read.
+class StagedExtremeSearch {
+public:
+    StagedExtremeSearch(const TextEditor& editor, char letter, ExtremeMethod method, const CommandRange& range);
+    void search(const std::function<void(long long done, long long total)>& progress);
+    std::optional<ExtremeWord> result(const TextEditor& editor) const;
+
+private:
+    char letter_;
+    ExtremeMethod method_;
+    long rangeStart_ = 0;
+    std::string text_;  // from the range's start to the end of its last line
+    long rangeCharacters_ = 0;
+    std::size_t letterLimit_ = 0;  // the range's end in text_, in bytes
+    std::optional<ExtremeWord> best_;
+};
 
 }  // namespace zorvan::nc

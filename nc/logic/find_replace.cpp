@@ -1,6 +1,5 @@
 #include "nc/logic/find_replace.h"
 
-
 namespace zorvan::nc {
 
 namespace {
@@ -12,8 +11,10 @@ struct Replacing {
     std::size_t textEnd = 0;
 };
 Replacing appendReplacedMatches(std::string& out, std::string_view text, std::string_view what,
-                                std::string_view with)
+                                std::string_view with, const StagedReplaceAll::Progress& progress = {})
 {
+    constexpr std::size_t kBytesPerReport = 1 << 20;
+    std::size_t reported = 0;
     Replacing done;
     for (;;) {
         const std::size_t at = what.empty() ? std::string_view::npos : text.find(what, done.textEnd);
@@ -23,48 +24,70 @@ Replacing appendReplacedMatches(std::string& out, std::string_view text, std::st
         out.append(with);
         done.textEnd = at + what.size();
         ++done.count;
+        if (progress && done.textEnd - reported >= kBytesPerReport) {
+            reported = done.textEnd;
+            progress(static_cast<long long>(done.textEnd), static_cast<long long>(text.size()));
+        }
     }
 }
 
-// Replace-all without a question from `from` on, as one edit of the lines from the first match
-// to the last.
-ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const std::string& with, long from,
-                           Recolour recolour)
+}  // namespace
+
+StagedReplaceAll::StagedReplaceAll(const TextEditor& editor, std::string what, std::string with, long from)
+    : what_(std::move(what)), with_(std::move(with))
 {
-    ReplaceOutcome outcome;
-    const long first = editor.find(what, from, editor.length());
-    if (first < 0)
-        return outcome;
-    const int firstLine = editor.lineFromPosition(first);
-    const long lineStart = editor.positionFromLine(firstLine);
+    // From the start of the line that holds `from`: the new lines begin with the line of the first
+    // match.
+    restStart_ = editor.positionFromLine(editor.lineFromPosition(from));
     std::string buffer;
-    const std::string_view rest = editor.textView(lineStart, editor.length() - lineStart, buffer);
-    const std::size_t firstAt = byteOffsetOfCharacter(rest, first - lineStart);
+    rest_ = std::string(editor.textView(restStart_, editor.length() - restStart_, buffer));
+    fromByte_ = byteOffsetOfCharacter(rest_, from - restStart_);
+}
+
+void StagedReplaceAll::replace(const Progress& progress)
+{
+    const std::size_t firstMatch = what_.empty() ? std::string::npos : rest_.find(what_, fromByte_);
+    if (firstMatch == std::string::npos)
+        return;
+    // The line of the first match: a match starting on a line break belongs to the line it ends.
+    const std::size_t lastBreak = firstMatch >= 2 ? rest_.rfind("\r\n", firstMatch - 2) : std::string::npos;
+    const std::size_t lineAt = lastBreak == std::string::npos ? 0 : lastBreak + 2;
+    const std::string_view rest = std::string_view(rest_).substr(lineAt);
+    const std::size_t firstAt = firstMatch - lineAt;
+    lineStart_ = restStart_ + countCharacters(std::string_view(rest_).substr(0, lineAt));
 
     // Matches are looked for up to the end of the text; the new lines end with the line of the
     // last one.
     // No match ends behind the last occurrence, so the new lines take about that much room.
-    const std::size_t lastEnd = rest.rfind(what) + what.size();
-    std::string lines;
-    lines.reserve(lastEnd + lastEnd / 8 + 64);
-    lines.append(rest.substr(0, firstAt));
-    const Replacing done = appendReplacedMatches(lines, rest.substr(firstAt), what, with);
+    const std::size_t lastEnd = rest.rfind(what_) + what_.size();
+    lines_.reserve(lastEnd + lastEnd / 8 + 64);
+    lines_.append(rest.substr(0, firstAt));
+    const Replacing done = appendReplacedMatches(lines_, rest.substr(firstAt), what_, with_, progress);
     const std::size_t lastMatchEnd = firstAt + done.textEnd;
     std::size_t spanEnd = rest.find("\r\n", lastMatchEnd);
     if (spanEnd == std::string_view::npos)
         spanEnd = rest.size();
-    const std::size_t caretByte = lines.size();
-    lines.append(rest.substr(lastMatchEnd, spanEnd - lastMatchEnd));
-    lines += "\r\n";
-    const int lastLine = editor.lineFromPosition(lineStart + countCharacters(rest.substr(0, spanEnd)));
-    const long caret = lineStart + countCharacters(std::string_view(lines).substr(0, caretByte));
+    const std::size_t caretByte = lines_.size();
+    lines_.append(rest.substr(lastMatchEnd, spanEnd - lastMatchEnd));
+    lines_ += "\r\n";
+    spanEnd_ = lineStart_ + countCharacters(rest.substr(0, spanEnd));
+    caret_ = lineStart_ + countCharacters(std::string_view(lines_).substr(0, caretByte));
+    replaced_ = done.count;
+    std::string().swap(rest_);
+}
 
+long StagedReplaceAll::apply(TextEditor& editor, Recolour recolour)
+{
+    if (replaced_ == 0)
+        return 0;
+    const int firstLine = editor.lineFromPosition(lineStart_);
+    const int lastLine = editor.lineFromPosition(spanEnd_);
     bool given = false;
     auto next = [&](std::string& piece) {
         if (given)
             return false;
         given = true;
-        piece = std::move(lines);
+        piece = std::move(lines_);
         return true;
     };
     {
@@ -72,8 +95,21 @@ ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const st
         editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
     }
     editor.setModified(true);
-    editor.setCaret(caret);
-    outcome.replaced = done.count;
+    editor.setCaret(caret_);
+    return replaced_;
+}
+
+namespace {
+
+// Replace-all without a question from `from` on, as one edit of the lines from the first match
+// to the last.
+ReplaceOutcome replaceRest(TextEditor& editor, const std::string& what, const std::string& with, long from,
+                           Recolour recolour)
+{
+    StagedReplaceAll staged(editor, what, with, from);
+    staged.replace({});
+    ReplaceOutcome outcome;
+    outcome.replaced = staged.apply(editor, recolour);
     return outcome;
 }
 

@@ -52,6 +52,32 @@ struct ReplaceOutcome {
 ReplaceOutcome replaceStep(TextEditor& editor, SearchState& state, bool fromTop,
                            const std::function<ReplaceAnswer()>& ask, Recolour recolour = Recolour::WrittenLines);
 
+// Whether the replace step of `state` is a replace-all without the question.
+inline bool replacesAllWithoutQuestion(const SearchState& state) { return state.replaceAll && !state.confirm; }
+
+// The replace-all without the question from character `from` on, in three steps, so that its
+// heavy middle can run away from the editor's thread: the text from the line of `from` on is read
+// when it is made (on the editor's thread); replace() makes the new lines from the first match to
+// the last on any thread (telling its progress, which may throw to stop it); apply() writes them in
+// one edit, whose lines are coloured once, puts the caret behind the last replacement and returns
+// the number of replacements (the editor's text the same as when it was read).
+class StagedReplaceAll {
+public:
+    using Progress = std::function<void(long long done, long long total)>;
+    StagedReplaceAll(const TextEditor& editor, std::string what, std::string with, long from);
+    void replace(const Progress& progress);
+    long apply(TextEditor& editor, Recolour recolour = Recolour::WrittenLines);
+
+private:
+    std::string what_, with_;
+    long restStart_ = 0;
+    std::string rest_;  // the text from restStart_ on
+    std::size_t fromByte_ = 0;
+    std::string lines_;  // the new lines, each followed by CR LF
+    long lineStart_ = 0, spanEnd_ = 0, caret_ = 0;
+    long replaced_ = 0;
+};
+
 // Appends `text` to `out` with every `what` replaced by `with`, left to right, each search going
 // on behind the match; the count of replacements. A replace-all from the top is this, applied to
 // the lines in pieces when `what` holds no line break.

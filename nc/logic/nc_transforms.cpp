@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <optional>
 #include <vector>
@@ -194,46 +195,67 @@ StagedCommand stagedCalculation(const TextEditor& editor, char letter, Operation
     return stageRewrite(editor, recolour, Lines::Independent, calculationTransform(letter, operation, operand, settings));
 }
 
-void reverseLines(TextEditor& editor, Recolour recolour)
+StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
 {
-    LineRange range = numericLineRange(editor);
-    int count = range.count();
+    const LineRange range = numericLineRange(editor);
+    const int count = range.count();
     if (count < 2)
-        return;
+        return [](const auto&) -> EditStep { return [](TextEditor&) {}; };
     std::string buffer;
-    const std::string_view old = readRangeText(editor, range, buffer);  // read before the text changes
-    std::vector<std::string_view> lines;
-    lines.reserve(static_cast<std::size_t>(count));
-    forEachLineOf(old, count, [&](std::string_view text) { lines.push_back(text); });
-    std::string reversed;
-    reversed.reserve(old.size() + 2);
-    for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-        reversed += *it;
-        reversed += "\r\n";
-    }
-    // Lines are swapped in pairs from the outside in, so the last one written is the lower line
-    // of the innermost pair; an odd count leaves the middle line unwritten.
-    int pairs = count / 2;
-    int lastWritten = range.last - (pairs - 1);
-    // The middle line of an odd count is not written, so it keeps the colours it has, although
-    // the one edit below takes it out and puts it back.
-    const int middle = range.first + pairs;
-    std::vector<TextEditor::ColourRun> middleColours;
-    if (count % 2 == 1 && recolour == Recolour::WrittenLines)
-        middleColours = lineColours(editor, middle);
-    {
-        QuietEditor quiet(editor);  // the command colours the written lines itself
-        editor.adoptLinesText(range.first, range.count(), std::move(reversed));
-    }
-    if (!middleColours.empty()) {
-        const long middleStart = editor.positionFromLine(middle);
-        for (auto& run : middleColours)
-            run.start += middleStart;
-        editor.setColours(middleColours);
-    }
-    colourLines(editor, recolour, range.first, range.first + pairs - 1);
-    colourLines(editor, recolour, range.last - pairs + 1, range.last);
-    finish(editor, range, lastWritten);
+    auto old = std::make_shared<std::string>(readRangeText(editor, range, buffer));
+    return [old, range, recolour](const std::function<void(long long, long long)>& progress) -> EditStep {
+        const int count = range.count();
+        std::vector<std::string_view> lines;
+        lines.reserve(static_cast<std::size_t>(count));
+        forEachLineOf(*old, count, [&](std::string_view text) { lines.push_back(text); });
+        // The new lines in pieces of whole lines, which the editor takes in one by one.
+        auto pieces = std::make_shared<std::vector<std::string>>();
+        int written = 0;
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
+            if (pieces->empty() || pieces->back().size() >= kPieceBytes) {
+                pieces->emplace_back().reserve(kPieceBytes + it->size() + 2);
+                if (progress)
+                    progress(written, count);
+            }
+            pieces->back() += *it;
+            pieces->back() += "\r\n";
+            ++written;
+        }
+        return [pieces, range, recolour](TextEditor& editor) {
+            const int count = range.count();
+            // Lines are swapped in pairs from the outside in, so the last one written is the lower
+            // line of the innermost pair; an odd count leaves the middle line unwritten.
+            const int pairs = count / 2;
+            const int lastWritten = range.last - (pairs - 1);
+            // The middle line of an odd count is not written, so it keeps the colours it has,
+            // although the one edit below takes it out, puts it back and colours it.
+            const int middle = range.first + pairs;
+            const bool keepMiddle = count % 2 == 1 && recolour == Recolour::WrittenLines;
+            std::vector<TextEditor::ColourRun> middleColours;
+            if (keepMiddle)
+                middleColours = lineColours(editor, middle);
+            std::size_t taken = 0;
+            auto next = [&](std::string& piece) {
+                if (taken == pieces->size())
+                    return false;
+                piece = std::move((*pieces)[taken++]);
+                return true;
+            };
+            {
+                QuietEditor quiet(editor);  // the command colours the written lines itself
+                editor.replaceLinesFromPieces(range.first, count, next, linesColouring(recolour));
+            }
+            if (keepMiddle) {
+                const LineSpan span = lineSpan(editor, middle, middle);
+                for (auto& run : middleColours)
+                    run.start += span.start;
+                editor.recolourRange(span.start, span.length, middleColours);
+            }
+            finish(editor, range, lastWritten);
+        };
+    };
 }
+
+void reverseLines(TextEditor& editor, Recolour recolour) { stagedReversal(editor, recolour)({})(editor); }
 
 }  // namespace zorvan::nc

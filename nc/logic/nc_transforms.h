@@ -62,5 +62,7 @@ StagedCommand stagedCalculation(const TextEditor& editor, char letter, Operation
 
 // Turns the lines of the range upside down.
 void reverseLines(TextEditor& editor, Recolour recolour = Recolour::WrittenLines);
+// The same in stages (see StagedCommand): the range is read now, turned on any thread.
+StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour = Recolour::WrittenLines);
 
 }  // namespace zorvan::nc

@@ -6,6 +6,7 @@
 #include "app/ui/features.h"
 #include "app/ui/operation_runner.h"
 #include "app/ui/shell.h"
+#include "app/ui/sized_operation.h"
 #include "nc/logic/nc_transforms.h"
 #include "nc/ui/axisform.h"
 #include "nc/ui/formcalc.h"
@@ -23,10 +24,11 @@ using AxisCommand = nc::StagedCommand (*)(const TextEditor&, const nc::AxisValue
                                           nc::Recolour);
 
 // Runs a staged command in the background: the range is read when its turn comes, the lines are
-// rewritten on a worker and written back in one edit.
-void queueStaged(Shell& shell, int code, std::function<nc::StagedCommand()> stage)
+// rewritten on a worker and written back in one edit; with `atOnce` all of it at once.
+void queueStaged(Shell& shell, int code, std::function<nc::StagedCommand()> stage,
+                 const QString& caption = "座標移動中", bool atOnce = false)
 {
-    shell.runner().queueInBackground(code, "座標移動中", [&shell, stage]() -> OperationRunner::Background {
+    queueSized(shell.runner(), code, caption, atOnce, [&shell, stage]() -> OperationRunner::Background {
         nc::StagedCommand staged = stage();
         return [&shell, staged](OperationTask& task) -> OperationRunner::Work {
             nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
@@ -83,7 +85,8 @@ void registerNcFeatures(Shell& shell)
     shell.addCommand({.name = "CalculateClick", .caption = "けいさん", .image = 19,
                       .run = [&shell, calcForm] { calculate(shell, *calcForm); }});
     shell.addCommand({.name = "Kaeru", .caption = "かえる", .image = 11, .run = [&shell] {
-                          shell.runner().queue(ReverseCode, "入替え中", [&shell] { nc::reverseLines(shell.editor()); });
+                          queueStaged(shell, ReverseCode, [&shell] { return nc::stagedReversal(shell.editor()); },
+                                      "入替え中", shell.editor().length() <= kShortTextCharacters);
                       }});
     registerSearchCommands(shell);
     registerTidyCommands(shell);

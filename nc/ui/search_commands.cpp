@@ -1,12 +1,14 @@
 // The search-based commands of the main window: axis swap, extreme value search, find, replace
-// and find-next. The swap and the extreme search run through the window's operation queue (codes
-// 2 and 3); find and replace run in their handlers, with their captions shown meanwhile.
+// and find-next. The swap, the extreme search and a replace-all without the question run through
+// the window's operation queue (codes 2, 3 and 19), on a worker when the text is long; find and
+// the replacements with the question run in their handlers, with their captions shown meanwhile.
 #include "nc/ui/search_commands.h"
 
 #include "app/logic/document_model.h"
 #include "app/ui/operation_runner.h"
 #include "app/ui/prompts.h"
 #include "app/ui/shell.h"
+#include "app/ui/sized_operation.h"
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/extreme_search.h"
 #include "nc/logic/find_replace.h"
@@ -25,6 +27,9 @@
 namespace zorvan {
 
 namespace {
+
+// The code of the replace-all without the question, beside the window's own swap and extreme search.
+constexpr int ReplaceAllCode = 19;
 
 // The search state of the window: texts, last kind and flags, kept between the commands.
 struct SearchCommands {
@@ -78,20 +83,29 @@ struct SearchCommands {
         const char letter = minMaxForm->letter();
         const nc::ExtremeMethod method = minMaxForm->method();
         const nc::CommandRange range{selOnly, minMaxForm->wholeFile()};
-        shell.runner().queue(OperationRunner::ExtremeSearch, "検索中", [this, letter, method, range] {
-            focusEditor();
-            const std::optional<nc::ExtremeWord> word = nc::findExtreme(shell.editor(), letter, method, range);
-            if (!word) {
-                // The caret and the mark stay; the status bar says so once the queue has
-                // refreshed it.
-                QMetaObject::invokeMethod(
-                    shell.window(), [this] { shell.setStatusText(3, QString::fromUtf8(nc::kNotFoundMessage)); },
-                    Qt::QueuedConnection);
-                return;
-            }
-            shell.editor().setSelection(word->start, word->length);
-            shell.document().setMark(DocumentModel::kExtremeMark, word->line);
-        });
+        const bool atOnce = shell.editor().length() <= kShortTextCharacters;
+        queueSized(shell.runner(), OperationRunner::ExtremeSearch, "検索中", atOnce,
+                   [this, letter, method, range]() -> OperationRunner::Background {
+                       auto search = std::make_shared<nc::StagedExtremeSearch>(shell.editor(), letter, method, range);
+                       return [this, search](OperationTask& task) -> OperationRunner::Work {
+                           search->search([&task](long long done, long long total) { task.progress(done, total); });
+                           return [this, search] { showExtreme(search->result(shell.editor())); };
+                       };
+                   });
+    }
+
+    void showExtreme(const std::optional<nc::ExtremeWord>& word)
+    {
+        focusEditor();
+        if (!word) {
+            // The caret and the mark stay; the status bar says so once the queue has refreshed it.
+            QMetaObject::invokeMethod(
+                shell.window(), [this] { shell.setStatusText(3, QString::fromUtf8(nc::kNotFoundMessage)); },
+                Qt::QueuedConnection);
+            return;
+        }
+        shell.editor().setSelection(word->start, word->length);
+        shell.document().setMark(DocumentModel::kExtremeMark, word->line);
     }
 
     // --- Find and replace
@@ -109,6 +123,10 @@ struct SearchCommands {
 
     void replaceStep(bool fromTop)
     {
+        if (nc::replacesAllWithoutQuestion(state)) {
+            replaceAll(fromTop);
+            return;
+        }
         shell.setStatusText(3, "置換中");
         auto ask = [this] {
             focusEditor();
@@ -142,6 +160,32 @@ struct SearchCommands {
             break;
         }
         shell.UpdateStatus();
+    }
+
+    // A replace-all without the question: the new lines are made on a worker from a copy of the
+    // text when it is long, and written in one edit.
+    void replaceAll(bool fromTop)
+    {
+        const long from = fromTop ? 0 : shell.editor().selectionStart() + shell.editor().selectionLength();
+        const bool atOnce = shell.editor().length() <= kShortTextCharacters;
+        queueSized(shell.runner(), ReplaceAllCode, "置換中", atOnce,
+                   [this, from, what = state.searchText, with = state.replacementText]() -> OperationRunner::Background {
+                       auto replace = std::make_shared<nc::StagedReplaceAll>(shell.editor(), what, with, from);
+                       return [this, replace](OperationTask& task) -> OperationRunner::Work {
+                           replace->replace([&task](long long done, long long total) { task.progress(done, total); });
+                           return [this, replace] {
+                               const long replaced = replace->apply(shell.editor());
+                               focusEditor();
+                               shell.editor().scrollCaretIntoView();
+                               // The replacements made show (title mark, "変更あり") while the box is
+                               // open.
+                               if (replaced > 0)
+                                   shell.UpdateStatus();
+                               notFound();
+                               shell.UpdateStatus();
+                           };
+                       };
+                   });
     }
 
     void Find()

@@ -132,6 +132,8 @@ TEST_F(NcUndoGui, ANumericCommandIsOneStepOverASelectionAndOverTheWholeFile)
         {"shift over the whole file", 20000, 0, 0, [](NcUndoGui& t) { t.shift("10"); }},
         {"calculation over a selection", 20, 5, 60, [](NcUndoGui& t) { t.multiplyX("2"); }},
         {"reversal over the whole file", 50, 0, 0, [](NcUndoGui& t) { t.form.action("Kaeru")->trigger(); }},
+        {"reversal of an odd count, the middle line kept", 51, 0, 0,
+         [](NcUndoGui& t) { t.form.action("Kaeru")->trigger(); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
