@@ -17,10 +17,10 @@ xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1280x800x24" bash -c '
   trap "kill $pid 2>/dev/null || true" EXIT
   title() { xdotool getwindowname "$win" 2>/dev/null || true; }
   wait_title() {
-    for i in $(seq 1 100); do [ "$(title)" = "$1" ] && return 0; sleep 0.1; done
+    for i in $(seq 1 300); do [ "$(title)" = "$1" ] && return 0; sleep 0.1; done
     echo "title is \"$(title)\", expected \"$1\""; exit 1
   }
-  for i in $(seq 1 100); do
+  for i in $(seq 1 300); do
     win=$(xdotool search --onlyvisible --name "^Zorvan" 2>/dev/null | head -n1 || true)
     [ -n "$win" ] && break
     sleep 0.1
@@ -35,7 +35,7 @@ xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1280x800x24" bash -c '
   xdotool mousemove --window "$win" 75 40 click 1   # ToolButton1, the save button
   wait_title "Zorvan $file"
   xdotool key alt+x
-  for i in $(seq 1 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+  for i in $(seq 1 150); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
   if kill -0 $pid 2>/dev/null; then echo "still running after Alt+X"; exit 1; fi
 ' "$zorvan" "$file"
 

@@ -11,7 +11,7 @@ unset QT_QPA_PLATFORM
 # A display number of its own, so runs side by side do not race for the same free one.
 xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" bash -c '
   "$0" & pid=$!
-  for i in $(seq 1 100); do
+  for i in $(seq 1 300); do
     win=$(xdotool search --onlyvisible --name "^Zorvan" 2>/dev/null | head -n1 || true)
     [ -n "$win" ] && break
     sleep 0.1
@@ -21,7 +21,7 @@ xvfb-run -a -n $((100 + $$ % 800)) -s "-screen 0 1024x768x24" bash -c '
   xdotool windowfocus "$win" 2>/dev/null || true
   sleep 0.3
   xdotool key alt+x
-  for i in $(seq 1 50); do
+  for i in $(seq 1 150); do
     kill -0 $pid 2>/dev/null || break
     sleep 0.1
   done

@@ -119,7 +119,7 @@ TEST(StockView, TheStockIsDrawnAsCutInEveryView)
     // X 17: a ridge whose wall at X 17 is seen from the side over the lower part in front of it.
     HeightField field(StockBox{{0, 0, -5}, {40, 30, 0}}, 200);
     const ToolShape flat{ToolKind::Flat, 10};
-    for (const auto [x, z] : {std::pair{-2.0, -4.0}, {2.0, -4.0}, {5.0, -4.0}, {22.0, -2.0}, {26.0, -2.0}, {30.0, -2.0},
+    for (const auto& [x, z] : {std::pair{-2.0, -4.0}, {2.0, -4.0}, {5.0, -4.0}, {22.0, -2.0}, {26.0, -2.0}, {30.0, -2.0},
                               {34.0, -2.0}, {38.0, -2.0}, {42.0, -2.0}}) {
         const double a[3] = {x, -10, z}, b[3] = {x, 40, z};
         field.cut(a, b, flat);
