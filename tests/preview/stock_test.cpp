@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -110,6 +111,48 @@ TEST(Stock, CutsAndWarnings)
             EXPECT_EQ(result.warnings[i].line, c.warnings[i].line);
             EXPECT_EQ(result.warnings[i].code, c.warnings[i].code);
             EXPECT_NEAR(result.warnings[i].value, c.warnings[i].value, 1e-3);
+        }
+    }
+}
+
+// A move taken up where the last one ended skips the columns behind its start: the field must come
+// out as when every move is cut on its own. Random walks in small and large steps, up, down and
+// level, in every direction, for each kind of tool.
+TEST(Stock, MovesFollowingEachOtherCutAsAlone)
+{
+    ToolShape ball{ToolKind::Ball, 6, 3}, flat{ToolKind::Flat, 6}, bull{ToolKind::BullNose, 8, 1},
+        drill{ToolKind::Drill, 5}, point{};
+    const StockBox box{{0, 0, -10}, {40, 40, 0}};
+    std::uint32_t seed = 12345;
+    const auto next = [&] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
+    for (const ToolShape& tool : {ball, flat, bull, drill, point}) {
+        for (const double step : {0.15, 2.5}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(tool.kind) << " step " << step);
+            HeightField followed(box, 160), alone(box, 160);
+            // A cut in a corner, which `alone` repeats between the moves so that the next one does
+            // not follow the last.
+            const ToolShape aside{ToolKind::Flat, 0.1};
+            const double corner[3] = {0.1, 0.1, -0.001};
+            followed.cut(corner, corner, aside);
+            double at[3] = {20, 20, -1};
+            for (int k = 0; k < 1500; ++k) {
+                const double angle = next() * 6.3, rise = (next() - 0.5) * 0.1;
+                double to[3] = {std::clamp(at[0] + step * std::cos(angle), 2.0, 38.0),
+                                std::clamp(at[1] + step * std::sin(angle), 2.0, 38.0), std::clamp(at[2] + rise, -4.0, 0.5)};
+                if (k % 7 == 0)
+                    to[2] = at[2];  // level
+                if (k % 11 == 0)
+                    to[0] = at[0];  // along Y
+                followed.cut(at, to, tool);
+                alone.cut(at, to, tool);
+                alone.cut(corner, corner, aside);
+                std::copy(to, to + 3, at);
+            }
+            int differing = 0;
+            for (int j = 0; j < alone.rows(); ++j)
+                for (int i = 0; i < alone.columns(); ++i)
+                    differing += std::abs(followed.top(i, j) - alone.top(i, j)) > 1e-6;
+            EXPECT_EQ(differing, 0);
         }
     }
 }

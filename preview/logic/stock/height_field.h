@@ -42,16 +42,27 @@ public:
     static constexpr double kSlopeStep = 0.02;
 
 private:
+    // Where the last piece cut ended, and with which tool: every column within the tool's radius
+    // of that end is no higher than the tool standing there cuts.
+    struct Trail {
+        bool valid = false;
+        double end[3] = {0, 0, 0};
+        ToolShape tool;
+        bool continuedBy(const double start[3], const ToolShape& next) const;
+    };
     // Calls visit(column index, edge height) for the columns under the tool on the move, leaving
-    // out columns that the edge certainly does not reach down to.
-    template <typename Visit> void sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
+    // out columns that the edge certainly does not reach down to; with `cuts`, `trail` follows
+    // the pieces.
     template <typename Visit>
-    void sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
+    void sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit, Trail& trail, bool cuts) const;
+    template <typename Visit>
+    void sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit, const Trail& trail) const;
 
     StockBox box_;
     double cell_ = 1;
     int nx_ = 0, ny_ = 0;
     std::vector<float> top_;
+    Trail trail_;
 };
 
 }  // namespace zorvan::preview::stock
