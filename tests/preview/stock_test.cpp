@@ -157,6 +157,40 @@ TEST(Stock, MovesFollowingEachOtherCutAsAlone)
     }
 }
 
+// Threads share the rows of the field: field and warnings come out as with one thread, over more
+// than one block of moves, with rapids into the material and plunges past the flute.
+TEST(Stock, ThreadsCutAsOne)
+{
+    std::vector<std::string> lines = {"T1M06", "(T1 D6. L1.5)", "G00X0Y0Z5."};
+    for (int row = 0; row < 34; ++row) {
+        lines.push_back("G00X0Y" + std::to_string(row * 0.5) + "Z-" + std::to_string(row % 3 * 0.4));
+        for (int k = 0; k < 500; ++k)
+            lines.push_back("G01X" + std::to_string(k * 0.04) + "Z-" + std::to_string(row % 5 * 0.5 + (k % 9) * 0.01) +
+                            "F100");
+    }
+    const std::string text = program(lines);
+    const auto path = zorvan::preview::interpretProgram(text);
+    StockOptions options = stockOptions();
+    options.threads = 1;
+    const auto one = simulateStock(text, path, options);
+    ASSERT_FALSE(one.warnings.empty());
+    for (int threads : {2, 3}) {
+        options.threads = threads;
+        const auto shared = simulateStock(text, path, options);
+        ASSERT_EQ(shared.warnings.size(), one.warnings.size()) << threads;
+        for (std::size_t k = 0; k < one.warnings.size(); ++k) {
+            EXPECT_EQ(shared.warnings[k].line, one.warnings[k].line);
+            EXPECT_EQ(shared.warnings[k].code, one.warnings[k].code);
+            EXPECT_EQ(shared.warnings[k].value, one.warnings[k].value);
+        }
+        int differing = 0;
+        for (int j = 0; j < one.field.rows(); ++j)
+            for (int i = 0; i < one.field.columns(); ++i)
+                differing += shared.field.top(i, j) != one.field.top(i, j);
+        EXPECT_EQ(differing, 0) << threads;
+    }
+}
+
 TEST(Stock, ToolTexts)
 {
     struct Case {

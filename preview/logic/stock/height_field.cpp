@@ -95,9 +95,9 @@ private:
 
 }  // namespace
 
-bool HeightField::Trail::continuedBy(const double start[3], const ToolShape& next) const
+bool HeightField::Trail::continuedBy(const double start[3], const ToolShape& next, RowShare share) const
 {
-    return valid && std::equal(end, end + 3, start) && tool.kind == next.kind && tool.diameter == next.diameter &&
+    return valid && (shares == 1 || shares == share.count) && std::equal(end, end + 3, start) && tool.kind == next.kind && tool.diameter == next.diameter &&
            tool.cornerRadius == next.cornerRadius && tool.pointAngle == next.pointAngle;
 }
 
@@ -107,7 +107,7 @@ bool HeightField::Trail::continuedBy(const double start[3], const ToolShape& nex
 // at the ends it cuts exactly what the tool standing there cuts.
 template <typename Visit>
 void HeightField::sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit,
-                             const Trail& trail) const
+                             RowShare share, const Trail& trail) const
 {
     // A tool of unknown size cuts the columns its tip passes over.
     const double radius = tool.diameter > 0 ? tool.radius() : cell_ / 2;
@@ -135,7 +135,7 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     // from (2 s L + L²) / 2R >= drop on, s the distance behind and L the piece's length.
     double behind = -HUGE_VAL;
     const double inverseUx = ux != 0 ? 1 / ux : 0;
-    if (length2 > 0 && trail.continuedBy(a, tool)) {
+    if (length2 > 0 && trail.continuedBy(a, tool, share)) {
         const double drop = -uz;
         if (drop <= 0) {
             behind = 0;
@@ -165,7 +165,8 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     const double inverseLength2 = length2 > 0 ? 1 / length2 : 0;
     const double looseR2 = r2 * (1 + 1e-12) + 1e-12;
     const double looseLowest = lowest - 1e-12 * (1 + r2);
-    for (int j = j0; j <= j1; ++j) {
+    const int firstRow = j0 + ((share.index - j0) % share.count + share.count) % share.count;
+    for (int j = firstRow; j <= j1; j += share.count) {
         const double qy = centreY(j) - a[1];
         double lo = 0, hi = 0;
         if (!reach.along(centreY(j), lo, hi))
@@ -182,17 +183,20 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
         }
         const int from = std::max(i0, firstAfter(lo)), to = std::min(i1, lastBefore(hi));
         const double across = qy * uy;
-        std::size_t index = static_cast<std::size_t>(j) * nx_ + from;
-        for (int i = from; i <= to; ++i, ++index) {
+        const std::size_t rowStart = static_cast<std::size_t>(j) * nx_;
+        // Whether the edge may reach down into column i: a test a little wider than the exact one,
+        // without a division.
+        const auto mayCut = [&](int i) {
             const double qx = centreX(i) - a[0];
-            const double top = top_[index];
+            const double t = std::min(1.0, std::max(0.0, (qx * ux + across) * inverseLength2));
+            const double dx = qx - t * ux, dy = qy - t * uy;
+            const double d2 = dx * dx + dy * dy;
+            return (d2 <= looseR2) & (top_[rowStart + i] > looseLowest + d2 * riseBound);
+        };
+        const auto cutColumn = [&](int i) {
+            const std::size_t index = rowStart + i;
+            const double qx = centreX(i) - a[0];
             const double guess = (qx * ux + across) * inverseLength2;
-            {
-                const double t = std::min(1.0, std::max(0.0, guess));
-                const double dx = qx - t * ux, dy = qy - t * uy;
-                if (dx * dx + dy * dy > looseR2 || top <= looseLowest + (dx * dx + dy * dy) * riseBound)
-                    continue;
-            }
             // Clear of the ends the division is left out: the projection's side is certain.
             const double t = guess < -1e-9 || !(length2 > 0) ? 0
                              : guess > 1 + 1e-9    ? 1
@@ -200,7 +204,7 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             const double dx = qx - t * ux, dy = qy - t * uy;
             const double d2 = dx * dx + dy * dy;
             if (d2 > r2)
-                continue;
+                return;
             double z = a[2] + t * uz + tool.riseFromSquare(d2);
             // Where the nearest place is the lower end, the two are the same.
             if (lowMatters && !(uz < 0 && t == 1)) {
@@ -210,13 +214,16 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
                     z = std::min(z, low[2] + tool.riseFromSquare(l2));
             }
             visit(index, z);
-        }
+        };
+        for (int i = from; i <= to; ++i)
+            if (mayCut(i))
+                cutColumn(i);
     }
 }
 
 template <typename Visit>
-void HeightField::sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit, Trail& trail,
-                        bool cuts) const
+void HeightField::sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit, RowShare share,
+                        Trail& trail, bool cuts) const
 {
     if (top_.empty() || std::min(a[2], b[2]) >= box_.max[2])
         return;
@@ -224,9 +231,9 @@ void HeightField::sweep(const double a[3], const double b[3], const ToolShape& t
     // Straight down or up: the tool's deepest place, exactly.
     if (dx * dx + dy * dy < 1e-18) {
         const double low[3] = {a[0], a[1], std::min(a[2], b[2])};
-        sweepPiece(low, low, tool, visit, trail);
+        sweepPiece(low, low, tool, visit, share, trail);
         if (cuts)
-            trail = {true, {low[0], low[1], low[2]}, tool};
+            trail = {true, {low[0], low[1], low[2]}, tool, share.count};
         return;
     }
     // Above the stock the tool meets nothing: only the part of the move under its top is followed.
@@ -247,16 +254,27 @@ void HeightField::sweep(const double a[3], const double b[3], const ToolShape& t
         double to[3] = {start[0] + f * sx, start[1] + f * sy, start[2] + f * sz};
         if (k == pieces)
             std::copy(end, end + 3, to);
-        sweepPiece(from, to, tool, visit, trail);
+        sweepPiece(from, to, tool, visit, share, trail);
         if (cuts)
-            trail = {true, {to[0], to[1], to[2]}, tool};
+            trail = {true, {to[0], to[1], to[2]}, tool, share.count};
         std::copy(to, to + 3, from);
     }
 }
 
 void HeightField::cut(const double a[3], const double b[3], const ToolShape& tool)
 {
+    cut(a, b, tool, RowShare{});
+}
+
+double HeightField::deepestHit(const double a[3], const double b[3], const ToolShape& tool) const
+{
+    return deepestHit(a, b, tool, RowShare{});
+}
+
+void HeightField::cut(const double a[3], const double b[3], const ToolShape& tool, RowShare share)
+{
     const float bottom = static_cast<float>(box_.min[2]);
+    Trail& trail = trails_[static_cast<std::size_t>(share.index)];
     sweep(
         a, b, tool,
         [&](std::size_t index, double z) {
@@ -264,15 +282,27 @@ void HeightField::cut(const double a[3], const double b[3], const ToolShape& too
             if (edge < top_[index])
                 top_[index] = edge;
         },
-        trail_, true);
+        share, trail, true);
+    // A cut of all rows leaves the trails of shares behind.
+    if (share.count == 1)
+        for (std::size_t k = 1; k < trails_.size(); ++k)
+            trails_[k].valid = false;
 }
 
-double HeightField::deepestHit(const double a[3], const double b[3], const ToolShape& tool) const
+double HeightField::deepestHit(const double a[3], const double b[3], const ToolShape& tool, RowShare share) const
 {
     double deepest = 0;
-    Trail trail = trail_;
-    sweep(a, b, tool, [&](std::size_t index, double z) { deepest = std::max(deepest, top_[index] - z); }, trail, false);
+    Trail trail = trails_[static_cast<std::size_t>(share.index)];
+    sweep(
+        a, b, tool, [&](std::size_t index, double z) { deepest = std::max(deepest, top_[index] - z); }, share, trail,
+        false);
     return deepest;
+}
+
+int HeightField::rowAt(double y) const
+{
+    const double j = std::floor((y - box_.min[1]) / cell_);
+    return j >= 0 && j < ny_ ? static_cast<int>(j) : -1;
 }
 
 }  // namespace zorvan::preview::stock
