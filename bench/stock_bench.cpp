@@ -12,6 +12,7 @@
 //   StockDense: the same on a program the benchmark writes, 1,000,000 feed lines finishing a
 //     400 x 400 mm surface in rows 0.8 mm apart (the generated program above spreads over a
 //     much larger area, so that its columns are far wider than the tool).
+//   StockDense4M: 4,000,000 such lines, rows 0.4 mm apart (with ZORVAN_BENCH_DENSE_4M set).
 #include "app/ui/textform.h"
 #include "bench/support/against_open.h"
 #include "preview/logic/interpreter.h"
@@ -112,7 +113,8 @@ void Stock4M(benchmark::State& state)
 }
 BENCHMARK(Stock4M)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-void StockDense(benchmark::State& state)
+// A finishing raster over a 400 x 400 mm surface: `rows` rows of `points` feed moves.
+void denseRatios(benchmark::State& state, int rows, int points)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath("dense.ncd");
@@ -123,12 +125,12 @@ void StockDense(benchmark::State& state)
             return;
         }
         out.write("%\r\nO2000\r\n(T1 BALL D6.)\r\nT1M06\r\nG90G54G00X0Y0Z10.\r\nG01Z-2.F3000\r\n");
-        constexpr int kRows = 500, kPoints = 2000;
+        const double step = 400.0 / points, over = 400.0 / rows;
         char line[64];
-        for (int row = 0; row < kRows; ++row) {
-            const double y = row * 0.8;
-            for (int k = 0; k < kPoints; ++k) {
-                const double x = (row % 2 ? kPoints - 1 - k : k) * 0.2;
+        for (int row = 0; row < rows; ++row) {
+            const double y = row * over;
+            for (int k = 0; k < points; ++k) {
+                const double x = (row % 2 ? points - 1 - k : k) * step;
                 const double z = -2 + std::sin(x / 25) * std::cos(y / 25);
                 const int n = std::snprintf(line, sizeof line, "X%.3fY%.3fZ%.3f\r\n", x, y, z);
                 out.write(line, n);
@@ -139,6 +141,23 @@ void StockDense(benchmark::State& state)
     qputenv("ZORVAN_BENCH_DENSE_FILE", file.toLocal8Bit());
     stockRatios(state, bench::benchFile("ZORVAN_BENCH_DENSE_FILE"));
 }
+
+void StockDense(benchmark::State& state)
+{
+    denseRatios(state, 500, 2000);
+}
 BENCHMARK(StockDense)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same raster at 4,000,000 lines (rows 0.4 mm apart, moves of 0.1 mm); only with
+// ZORVAN_BENCH_DENSE_4M set, as it takes minutes.
+void StockDense4M(benchmark::State& state)
+{
+    if (!qEnvironmentVariableIsSet("ZORVAN_BENCH_DENSE_4M")) {
+        state.SkipWithError("set ZORVAN_BENCH_DENSE_4M to run");
+        return;
+    }
+    denseRatios(state, 1000, 4000);
+}
+BENCHMARK(StockDense4M)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

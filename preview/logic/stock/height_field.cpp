@@ -95,6 +95,36 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Tells, without taking a root, when the tool's edge at a column certainly stays at or above the
+// column's top: by `margin` more than the rounding of the edge's height, so that leaving the
+// column out changes nothing.
+class EdgeTest {
+public:
+    EdgeTest(const ToolShape& tool, double margin) : margin_(margin)
+    {
+        // A ball's edge: tip + R - sqrt(R² - d²) >= top + margin, squared. Edges that never dip
+        // under the tip are bounded by the tip (R = 0); the others by nothing.
+        if (tool.kind == ToolKind::Ball && tool.cornerRadius > 0)
+            ball_ = tool.cornerRadius;
+        else if (!(tool.kind == ToolKind::Flat || (tool.kind == ToolKind::BullNose && tool.cornerRadius >= 0) ||
+                   (tool.kind == ToolKind::Drill && tool.pointAngle > 0 && tool.pointAngle < 180)))
+            margin_ = HUGE_VAL;
+    }
+    bool above(double tip, double distance2, double top) const
+    {
+        const double reach = tip + ball_ - top - margin_;
+        return reach >= 0 && ball_ * ball_ - distance2 <= reach * reach;
+    }
+
+private:
+    double margin_;
+    double ball_ = 0;
+};
+
+}  // namespace
+
 bool HeightField::Trail::continuedBy(const double start[3], const ToolShape& next, RowShare share) const
 {
     return valid && (shares == 1 || shares == share.count) && std::equal(end, end + 3, start) && tool.kind == next.kind && tool.diameter == next.diameter &&
@@ -148,6 +178,9 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     // Rising from where the last piece ended, the tool standing at the lower end cuts nothing new.
     const bool lowMatters = uz != 0 && !(uz > 0 && behind == 0);
     const RowReach reach(a, b, radius);
+    // Far more than the rounding of an edge's height, far less than anything a column shows.
+    const EdgeTest edge(tool, 1e-9 + 1e-12 * (std::abs(a[2]) + std::abs(b[2]) + std::abs(box_.min[2]) +
+                                               std::abs(box_.max[2]) + radius));
     // The first column whose centre is at or after x, and the last one at or before x (a hair
     // wider, so that rounding never leaves out a column on the edge).
     const double inverseCell = 1 / cell_;
@@ -205,14 +238,19 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             const double d2 = dx * dx + dy * dy;
             if (d2 > r2)
                 return;
-            double z = a[2] + t * uz + tool.riseFromSquare(d2);
+            // Roots are taken only for the edges that may come under the top.
+            const double top = top_[index];
+            const double base = a[2] + t * uz;
+            double z = edge.above(base, d2, top) ? HUGE_VAL : base + tool.riseFromSquare(d2);
             // Where the nearest place is the lower end, the two are the same.
             if (lowMatters && !(uz < 0 && t == 1)) {
                 const double lx = centreX(i) - low[0], ly = centreY(j) - low[1];
                 const double l2 = lx * lx + ly * ly;
-                if (l2 <= r2)
+                if (l2 <= r2 && !edge.above(low[2], l2, top))
                     z = std::min(z, low[2] + tool.riseFromSquare(l2));
             }
+            if (z == HUGE_VAL)
+                return;
             visit(index, z);
         };
         for (int i = from; i <= to; ++i)
