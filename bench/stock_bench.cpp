@@ -6,7 +6,7 @@
 //   Stock/<file>: medians of 3 rounds (ZORVAN_BENCH_ROUNDS) of
 //     open        TFormText::LoadDocument (the baseline)
 //     simulate    a 6 mm ball end mill over a 1,000 x 1,000 field (a square box round the
-//                 feed moves, under Z 0), the path given
+//                 feed moves, under Z 0), the path given; one_thread the same on one thread
 //     interpret   the interpreter, for the whole check (interpret + simulate)
 //   reported as x_open ratios, with the field's bytes and the warnings found.
 //   StockDense: the same on a program the benchmark writes, 1,000,000 feed lines finishing a
@@ -60,7 +60,7 @@ void stockRatios(benchmark::State& state, const QString& file)
     ball.diameter = 6;
     ball.cornerRadius = 3;
     options.longSideColumns = 1000;
-    std::vector<double> open, interpret, simulate;
+    std::vector<double> open, interpret, simulate, simulateOneThread;
     double fieldBytes = 0, warnings = 0, columns = 0;
     for (auto _ : state) {
         const int rounds = qEnvironmentVariableIsSet("ZORVAN_BENCH_ROUNDS") ? qEnvironmentVariableIntValue("ZORVAN_BENCH_ROUNDS") : 3;
@@ -87,6 +87,9 @@ void stockRatios(benchmark::State& state, const QString& file)
             options.box = box;
             preview::stock::StockResult result;
             simulate.push_back(seconds([&] { result = preview::stock::simulateStock(text, path, options); }));
+            options.threads = 1;
+            simulateOneThread.push_back(seconds([&] { preview::stock::simulateStock(text, path, options); }));
+            options.threads = 0;
             fieldBytes = static_cast<double>(result.field.memoryBytes());
             warnings = static_cast<double>(result.warnings.size());
             columns = static_cast<double>(result.field.columns()) * result.field.rows();
@@ -95,6 +98,7 @@ void stockRatios(benchmark::State& state, const QString& file)
     const double baseline = median(open);
     state.counters["open_s"] = baseline;
     state.counters["simulate_x_open"] = median(simulate) / baseline;
+    state.counters["one_thread_x_open"] = median(simulateOneThread) / baseline;
     state.counters["check_x_open"] = (median(interpret) + median(simulate)) / baseline;
     state.counters["field_MB"] = fieldBytes / (1024.0 * 1024.0);
     state.counters["columns"] = columns;

@@ -149,9 +149,12 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     // are left before any root is taken.
     const double lowest = std::min(a[2], b[2]);
     const double riseBound = tool.kind == ToolKind::Ball && tool.cornerRadius > 0 ? 0.5 / tool.cornerRadius : 0;
+    const double inverseCell = 1 / cell_;
+    // The column or row whose centre is last at or before v, in [-1, count].
     const auto cellOf = [&](double v, int axis, int count) {
-        const double index = std::floor((v - box_.min[axis]) / cell_ - 0.5);
-        return index >= -1 ? static_cast<int>(std::min(index, static_cast<double>(count))) : -1;
+        const double index = std::clamp((v - box_.min[axis]) * inverseCell - 0.5, -1.0, static_cast<double>(count));
+        const int truncated = static_cast<int>(index);
+        return truncated - (truncated > index);
     };
     const int i0 = std::max(0, cellOf(std::min(a[0], b[0]) - radius, 0, nx_));
     const int i1 = std::min(nx_ - 1, cellOf(std::max(a[0], b[0]) + radius, 0, nx_) + 1);
@@ -183,17 +186,8 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
                                                std::abs(box_.max[2]) + radius));
     // The first column whose centre is at or after x, and the last one at or before x (a hair
     // wider, so that rounding never leaves out a column on the edge).
-    const double inverseCell = 1 / cell_;
-    const auto firstAfter = [&](double x) {
-        const double index = std::clamp((x - box_.min[0]) * inverseCell - 0.5 - 1e-9, -1.0, double(nx_));
-        const int truncated = static_cast<int>(index);
-        return truncated + (truncated < index);
-    };
-    const auto lastBefore = [&](double x) {
-        const double index = std::clamp((x - box_.min[0]) * inverseCell - 0.5 + 1e-9, -1.0, double(nx_));
-        const int truncated = static_cast<int>(index);
-        return truncated - (truncated > index);
-    };
+    const auto firstAfter = [&](double x) { return cellOf(x - 1e-9 * cell_, 0, nx_) + 1; };
+    const auto lastBefore = [&](double x) { return cellOf(x + 1e-9 * cell_, 0, nx_); };
     // Columns are first sorted out without a division, by a test a little wider than the exact one.
     const double inverseLength2 = length2 > 0 ? 1 / length2 : 0;
     const double looseR2 = r2 * (1 + 1e-12) + 1e-12;
