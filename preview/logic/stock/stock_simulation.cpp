@@ -168,7 +168,7 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
             field.cut(a, b, tool, share);
         });
     };
-    constexpr std::size_t kBlock = 1 << 16;
+    constexpr std::size_t kBlock = 1 << 14;
     for (std::size_t from = 1; from < path.vertexCount(); from += kBlock) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             result.cancelled = true;
