@@ -141,10 +141,16 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
     // its share of the rows move by move and noting what the warnings need from its rows: the hits
     // of rapids, and the material above a feed move's end from the share holding that column.
     // Each column sees the same cuts in the same order as with one thread, so the result is the same.
+    // Two threads pay only on a long path whose tools span many rows: a move over a row or two is
+    // cut faster than the threads would share it.
+    double widest = 0;
+    for (const ToolShape* shape : shapes)
+        widest = std::max(widest, shape->diameter);
+    const bool worthSharing = path.vertexCount() >= 50000 && widest >= 8 * field.cellSize();
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const int shares = options.threads > 0 ? std::min(options.threads, RowShare::kMaxCount)
-                       : path.vertexCount() >= 50000 ? static_cast<int>(std::min(cores, 2u))
-                                                     : 1;
+                       : worthSharing      ? static_cast<int>(std::min(cores, 2u))
+                                           : 1;
     struct Notes {
         std::vector<std::pair<std::size_t, double>> hits, above;  // by move, ascending
     };
