@@ -95,12 +95,14 @@ LineKeys lineKeysLike(std::string_view text, const CompareOptions& options, std:
     std::size_t knownLine = 0, knownAt = 0;  // the known line this one lines up with, and its offset
     // Whether the known line `k` at offset `at` has the bytes of `line`.
     const auto same = [&](std::size_t k, std::size_t at, std::string_view line) {
-        return k < knownLines && known.spans[k] == line.size() && std::memcmp(knownText.data() + at, line.data(), line.size()) == 0;
+        return k < knownLines && known.spans[k] == line.size() &&
+               std::memcmp(knownText.data() + at, line.data(), line.size()) == 0;
     };
     constexpr std::size_t kLookAround = 8;
     for (std::size_t at = 0; at < text.size();) {
         const void* feed = std::memchr(text.data() + at, '\n', text.size() - at);
-        const std::size_t next = feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
+        const std::size_t next =
+            feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
         const std::string_view line = text.substr(at, next - at);
         bool found = same(knownLine, knownAt, line);
         // Not in step: a few lines ahead (lines added on the other side) or back (lines added here).

@@ -138,7 +138,8 @@ TEST(Stock, MovesFollowingEachOtherCutAsAlone)
             for (int k = 0; k < 1500; ++k) {
                 const double angle = next() * 6.3, rise = (next() - 0.5) * 0.1;
                 double to[3] = {std::clamp(at[0] + step * std::cos(angle), 2.0, 38.0),
-                                std::clamp(at[1] + step * std::sin(angle), 2.0, 38.0), std::clamp(at[2] + rise, -4.0, 0.5)};
+                                std::clamp(at[1] + step * std::sin(angle), 2.0, 38.0),
+                                std::clamp(at[2] + rise, -4.0, 0.5)};
                 if (k % 7 == 0)
                     to[2] = at[2];  // level
                 if (k % 11 == 0)

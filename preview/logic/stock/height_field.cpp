@@ -93,10 +93,6 @@ private:
     bool short_ = true;
 };
 
-}  // namespace
-
-namespace {
-
 // Tells, without taking a root, when the tool's edge at a column certainly stays at or above the
 // column's top: by `margin` more than the rounding of the edge's height, so that leaving the
 // column out changes nothing.
@@ -127,8 +123,9 @@ private:
 
 bool HeightField::Trail::continuedBy(const double start[3], const ToolShape& next, RowShare share) const
 {
-    return valid && (shares == 1 || shares == share.count) && std::equal(end, end + 3, start) && tool.kind == next.kind && tool.diameter == next.diameter &&
-           tool.cornerRadius == next.cornerRadius && tool.pointAngle == next.pointAngle;
+    return valid && (shares == 1 || shares == share.count) && std::equal(end, end + 3, start) &&
+           tool.kind == next.kind && tool.diameter == next.diameter && tool.cornerRadius == next.cornerRadius &&
+           tool.pointAngle == next.pointAngle;
 }
 
 // A straight piece whose height changes little: the edge over a column is taken where the

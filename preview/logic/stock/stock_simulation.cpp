@@ -133,8 +133,10 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
     // Whether a feed move's warnings need the material above its end, before it cuts.
     const auto needsAbove = [&](const double a[3], const double b[3], const ToolShape& tool) {
         const double drop = a[2] - b[2];
-        return drop > tolerance && ((flatBottom(tool) && tool.diameter > 0 && drop >= std::hypot(b[0] - a[0], b[1] - a[1])) ||
-                                    tool.length > 0);
+        if (!(drop > tolerance))
+            return false;
+        return (flatBottom(tool) && tool.diameter > 0 && drop >= std::hypot(b[0] - a[0], b[1] - a[1])) ||
+               tool.length > 0;
     };
 
     // The field is worked on in blocks of moves by up to RowShare::kMaxCount threads, each cutting
@@ -189,10 +191,13 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
             helper.join();
 
         std::vector<std::size_t> hitAt(notes.size()), aboveAt(notes.size());
-        forEachMove(from, to, [&](std::size_t v, const double* a, const double* b, const ToolShape& tool, std::size_t toolIndex) {
+        const auto noteWarnings = [&](std::size_t v, const double* a, const double* b, const ToolShape& tool,
+                                      std::size_t toolIndex) {
             const std::uint32_t line = path.line[v];
-            if (!(tool.diameter > 0) && reportedTools.insert(toolIndex).second)
-                warn(line, StockWarningCode::ToolWithoutSize, toolIndex < path.tools.size() ? path.tools[toolIndex] : 0);
+            if (!(tool.diameter > 0) && reportedTools.insert(toolIndex).second) {
+                const int number = toolIndex < path.tools.size() ? path.tools[toolIndex] : 0;
+                warn(line, StockWarningCode::ToolWithoutSize, number);
+            }
             if (!isFeedKind(path.kind[v])) {
                 double hit = 0;
                 for (std::size_t k = 0; k < notes.size(); ++k)
@@ -213,7 +218,8 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
                 warn(line, StockWarningCode::BottomCut, above);
             if (tool.length > 0 && above > tool.length + tolerance)
                 warn(line, StockWarningCode::DeeperThanFlute, above - tool.length);
-        });
+        };
+        forEachMove(from, to, noteWarnings);
     }
 
     for (std::size_t start = 0, lineNumber = 0; start < program.size(); ++lineNumber) {
