@@ -244,6 +244,16 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
                 return;
             visit(index, z);
         };
+        // A row whose highest column stays under the bound at the row's least distance from the
+        // piece is left at once; most of the rows a pass goes over again are.
+        if (riseBound > 0 && from <= to) {
+            const double gap = std::max({0.0, std::min(a[1], b[1]) - centreY(j), centreY(j) - std::max(a[1], b[1])});
+            float highest = top_[rowStart + from];
+            for (int i = from + 1; i <= to; ++i)
+                highest = std::max(highest, top_[rowStart + i]);
+            if (highest <= looseLowest + gap * gap * (1 - 1e-12) * riseBound)
+                continue;
+        }
         for (int i = from; i <= to; ++i)
             if (mayCut(i))
                 cutColumn(i);
