@@ -147,9 +147,13 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     const double lowest = std::min(a[2], b[2]);
     const double riseBound = tool.kind == ToolKind::Ball && tool.cornerRadius > 0 ? 0.5 / tool.cornerRadius : 0;
     const double inverseCell = 1 / cell_;
-    // The column or row whose centre is last at or before v, in [-1, count].
+    // The column or row whose centre is last at or before v, in [-1, count] (-1 for NaN).
     const auto cellOf = [&](double v, int axis, int count) {
-        const double index = std::clamp((v - box_.min[axis]) * inverseCell - 0.5, -1.0, static_cast<double>(count));
+        const double index = (v - box_.min[axis]) * inverseCell - 0.5;
+        if (!(index >= -1))
+            return -1;
+        if (index >= count)
+            return count;
         const int truncated = static_cast<int>(index);
         return truncated - (truncated > index);
     };
