@@ -23,14 +23,15 @@ struct Side {
     compare::LineKeys keys;
 };
 
-// A file is read in pieces straight into its text, so neither side is ever held twice, and each
-// piece's lines are keyed while the piece is fresh in the caches.
+// A file is read in pieces straight into its text, so neither side is ever held twice, and with
+// `keyed` each piece's lines are keyed while the piece is fresh in the caches.
 Side readSide(const std::string& name, std::istream& in, const compare::CompareOptions& options,
-              std::optional<Encoding> encoding)
+              std::optional<Encoding> encoding, bool keyed)
 {
     if (name == "-") {
         Side side{name, loadDocumentInput(std::nullopt, in, encoding), {}};
-        side.keys = compare::lineKeys(side.document.text, options);
+        if (keyed)
+            side.keys = compare::lineKeys(side.document.text, options);
         return side;
     }
     const QString path = QString::fromStdString(name);
@@ -38,12 +39,15 @@ Side readSide(const std::string& name, std::istream& in, const compare::CompareO
     Side side{name, {{}, stream.lineEnds(), stream.encoding()}, {}};
     const auto size = static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0));
     side.document.text.reserve(size + size / 8);
-    side.keys.keys.reserve(size / 24 + 16);
-    side.keys.spans.reserve(size / 24 + 16);
+    if (keyed) {
+        side.keys.keys.reserve(size / 24 + 16);
+        side.keys.spans.reserve(size / 24 + 16);
+    }
     std::string scratch;
     stream.read([&](std::string_view piece) {
         side.document.text.append(piece);
-        compare::addLineKeys(side.keys, piece, options, scratch);
+        if (keyed)
+            compare::addLineKeys(side.keys, piece, options, scratch);
     });
     return side;
 }
@@ -215,9 +219,12 @@ int runDiff(const std::vector<std::string>& args, Io& io)
     std::optional<Encoding> encoding;
     const compare::CompareOptions options = parseOptions(args, files, encoding);
     try {
-        auto first = std::async(std::launch::async, [&] { return readSide(files[0], io.in, options, encoding); });
-        Side b = readSide(files[1], io.in, options, encoding);
+        // While the first file is read and keyed, the second is read; its lines then mostly take
+        // the keys of the same lines of the first.
+        auto first = std::async(std::launch::async, [&] { return readSide(files[0], io.in, options, encoding, true); });
+        Side b = readSide(files[1], io.in, options, encoding, false);
         Side a = first.get();
+        b.keys = compare::lineKeysLike(b.document.text, options, a.document.text, a.keys);
         const compare::Comparison comparison = compare::compareLines(a.document.text, b.document.text, std::move(a.keys),
                                                                      std::move(b.keys), options);
         const compare::Alignment& alignment = comparison.alignment;

@@ -84,6 +84,52 @@ LineKeys lineKeys(std::string_view text, const CompareOptions& options)
     return lines;
 }
 
+LineKeys lineKeysLike(std::string_view text, const CompareOptions& options, std::string_view knownText,
+                      const LineKeys& known)
+{
+    LineKeys lines;
+    lines.keys.reserve(text.size() / 24 + 16);
+    lines.spans.reserve(text.size() / 24 + 16);
+    std::string scratch;
+    const std::size_t knownLines = known.spans.size();
+    std::size_t knownLine = 0, knownAt = 0;  // the known line this one lines up with, and its offset
+    // Whether the known line `k` at offset `at` has the bytes of `line`.
+    const auto same = [&](std::size_t k, std::size_t at, std::string_view line) {
+        return k < knownLines && known.spans[k] == line.size() &&
+               std::memcmp(knownText.data() + at, line.data(), line.size()) == 0;
+    };
+    constexpr std::size_t kLookAround = 8;
+    for (std::size_t at = 0; at < text.size();) {
+        const void* feed = std::memchr(text.data() + at, '\n', text.size() - at);
+        const std::size_t next =
+            feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - text.data()) + 1 : text.size();
+        const std::string_view line = text.substr(at, next - at);
+        bool found = same(knownLine, knownAt, line);
+        // Not in step: a few lines ahead (lines added on the other side) or back (lines added here).
+        for (std::size_t d = 1, ahead = knownAt, back = knownAt; !found && d <= kLookAround; ++d) {
+            if (knownLine + d < knownLines) {
+                ahead += known.spans[knownLine + d - 1];
+                if (same(knownLine + d, ahead, line)) {
+                    knownLine += d, knownAt = ahead, found = true;
+                    break;
+                }
+            }
+            if (d <= knownLine) {
+                back -= known.spans[knownLine - d];
+                if (same(knownLine - d, back, line))
+                    knownLine -= d, knownAt = back, found = true;
+            }
+        }
+        lines.keys.push_back(found ? known.keys[knownLine]
+                                   : keyHash(lineKey(scratch, lineWithoutBreak(line), options)));
+        lines.spans.push_back(line.size());
+        if (knownLine < knownLines)
+            knownAt += known.spans[knownLine++];
+        at = next;
+    }
+    return lines;
+}
+
 namespace {
 
 // Keeps the blocks whose equal lines really are equal; a pair that only shares its hash becomes a

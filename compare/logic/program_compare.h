@@ -67,6 +67,13 @@ LineKeys lineKeys(std::string_view text, const CompareOptions& options);
 // be keyed piece by piece while it is read); `scratch` holds the key being built.
 void addLineKeys(LineKeys& lines, std::string_view piece, const CompareOptions& options, std::string& scratch);
 
+// The same for a text that is mostly `knownText` (whose keys are `known`) changed in places: a line
+// with the same bytes as the line of `knownText` it lines up with takes that line's key, so most
+// lines need no key of their own. Lines are lined up in step, and after a line found nowhere near
+// its place, by looking a few lines around it.
+LineKeys lineKeysLike(std::string_view text, const CompareOptions& options, std::string_view knownText,
+                      const LineKeys& known);
+
 // A line with its break (LF or CR LF) cut off.
 std::string_view lineWithoutBreak(std::string_view line);
 

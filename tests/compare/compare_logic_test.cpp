@@ -215,3 +215,31 @@ TEST(CompareTexts, UnrelatedProgramsAreSaidToBeTooDifferent)
 }
 
 }  // namespace
+
+// A side keyed after the other, taking the other's keys for the same lines, gets the keys it would
+// get on its own: lines added, removed and changed near and far (past the few lines looked around),
+// breaks of either kind, a last line without a break.
+TEST(CompareTexts, KeysTakenFromTheOtherSideAreItsOwn)
+{
+    std::string known;
+    for (int i = 0; i < 60; ++i)
+        known += "X" + std::to_string(i) + ".Y" + std::to_string(i % 7) + (i % 9 == 0 ? "\n" : "\r\n");
+    const std::string cases[] = {
+        known,
+        "G01\r\n" + known,
+        known.substr(known.find('\n', 300) + 1),
+        known.substr(0, 200) + "M30\r\nM30\r\n" + known.substr(200),
+        known.substr(0, 100) + known.substr(400),
+        known.substr(0, 150) + std::string(30, '\n') + known.substr(150) + "X1.",
+        "",
+    };
+    const CompareOptions options = with(&CompareOptions::numbersByValue);
+    const LineKeys knownKeys = lineKeys(known, options);
+    for (const std::string& text : cases) {
+        const LineKeys own = lineKeys(text, options), taken = lineKeysLike(text, options, known, knownKeys);
+        EXPECT_EQ(taken.keys, own.keys) << text;
+        ASSERT_EQ(taken.spans.size(), own.spans.size());
+        for (std::size_t i = 0; i < own.spans.size(); ++i)
+            EXPECT_EQ(taken.spans[i], own.spans[i]);
+    }
+}

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <numbers>
@@ -111,6 +112,83 @@ TEST(Stock, CutsAndWarnings)
             EXPECT_EQ(result.warnings[i].code, c.warnings[i].code);
             EXPECT_NEAR(result.warnings[i].value, c.warnings[i].value, 1e-3);
         }
+    }
+}
+
+// A move taken up where the last one ended skips the columns behind its start: the field must come
+// out as when every move is cut on its own. Random walks in small and large steps, up, down and
+// level, in every direction, for each kind of tool.
+TEST(Stock, MovesFollowingEachOtherCutAsAlone)
+{
+    ToolShape ball{ToolKind::Ball, 6, 3}, flat{ToolKind::Flat, 6}, bull{ToolKind::BullNose, 8, 1},
+        drill{ToolKind::Drill, 5}, point{};
+    const StockBox box{{0, 0, -10}, {40, 40, 0}};
+    std::uint32_t seed = 12345;
+    const auto next = [&] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
+    for (const ToolShape& tool : {ball, flat, bull, drill, point}) {
+        for (const double step : {0.15, 2.5}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(tool.kind) << " step " << step);
+            HeightField followed(box, 160), alone(box, 160);
+            // A cut in a corner, which `alone` repeats between the moves so that the next one does
+            // not follow the last.
+            const ToolShape aside{ToolKind::Flat, 0.1};
+            const double corner[3] = {0.1, 0.1, -0.001};
+            followed.cut(corner, corner, aside);
+            double at[3] = {20, 20, -1};
+            for (int k = 0; k < 1500; ++k) {
+                const double angle = next() * 6.3, rise = (next() - 0.5) * 0.1;
+                double to[3] = {std::clamp(at[0] + step * std::cos(angle), 2.0, 38.0),
+                                std::clamp(at[1] + step * std::sin(angle), 2.0, 38.0),
+                                std::clamp(at[2] + rise, -4.0, 0.5)};
+                if (k % 7 == 0)
+                    to[2] = at[2];  // level
+                if (k % 11 == 0)
+                    to[0] = at[0];  // along Y
+                followed.cut(at, to, tool);
+                alone.cut(at, to, tool);
+                alone.cut(corner, corner, aside);
+                std::copy(to, to + 3, at);
+            }
+            int differing = 0;
+            for (int j = 0; j < alone.rows(); ++j)
+                for (int i = 0; i < alone.columns(); ++i)
+                    differing += std::abs(followed.top(i, j) - alone.top(i, j)) > 1e-6;
+            EXPECT_EQ(differing, 0);
+        }
+    }
+}
+
+// Threads share the rows of the field: field and warnings come out as with one thread, over more
+// than one block of moves, with rapids into the material and plunges past the flute.
+TEST(Stock, ThreadsCutAsOne)
+{
+    std::vector<std::string> lines = {"T1M06", "(T1 D6. L1.5)", "G00X0Y0Z5."};
+    for (int row = 0; row < 34; ++row) {
+        lines.push_back("G00X0Y" + std::to_string(row * 0.5) + "Z-" + std::to_string(row % 3 * 0.4));
+        for (int k = 0; k < 500; ++k)
+            lines.push_back("G01X" + std::to_string(k * 0.04) + "Z-" + std::to_string(row % 5 * 0.5 + (k % 9) * 0.01) +
+                            "F100");
+    }
+    const std::string text = program(lines);
+    const auto path = zorvan::preview::interpretProgram(text);
+    StockOptions options = stockOptions();
+    options.threads = 1;
+    const auto one = simulateStock(text, path, options);
+    ASSERT_FALSE(one.warnings.empty());
+    for (int threads : {2, 3}) {
+        options.threads = threads;
+        const auto shared = simulateStock(text, path, options);
+        ASSERT_EQ(shared.warnings.size(), one.warnings.size()) << threads;
+        for (std::size_t k = 0; k < one.warnings.size(); ++k) {
+            EXPECT_EQ(shared.warnings[k].line, one.warnings[k].line);
+            EXPECT_EQ(shared.warnings[k].code, one.warnings[k].code);
+            EXPECT_EQ(shared.warnings[k].value, one.warnings[k].value);
+        }
+        int differing = 0;
+        for (int j = 0; j < one.field.rows(); ++j)
+            for (int i = 0; i < one.field.columns(); ++i)
+                differing += shared.field.top(i, j) != one.field.top(i, j);
+        EXPECT_EQ(differing, 0) << threads;
     }
 }
 

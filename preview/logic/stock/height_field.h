@@ -4,6 +4,7 @@
 
 #include "preview/logic/stock/tool_shape.h"
 
+#include <array>
 #include <cstddef>
 #include <vector>
 
@@ -12,6 +13,14 @@ namespace zorvan::preview::stock {
 struct StockBox {
     double min[3] = {0, 0, 0};
     double max[3] = {0, 0, 0};
+};
+
+// Some of a field's rows, those j with j % count == index: threads that each take another index of
+// the same count may cut one field at the same time.
+struct RowShare {
+    int index = 0;
+    int count = 1;
+    static constexpr int kMaxCount = 4;
 };
 
 class HeightField {
@@ -37,21 +46,40 @@ public:
     // How far the material reaches above the tool's cutting edge on that move (0: the tool meets
     // nothing); nothing is cut.
     double deepestHit(const double a[3], const double b[3], const ToolShape& tool) const;
+    // The same on the rows of a share only.
+    void cut(const double a[3], const double b[3], const ToolShape& tool, RowShare share);
+    double deepestHit(const double a[3], const double b[3], const ToolShape& tool, RowShare share) const;
+    // The row holding y, or -1 outside the grid.
+    int rowAt(double y) const;
 
     // Along a sloping move the tool's height is followed in steps of at most this much.
     static constexpr double kSlopeStep = 0.02;
 
 private:
+    // Where the last piece cut ended, and with which tool: every column within the tool's radius
+    // of that end is no higher than the tool standing there cuts.
+    struct Trail {
+        bool valid = false;
+        double end[3] = {0, 0, 0};
+        ToolShape tool;
+        int shares = 1;  // the count of the share that cut it; 1: all rows
+        bool continuedBy(const double start[3], const ToolShape& next, RowShare share) const;
+    };
     // Calls visit(column index, edge height) for the columns under the tool on the move, leaving
-    // out columns that the edge certainly does not reach down to.
-    template <typename Visit> void sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
+    // out columns that the edge certainly does not reach down to; with `cuts`, `trail` follows
+    // the pieces.
     template <typename Visit>
-    void sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit) const;
+    void sweep(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit, RowShare share, Trail& trail,
+               bool cuts) const;
+    template <typename Visit>
+    void sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit, RowShare share,
+                    const Trail& trail) const;
 
     StockBox box_;
     double cell_ = 1;
     int nx_ = 0, ny_ = 0;
     std::vector<float> top_;
+    std::array<Trail, RowShare::kMaxCount> trails_;  // by share index
 };
 
 }  // namespace zorvan::preview::stock

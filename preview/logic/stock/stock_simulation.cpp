@@ -6,6 +6,7 @@
 #include <cmath>
 #include <map>
 #include <set>
+#include <thread>
 #include <utility>
 
 namespace zorvan::preview::stock {
@@ -112,40 +113,113 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
     std::set<std::size_t> reportedTools;
     const double tolerance = options.hitTolerance;
 
-    std::size_t breakAt = 0;
-    for (std::size_t v = 1; v < path.vertexCount(); ++v) {
-        if ((v & 4095) == 0 && cancel && cancel->load(std::memory_order_relaxed)) {
+    // The moves v in [from, to), the breaks left out, with their ends and tool.
+    const auto forEachMove = [&](std::size_t from, std::size_t to, auto&& f) {
+        auto breakAt = std::lower_bound(path.breaks.begin(), path.breaks.end(), from);
+        for (std::size_t v = from; v < to; ++v) {
+            if (breakAt != path.breaks.end() && *breakAt == v) {
+                ++breakAt;
+                continue;
+            }
+            const double a[3] = {path.x[v - 1], path.y[v - 1], path.z[v - 1]};
+            const double b[3] = {path.x[v], path.y[v], path.z[v]};
+            const std::size_t toolIndex = path.tool.empty() ? 0 : path.tool[v];
+            f(v, a, b, toolIndex < shapes.size() ? *shapes[toolIndex] : kPointTool, toolIndex);
+        }
+    };
+    const auto flatBottom = [](const ToolShape& tool) {
+        return tool.kind == ToolKind::Flat || tool.kind == ToolKind::BullNose;
+    };
+    // Whether a feed move's warnings need the material above its end, before it cuts.
+    const auto needsAbove = [&](const double a[3], const double b[3], const ToolShape& tool) {
+        const double drop = a[2] - b[2];
+        if (!(drop > tolerance))
+            return false;
+        return (flatBottom(tool) && tool.diameter > 0 && drop >= std::hypot(b[0] - a[0], b[1] - a[1])) ||
+               tool.length > 0;
+    };
+
+    // The field is worked on in blocks of moves by up to RowShare::kMaxCount threads, each cutting
+    // its share of the rows move by move and noting what the warnings need from its rows: the hits
+    // of rapids, and the material above a feed move's end from the share holding that column.
+    // Each column sees the same cuts in the same order as with one thread, so the result is the same.
+    // Two threads pay only on a long path whose tools span many rows: a move over a row or two is
+    // cut faster than the threads would share it.
+    double widest = 0;
+    for (const ToolShape* shape : shapes)
+        widest = std::max(widest, shape->diameter);
+    const bool worthSharing = path.vertexCount() >= 50000 && widest >= 8 * field.cellSize();
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const int shares = options.threads > 0 ? std::min(options.threads, RowShare::kMaxCount)
+                       : worthSharing      ? static_cast<int>(std::min(cores, 2u))
+                                           : 1;
+    struct Notes {
+        std::vector<std::pair<std::size_t, double>> hits, above;  // by move, ascending
+    };
+    std::vector<Notes> notes(static_cast<std::size_t>(shares));
+    const auto work = [&](RowShare share, std::size_t from, std::size_t to) {
+        Notes& own = notes[static_cast<std::size_t>(share.index)];
+        own.hits.clear();
+        own.above.clear();
+        forEachMove(from, to, [&](std::size_t v, const double* a, const double* b, const ToolShape& tool, std::size_t) {
+            if (!isFeedKind(path.kind[v])) {
+                const double hit = field.deepestHit(a, b, tool, share);
+                if (hit > tolerance)
+                    own.hits.emplace_back(v, hit);
+                return;
+            }
+            if (needsAbove(a, b, tool)) {
+                const int row = field.rowAt(b[1]);
+                if ((row < 0 ? 0 : row % share.count) == share.index)
+                    own.above.emplace_back(v, field.topAt(b[0], b[1]) - b[2]);
+            }
+            field.cut(a, b, tool, share);
+        });
+    };
+    constexpr std::size_t kBlock = 1 << 14;
+    for (std::size_t from = 1; from < path.vertexCount(); from += kBlock) {
+        if (cancel && cancel->load(std::memory_order_relaxed)) {
             result.cancelled = true;
             break;
         }
-        while (breakAt < path.breaks.size() && path.breaks[breakAt] < v)
-            ++breakAt;
-        if (breakAt < path.breaks.size() && path.breaks[breakAt] == v)
-            continue;
-        const double a[3] = {path.x[v - 1], path.y[v - 1], path.z[v - 1]};
-        const double b[3] = {path.x[v], path.y[v], path.z[v]};
-        const std::size_t toolIndex = path.tool.empty() ? 0 : path.tool[v];
-        const ToolShape& tool = toolIndex < shapes.size() ? *shapes[toolIndex] : kPointTool;
-        const std::uint32_t line = path.line[v];
-        if (!(tool.diameter > 0) && reportedTools.insert(toolIndex).second)
-            warn(line, StockWarningCode::ToolWithoutSize, toolIndex < path.tools.size() ? path.tools[toolIndex] : 0);
-        if (!isFeedKind(path.kind[v])) {
-            const double hit = field.deepestHit(a, b, tool);
-            if (hit > tolerance)
-                warn(line, StockWarningCode::RapidHitsStock, hit);
-            continue;
-        }
-        const double drop = a[2] - b[2];
-        if (drop > tolerance) {
-            const double above = field.topAt(b[0], b[1]) - b[2];
-            const double across = std::hypot(b[0] - a[0], b[1] - a[1]);
-            const bool flatBottom = tool.kind == ToolKind::Flat || tool.kind == ToolKind::BullNose;
-            if (flatBottom && tool.diameter > 0 && drop >= across && above > tolerance)
+        const std::size_t to = std::min(path.vertexCount(), from + kBlock);
+        std::vector<std::thread> helpers;
+        for (int index = 1; index < shares; ++index)
+            helpers.emplace_back(work, RowShare{index, shares}, from, to);
+        work(RowShare{0, shares}, from, to);
+        for (auto& helper : helpers)
+            helper.join();
+
+        std::vector<std::size_t> hitAt(notes.size()), aboveAt(notes.size());
+        const auto noteWarnings = [&](std::size_t v, const double* a, const double* b, const ToolShape& tool,
+                                      std::size_t toolIndex) {
+            const std::uint32_t line = path.line[v];
+            if (!(tool.diameter > 0) && reportedTools.insert(toolIndex).second) {
+                const int number = toolIndex < path.tools.size() ? path.tools[toolIndex] : 0;
+                warn(line, StockWarningCode::ToolWithoutSize, number);
+            }
+            if (!isFeedKind(path.kind[v])) {
+                double hit = 0;
+                for (std::size_t k = 0; k < notes.size(); ++k)
+                    if (hitAt[k] < notes[k].hits.size() && notes[k].hits[hitAt[k]].first == v)
+                        hit = std::max(hit, notes[k].hits[hitAt[k]++].second);
+                if (hit > tolerance)
+                    warn(line, StockWarningCode::RapidHitsStock, hit);
+                return;
+            }
+            if (!needsAbove(a, b, tool))
+                return;
+            double above = 0;
+            for (std::size_t k = 0; k < notes.size(); ++k)
+                if (aboveAt[k] < notes[k].above.size() && notes[k].above[aboveAt[k]].first == v)
+                    above = notes[k].above[aboveAt[k]++].second;
+            if (flatBottom(tool) && tool.diameter > 0 && a[2] - b[2] >= std::hypot(b[0] - a[0], b[1] - a[1]) &&
+                above > tolerance)
                 warn(line, StockWarningCode::BottomCut, above);
             if (tool.length > 0 && above > tool.length + tolerance)
                 warn(line, StockWarningCode::DeeperThanFlute, above - tool.length);
-        }
-        field.cut(a, b, tool);
+        };
+        forEachMove(from, to, noteWarnings);
     }
 
     for (std::size_t start = 0, lineNumber = 0; start < program.size(); ++lineNumber) {

@@ -40,6 +40,7 @@ struct StockOptions {
     ToolTable tools;  // sizes from here win over those in the program's comments
     int longSideColumns = 1000;
     double hitTolerance = 0.001;  // material less deep than this is not a hit
+    int threads = 0;              // 0: two on a long path of wide tools when the machine has them
 };
 
 struct StockResult {
