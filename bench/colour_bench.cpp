@@ -1,5 +1,5 @@
-// The two costs of the colouring, on a big program (ZORVAN_BIG_FILE, default /tmp/big.ncd, made
-// by gen-nc.py with 1,000,000 lines):
+// The two costs of the colouring, on a big program (ZORVAN_BIG_FILE, default the generated
+// program of 1,000,000 lines, bench/support/generated_program.h):
 // - ColourAll over the whole text against putting the same text into QScintilla (SCI_SETTEXT);
 // - one typed character (key press and release, the change notification, the line pass, the
 //   status refresh and the repaint of editor and gutter) at line 900,000 of that text against the
@@ -10,6 +10,7 @@
 #include "app/logic/memory_editor.h"
 #include "app/ui/scintilla_editor.h"
 #include "app/ui/textform.h"
+#include "bench/support/generated_program.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -26,7 +27,9 @@ namespace {
 const std::string& bigText()
 {
     static const std::string text = [] {
-        QString path = qEnvironmentVariable("ZORVAN_BIG_FILE", "/tmp/big.ncd");
+        QString path = qEnvironmentVariable("ZORVAN_BIG_FILE");
+        if (path.isEmpty())
+            path = zorvan::bench::generatedProgramFile(1000000);
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return std::string();
@@ -39,7 +42,7 @@ const std::string& bigText()
 bool haveBigText(benchmark::State& state)
 {
     if (bigText().empty()) {
-        state.SkipWithError("no big file: python3 gen-nc.py 1000000 /tmp/big.ncd");
+        state.SkipWithError("the big program cannot be read");
         return false;
     }
     return true;

@@ -1,6 +1,6 @@
 // Comparing two programs as `zorvan-cli diff` does (both files read, compared, the unified diff
 // written), against opening one of them in the editor. The program is the one the other
-// benchmarks open (make it with python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd); the
+// benchmarks open (bench/support/generated_program.h); the
 // second side is made from it here.
 //   CompareOnePercent:   1% of its lines changed (a number rewritten); counters open_ms,
 //                        compare_ms, compare_to_open

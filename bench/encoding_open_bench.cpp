@@ -1,7 +1,6 @@
 // Opening a program in UTF-8 against opening the same program in Shift-JIS. The Shift-JIS program
-// is the usual benchmark file (make it with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// or name another with ZORVAN_BENCH_FILE); its UTF-8 twin is written beside it in a temporary
+// is the usual benchmark file (the generated
+// one of 1,000,000 lines, or another named by ZORVAN_BENCH_FILE); its UTF-8 twin is written beside it in a temporary
 // folder at the start.
 //   OpenUtf8AgainstShiftJis: the editor's load of each, in turns; counters sjis_ms, utf8_ms and
 //                            ratio (UTF-8 to Shift-JIS), utf8_found (1 when the twin was read

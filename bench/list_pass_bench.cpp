@@ -1,7 +1,6 @@
 // The placeholder pass and the macro pass on a big program in the editor, against opening that
-// program in the same run. Make the file with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// (ZORVAN_BENCH_FILE names another).
+// program in the same run. The program is the generated
+// one of 1,000,000 lines (bench/support/generated_program.h; ZORVAN_BENCH_FILE names another).
 //   PlaceholdersAgainstOpen: open the program, then, on a copy of it in which nine of its words
 //                            (G01, F800, ...) stand as "$1" to "$9", the placeholder pass that puts
 //                            them back (the copy's load is not timed); counter fill_to_open

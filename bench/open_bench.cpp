@@ -1,6 +1,6 @@
-// Opening a big program file. Make one with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// (ZORVAN_BENCH_FILE names another; ZORVAN_BENCH_HUGE_FILE a 4,000,000-line one for OpenHuge).
+// Opening a big program file. The generated one of 1,000,000 lines
+// (bench/support/generated_program.h; ZORVAN_BENCH_FILE names another), and of 4,000,000 lines
+// for OpenHuge (ZORVAN_BENCH_HUGE_FILE).
 //   Open:              read, decode, fill the editor, colour the whole text (the editor's load)
 //   ReadDecodeSetText: read, decode, SCI_SETTEXT without colouring (the baseline)
 //   PlainTextEdit:     QPlainTextEdit::setPlainText of the same text
@@ -131,7 +131,7 @@ BENCHMARK(FillMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void OpenHuge(benchmark::State& state)
 {
-    const QString path = bench::benchFile("ZORVAN_BENCH_HUGE_FILE", "/tmp/big4.ncd");
+    const QString path = bench::benchFile("ZORVAN_BENCH_HUGE_FILE", 4000000);
     if (!QFileInfo::exists(path)) {
         state.SkipWithError("no 4,000,000-line file");
         return;

@@ -1,7 +1,6 @@
 // The search-based commands on a big program in the editor, each against opening that program
-// in the same run. Make the file with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// (ZORVAN_BENCH_FILE names another).
+// in the same run. The program is the generated
+// one of 1,000,000 lines (bench/support/generated_program.h; ZORVAN_BENCH_FILE names another).
 //   SwapAgainstOpen:     open, then swap X and Y over the whole file, in turn
 //   ExtremeAgainstOpen:  open, then search the largest Z over the whole file, in turn
 //   ReplaceAgainstOpen:  open, then replace every "G01" by "G1" without a question, in turn

@@ -4,9 +4,8 @@
 #   bench/search_cli_vs_sed.sh [BUILD_DIR] [FILE]
 set -euo pipefail
 build=${1:-build-rel}
-file=${2:-/tmp/big.ncd}
+file=${2:-$("$build/bench/zorvan-bench-program" 1000000)}
 cli="$build/cli/zorvan-cli"
-[ -f "$file" ] || python3 /work/shared/tools/gen-nc.py 1000000 "$file"
 for round in 1 2 3; do
   echo "--- round $round"
   hyperfine -N --output=pipe --warmup 1 --runs 5 \

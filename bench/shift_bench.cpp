@@ -1,7 +1,6 @@
-// The coordinate shift on a big program in the editor, against opening that program. Make the
-// file with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// (ZORVAN_BENCH_FILE names another).
+// The coordinate shift on a big program in the editor, against opening that program. The program is
+// the generated one of 1,000,000 lines (bench/support/generated_program.h; ZORVAN_BENCH_FILE
+// names another).
 //   OpenProgram: the editor's load: read, decode, fill the QScintilla editor, colour the text
 //   ShiftX10:    X+10 over every line of the loaded program, as the shift command runs it:
 //                read the lines, rewrite them into a new document, colour them, refresh the status

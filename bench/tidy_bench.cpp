@@ -1,7 +1,6 @@
 // Renumbering and tidying a big program in the editor, each against opening that program in the
-// same run. Make the file with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// (ZORVAN_BENCH_FILE names another). Each benchmark opens and runs its command in turn; the
+// same run. The program is the generated
+// one of 1,000,000 lines (bench/support/generated_program.h; ZORVAN_BENCH_FILE names another). Each benchmark opens and runs its command in turn; the
 // counter <command>_to_open is the ratio of the two means. Commands that would find nothing to do
 // in the generated program get work first, untimed.
 #include "app/ui/textform.h"

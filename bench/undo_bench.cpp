@@ -1,6 +1,5 @@
-// Undo and redo of a whole-file shift against opening the file. Make the file with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-// (ZORVAN_BENCH_FILE names another).
+// Undo and redo of a whole-file shift against opening the file. The program is the generated
+// one of 1,000,000 lines (bench/support/generated_program.h; ZORVAN_BENCH_FILE names another).
 //   UndoAgainstOpen: open, shift X+10 over every line, undo, redo, in turn; the counters give the
 //                    mean of each and their ratios to the open
 //   UndoMemory:      resident memory above the empty editor after the open alone, and after the

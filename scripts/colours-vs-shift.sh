@@ -2,7 +2,7 @@
 # Times `zorvan-cli colours` against `zorvan-cli shift` on one program, interleaved (the machine
 # may be shared), and prints the medians and their ratio. Use a Release build:
 #   ZORVAN_BUILD_DIR=build-rel ZORVAN_CMAKE_ARGS=-DCMAKE_BUILD_TYPE=Release ./scripts/setup.sh
-#   scripts/colours-vs-shift.sh build-rel/cli/zorvan-cli /tmp/big.ncd [runs]
+#   scripts/colours-vs-shift.sh build-rel/cli/zorvan-cli "$(build-rel/bench/zorvan-bench-program 1000000)" [runs]
 set -euo pipefail
 tool=$1 file=$2 runs=${3:-7}
 seconds() { local start end; start=$(date +%s.%N); "$@" > /dev/null; end=$(date +%s.%N); awk -v a="$start" -v b="$end" 'BEGIN { printf "%.3f\n", b - a }'; }

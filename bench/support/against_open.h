@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/ui/textform.h"
+#include "bench/support/generated_program.h"
 
 #include <QString>
 
@@ -13,12 +14,11 @@
 
 namespace zorvan::bench {
 
-// The program to open: the file `variable` names, else `fallback`. Make the default one with
-//   python3 /work/shared/tools/gen-nc.py 1000000 /tmp/big.ncd
-inline QString benchFile(const char* variable = "ZORVAN_BENCH_FILE", const char* fallback = "/tmp/big.ncd")
+// The program to open: the file `variable` names, else the generated program of `lines` lines.
+inline QString benchFile(const char* variable = "ZORVAN_BENCH_FILE", long lines = 1000000)
 {
     QString path = qEnvironmentVariable(variable);
-    return path.isEmpty() ? QString::fromLatin1(fallback) : path;
+    return path.isEmpty() ? generatedProgramFile(lines) : path;
 }
 
 // Opens the program in the main window and runs `command` on it, in turns, so that both meet the
