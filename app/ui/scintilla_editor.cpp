@@ -1,11 +1,12 @@
 #include "app/ui/scintilla_editor.h"
 
-#include <Qsci/qscidocument.h>
 #include <Qsci/qsciscintilla.h>
 
 #include <QKeyEvent>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <future>
 #include <limits>
 
@@ -281,22 +282,6 @@ void ScintillaEditor::setText(std::string_view utf8)
     });
 }
 
-void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
-{
-    // Appended piece by piece straight into the widget, which makes room for all of it at once.
-    editWithoutUndo([&] {
-        send(QsciScintillaBase::SCI_CLEARALL);
-        if (sizeHint > 0)
-            send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint));
-        fill([this](std::string_view piece) {
-            if (!piece.empty())
-                widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
-                                       piece.data());
-        });
-        send(QsciScintillaBase::SCI_GOTOPOS, 0);
-    });
-}
-
 long ScintillaEditor::length() const
 {
     return characterPosition(send(QsciScintillaBase::SCI_GETLENGTH));
@@ -522,15 +507,112 @@ struct StyledBytes {
     std::string styles;
 };
 
+// The most colour runs set between two pauses.
+constexpr std::size_t kRunsPerSlice = 16384;
+
 }  // namespace
+
+QsciScintilla* ScintillaEditor::builder()
+{
+    if (!builder_) {
+        builder_ = std::make_unique<QsciScintilla>();
+        builder_->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL, 0L);
+    }
+    return builder_.get();
+}
+
+void ScintillaEditor::styleBuild(long at, std::string_view text, const std::vector<ColourRun>& runs)
+{
+    std::size_t sinceLook = 0;
+    forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+        builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at + a), 0L);
+        builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a),
+                                static_cast<long>(styleOf(colour)));
+        if (++sinceLook == kRunsPerSlice) {
+            sinceLook = 0;
+            pause();
+        }
+    });
+    pause();
+}
+
+template <typename Colour>
+DocumentRef ScintillaEditor::makeDocument(std::shared_ptr<const std::vector<std::string>> texts, Colour&& colour)
+{
+    // The text goes in on a thread of its own; the colours are put in here, in the helper
+    // widget, a slice at a time.
+    QsciScintilla* helper = builder();
+    DocumentFeed feed(*helper, std::move(texts));
+    DocumentRef document = feed.take([this] { pause(); });
+    helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document.get());
+    try {
+        // Styling text above the first visible line asks for no work on the screen.
+        helper->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                              static_cast<unsigned long>(helper->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT)));
+        colour();
+    } catch (...) {
+        helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
+        throw;
+    }
+    helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
+    return document;
+}
+
+DocumentRef ScintillaEditor::showDocument(void* document)
+{
+    DocumentRef shown = DocumentRef::shownBy(*widget_);
+    const bool readOnly = widget_->isReadOnly();
+    widget_->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
+    configureDocument();
+    widget_->setReadOnly(readOnly);
+    return shown;
+}
+
+void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
+{
+    auto texts = std::make_shared<std::vector<std::string>>(1);
+    std::string& all = texts->front();
+    all.reserve(sizeHint);
+    fill([&all](std::string_view piece) { all += piece; });
+    loadDocument(makeDocument(std::move(texts), [] {}));
+}
+
+void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
+{
+    auto texts = std::make_shared<std::vector<std::string>>();
+    std::vector<std::vector<ColourRun>> runs;
+    for (ColouredPiece& piece : pieces) {
+        texts->push_back(std::move(piece.text));
+        runs.push_back(std::move(piece.runs));
+    }
+    pieces.clear();
+    loadDocument(makeDocument(texts, [&] {
+        long at = 0;
+        for (std::size_t i = 0; i < texts->size(); ++i) {
+            styleBuild(at, (*texts)[i], runs[i]);
+            at += static_cast<long>((*texts)[i].size());
+        }
+    }));
+}
+
+void ScintillaEditor::loadDocument(DocumentRef document)
+{
+    editWithoutUndo([&] {
+        DocumentRef old = showDocument(document.get());
+        document.reset();
+        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+        send(QsciScintillaBase::SCI_GOTOPOS, 0);
+        old.reset();
+    });
+}
 
 void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
                                             const LinesColouring& colouring)
 {
-    // The new text goes into a new document, made in a widget of its own while the pieces come;
-    // the shown document stays whole (the pieces may be read from it), untouched if anything
-    // fails, and becomes the step's undo state once the new one takes its place. The bytes
-    // around [from, to) are carried over with their colours.
+    // The new text goes into a new document, made apart while the pieces come; the shown document
+    // stays whole (the pieces may be read from it), untouched if anything fails, and becomes the
+    // step's undo state once the new one takes its place. The bytes around [from, to) are carried
+    // over with their colours.
     auto keep = [&](long a, long b) {
         StyledBytes kept;
         if (b <= a)
@@ -547,89 +629,64 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         }
         return kept;
     };
-    const StyledBytes before = keep(0, from);
-    const StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
-    if (!builder_) {
-        builder_ = std::make_unique<QsciScintilla>();
-        builder_->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL, 0L);
+    StyledBytes before = keep(0, from);
+    StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
+    const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    // The texts in order: the bytes before, the pieces, the bytes after.
+    auto texts = std::make_shared<std::vector<std::string>>();
+    texts->push_back(std::move(before.text));
+    std::string piece;
+    while (next(piece)) {
+        texts->push_back(std::move(piece));
+        piece.clear();
+        pause();
     }
-    QsciScintilla* builder = builder_.get();
-    auto build = [builder](unsigned int message, unsigned long wParam = 0, long lParam = 0) {
-        return builder->SendScintilla(message, wParam, lParam);
+    const std::size_t pieceCount = texts->size() - 1;
+    // Through the end the last line keeps no break.
+    if (std::string& last = texts->back(); pieceCount > 0 && throughEnd && std::string_view(last).ends_with("\r\n"))
+        last.resize(last.size() - 2);
+    long afterAt = 0;
+    for (const std::string& text : *texts)
+        afterAt += static_cast<long>(text.size());
+    texts->push_back(std::move(after.text));
+    // The colours of the pieces are worked out on another thread while the text goes in.
+    // A rewrite given up stops it at the next piece (the future's end waits for it).
+    auto stop = std::make_shared<std::atomic<bool>>(false);
+    struct StopOnExit {
+        std::atomic<bool>& stop;
+        ~StopOnExit() { stop = true; }
     };
-    auto append = [builder](std::string_view text) {
-        if (!text.empty())
-            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-    };
+    std::future<std::vector<std::vector<ColourRun>>> runs;
+    StopOnExit stopOnExit{*stop};
+    if (colouring) {
+        runs = std::async(std::launch::async, [texts, pieceCount, stop, &colouring] {
+            std::vector<std::vector<ColourRun>> runsOfPieces;
+            for (std::size_t i = 1; i <= pieceCount && !*stop; ++i)
+                runsOfPieces.push_back(colouring((*texts)[i]));
+            return runsOfPieces;
+        });
+    }
     auto restyle = [&](long at, const StyledBytes& kept) {
         if (kept.styles.empty())
             return;
-        build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0);
-        builder->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
-                               kept.styles.data());
+        builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
+        builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
+                                kept.styles.data());
     };
-    const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    builder->setDocument(QsciDocument());
-    builder->setUtf8(true);
-    builder->setEolMode(QsciScintilla::EolWindows);
-    build(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
-    build(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(oldBytes + oldBytes / 8 + 64));
-    try {
-        // The pieces are kept for their colours, which are worked out on other threads while
-        // the character index is made.
-        std::vector<std::string> pieces;
-        std::vector<long> pieceStarts;  // byte positions
-        bool breakPending = false;  // the break after the last line is written with the next piece
-        std::string piece;
-        append(before.text);
-        while (next(piece)) {
-            std::string_view body = piece;
-            const bool endsWithBreak = body.size() >= 2 && body.substr(body.size() - 2) == "\r\n";
-            if (endsWithBreak)
-                body.remove_suffix(2);
-            if (breakPending)
-                append("\r\n");
-            pieceStarts.push_back(build(QsciScintillaBase::SCI_GETLENGTH));
-            append(body);
-            breakPending = endsWithBreak;
-            if (colouring)
-                pieces.push_back(std::move(piece));
-            piece.clear();
-        }
-        if (breakPending && !throughEnd)
-            append("\r\n");
-        const long afterAt = build(QsciScintillaBase::SCI_GETLENGTH);
-        append(after.text);
-        std::future<std::vector<std::vector<ColourRun>>> runs;
-        if (colouring) {
-            runs = std::async(std::launch::async, [&] {
-                std::vector<std::vector<ColourRun>> runsOfPieces;
-                for (const std::string& text : pieces)
-                    runsOfPieces.push_back(colouring(text));
-                return runsOfPieces;
-            });
-        }
-        // Made in one pass over the finished text, the character index costs less than kept up
-        // piece by piece; nothing before needed it.
-        build(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
-        // Styling text above the first visible line asks for one repaint of the view instead of
-        // working out the place of every run on the screen.
-        build(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(build(QsciScintillaBase::SCI_GETLINECOUNT)));
+    DocumentRef document = makeDocument(texts, [&] {
         restyle(0, before);
         restyle(afterAt, after);
-        if (colouring) {
-            const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
-            for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
-                forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
-                    build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
-                    build(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
-                });
-            }
+        if (!colouring)
+            return;
+        while (runs.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+            pause();
+        const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
+        long at = static_cast<long>((*texts)[0].size());
+        for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
+            styleBuild(at, (*texts)[i + 1], runsOfPieces[i]);
+            at += static_cast<long>((*texts)[i + 1].size());
         }
-    } catch (...) {
-        builder->setDocument(QsciDocument());
-        throw;
-    }
+    });
     ++ownEdits_;
     dropUndoneSteps();
     const int id = newStep();
@@ -641,10 +698,8 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     step.bytes = static_cast<std::size_t>(oldBytes);
     // The old document's history ends in the step's marker (which also ends its redo).
     send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, Whole)), 0);
-    step.other = widget_->document();
-    widget_->setDocument(builder->document());
-    builder->setDocument(QsciDocument());
-    configureDocument();
+    step.other = showDocument(document.get());
+    document.reset();
     send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
@@ -813,10 +868,8 @@ void ScintillaEditor::swapDocuments(int id, Step& step, bool forward)
     step.selLength[leaving] = selectionLength();
     keepView(step, leaving);
     noteWholeText();
-    QsciDocument shown = widget_->document();
-    widget_->setDocument(*step.other);
-    step.other = shown;
-    configureDocument();
+    DocumentRef shown = showDocument(step.other.get());
+    step.other = std::move(shown);
     ++ignoreMarkers_;
     send(forward ? QsciScintillaBase::SCI_REDO : QsciScintillaBase::SCI_UNDO);
     if (!forward && step.olderHistoryDropped) {

@@ -18,7 +18,7 @@
 
 #include <QObject>
 
-#include <Qsci/qscidocument.h>
+#include "app/ui/scintilla_document.h"
 
 #include <map>
 #include <memory>
@@ -37,9 +37,17 @@ public:
 
     QsciScintilla* widget() const { return widget_; }
 
+    // Called now and then while a new document is made (a load, a rewrite of the whole text), on
+    // the window's thread, so that a long making can give the window its turn; it may throw to
+    // abandon the new document, which leaves the shown one, its history and its state as they were.
+    void setBuildPause(std::function<void()> pause) { pause_ = std::move(pause); }
+
     std::string text() const override;
     void setText(std::string_view utf8) override;
+    // A load is made in a new document of its own, which takes the shown one's place when it is
+    // whole.
     void loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint = 0) override;
+    void loadColouredPieces(std::vector<ColouredPiece> pieces) override;
     long length() const override;
     std::string textRange(long start, long length) const override;
 
@@ -113,7 +121,7 @@ private:
         std::vector<StyleRun> styles[2];                  // before, after
         long selStart[2] = {0, 0}, selLength[2] = {0, 0};
         long topLine[2] = {0, 0}, xOffset[2] = {0, 0};
-        std::optional<QsciDocument> other;  // a whole-text step: the document of the other state
+        DocumentRef other;  // a whole-text step: the document of the other state
         bool olderHistoryDropped = false;   // the old document's history before the step is gone
         std::size_t bytes = 0;
     };
@@ -149,6 +157,24 @@ private:
     // document; `throughEnd` tells whether they include the empty line after a final break.
     bool coversWholeText(int first, int count, bool& throughEnd) const;
     void replaceWholeText(bool throughEnd, std::string&& linesWithBreaks);
+    // The widget, showing nothing, in which new documents get their colours.
+    QsciScintilla* builder();
+    // Colours the runs of `text` (positions from its start), which lies at byte `at` of the
+    // document the builder shows.
+    void styleBuild(long at, std::string_view text, const std::vector<ColourRun>& runs);
+    // A new document of `texts` (filled on another thread), coloured by `colour` in the builder.
+    template <typename Colour>
+    DocumentRef makeDocument(std::shared_ptr<const std::vector<std::string>> texts, Colour&& colour);
+    // Shows `document` in the widget (with the document settings and the read-only state it had);
+    // returns the document shown before.
+    DocumentRef showDocument(void* document);
+    // A load: `document` takes the shown one's place, and the history is forgotten.
+    void loadDocument(DocumentRef document);
+    void pause() const
+    {
+        if (pause_)
+            pause_();
+    }
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.
@@ -156,7 +182,8 @@ private:
     void onModified(int modificationType, long position, const char* text, long length, long token);
 
     QsciScintilla* widget_;
-    std::unique_ptr<QsciScintilla> builder_;  // builds the new document of a whole-text rewrite
+    std::unique_ptr<QsciScintilla> builder_;  // colours the new document of a load or a whole-text rewrite
+    std::function<void()> pause_;
     std::map<int, Step> steps_;               // by id, the oldest first
     int nextStepId_ = 1;
     int groupDepth_ = 0;

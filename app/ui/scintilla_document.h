@@ -1,0 +1,58 @@
+// Scintilla documents held apart from any widget, and a new document filled on a thread of its
+// own, so that a big text never holds up the window's thread while it is copied in.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QsciScintillaBase;
+
+namespace zorvan {
+
+// One reference to a Scintilla document; the document goes when its last reference does.
+class DocumentRef {
+public:
+    DocumentRef() = default;
+    // Takes over a reference the caller holds.
+    explicit DocumentRef(void* document) : document_(document) {}
+    // A new reference to the document `widget` shows.
+    static DocumentRef shownBy(QsciScintillaBase& widget);
+    DocumentRef(DocumentRef&& other) noexcept : document_(std::exchange(other.document_, nullptr)) {}
+    DocumentRef& operator=(DocumentRef&& other) noexcept;
+    DocumentRef(const DocumentRef&) = delete;
+    DocumentRef& operator=(const DocumentRef&) = delete;
+    ~DocumentRef() { reset(); }
+
+    void* get() const { return document_; }
+    explicit operator bool() const { return document_ != nullptr; }
+    void reset();
+
+private:
+    void* document_ = nullptr;
+};
+
+// A new UTF-8 document with CR LF breaks and its UTF-32 character index, filled with `texts` (in
+// order) on a thread of its own through the document's loader. Made and taken on the window's
+// thread; `helper` is a widget that shows nothing, whose view starts the document's settings.
+class DocumentFeed {
+public:
+    DocumentFeed(QsciScintillaBase& helper, std::shared_ptr<const std::vector<std::string>> texts);
+    // Not taken: the document goes once the thread is done with it.
+    ~DocumentFeed();
+    DocumentFeed(const DocumentFeed&) = delete;
+    DocumentFeed& operator=(const DocumentFeed&) = delete;
+
+    // Waits for the filled document, calling `pause` every few milliseconds meanwhile (it may
+    // throw, which abandons the document). Throws std::bad_alloc when the text did not fit.
+    DocumentRef take(const std::function<void()>& pause);
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+    bool taken_ = false;
+};
+
+}  // namespace zorvan
