@@ -10,8 +10,6 @@ namespace {
 // Work that ends sooner shows no progress bar.
 constexpr int kProgressDelayMs = 100;
 constexpr int kProgressIntervalMs = 50;
-// The longest stretch of an apply step between two looks at the window's events.
-constexpr int kApplySliceMs = 25;
 }  // namespace
 
 OperationRunner::OperationRunner(Hooks hooks, QObject* parent) : QObject(parent), hooks_(std::move(hooks))
@@ -204,7 +202,7 @@ void OperationRunner::finishBackground(Outcome outcome)
 
 void OperationRunner::yieldToWindow()
 {
-    if (!applying_ || yielding_ || sinceYield_.elapsed() < kApplySliceMs)
+    if (!applying_ || yielding_ || sinceYield_.elapsed() < applySliceMs_)
         return;
     task_->checkpoint();
     yielding_ = true;

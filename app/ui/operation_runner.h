@@ -104,6 +104,10 @@ public:
     // has been cancelled, so the step can leave the document as it was. Outside an apply step it
     // does nothing.
     void yieldToWindow();
+    // True while the result of a background operation is applied.
+    bool applying() const { return applying_; }
+    // The longest stretch of an apply step between two turns of the window (25 ms unless set).
+    void setApplySlice(int ms) { applySliceMs_ = ms; }
     // Waits for the running background operation to end and applies its result (for the
     // command-line tool, the tests and the benchmarks).
     void waitForIdle();
@@ -150,6 +154,7 @@ private:
     int running_ = 0;
     std::shared_ptr<OperationTask> task_;
     bool applying_ = false;
+    int applySliceMs_ = 25;
     bool yielding_ = false;
     QElapsedTimer sinceYield_;
     Work abandoned_;
