@@ -1,5 +1,7 @@
 #include "app/ui/scintilla_editor.h"
 
+#include "app/ui/byte_markers.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QKeyEvent>
@@ -295,14 +297,15 @@ std::string ScintillaEditor::textRange(long start, long len) const
 
 std::string_view ScintillaEditor::textView(long start, long len, std::string&) const
 {
-    // A view straight into the widget's buffer (Scintilla closes its gap for it).
+    // A view straight into the widget's buffer. Scintilla closes its gap for it, at the end, so
+    // that no later read moves the text: the view stays put until the text changes, and may be
+    // read on another thread meanwhile.
     long a = bytePosition(std::clamp(start, 0L, length()));
     long b = bytePosition(std::clamp(start + std::max(0L, len), start, length()));
     if (b <= a)
         return {};
-    const char* data = reinterpret_cast<const char*>(
-        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(a), b - a));
-    return std::string_view(data, static_cast<std::size_t>(b - a));
+    const char* data = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return std::string_view(data + a, static_cast<std::size_t>(b - a));
 }
 
 long ScintillaEditor::selectionStart() const
@@ -565,6 +568,7 @@ DocumentRef ScintillaEditor::showDocument(void* document)
     widget_->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
     configureDocument();
     widget_->setReadOnly(readOnly);
+    restoreByteMarkers(widget_);  // the widget forgot them with its document
     return shown;
 }
 

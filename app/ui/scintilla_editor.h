@@ -165,8 +165,8 @@ private:
     // A new document of `texts` (filled on another thread), coloured by `colour` in the builder.
     template <typename Colour>
     DocumentRef makeDocument(std::shared_ptr<const std::vector<std::string>> texts, Colour&& colour);
-    // Shows `document` in the widget (with the document settings and the read-only state it had);
-    // returns the document shown before.
+    // Shows `document` in the widget (with the document settings, the read-only state and the
+    // byte markers it had); returns the document shown before.
     DocumentRef showDocument(void* document);
     // A load: `document` takes the shown one's place, and the history is forgotten.
     void loadDocument(DocumentRef document);

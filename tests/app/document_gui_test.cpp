@@ -151,12 +151,22 @@ TEST_F(DocumentTest, BytesThatAreNotShiftJisShowAsMarkersAndSaveBack)
     EXPECT_EQ(form.editor().line(1).substr(0, 11), "(テスト)");
     const std::pair<char32_t, const char*> labels[] = {{kByteMarkerBase + 0x80, "x80"},
                                                        {kBytePairMarkerBase + 0x8540, "x8540"}};
-    for (const auto& [marker, label] : labels) {
-        char shown[16] = {};
-        const QByteArray character = QString::fromUcs4(&marker, 1).toUtf8();
-        form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, character.constData(), shown);
-        EXPECT_STREQ(shown, label);
-    }
+    auto expectMarkers = [&](const char* after) {
+        for (const auto& [marker, label] : labels) {
+            char shown[16] = {};
+            const QByteArray character = QString::fromUcs4(&marker, 1).toUtf8();
+            form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, character.constData(), shown);
+            EXPECT_STREQ(shown, label) << after;
+        }
+    };
+    expectMarkers("a load");
+    // A new document in the widget (a second load, a rewrite of the whole text, its undo) keeps them.
+    load(path);
+    expectMarkers("a second load");
+    form.editor().replaceLinesText(0, form.editor().lineCount(), form.editor().text());
+    expectMarkers("a rewrite of the whole text");
+    form.editor().undo();
+    expectMarkers("its undo");
     // Typed in upper-case mode behind the two-byte marker, the text cannot split it.
     form.editor().setCaret(form.editor().positionFromLine(2) + 1);
     QTest::keyClicks(form.Memo1, "x@1");
