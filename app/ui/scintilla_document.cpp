@@ -2,6 +2,8 @@
 
 #include <Qsci/qsciscintillabase.h>
 
+#include <QCoreApplication>
+
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -44,9 +46,17 @@ void DocumentRef::reset()
 {
     if (!document_)
         return;
-    // Any widget can release it; without one left, the memory goes with the process.
-    if (QsciScintillaBase* widget = QsciScintillaBase::pool())
-        widget->SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, document_);
+    // Any widget can release it; without one left, the memory goes with the process. Handing back
+    // the memory of a big document takes a while, so the last reference goes in a later turn of
+    // the event loop, apart from the work that let it go.
+    auto release = [document = document_] {
+        if (QsciScintillaBase* widget = QsciScintillaBase::pool())
+            widget->SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, document);
+    };
+    if (QCoreApplication* application = QCoreApplication::instance())
+        QMetaObject::invokeMethod(application, release, Qt::QueuedConnection);
+    else
+        release();
     document_ = nullptr;
 }
 

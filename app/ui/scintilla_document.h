@@ -12,7 +12,8 @@ class QsciScintillaBase;
 
 namespace zorvan {
 
-// One reference to a Scintilla document; the document goes when its last reference does.
+// One reference to a Scintilla document; the document goes when its last reference does (a
+// reference let go is released in a later turn of the event loop, when there is one).
 class DocumentRef {
 public:
     DocumentRef() = default;

@@ -510,8 +510,27 @@ struct StyledBytes {
     std::string styles;
 };
 
-// The most colour runs set between two pauses.
-constexpr std::size_t kRunsPerSlice = 16384;
+// The styles of a piece of text with colour runs (positions from its start), one byte for each
+// byte of the text; empty when there are no runs (the style of a new document is the default).
+std::string stylesOf(std::string_view text, const std::vector<TextEditor::ColourRun>& runs)
+{
+    std::string styles;
+    if (runs.empty())
+        return styles;
+    styles.assign(text.size(), static_cast<char>(ScintillaEditor::styleOf(TextColour::Default)));
+    forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+        std::fill(styles.begin() + a, styles.begin() + b, static_cast<char>(ScintillaEditor::styleOf(colour)));
+    });
+    return styles;
+}
+
+// Waits for a future, letting `pause` run every few milliseconds meanwhile.
+template <typename T, typename Pause> T waitFor(std::future<T>& future, Pause&& pause)
+{
+    while (future.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        pause();
+    return future.get();
+}
 
 }  // namespace
 
@@ -524,19 +543,19 @@ QsciScintilla* ScintillaEditor::builder()
     return builder_.get();
 }
 
-void ScintillaEditor::styleBuild(long at, std::string_view text, const std::vector<ColourRun>& runs)
+void ScintillaEditor::styleBuild(long at, const std::vector<std::string>& texts, std::size_t first,
+                                 const std::vector<std::string>& styles)
 {
-    std::size_t sinceLook = 0;
-    forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
-        builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at + a), 0L);
-        builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a),
-                                static_cast<long>(styleOf(colour)));
-        if (++sinceLook == kRunsPerSlice) {
-            sinceLook = 0;
+    for (std::size_t i = 0; i < styles.size(); ++i) {
+        const std::string& piece = styles[i];
+        if (!piece.empty()) {
+            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(piece.size()),
+                                    piece.data());
             pause();
         }
-    });
-    pause();
+        at += static_cast<long>(texts[first + i].size());
+    }
 }
 
 template <typename Colour>
@@ -584,19 +603,20 @@ void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill,
 void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
 {
     auto texts = std::make_shared<std::vector<std::string>>();
-    std::vector<std::vector<ColourRun>> runs;
+    auto runs = std::make_shared<std::vector<std::vector<ColourRun>>>();
     for (ColouredPiece& piece : pieces) {
         texts->push_back(std::move(piece.text));
-        runs.push_back(std::move(piece.runs));
+        runs->push_back(std::move(piece.runs));
     }
     pieces.clear();
-    loadDocument(makeDocument(texts, [&] {
-        long at = 0;
-        for (std::size_t i = 0; i < texts->size(); ++i) {
-            styleBuild(at, (*texts)[i], runs[i]);
-            at += static_cast<long>((*texts)[i].size());
-        }
-    }));
+    // The runs become style bytes on another thread while the text goes in.
+    std::future<std::vector<std::string>> styles = std::async(std::launch::async, [texts, runs] {
+        std::vector<std::string> stylesOfPieces;
+        for (std::size_t i = 0; i < texts->size(); ++i)
+            stylesOfPieces.push_back(stylesOf((*texts)[i], (*runs)[i]));
+        return stylesOfPieces;
+    });
+    loadDocument(makeDocument(texts, [&] { styleBuild(0, *texts, 0, waitFor(styles, [this] { pause(); })); }));
 }
 
 void ScintillaEditor::loadDocument(DocumentRef document)
@@ -660,14 +680,14 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         std::atomic<bool>& stop;
         ~StopOnExit() { stop = true; }
     };
-    std::future<std::vector<std::vector<ColourRun>>> runs;
+    std::future<std::vector<std::string>> styles;
     StopOnExit stopOnExit{*stop};
     if (colouring) {
-        runs = std::async(std::launch::async, [texts, pieceCount, stop, &colouring] {
-            std::vector<std::vector<ColourRun>> runsOfPieces;
+        styles = std::async(std::launch::async, [texts, pieceCount, stop, &colouring] {
+            std::vector<std::string> stylesOfPieces;
             for (std::size_t i = 1; i <= pieceCount && !*stop; ++i)
-                runsOfPieces.push_back(colouring((*texts)[i]));
-            return runsOfPieces;
+                stylesOfPieces.push_back(stylesOf((*texts)[i], colouring((*texts)[i])));
+            return stylesOfPieces;
         });
     }
     auto restyle = [&](long at, const StyledBytes& kept) {
@@ -680,16 +700,8 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     DocumentRef document = makeDocument(texts, [&] {
         restyle(0, before);
         restyle(afterAt, after);
-        if (!colouring)
-            return;
-        while (runs.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-            pause();
-        const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
-        long at = static_cast<long>((*texts)[0].size());
-        for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
-            styleBuild(at, (*texts)[i + 1], runsOfPieces[i]);
-            at += static_cast<long>((*texts)[i + 1].size());
-        }
+        if (colouring)
+            styleBuild(static_cast<long>((*texts)[0].size()), *texts, 1, waitFor(styles, [this] { pause(); }));
     });
     ++ownEdits_;
     dropUndoneSteps();

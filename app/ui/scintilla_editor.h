@@ -159,9 +159,10 @@ private:
     void replaceWholeText(bool throughEnd, std::string&& linesWithBreaks);
     // The widget, showing nothing, in which new documents get their colours.
     QsciScintilla* builder();
-    // Colours the runs of `text` (positions from its start), which lies at byte `at` of the
-    // document the builder shows.
-    void styleBuild(long at, std::string_view text, const std::vector<ColourRun>& runs);
+    // Puts the style bytes of pieces texts[first], texts[first + 1], ... (none: left as they are)
+    // into the document the builder shows, the first piece at byte `at`, one piece a slice.
+    void styleBuild(long at, const std::vector<std::string>& texts, std::size_t first,
+                    const std::vector<std::string>& styles);
     // A new document of `texts` (filled on another thread), coloured by `colour` in the builder.
     template <typename Colour>
     DocumentRef makeDocument(std::shared_ptr<const std::vector<std::string>> texts, Colour&& colour);
