@@ -4,26 +4,21 @@
 
 #include <QCoreApplication>
 
-#include <chrono>
-#include <condition_variable>
 #include <cstddef>
-#include <mutex>
 #include <new>
-#include <thread>
 
 namespace zorvan {
 
 // The loader of a Scintilla document (SCI_CREATELOADER), as Scintilla documents it; QScintilla
-// does not install its header. (Not in an unnamed namespace: there the compiler, seeing no class
-// derived from it, could take its calls for calls of the pure functions.)
-class DocumentLoader {
+// does not install its header.
+class DocumentFeed::Loader {
 public:
     virtual int Release() = 0;
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
 
 protected:
-    ~DocumentLoader() = default;
+    ~Loader() = default;
 };
 
 DocumentRef DocumentRef::shownBy(QsciScintillaBase& widget)
@@ -60,87 +55,69 @@ void DocumentRef::reset()
     document_ = nullptr;
 }
 
-struct DocumentFeed::State {
-    std::mutex mutex;
-    std::condition_variable ended;
-    DocumentLoader* loader = nullptr;
-    bool done = false;
-    bool abandoned = false;
-    bool failed = false;
-};
+namespace {
+constexpr std::size_t kGatheredBytes = 8 << 20;
+}
 
-DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::shared_ptr<const std::vector<std::string>> texts)
-    : state_(std::make_shared<State>())
+DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes)
 {
-    auto* loader = reinterpret_cast<DocumentLoader*>(helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, 0UL, 0L));
-    if (!loader)
+    loader_ = reinterpret_cast<Loader*>(helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, 0UL, 0L));
+    if (!loader_)
         throw std::bad_alloc();
-    state_->loader = loader;
     // The settings are made while the document is empty, so that the loader keeps the character
     // index up as the text comes instead of the window's thread making it in one pass afterwards.
-    void* document = loader->ConvertToDocument();
+    void* document = loader_->ConvertToDocument();
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
     helper.SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, QsciScintillaBase::SC_CP_UTF8);
     helper.SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, QsciScintillaBase::SC_EOL_CRLF);
     helper.SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
-    std::thread([state = state_, texts = std::move(texts)] {
-        bool failed = false;
-        try {
-            // One call takes the whole text: the document makes room once.
-            if (texts->size() == 1) {
-                failed = state->loader->AddData(texts->front().data(), static_cast<std::ptrdiff_t>(texts->front().size())) != 0;
-            } else {
-                std::size_t bytes = 0;
-                for (const std::string& text : *texts)
-                    bytes += text.size();
-                std::string all;
-                all.reserve(bytes);
-                for (const std::string& text : *texts)
-                    all += text;
-                failed = state->loader->AddData(all.data(), static_cast<std::ptrdiff_t>(all.size())) != 0;
+    queue_ = std::make_unique<PieceQueue<std::shared_ptr<const std::string>>>(
+        [this, bytes](std::shared_ptr<const std::string>& text) {
+            auto hand = [this](const std::string& all) {
+                if (!all.empty() && loader_->AddData(all.data(), static_cast<std::ptrdiff_t>(all.size())) != 0)
+                    throw std::bad_alloc();
+            };
+            if (first_) {
+                hand(*first_);
+                first_.reset();
             }
-        } catch (...) {
-            failed = true;
-        }
-        std::lock_guard lock(state->mutex);
-        state->failed = failed;
-        state->done = true;
-        if (state->abandoned)
-            state->loader->Release();
-        state->ended.notify_all();
-    }).detach();
+            if (!text) {
+                hand(gathered_);
+                std::string().swap(gathered_);
+                return;
+            }
+            if (gathered_.empty() && text->size() >= bytes) {  // all in one text: as it is
+                first_ = std::move(text);
+                return;
+            }
+            // Small texts are handed over a few megabytes at a time: fewer calls, and the
+            // document's lines are made while the rest still comes.
+            gathered_ += *text;
+            if (gathered_.size() >= kGatheredBytes) {
+                hand(gathered_);
+                gathered_.clear();
+            }
+        });
 }
 
 DocumentFeed::~DocumentFeed()
 {
-    if (taken_)
-        return;
-    std::lock_guard lock(state_->mutex);
-    if (state_->done)
-        state_->loader->Release();
-    else
-        state_->abandoned = true;  // the thread lets it go when it is done
+    queue_.reset();  // the thread is done with the document
+    if (!taken_)
+        loader_->Release();
 }
+
+void DocumentFeed::add(std::shared_ptr<const std::string> text) { queue_->push(std::move(text)); }
 
 DocumentRef DocumentFeed::take(const std::function<void()>& pause)
 {
-    for (;;) {
-        {
-            std::unique_lock lock(state_->mutex);
-            if (state_->ended.wait_for(lock, std::chrono::milliseconds(5), [this] { return state_->done; }))
-                break;
-        }
-        if (pause)
-            pause();
-    }
+    // The last step on the feed's thread: the gathered text goes into the document.
+    queue_->push(nullptr);
+    queue_->finish(pause);
     taken_ = true;
-    if (state_->failed) {
-        state_->loader->Release();
-        throw std::bad_alloc();
-    }
     // The loader's reference becomes the document's.
-    return DocumentRef(state_->loader->ConvertToDocument());
+    return DocumentRef(loader_->ConvertToDocument());
 }
 
 }  // namespace zorvan

@@ -2,6 +2,8 @@
 // own, so that a big text never holds up the window's thread while it is copied in.
 #pragma once
 
+#include "app/logic/piece_queue.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -35,24 +37,29 @@ private:
     void* document_ = nullptr;
 };
 
-// A new UTF-8 document with CR LF breaks and its UTF-32 character index, filled with `texts` (in
-// order) on a thread of its own through the document's loader. Made and taken on the window's
-// thread; `helper` is a widget that shows nothing, whose view starts the document's settings.
+// A new UTF-8 document with CR LF breaks and its UTF-32 character index, filled with texts (in
+// the order they are added) on a thread of its own through the document's loader, as they come. Made and taken on the window's thread; `helper` is a widget that shows nothing, whose
+// view starts the document's settings.
 class DocumentFeed {
 public:
-    DocumentFeed(QsciScintillaBase& helper, std::shared_ptr<const std::vector<std::string>> texts);
-    // Not taken: the document goes once the thread is done with it.
+    // `bytes`: about how much text will come (a single text that big goes in without a copy).
+    DocumentFeed(QsciScintillaBase& helper, std::size_t bytes);
+    // Not taken: the document goes.
     ~DocumentFeed();
     DocumentFeed(const DocumentFeed&) = delete;
     DocumentFeed& operator=(const DocumentFeed&) = delete;
 
+    void add(std::shared_ptr<const std::string> text);
     // Waits for the filled document, calling `pause` every few milliseconds meanwhile (it may
     // throw, which abandons the document). Throws std::bad_alloc when the text did not fit.
     DocumentRef take(const std::function<void()>& pause);
 
 private:
-    struct State;
-    std::shared_ptr<State> state_;
+    class Loader;
+    Loader* loader_ = nullptr;
+    std::shared_ptr<const std::string> first_;  // a text of all the bytes, not yet handed over
+    std::string gathered_;  // small texts not yet handed to the document
+    std::unique_ptr<PieceQueue<std::shared_ptr<const std::string>>> queue_;
     bool taken_ = false;
 };
 

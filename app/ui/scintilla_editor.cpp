@@ -1,5 +1,6 @@
 #include "app/ui/scintilla_editor.h"
 
+#include "app/logic/piece_queue.h"
 #include "app/ui/byte_markers.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -7,9 +8,7 @@
 #include <QKeyEvent>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <future>
 #include <limits>
 
 namespace zorvan {
@@ -510,28 +509,6 @@ struct StyledBytes {
     std::string styles;
 };
 
-// The styles of a piece of text with colour runs (positions from its start), one byte for each
-// byte of the text; empty when there are no runs (the style of a new document is the default).
-std::string stylesOf(std::string_view text, const std::vector<TextEditor::ColourRun>& runs)
-{
-    std::string styles;
-    if (runs.empty())
-        return styles;
-    styles.assign(text.size(), static_cast<char>(ScintillaEditor::styleOf(TextColour::Default)));
-    forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
-        std::fill(styles.begin() + a, styles.begin() + b, static_cast<char>(ScintillaEditor::styleOf(colour)));
-    });
-    return styles;
-}
-
-// Waits for a future, letting `pause` run every few milliseconds meanwhile.
-template <typename T, typename Pause> T waitFor(std::future<T>& future, Pause&& pause)
-{
-    while (future.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-        pause();
-    return future.get();
-}
-
 }  // namespace
 
 QsciScintilla* ScintillaEditor::builder()
@@ -543,29 +520,52 @@ QsciScintilla* ScintillaEditor::builder()
     return builder_.get();
 }
 
-void ScintillaEditor::styleBuild(long at, const std::vector<std::string>& texts, std::size_t first,
-                                 const std::vector<std::string>& styles)
+ScintillaEditor::PieceStyles ScintillaEditor::stylesOf(std::string_view text, const std::vector<ColourRun>& runs)
+{
+    // A run costs about as much to put in as 64 style bytes.
+    constexpr std::size_t kBytesPerRun = 64;
+    PieceStyles styles;
+    if (runs.empty())
+        return styles;
+    if (runs.size() * kBytesPerRun < text.size()) {
+        forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+            styles.runs.push_back({a, b - a, static_cast<char>(styleOf(colour))});
+        });
+        return styles;
+    }
+    styles.bytes.assign(text.size(), static_cast<char>(styleOf(TextColour::Default)));
+    forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+        std::fill(styles.bytes.begin() + a, styles.bytes.begin() + b, static_cast<char>(styleOf(colour)));
+    });
+    return styles;
+}
+
+void ScintillaEditor::styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
+                                 const std::vector<PieceStyles>& styles)
 {
     for (std::size_t i = 0; i < styles.size(); ++i) {
-        const std::string& piece = styles[i];
-        if (!piece.empty()) {
+        const PieceStyles& piece = styles[i];
+        if (!piece.bytes.empty()) {
             builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
-            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(piece.size()),
-                                    piece.data());
-            pause();
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(piece.bytes.size()),
+                                    piece.bytes.data());
         }
-        at += static_cast<long>(texts[first + i].size());
+        for (const StyleRun& run : piece.runs) {
+            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at + run.start), 0L);
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(run.length),
+                                    static_cast<long>(run.style));
+        }
+        pause();
+        at += static_cast<long>(texts[first + i]->size());
     }
 }
 
-template <typename Colour>
-DocumentRef ScintillaEditor::makeDocument(std::shared_ptr<const std::vector<std::string>> texts, Colour&& colour)
+template <typename Colour> DocumentRef ScintillaEditor::makeDocument(DocumentFeed& feed, Colour&& colour)
 {
-    // The text goes in on a thread of its own; the colours are put in here, in the helper
+    // The text went in on a thread of its own; the colours are put in here, in the helper
     // widget, a slice at a time.
-    QsciScintilla* helper = builder();
-    DocumentFeed feed(*helper, std::move(texts));
     DocumentRef document = feed.take([this] { pause(); });
+    QsciScintilla* helper = builder();
     helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document.get());
     try {
         // Styling text above the first visible line asks for no work on the screen.
@@ -593,30 +593,35 @@ DocumentRef ScintillaEditor::showDocument(void* document)
 
 void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
 {
-    auto texts = std::make_shared<std::vector<std::string>>(1);
-    std::string& all = texts->front();
-    all.reserve(sizeHint);
-    fill([&all](std::string_view piece) { all += piece; });
-    loadDocument(makeDocument(std::move(texts), [] {}));
+    auto all = std::make_shared<std::string>();
+    all->reserve(sizeHint);
+    fill([&all](std::string_view piece) { *all += piece; });
+    DocumentFeed feed(*builder(), all->size());
+    feed.add(std::move(all));
+    loadDocument(makeDocument(feed, [] {}));
 }
 
 void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
 {
-    auto texts = std::make_shared<std::vector<std::string>>();
-    auto runs = std::make_shared<std::vector<std::vector<ColourRun>>>();
-    for (ColouredPiece& piece : pieces) {
-        texts->push_back(std::move(piece.text));
-        runs->push_back(std::move(piece.runs));
+    std::size_t bytes = 0;
+    for (const ColouredPiece& piece : pieces)
+        bytes += piece.text.size();
+    DocumentFeed feed(*builder(), bytes);
+    std::vector<std::shared_ptr<const std::string>> texts;
+    std::vector<PieceStyles> styles;
+    {
+        // The runs become style bytes on another thread while the text goes in.
+        using Coloured = std::pair<std::shared_ptr<const std::string>, std::vector<ColourRun>>;
+        PieceQueue<Coloured> colours([&](Coloured& piece) { styles.push_back(stylesOf(*piece.first, piece.second)); });
+        for (ColouredPiece& piece : pieces) {
+            texts.push_back(std::make_shared<const std::string>(std::move(piece.text)));
+            feed.add(texts.back());
+            colours.push({texts.back(), std::move(piece.runs)});
+        }
+        pieces.clear();
+        colours.finish([this] { pause(); });
     }
-    pieces.clear();
-    // The runs become style bytes on another thread while the text goes in.
-    std::future<std::vector<std::string>> styles = std::async(std::launch::async, [texts, runs] {
-        std::vector<std::string> stylesOfPieces;
-        for (std::size_t i = 0; i < texts->size(); ++i)
-            stylesOfPieces.push_back(stylesOf((*texts)[i], (*runs)[i]));
-        return stylesOfPieces;
-    });
-    loadDocument(makeDocument(texts, [&] { styleBuild(0, *texts, 0, waitFor(styles, [this] { pause(); })); }));
+    loadDocument(makeDocument(feed, [&] { styleBuild(0, texts, 0, styles); }));
 }
 
 void ScintillaEditor::loadDocument(DocumentRef document)
@@ -655,54 +660,59 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     };
     StyledBytes before = keep(0, from);
     StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
+    // The text goes in on another thread as the pieces come, and their colours are worked out on
+    // a third: the bytes before, the pieces, the bytes after.
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    // The texts in order: the bytes before, the pieces, the bytes after.
-    auto texts = std::make_shared<std::vector<std::string>>();
-    texts->push_back(std::move(before.text));
-    std::string piece;
-    while (next(piece)) {
-        texts->push_back(std::move(piece));
-        piece.clear();
-        pause();
-    }
-    const std::size_t pieceCount = texts->size() - 1;
-    // Through the end the last line keeps no break.
-    if (std::string& last = texts->back(); pieceCount > 0 && throughEnd && std::string_view(last).ends_with("\r\n"))
-        last.resize(last.size() - 2);
-    long afterAt = 0;
-    for (const std::string& text : *texts)
-        afterAt += static_cast<long>(text.size());
-    texts->push_back(std::move(after.text));
-    // The colours of the pieces are worked out on another thread while the text goes in.
-    // A rewrite given up stops it at the next piece (the future's end waits for it).
-    auto stop = std::make_shared<std::atomic<bool>>(false);
-    struct StopOnExit {
-        std::atomic<bool>& stop;
-        ~StopOnExit() { stop = true; }
-    };
-    std::future<std::vector<std::string>> styles;
-    StopOnExit stopOnExit{*stop};
-    if (colouring) {
-        styles = std::async(std::launch::async, [texts, pieceCount, stop, &colouring] {
-            std::vector<std::string> stylesOfPieces;
-            for (std::size_t i = 1; i <= pieceCount && !*stop; ++i)
-                stylesOfPieces.push_back(stylesOf((*texts)[i], colouring((*texts)[i])));
-            return stylesOfPieces;
+    DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64));
+    std::vector<std::shared_ptr<const std::string>> texts;
+    std::vector<PieceStyles> styles;  // of the pieces
+    DocumentRef document;
+    {
+        std::optional<PieceQueue<std::shared_ptr<const std::string>>> colours;
+        if (colouring)
+            colours.emplace([&](std::shared_ptr<const std::string>& text) { styles.push_back(stylesOf(*text, colouring(*text))); });
+        auto give = [&](std::string&& text, bool piece) {
+            texts.push_back(std::make_shared<const std::string>(std::move(text)));
+            feed.add(texts.back());
+            if (piece && colours)
+                colours->push(texts.back());
+        };
+        give(std::move(before.text), false);
+        // Each piece is given once the next one has come: through the end the last line keeps no
+        // break.
+        std::optional<std::string> held;
+        std::string piece;
+        while (next(piece)) {
+            if (held)
+                give(std::move(*held), true);
+            held = std::move(piece);
+            piece.clear();
+            pause();
+        }
+        if (held) {
+            if (throughEnd && std::string_view(*held).ends_with("\r\n"))
+                held->resize(held->size() - 2);
+            give(std::move(*held), true);
+        }
+        long afterAt = 0;
+        for (const auto& text : texts)
+            afterAt += static_cast<long>(text->size());
+        give(std::move(after.text), false);
+        if (colours)
+            colours->finish([this] { pause(); });
+        auto restyle = [&](long at, const StyledBytes& kept) {
+            if (kept.styles.empty())
+                return;
+            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
+                                    kept.styles.data());
+        };
+        document = makeDocument(feed, [&] {
+            restyle(0, before);
+            restyle(afterAt, after);
+            styleBuild(static_cast<long>(texts[0]->size()), texts, 1, styles);
         });
     }
-    auto restyle = [&](long at, const StyledBytes& kept) {
-        if (kept.styles.empty())
-            return;
-        builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
-        builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
-                                kept.styles.data());
-    };
-    DocumentRef document = makeDocument(texts, [&] {
-        restyle(0, before);
-        restyle(afterAt, after);
-        if (colouring)
-            styleBuild(static_cast<long>((*texts)[0].size()), *texts, 1, waitFor(styles, [this] { pause(); }));
-    });
     ++ownEdits_;
     dropUndoneSteps();
     const int id = newStep();

@@ -159,13 +159,19 @@ private:
     void replaceWholeText(bool throughEnd, std::string&& linesWithBreaks);
     // The widget, showing nothing, in which new documents get their colours.
     QsciScintilla* builder();
-    // Puts the style bytes of pieces texts[first], texts[first + 1], ... (none: left as they are)
-    // into the document the builder shows, the first piece at byte `at`, one piece a slice.
-    void styleBuild(long at, const std::vector<std::string>& texts, std::size_t first,
-                    const std::vector<std::string>& styles);
-    // A new document of `texts` (filled on another thread), coloured by `colour` in the builder.
-    template <typename Colour>
-    DocumentRef makeDocument(std::shared_ptr<const std::vector<std::string>> texts, Colour&& colour);
+    // The colours of a piece of new text, as one style byte for each of its bytes (where runs are
+    // many) or as runs of bytes (where they are few), whichever goes in quicker; none: default.
+    struct PieceStyles {
+        std::string bytes;
+        std::vector<StyleRun> runs;
+    };
+    static PieceStyles stylesOf(std::string_view text, const std::vector<ColourRun>& runs);
+    // Puts the colours of pieces texts[first], texts[first + 1], ... into the document the builder
+    // shows, the first piece at byte `at`, a slice at a time.
+    void styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
+                    const std::vector<PieceStyles>& styles);
+    // The document `feed` filled, coloured by `colour` in the builder.
+    template <typename Colour> DocumentRef makeDocument(DocumentFeed& feed, Colour&& colour);
     // Shows `document` in the widget (with the document settings, the read-only state and the
     // byte markers it had); returns the document shown before.
     DocumentRef showDocument(void* document);
