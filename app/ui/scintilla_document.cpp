@@ -2,8 +2,6 @@
 
 #include <Qsci/qsciscintillabase.h>
 
-#include <QCoreApplication>
-
 #include <cstddef>
 #include <new>
 
@@ -41,22 +39,10 @@ void DocumentRef::reset()
 {
     if (!document_)
         return;
-    // Any widget can release it; without one left, the memory goes with the process. Handing back
-    // the memory of a big document takes a while, so the last reference goes in a later turn of
-    // the event loop, apart from the work that let it go.
-    auto release = [document = document_] {
-        if (QsciScintillaBase* widget = QsciScintillaBase::pool())
-            widget->SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, document);
-    };
-    if (QCoreApplication* application = QCoreApplication::instance())
-        QMetaObject::invokeMethod(application, release, Qt::QueuedConnection);
-    else
-        release();
+    // Any widget can release it; without one left, the memory goes with the process.
+    if (QsciScintillaBase* widget = QsciScintillaBase::pool())
+        widget->SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, document_);
     document_ = nullptr;
-}
-
-namespace {
-constexpr std::size_t kGatheredBytes = 8 << 20;
 }
 
 DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes)
@@ -91,13 +77,11 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes)
                 first_ = std::move(text);
                 return;
             }
-            // Small texts are handed over a few megabytes at a time: fewer calls, and the
-            // document's lines are made while the rest still comes.
+            // Small texts are gathered and handed over in one call at the end, so that the
+            // document makes room once.
+            if (gathered_.capacity() < bytes)
+                gathered_.reserve(bytes);
             gathered_ += *text;
-            if (gathered_.size() >= kGatheredBytes) {
-                hand(gathered_);
-                gathered_.clear();
-            }
         });
 }
 

@@ -14,8 +14,7 @@ class QsciScintillaBase;
 
 namespace zorvan {
 
-// One reference to a Scintilla document; the document goes when its last reference does (a
-// reference let go is released in a later turn of the event loop, when there is one).
+// One reference to a Scintilla document; the document goes when its last reference does.
 class DocumentRef {
 public:
     DocumentRef() = default;
@@ -38,7 +37,8 @@ private:
 };
 
 // A new UTF-8 document with CR LF breaks and its UTF-32 character index, filled with texts (in
-// the order they are added) on a thread of its own through the document's loader, as they come. Made and taken on the window's thread; `helper` is a widget that shows nothing, whose
+// the order they are added) on a thread of its own through the document's loader: the texts are
+// gathered there as they come and handed over in one call, so that the document makes room once. Made and taken on the window's thread; `helper` is a widget that shows nothing, whose
 // view starts the document's settings.
 class DocumentFeed {
 public:
@@ -58,7 +58,7 @@ private:
     class Loader;
     Loader* loader_ = nullptr;
     std::shared_ptr<const std::string> first_;  // a text of all the bytes, not yet handed over
-    std::string gathered_;  // small texts not yet handed to the document
+    std::string gathered_;  // the texts so far, handed to the document at the end
     std::unique_ptr<PieceQueue<std::shared_ptr<const std::string>>> queue_;
     bool taken_ = false;
 };
