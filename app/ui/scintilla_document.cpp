@@ -45,9 +45,10 @@ void DocumentRef::reset()
     document_ = nullptr;
 }
 
-DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes)
+DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst)
 {
-    loader_ = reinterpret_cast<Loader*>(helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, 0UL, 0L));
+    loader_ = reinterpret_cast<Loader*>(
+        helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(roomFirst ? bytes : 0), 0L));
     if (!loader_)
         throw std::bad_alloc();
     // The settings are made while the document is empty, so that the loader keeps the character
@@ -59,7 +60,7 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes)
     helper.SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
     queue_ = std::make_unique<PieceQueue<std::shared_ptr<const std::string>>>(
-        [this, bytes](std::shared_ptr<const std::string>& text) {
+        [this, bytes, roomFirst](std::shared_ptr<const std::string>& text) {
             auto hand = [this](const std::string& all) {
                 if (!all.empty() && loader_->AddData(all.data(), static_cast<std::ptrdiff_t>(all.size())) != 0)
                     throw std::bad_alloc();
@@ -73,7 +74,7 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes)
                 std::string().swap(gathered_);
                 return;
             }
-            if (gathered_.empty() && text->size() >= bytes) {  // all in one text: as it is
+            if (roomFirst || (gathered_.empty() && text->size() >= bytes)) {  // as it is
                 first_ = std::move(text);
                 return;
             }

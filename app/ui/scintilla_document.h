@@ -43,7 +43,9 @@ private:
 class DocumentFeed {
 public:
     // `bytes`: about how much text will come (a single text that big goes in without a copy).
-    DocumentFeed(QsciScintillaBase& helper, std::size_t bytes);
+    // With `roomFirst` the document makes room for them at once, here (which takes a while for a
+    // big text), and takes each text as it comes.
+    DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst = false);
     // Not taken: the document goes.
     ~DocumentFeed();
     DocumentFeed(const DocumentFeed&) = delete;

@@ -593,10 +593,26 @@ DocumentRef ScintillaEditor::showDocument(void* document)
 
 void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
 {
+    if (roomFirst()) {
+        // Holding the window anyway: appended piece by piece straight into the shown document,
+        // which makes room for all of it at once.
+        editWithoutUndo([&] {
+            send(QsciScintillaBase::SCI_CLEARALL);
+            if (sizeHint > 0)
+                send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint));
+            fill([this](std::string_view piece) {
+                if (!piece.empty())
+                    widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
+                                           piece.data());
+            });
+            send(QsciScintillaBase::SCI_GOTOPOS, 0);
+        });
+        return;
+    }
     auto all = std::make_shared<std::string>();
     all->reserve(sizeHint);
     fill([&all](std::string_view piece) { *all += piece; });
-    DocumentFeed feed(*builder(), all->size());
+    DocumentFeed feed(*builder(), all->size(), roomFirst());
     feed.add(std::move(all));
     loadDocument(makeDocument(feed, [] {}));
 }
@@ -606,7 +622,7 @@ void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
     std::size_t bytes = 0;
     for (const ColouredPiece& piece : pieces)
         bytes += piece.text.size();
-    DocumentFeed feed(*builder(), bytes);
+    DocumentFeed feed(*builder(), bytes, roomFirst());
     std::vector<std::shared_ptr<const std::string>> texts;
     std::vector<PieceStyles> styles;
     {
@@ -663,7 +679,7 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     // The text goes in on another thread as the pieces come, and their colours are worked out on
     // a third: the bytes before, the pieces, the bytes after.
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64));
+    DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64), roomFirst());
     std::vector<std::shared_ptr<const std::string>> texts;
     std::vector<PieceStyles> styles;  // of the pieces
     DocumentRef document;

@@ -40,7 +40,13 @@ public:
     // Called now and then while a new document is made (a load, a rewrite of the whole text), on
     // the window's thread, so that a long making can give the window its turn; it may throw to
     // abandon the new document, which leaves the shown one, its history and its state as they were.
-    void setBuildPause(std::function<void()> pause) { pause_ = std::move(pause); }
+    // `givesTurns` tells whether the pauses give the window its turn at the moment: a making that
+    // holds the window anyway makes room for its whole text at once, which is quicker.
+    void setBuildPause(std::function<void()> pause, std::function<bool()> givesTurns = {})
+    {
+        pause_ = std::move(pause);
+        givesTurns_ = std::move(givesTurns);
+    }
 
     std::string text() const override;
     void setText(std::string_view utf8) override;
@@ -191,6 +197,8 @@ private:
     QsciScintilla* widget_;
     std::unique_ptr<QsciScintilla> builder_;  // colours the new document of a load or a whole-text rewrite
     std::function<void()> pause_;
+    std::function<bool()> givesTurns_;
+    bool roomFirst() const { return !(givesTurns_ && givesTurns_()); }
     std::map<int, Step> steps_;               // by id, the oldest first
     int nextStepId_ = 1;
     int groupDepth_ = 0;
