@@ -3,13 +3,19 @@
 // The program is generated here: ZORVAN_STALL_LINES lines (1,000,000 unless set).
 //   Open:  the synchronous load (LoadDocument) against the load through the runner (StartOpen)
 //   Shift: X+10 over every line, synchronous (shiftCoordinates) against the staged shift
+//   Swap:  the axis swap X<->Y of the whole text, synchronous (swapAxes) against the staged swap
+//   ReplaceAll: "G01" by "G1" from the top without the question, synchronous (replaceStep)
+//          against the same replacement made on a worker and applied as one edit of the lines
 // Counters: sync_ms, background_ms, ratio (background / sync), and the longest gap between the
 // ticks of a 1 ms timer during each (sync_stall_ms, background_stall_ms).
 #include "app/logic/file_io.h"
 #include "app/logic/settings.h"
 #include "app/ui/operation_runner.h"
 #include "app/ui/textform.h"
+#include "nc/logic/axis_swap.h"
+#include "nc/logic/find_replace.h"
 #include "nc/logic/nc_transforms.h"
+#include "nc/logic/text_pieces.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -123,5 +129,79 @@ void Shift(benchmark::State& state)
         });
 }
 BENCHMARK(Shift)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A staged command through the runner, as the window runs it.
+void runStaged(TFormText& form, const std::function<nc::StagedCommand()>& stage)
+{
+    form.runner().queueInBackground(10, "置換中", [&]() -> OperationRunner::Background {
+        nc::StagedCommand staged = stage();
+        return [&form, staged](OperationTask& task) -> OperationRunner::Work {
+            nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
+            return [&form, edit] { edit(form.editor()); };
+        };
+    });
+    form.runner().waitForIdle();
+}
+
+void Swap(benchmark::State& state)
+{
+    const nc::CommandRange whole{false, true};
+    compare(
+        state, [](TFormText& form) { form.LoadDocument(); },
+        [&](TFormText& form) {
+            nc::swapAxes(form.editor(), 'X', 'Y', whole);
+            form.UpdateStatus();
+        },
+        [&](TFormText& form) { runStaged(form, [&] { return nc::stagedSwap(form.editor(), 'X', 'Y', whole); }); });
+}
+BENCHMARK(Swap)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void ReplaceAll(benchmark::State& state)
+{
+    compare(
+        state, [](TFormText& form) { form.LoadDocument(); },
+        [](TFormText& form) {
+            nc::SearchState search{.searchText = "G01", .replacementText = "G1", .replaceAll = true};
+            nc::replaceStep(form.editor(), search, true, {});
+            form.UpdateStatus();
+        },
+        [](TFormText& form) {
+            // The text is read on the window's thread, replaced piece by piece on a worker, and
+            // written back as one edit of all its lines, coloured as the replace-all colours them.
+            form.runner().queueInBackground(10, "置換中", [&form]() -> OperationRunner::Background {
+                auto text = std::make_shared<std::string>(form.editor().text());
+                const int lineCount = form.editor().lineCount();
+                return [&form, text, lineCount](OperationTask& task) -> OperationRunner::Work {
+                    auto pieces = std::make_shared<std::vector<std::string>>();
+                    std::string_view lines = *text;  // without the break after the last line
+                    if (lines.ends_with("\r\n"))
+                        lines.remove_suffix(2);
+                    const std::vector<std::string_view> old = nc::cutIntoPieces(lines);
+                    for (std::size_t i = 0; i < old.size(); ++i) {
+                        std::string piece;
+                        nc::replaceEvery(piece, old[i], "G01", "G1");
+                        piece += "\r\n";
+                        pieces->push_back(std::move(piece));
+                        task.progress(static_cast<long long>(i + 1), static_cast<long long>(old.size()));
+                    }
+                    return [&form, pieces, lineCount] {
+                        std::size_t next = 0;
+                        QuietEditor quiet(form.editor());
+                        form.editor().replaceLinesFromPieces(
+                            0, lineCount,
+                            [&](std::string& piece) {
+                                if (next == pieces->size())
+                                    return false;
+                                piece = std::move((*pieces)[next++]);
+                                return true;
+                            },
+                            nc::linesColouring(nc::Recolour::WrittenLines));
+                    };
+                };
+            });
+            form.runner().waitForIdle();
+        });
+}
+BENCHMARK(ReplaceAll)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace

@@ -233,6 +233,46 @@ void ColourAll(TextEditor& editor)
         editor.setSelection(runs.back().start, runs.back().length);
 }
 
+ColouredLoad ColourForLoad(std::string&& text, bool colour)
+{
+    // Pieces end after a line feed, where the pass starts a line afresh, so each can be passed
+    // over by itself.
+    constexpr std::size_t kPieceBytes = 1 << 20;
+    ColouredLoad load;
+    load.coloured = colour;
+    const std::string_view all = text;
+    for (std::size_t from = 0; from < all.size();) {
+        std::size_t end = all.find('\n', std::min(from + kPieceBytes, all.size()) - 1);
+        end = end == std::string_view::npos ? all.size() : end + 1;
+        TextEditor::ColouredPiece piece{std::string(all.substr(from, end - from)), {}};
+        long chars = 0;
+        if (colour) {
+            piece.runs = wholeTextRuns(piece.text, chars);
+            if (!piece.runs.empty())
+                load.lastRun = {load.totalChars + piece.runs.back().start, piece.runs.back().length, piece.runs.back().colour};
+        } else {
+            chars = countCharacters(piece.text);
+        }
+        load.totalChars += chars;
+        load.pieces.push_back(std::move(piece));
+        from = end;
+    }
+    std::string().swap(text);
+    return load;
+}
+
+void LoadColoured(TextEditor& editor, ColouredLoad&& load)
+{
+    editor.loadColouredPieces(std::move(load.pieces));
+    if (!load.coloured)
+        return;
+    QuietEditor quiet(editor);
+    editor.setCaret(load.totalChars);
+    editor.scrollCaretIntoView();
+    if (load.lastRun.length > 0)
+        editor.setSelection(load.lastRun.start, load.lastRun.length);
+}
+
 void ColourCaretLine(TextEditor& editor)
 {
     QuietEditor quiet(editor);

@@ -13,6 +13,19 @@ long TokenLength(const TextEditor& editor, long pos);
 // The whole-text pass; leaves the last coloured token selected (or the caret at the end).
 void ColourAll(TextEditor& editor);
 
+// The whole-text pass worked out away from the editor, for a load: the text in pieces of whole
+// lines, each with its runs, and the selection ColourAll leaves.
+struct ColouredLoad {
+    std::vector<TextEditor::ColouredPiece> pieces;
+    bool coloured = false;
+    long totalChars = 0;
+    TextEditor::ColourRun lastRun{0, 0, TextColour::Default};  // length 0: none
+};
+// Without `colour` the pieces come without runs. Touches no editor.
+ColouredLoad ColourForLoad(std::string&& text, bool colour);
+// Loads the text as a load followed by ColourAll leaves it (without colours: as a load leaves it).
+void LoadColoured(TextEditor& editor, ColouredLoad&& load);
+
 // The line pass on the line of the selection start; the selection stays as it was.
 void ColourCaretLine(TextEditor& editor);
 

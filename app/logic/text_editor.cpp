@@ -80,6 +80,29 @@ void TextEditor::loadText(const std::function<void(const LoadSink&)>& fill, std:
     setText(text);
 }
 
+void TextEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
+{
+    std::size_t bytes = 0;
+    for (const ColouredPiece& piece : pieces)
+        bytes += piece.text.size();
+    loadText(
+        [&](const LoadSink& sink) {
+            for (const ColouredPiece& piece : pieces)
+                sink(piece.text);
+        },
+        bytes);
+    std::vector<ColourRun> runs;
+    long at = 0;
+    for (const ColouredPiece& piece : pieces) {
+        for (ColourRun run : piece.runs) {
+            run.start += at;
+            runs.push_back(run);
+        }
+        at += countCharacters(piece.text);
+    }
+    setColours(runs);
+}
+
 void TextEditor::noteChangedLines(int firstRawLine, int rawLinesAfter)
 {
     if (!noted_) {

@@ -80,6 +80,14 @@ public:
     // `fill` calls the sink it is given with each piece in order. `sizeHint`: the bytes expected.
     using LoadSink = std::function<void(std::string_view utf8)>;
     virtual void loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint = 0);
+    // A load whose colours were worked out with it: the text in pieces (in order), each with the
+    // colour runs of its characters, counted from the piece's first character. The same as
+    // loadText of the pieces' text and then setColours of all the runs.
+    struct ColouredPiece {
+        std::string text;
+        std::vector<ColourRun> runs;
+    };
+    virtual void loadColouredPieces(std::vector<ColouredPiece> pieces);
     // Number of characters (line breaks count two).
     virtual long length() const = 0;
     // Characters [start, start + length) as UTF-8.

@@ -8,17 +8,33 @@
 
 namespace zorvan {
 
-void installByteMarkers(QsciScintilla* widget)
+namespace {
+
+const char* const kInstalled = "zorvanByteMarkers";
+
+void setMarkers(QsciScintilla* widget)
 {
-    const char* done = "zorvanByteMarkers";
-    if (widget->property(done).toBool())
-        return;
-    widget->setProperty(done, true);
     for (char32_t marker : allMarkers()) {
         const QByteArray character = QString::fromUcs4(&marker, 1).toUtf8();
         widget->SendScintilla(QsciScintillaBase::SCI_SETREPRESENTATION, character.constData(),
                               markerLabel(marker).c_str());
     }
+}
+
+}  // namespace
+
+void installByteMarkers(QsciScintilla* widget)
+{
+    if (widget->property(kInstalled).toBool())
+        return;
+    widget->setProperty(kInstalled, true);
+    setMarkers(widget);
+}
+
+void restoreByteMarkers(QsciScintilla* widget)
+{
+    if (widget->property(kInstalled).toBool())
+        setMarkers(widget);
 }
 
 }  // namespace zorvan

@@ -9,5 +9,7 @@ namespace zorvan {
 
 // Sets the representations once per widget; later calls do nothing.
 void installByteMarkers(QsciScintilla* widget);
+// Sets them again where they were set: a widget given another document forgets them.
+void restoreByteMarkers(QsciScintilla* widget);
 
 }  // namespace zorvan

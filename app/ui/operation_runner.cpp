@@ -157,23 +157,30 @@ void OperationRunner::startBackground(Operation& operation)
 void OperationRunner::finishBackground(Outcome outcome)
 {
     worker_.join();
-    progressTimer_.stop();
-    if (hooks_.showProgress)
-        hooks_.showProgress(-1);
     // A cancel that came after the worker had finished still wins: nothing has been applied yet.
-    const bool cancelled = outcome.cancelled || task_->cancelled();
-    task_.reset();
+    bool cancelled = outcome.cancelled || task_->cancelled();
     std::exception_ptr error = outcome.error;
-    // The editor takes the result only once it is writable again.
+    // The editor takes the result only once it is writable again; an apply step that gives the
+    // window its turn now and then (yieldToWindow) locks it again meanwhile, and may still be
+    // cancelled until it has changed the document.
     if (hooks_.lock)
         hooks_.lock(false);
     if (!cancelled && !error && outcome.apply) {
+        applying_ = true;
+        sinceYield_.start();
         try {
             outcome.apply();
+        } catch (const OperationTask::Cancelled&) {
+            cancelled = true;
         } catch (...) {
             error = std::current_exception();
         }
+        applying_ = false;
     }
+    progressTimer_.stop();
+    if (hooks_.showProgress)
+        hooks_.showProgress(-1);
+    task_.reset();
     Work abandoned = std::move(abandoned_);
     abandoned_ = {};
     if ((cancelled || error) && abandoned)
@@ -191,6 +198,22 @@ void OperationRunner::finishBackground(Outcome outcome)
         }
     }
     runNext();
+}
+
+void OperationRunner::yieldToWindow()
+{
+    if (!applying_ || yielding_ || sinceYield_.elapsed() < applySliceMs_)
+        return;
+    task_->checkpoint();
+    yielding_ = true;
+    if (hooks_.lock)
+        hooks_.lock(true);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (hooks_.lock)
+        hooks_.lock(false);
+    yielding_ = false;
+    sinceYield_.start();
+    task_->checkpoint();
 }
 
 void OperationRunner::endOperation()

@@ -98,6 +98,16 @@ public:
                            Work abandoned = {});
     // Cancels the running background operation; nothing else.
     void cancel();
+    // Called by a long apply step between small slices of its work, on the window's thread: about
+    // every 25 ms it lets the window handle its events (locked as while the worker ran, so that
+    // nothing else can touch the document), and throws OperationTask::Cancelled once the operation
+    // has been cancelled, so the step can leave the document as it was. Outside an apply step it
+    // does nothing.
+    void yieldToWindow();
+    // True while the result of a background operation is applied.
+    bool applying() const { return applying_; }
+    // The longest stretch of an apply step between two turns of the window (25 ms unless set).
+    void setApplySlice(int ms) { applySliceMs_ = ms; }
     // Waits for the running background operation to end and applies its result (for the
     // command-line tool, the tests and the benchmarks).
     void waitForIdle();
@@ -143,6 +153,10 @@ private:
     bool scheduled_ = false;
     int running_ = 0;
     std::shared_ptr<OperationTask> task_;
+    bool applying_ = false;
+    int applySliceMs_ = 25;
+    bool yielding_ = false;
+    QElapsedTimer sinceYield_;
     Work abandoned_;
     std::thread worker_;
     QElapsedTimer elapsed_;

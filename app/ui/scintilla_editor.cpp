@@ -1,12 +1,14 @@
 #include "app/ui/scintilla_editor.h"
 
-#include <Qsci/qscidocument.h>
+#include "app/logic/piece_queue.h"
+#include "app/ui/byte_markers.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QKeyEvent>
 
 #include <algorithm>
-#include <future>
+#include <chrono>
 #include <limits>
 
 namespace zorvan {
@@ -281,22 +283,6 @@ void ScintillaEditor::setText(std::string_view utf8)
     });
 }
 
-void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
-{
-    // Appended piece by piece straight into the widget, which makes room for all of it at once.
-    editWithoutUndo([&] {
-        send(QsciScintillaBase::SCI_CLEARALL);
-        if (sizeHint > 0)
-            send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint));
-        fill([this](std::string_view piece) {
-            if (!piece.empty())
-                widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
-                                       piece.data());
-        });
-        send(QsciScintillaBase::SCI_GOTOPOS, 0);
-    });
-}
-
 long ScintillaEditor::length() const
 {
     return characterPosition(send(QsciScintillaBase::SCI_GETLENGTH));
@@ -310,14 +296,15 @@ std::string ScintillaEditor::textRange(long start, long len) const
 
 std::string_view ScintillaEditor::textView(long start, long len, std::string&) const
 {
-    // A view straight into the widget's buffer (Scintilla closes its gap for it).
+    // A view straight into the widget's buffer. Scintilla closes its gap for it, at the end, so
+    // that no later read moves the text: the view stays put until the text changes, and may be
+    // read on another thread meanwhile.
     long a = bytePosition(std::clamp(start, 0L, length()));
     long b = bytePosition(std::clamp(start + std::max(0L, len), start, length()));
     if (b <= a)
         return {};
-    const char* data = reinterpret_cast<const char*>(
-        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(a), b - a));
-    return std::string_view(data, static_cast<std::size_t>(b - a));
+    const char* data = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return std::string_view(data + a, static_cast<std::size_t>(b - a));
 }
 
 long ScintillaEditor::selectionStart() const
@@ -524,13 +511,153 @@ struct StyledBytes {
 
 }  // namespace
 
+QsciScintilla* ScintillaEditor::builder()
+{
+    if (!builder_) {
+        builder_ = std::make_unique<QsciScintilla>();
+        builder_->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL, 0L);
+    }
+    return builder_.get();
+}
+
+ScintillaEditor::PieceStyles ScintillaEditor::stylesOf(std::string_view text, const std::vector<ColourRun>& runs)
+{
+    // A run costs about as much to put in as 64 style bytes.
+    constexpr std::size_t kBytesPerRun = 64;
+    PieceStyles styles;
+    if (runs.empty())
+        return styles;
+    if (runs.size() * kBytesPerRun < text.size()) {
+        forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+            styles.runs.push_back({a, b - a, static_cast<char>(styleOf(colour))});
+        });
+        return styles;
+    }
+    styles.bytes.assign(text.size(), static_cast<char>(styleOf(TextColour::Default)));
+    forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+        std::fill(styles.bytes.begin() + a, styles.bytes.begin() + b, static_cast<char>(styleOf(colour)));
+    });
+    return styles;
+}
+
+void ScintillaEditor::styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
+                                 const std::vector<PieceStyles>& styles)
+{
+    for (std::size_t i = 0; i < styles.size(); ++i) {
+        const PieceStyles& piece = styles[i];
+        if (!piece.bytes.empty()) {
+            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(piece.bytes.size()),
+                                    piece.bytes.data());
+        }
+        for (const StyleRun& run : piece.runs) {
+            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at + run.start), 0L);
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(run.length),
+                                    static_cast<long>(run.style));
+        }
+        pause();
+        at += static_cast<long>(texts[first + i]->size());
+    }
+}
+
+template <typename Colour> DocumentRef ScintillaEditor::makeDocument(DocumentFeed& feed, Colour&& colour)
+{
+    // The text went in on a thread of its own; the colours are put in here, in the helper
+    // widget, a slice at a time.
+    DocumentRef document = feed.take([this] { pause(); });
+    QsciScintilla* helper = builder();
+    helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document.get());
+    try {
+        // Styling text above the first visible line asks for no work on the screen.
+        helper->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE,
+                              static_cast<unsigned long>(helper->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT)));
+        colour();
+    } catch (...) {
+        helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
+        throw;
+    }
+    helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
+    return document;
+}
+
+DocumentRef ScintillaEditor::showDocument(void* document)
+{
+    DocumentRef shown = DocumentRef::shownBy(*widget_);
+    const bool readOnly = widget_->isReadOnly();
+    widget_->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
+    configureDocument();
+    widget_->setReadOnly(readOnly);
+    restoreByteMarkers(widget_);  // the widget forgot them with its document
+    return shown;
+}
+
+void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
+{
+    if (roomFirst()) {
+        // Holding the window anyway: appended piece by piece straight into the shown document,
+        // which makes room for all of it at once.
+        editWithoutUndo([&] {
+            send(QsciScintillaBase::SCI_CLEARALL);
+            if (sizeHint > 0)
+                send(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(sizeHint));
+            fill([this](std::string_view piece) {
+                if (!piece.empty())
+                    widget_->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(piece.size()),
+                                           piece.data());
+            });
+            send(QsciScintillaBase::SCI_GOTOPOS, 0);
+        });
+        return;
+    }
+    auto all = std::make_shared<std::string>();
+    all->reserve(sizeHint);
+    fill([&all](std::string_view piece) { *all += piece; });
+    DocumentFeed feed(*builder(), all->size(), roomFirst());
+    feed.add(std::move(all));
+    loadDocument(makeDocument(feed, [] {}));
+}
+
+void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
+{
+    std::size_t bytes = 0;
+    for (const ColouredPiece& piece : pieces)
+        bytes += piece.text.size();
+    DocumentFeed feed(*builder(), bytes, roomFirst());
+    std::vector<std::shared_ptr<const std::string>> texts;
+    std::vector<PieceStyles> styles;
+    {
+        // The runs become style bytes on another thread while the text goes in.
+        using Coloured = std::pair<std::shared_ptr<const std::string>, std::vector<ColourRun>>;
+        PieceQueue<Coloured> colours([&](Coloured& piece) { styles.push_back(stylesOf(*piece.first, piece.second)); });
+        for (ColouredPiece& piece : pieces) {
+            texts.push_back(std::make_shared<const std::string>(std::move(piece.text)));
+            feed.add(texts.back());
+            colours.push({texts.back(), std::move(piece.runs)});
+        }
+        pieces.clear();
+        colours.finish([this] { pause(); });
+    }
+    loadDocument(makeDocument(feed, [&] { styleBuild(0, texts, 0, styles); }));
+}
+
+void ScintillaEditor::loadDocument(DocumentRef document)
+{
+    editWithoutUndo([&] {
+        DocumentRef old = showDocument(document.get());
+        document.reset();
+        send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
+        send(QsciScintillaBase::SCI_GOTOPOS, 0);
+        old.reset();
+    });
+}
+
 void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
                                             const LinesColouring& colouring)
 {
-    // The new text goes into a new document, made in a widget of its own while the pieces come;
-    // the shown document stays whole (the pieces may be read from it), untouched if anything
-    // fails, and becomes the step's undo state once the new one takes its place. The bytes
-    // around [from, to) are carried over with their colours.
+    // The new text goes into a new document, made apart while the pieces come; the shown document
+    // stays whole (the pieces may be read from it), untouched if anything fails, and becomes the
+    // step's undo state once the new one takes its place. The bytes around [from, to) are carried
+    // over with their colours.
     auto keep = [&](long a, long b) {
         StyledBytes kept;
         if (b <= a)
@@ -547,88 +674,60 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         }
         return kept;
     };
-    const StyledBytes before = keep(0, from);
-    const StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
-    if (!builder_) {
-        builder_ = std::make_unique<QsciScintilla>();
-        builder_->SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL, 0L);
-    }
-    QsciScintilla* builder = builder_.get();
-    auto build = [builder](unsigned int message, unsigned long wParam = 0, long lParam = 0) {
-        return builder->SendScintilla(message, wParam, lParam);
-    };
-    auto append = [builder](std::string_view text) {
-        if (!text.empty())
-            builder->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, static_cast<unsigned long>(text.size()), text.data());
-    };
-    auto restyle = [&](long at, const StyledBytes& kept) {
-        if (kept.styles.empty())
-            return;
-        build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0);
-        builder->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
-                               kept.styles.data());
-    };
+    StyledBytes before = keep(0, from);
+    StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
+    // The text goes in on another thread as the pieces come, and their colours are worked out on
+    // a third: the bytes before, the pieces, the bytes after.
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    builder->setDocument(QsciDocument());
-    builder->setUtf8(true);
-    builder->setEolMode(QsciScintilla::EolWindows);
-    build(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
-    build(QsciScintillaBase::SCI_ALLOCATE, static_cast<unsigned long>(oldBytes + oldBytes / 8 + 64));
-    try {
-        // The pieces are kept for their colours, which are worked out on other threads while
-        // the character index is made.
-        std::vector<std::string> pieces;
-        std::vector<long> pieceStarts;  // byte positions
-        bool breakPending = false;  // the break after the last line is written with the next piece
+    DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64), roomFirst());
+    std::vector<std::shared_ptr<const std::string>> texts;
+    std::vector<PieceStyles> styles;  // of the pieces
+    DocumentRef document;
+    {
+        std::optional<PieceQueue<std::shared_ptr<const std::string>>> colours;
+        if (colouring)
+            colours.emplace([&](std::shared_ptr<const std::string>& text) { styles.push_back(stylesOf(*text, colouring(*text))); });
+        auto give = [&](std::string&& text, bool piece) {
+            texts.push_back(std::make_shared<const std::string>(std::move(text)));
+            feed.add(texts.back());
+            if (piece && colours)
+                colours->push(texts.back());
+        };
+        give(std::move(before.text), false);
+        // Each piece is given once the next one has come: through the end the last line keeps no
+        // break.
+        std::optional<std::string> held;
         std::string piece;
-        append(before.text);
         while (next(piece)) {
-            std::string_view body = piece;
-            const bool endsWithBreak = body.size() >= 2 && body.substr(body.size() - 2) == "\r\n";
-            if (endsWithBreak)
-                body.remove_suffix(2);
-            if (breakPending)
-                append("\r\n");
-            pieceStarts.push_back(build(QsciScintillaBase::SCI_GETLENGTH));
-            append(body);
-            breakPending = endsWithBreak;
-            if (colouring)
-                pieces.push_back(std::move(piece));
+            if (held)
+                give(std::move(*held), true);
+            held = std::move(piece);
             piece.clear();
+            pause();
         }
-        if (breakPending && !throughEnd)
-            append("\r\n");
-        const long afterAt = build(QsciScintillaBase::SCI_GETLENGTH);
-        append(after.text);
-        std::future<std::vector<std::vector<ColourRun>>> runs;
-        if (colouring) {
-            runs = std::async(std::launch::async, [&] {
-                std::vector<std::vector<ColourRun>> runsOfPieces;
-                for (const std::string& text : pieces)
-                    runsOfPieces.push_back(colouring(text));
-                return runsOfPieces;
-            });
+        if (held) {
+            if (throughEnd && std::string_view(*held).ends_with("\r\n"))
+                held->resize(held->size() - 2);
+            give(std::move(*held), true);
         }
-        // Made in one pass over the finished text, the character index costs less than kept up
-        // piece by piece; nothing before needed it.
-        build(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
-        // Styling text above the first visible line asks for one repaint of the view instead of
-        // working out the place of every run on the screen.
-        build(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(build(QsciScintillaBase::SCI_GETLINECOUNT)));
-        restyle(0, before);
-        restyle(afterAt, after);
-        if (colouring) {
-            const std::vector<std::vector<ColourRun>> runsOfPieces = runs.get();
-            for (std::size_t i = 0; i < runsOfPieces.size(); ++i) {
-                forEachRunInText(pieces[i], runsOfPieces[i], 0, -1, [&](long a, long b, TextColour colour) {
-                    build(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(pieceStarts[i] + a), 0);
-                    build(QsciScintillaBase::SCI_SETSTYLING, static_cast<unsigned long>(b - a), styleOf(colour));
-                });
-            }
-        }
-    } catch (...) {
-        builder->setDocument(QsciDocument());
-        throw;
+        long afterAt = 0;
+        for (const auto& text : texts)
+            afterAt += static_cast<long>(text->size());
+        give(std::move(after.text), false);
+        if (colours)
+            colours->finish([this] { pause(); });
+        auto restyle = [&](long at, const StyledBytes& kept) {
+            if (kept.styles.empty())
+                return;
+            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
+            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
+                                    kept.styles.data());
+        };
+        document = makeDocument(feed, [&] {
+            restyle(0, before);
+            restyle(afterAt, after);
+            styleBuild(static_cast<long>(texts[0]->size()), texts, 1, styles);
+        });
     }
     ++ownEdits_;
     dropUndoneSteps();
@@ -641,10 +740,8 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     step.bytes = static_cast<std::size_t>(oldBytes);
     // The old document's history ends in the step's marker (which also ends its redo).
     send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, Whole)), 0);
-    step.other = widget_->document();
-    widget_->setDocument(builder->document());
-    builder->setDocument(QsciDocument());
-    configureDocument();
+    step.other = showDocument(document.get());
+    document.reset();
     send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
@@ -813,10 +910,8 @@ void ScintillaEditor::swapDocuments(int id, Step& step, bool forward)
     step.selLength[leaving] = selectionLength();
     keepView(step, leaving);
     noteWholeText();
-    QsciDocument shown = widget_->document();
-    widget_->setDocument(*step.other);
-    step.other = shown;
-    configureDocument();
+    DocumentRef shown = showDocument(step.other.get());
+    step.other = std::move(shown);
     ++ignoreMarkers_;
     send(forward ? QsciScintillaBase::SCI_REDO : QsciScintillaBase::SCI_UNDO);
     if (!forward && step.olderHistoryDropped) {

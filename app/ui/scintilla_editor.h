@@ -18,7 +18,7 @@
 
 #include <QObject>
 
-#include <Qsci/qscidocument.h>
+#include "app/ui/scintilla_document.h"
 
 #include <map>
 #include <memory>
@@ -37,9 +37,23 @@ public:
 
     QsciScintilla* widget() const { return widget_; }
 
+    // Called now and then while a new document is made (a load, a rewrite of the whole text), on
+    // the window's thread, so that a long making can give the window its turn; it may throw to
+    // abandon the new document, which leaves the shown one, its history and its state as they were.
+    // `givesTurns` tells whether the pauses give the window its turn at the moment: a making that
+    // holds the window anyway makes room for its whole text at once, which is quicker.
+    void setBuildPause(std::function<void()> pause, std::function<bool()> givesTurns = {})
+    {
+        pause_ = std::move(pause);
+        givesTurns_ = std::move(givesTurns);
+    }
+
     std::string text() const override;
     void setText(std::string_view utf8) override;
+    // A load is made in a new document of its own, which takes the shown one's place when it is
+    // whole.
     void loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint = 0) override;
+    void loadColouredPieces(std::vector<ColouredPiece> pieces) override;
     long length() const override;
     std::string textRange(long start, long length) const override;
 
@@ -113,7 +127,7 @@ private:
         std::vector<StyleRun> styles[2];                  // before, after
         long selStart[2] = {0, 0}, selLength[2] = {0, 0};
         long topLine[2] = {0, 0}, xOffset[2] = {0, 0};
-        std::optional<QsciDocument> other;  // a whole-text step: the document of the other state
+        DocumentRef other;  // a whole-text step: the document of the other state
         bool olderHistoryDropped = false;   // the old document's history before the step is gone
         std::size_t bytes = 0;
     };
@@ -149,6 +163,31 @@ private:
     // document; `throughEnd` tells whether they include the empty line after a final break.
     bool coversWholeText(int first, int count, bool& throughEnd) const;
     void replaceWholeText(bool throughEnd, std::string&& linesWithBreaks);
+    // The widget, showing nothing, in which new documents get their colours.
+    QsciScintilla* builder();
+    // The colours of a piece of new text, as one style byte for each of its bytes (where runs are
+    // many) or as runs of bytes (where they are few), whichever goes in quicker; none: default.
+    struct PieceStyles {
+        std::string bytes;
+        std::vector<StyleRun> runs;
+    };
+    static PieceStyles stylesOf(std::string_view text, const std::vector<ColourRun>& runs);
+    // Puts the colours of pieces texts[first], texts[first + 1], ... into the document the builder
+    // shows, the first piece at byte `at`, a slice at a time.
+    void styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
+                    const std::vector<PieceStyles>& styles);
+    // The document `feed` filled, coloured by `colour` in the builder.
+    template <typename Colour> DocumentRef makeDocument(DocumentFeed& feed, Colour&& colour);
+    // Shows `document` in the widget (with the document settings, the read-only state and the
+    // byte markers it had); returns the document shown before.
+    DocumentRef showDocument(void* document);
+    // A load: `document` takes the shown one's place, and the history is forgotten.
+    void loadDocument(DocumentRef document);
+    void pause() const
+    {
+        if (pause_)
+            pause_();
+    }
     long send(unsigned int message, unsigned long wParam = 0, long lParam = 0) const;
     // Runs an edit with undo collection off, then empties the undo history and raises one change
     // notification.
@@ -156,7 +195,10 @@ private:
     void onModified(int modificationType, long position, const char* text, long length, long token);
 
     QsciScintilla* widget_;
-    std::unique_ptr<QsciScintilla> builder_;  // builds the new document of a whole-text rewrite
+    std::unique_ptr<QsciScintilla> builder_;  // colours the new document of a load or a whole-text rewrite
+    std::function<void()> pause_;
+    std::function<bool()> givesTurns_;
+    bool roomFirst() const { return !(givesTurns_ && givesTurns_()); }
     std::map<int, Step> steps_;               // by id, the oldest first
     int nextStepId_ = 1;
     int groupDepth_ = 0;

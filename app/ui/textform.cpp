@@ -57,6 +57,8 @@ TFormText::TFormText(QWidget* parent)
     setWindowTitle("Zorvan");
     resize(863, 439);
     buildLayout();
+    // A new document made while an operation's result is applied gives the window its turn.
+    editor_->setBuildPause([this] { runner_->yieldToWindow(); }, [this] { return runner_->applying(); });
     document_.attachEditor(editor_.get());
     runner_->defineInBackground(
         OperationRunner::Load, QStringLiteral("読み込み中"), [this] { return PrepareLoad(); },

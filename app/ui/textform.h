@@ -226,9 +226,10 @@ private:
     void installFileDrops();  // textform_document.cpp: the window and the editor take file drops
     void buildLayout();
     void lockForOperation(bool locked);
-    // Shows the text a load has read: path, title, text (filled by `fill`), colours, caret.
-    void showLoaded(LineEnds lineEnds, FileEncoding encoding, bool ncProgram,
-                    const std::function<void(const TextEditor::LoadSink&)>& fill, std::size_t sizeHint);
+    // Shows the text a load has read: text and colours (put in by `load`, first, so that a load
+    // cancelled there leaves everything as it was), path, title, caret. `colourCaretLine`: the
+    // load left the text without colours.
+    void showLoaded(LineEnds lineEnds, FileEncoding encoding, const std::function<void()>& load, bool colourCaretLine);
     QShortcut* cancelShortcut_ = nullptr;
     void addOwnCommands();  // textform_commands.cpp: the window's own rows
     void buildCommands();   // textform_commands.cpp: menus, toolbar, context menu

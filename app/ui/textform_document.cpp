@@ -2,6 +2,7 @@
 // simulator hand-off.
 #include "app/ui/textform.h"
 
+#include "app/logic/colouring.h"
 #include "app/logic/command_line.h"
 #include "app/logic/document_file.h"
 #include "app/logic/document_merge.h"
@@ -239,9 +240,16 @@ void TFormText::LoadDocument()
     const FileEncoding encoding = detectEncoding(bytes, document_.loadEncoding);
     const std::string_view text = withoutMark(bytes, encoding);
     // Decoded piece by piece straight into the editor, so a big file is never held twice.
-    showLoaded(lineEndsOf(text), encoding, isNcProgram(text),
-               [text, encoding](const TextEditor::LoadSink& sink) { readDocument(text, sink, 1 << 20, encoding.encoding); },
-               bytes.size() + bytes.size() / 16 + 64);
+    const bool ncProgram = isNcProgram(text);
+    showLoaded(
+        lineEndsOf(text), encoding,
+        [&] {
+            editor_->loadText([text, encoding](const TextEditor::LoadSink& sink) { readDocument(text, sink, 1 << 20, encoding.encoding); },
+                              bytes.size() + bytes.size() / 16 + 64);
+            if (ncProgram)
+                ColourAll();
+        },
+        !ncProgram);
 }
 
 OperationRunner::Background TFormText::PrepareLoad()
@@ -251,35 +259,32 @@ OperationRunner::Background TFormText::PrepareLoad()
     const std::optional<Encoding> chosen = document_.loadEncoding;
     return [this, path, chosen](OperationTask& task) -> OperationRunner::Work {
         std::string bytes = readLoadFile(path);
-        task.progress(1, 2);
-        auto loaded = std::make_shared<LoadedDocument>(loadDocument(std::move(bytes), chosen));
-        task.progress(2, 2);
-        return [this, loaded] {
-            const bool ncProgram = isNcProgram(loaded->text);
-            const std::size_t size = loaded->text.size();
-            showLoaded(loaded->lineEnds, loaded->encoding, ncProgram,
-                       [loaded](const TextEditor::LoadSink& sink) {
-                           sink(loaded->text);
-                           std::string().swap(loaded->text);
-                       },
-                       size);
+        task.progress(1, 3);
+        LoadedDocument loaded = loadDocument(std::move(bytes), chosen);
+        task.progress(2, 3);
+        // The colours are worked out here too; the window's thread only puts text and colours
+        // into the new document, a slice at a time.
+        const bool ncProgram = isNcProgram(loaded.text);
+        auto coloured = std::make_shared<colouring::ColouredLoad>(colouring::ColourForLoad(std::move(loaded.text), ncProgram));
+        task.progress(3, 3);
+        return [this, coloured, ncProgram, lineEnds = loaded.lineEnds, encoding = loaded.encoding] {
+            showLoaded(
+                lineEnds, encoding,
+                [&] { colouring::LoadColoured(*editor_, std::move(*coloured)); },
+                !ncProgram);
         };
     };
 }
 
-void TFormText::showLoaded(LineEnds lineEnds, FileEncoding encoding, bool ncProgram,
-                           const std::function<void(const TextEditor::LoadSink&)>& fill, std::size_t sizeHint)
+void TFormText::showLoaded(LineEnds lineEnds, FileEncoding encoding, const std::function<void()>& load, bool colourCaretLine)
 {
+    load();
     document_.loaded(lineEnds, encoding);
     StatusNote->setText(document_.lineEnds == LineEnds::Mixed ? kMixedLineEndsNote : QString());
     recentFiles->remember(DocPath);
     setWindowTitle(document_.title());
     installByteMarkers(Memo1);
-    editor_->loadText(fill, sizeHint);
-
-    if (ncProgram)
-        ColourAll();
-    else
+    if (colourCaretLine)
         ColourCaretLine();
     editor_->setModified(false);
     setStatusText(3, QString());

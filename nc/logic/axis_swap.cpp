@@ -105,8 +105,10 @@ SwapPassesResult swapPasses(std::string_view body, char follow, char a, char b)
 
 namespace {
 
-// A swap read from the editor: the lines that hold the range, in a copy, so that the passes can
-// run away from the editor's thread; and the pieces the passes made of them.
+// A swap read from the editor: the lines that hold the range, viewed where the editor holds them
+// (the text stays as it is until the result is applied, and an editor's view stays put meanwhile),
+// so that the passes can run away from the editor's thread without a copy of a big text first;
+// and the pieces the passes made of them.
 struct SwapJob {
     char a = 0, b = 0;
     CommandRange range;
@@ -114,7 +116,8 @@ struct SwapJob {
     long rangeStart = 0, rangeEnd = 0, firstStart = 0;
     int firstLine = 0, lastLine = 0;
     char followRange = 0;  // the character after the lines (0: the end of the text)
-    std::string lines;
+    std::string buffer;      // the lines, when the editor hands them over in a copy
+    std::string_view lines;  // into the editor or `buffer`
     std::size_t bodyFrom = 0, bodyTo = 0;  // the range: bytes [bodyFrom, bodyTo) of `lines`
     std::vector<std::string_view> pieces;  // into `lines`
     std::vector<SwappedPiece> swapped;
@@ -222,8 +225,7 @@ StagedCommand stagedSwap(const TextEditor& editor, char a, char b, const Command
     const long lastStart = editor.positionFromLine(job->lastLine);
     const long linesEnd = lastStart + countCharacters(editor.line(job->lastLine));
     job->followRange = linesEnd < editor.length() ? '\r' : '\0';
-    std::string buffer;
-    job->lines = std::string(editor.textView(job->firstStart, linesEnd - job->firstStart, buffer));
+    job->lines = editor.textView(job->firstStart, linesEnd - job->firstStart, job->buffer);
     const std::string_view lines = job->lines;
     const std::size_t lastLineAt = job->firstLine == job->lastLine ? 0 : lines.rfind("\r\n") + 2;
     job->bodyFrom = byteOffsetOfCharacter(lines, rangeStart - job->firstStart);

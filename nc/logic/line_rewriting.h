@@ -196,7 +196,8 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
 // The same rewrite in three steps, so that its heavy middle can run away from the editor's thread:
 // the range is read when the rewrite is made (on the editor's thread), its pieces are rewritten by
 // rewrite() on any thread without touching the editor, and apply() writes them back in one edit
-// (on the editor's thread, the text unchanged in between).
+// (on the editor's thread, the text unchanged in between). The range is read as a view where the
+// editor holds it, which stays put while the text is unchanged, so a big text is not copied first.
 class StagedRewrite {
 public:
     // Told after each piece; it may throw to stop the rewrite.
@@ -206,8 +207,7 @@ public:
     {
         if (range_.count() == 0)
             return;
-        std::string buffer;
-        old_ = std::string(readRangeText(editor, range_, buffer));
+        old_ = readRangeText(editor, range_, buffer_);
         pieces_ = cutIntoPieces(old_);
     }
 
@@ -243,7 +243,8 @@ public:
 
 private:
     LineRange range_;
-    std::string old_;
+    std::string buffer_;    // the range, when the editor hands it over in a copy
+    std::string_view old_;  // into the editor or buffer_
     std::vector<std::string_view> pieces_;  // into old_
     std::vector<WrittenPiece> written_;
 };

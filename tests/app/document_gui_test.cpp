@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -150,12 +151,22 @@ TEST_F(DocumentTest, BytesThatAreNotShiftJisShowAsMarkersAndSaveBack)
     EXPECT_EQ(form.editor().line(1).substr(0, 11), "(テスト)");
     const std::pair<char32_t, const char*> labels[] = {{kByteMarkerBase + 0x80, "x80"},
                                                        {kBytePairMarkerBase + 0x8540, "x8540"}};
-    for (const auto& [marker, label] : labels) {
-        char shown[16] = {};
-        const QByteArray character = QString::fromUcs4(&marker, 1).toUtf8();
-        form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, character.constData(), shown);
-        EXPECT_STREQ(shown, label);
-    }
+    auto expectMarkers = [&](const char* after) {
+        for (const auto& [marker, label] : labels) {
+            char shown[16] = {};
+            const QByteArray character = QString::fromUcs4(&marker, 1).toUtf8();
+            form.Memo1->SendScintilla(QsciScintillaBase::SCI_GETREPRESENTATION, character.constData(), shown);
+            EXPECT_STREQ(shown, label) << after;
+        }
+    };
+    expectMarkers("a load");
+    // A new document in the widget (a second load, a rewrite of the whole text, its undo) keeps them.
+    load(path);
+    expectMarkers("a second load");
+    form.editor().replaceLinesText(0, form.editor().lineCount(), form.editor().text());
+    expectMarkers("a rewrite of the whole text");
+    form.editor().undo();
+    expectMarkers("its undo");
     // Typed in upper-case mode behind the two-byte marker, the text cannot split it.
     form.editor().setCaret(form.editor().positionFromLine(2) + 1);
     QTest::keyClicks(form.Memo1, "x@1");
@@ -244,6 +255,35 @@ TEST_F(DocumentTest, AFailedLoadKeepsThePreviousTextPathAndTitle)
     EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
     ASSERT_EQ(prompts.asked.size(), 1);
     EXPECT_EQ(prompts.asked[0], "Zorvan|" + missing + "ﾌｧｲﾙを開けません。もう一度開いてみてください");
+}
+
+TEST_F(DocumentTest, ALoadCancelledWhileItsTextGoesInKeepsThePreviousDocument)
+{
+    const QString path = file("a.ncd", "%\r\nG01\r\n");
+    load(path);
+    type("X");
+    std::string big = "%\r\n";
+    for (int i = 0; i < 50000; ++i)
+        big += "N" + std::to_string(i) + "G01X1.(A)\r\n";
+    form.runner().setApplySlice(0);  // the window gets its turn at every pause of the apply step
+    int turns = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (form.runner().applying() && ++turns == 1)
+            form.runner().cancel();
+    });
+    timer.start(0);
+    form.StartOpen(file("big.ncd", big));
+    ASSERT_TRUE(waitFor([&] { return form.runner().idle(); }));
+    EXPECT_EQ(turns, 1);
+    EXPECT_EQ(form.statusText(3), "中止しました");
+    EXPECT_EQ(form.editor().text(), "X%\r\nG01\r\n");
+    EXPECT_EQ(form.editor().caret(), 1);
+    EXPECT_TRUE(form.editor().isModified());
+    EXPECT_EQ(form.DocPath, path);
+    EXPECT_EQ(form.windowTitle(), "Zorvan *" + path);
+    form.editor().undo();
+    EXPECT_EQ(form.editor().text(), "%\r\nG01\r\n");
 }
 
 TEST_F(DocumentTest, PathsLongerThan255CharactersWork)

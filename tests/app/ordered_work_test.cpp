@@ -1,8 +1,10 @@
 #include "app/logic/ordered_work.h"
+#include "app/logic/piece_queue.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <numeric>
 #include <chrono>
 #include <random>
 #include <stdexcept>
@@ -76,6 +78,44 @@ TEST(OrderedWork, EndsCleanlyWhenLeftEarlyOrGivenNothing)
     }  // the workers wait for room and must still stop
     OrderedWork<int> none(0, 2, 2, [](std::size_t) { return 1; });
     EXPECT_FALSE(none.next().has_value());
+}
+
+TEST(PieceQueue, TakesPiecesInOrderPassesOnAFailureAndCanBeLeftEarly)
+{
+    std::vector<int> taken;
+    int pauses = 0;
+    {
+        PieceQueue<int> queue([&](int& piece) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(piece % 3));
+            taken.push_back(piece);
+        });
+        for (int i = 0; i < 20; ++i)
+            queue.push(i);
+        queue.finish([&] { ++pauses; });
+    }
+    std::vector<int> expected(20);
+    std::iota(expected.begin(), expected.end(), 0);
+    EXPECT_EQ(taken, expected);
+    EXPECT_GT(pauses, 0);
+
+    PieceQueue<int> failing([](int& piece) {
+        if (piece == 2)
+            throw std::runtime_error("bad piece");
+    });
+    for (int i = 0; i < 5; ++i)
+        failing.push(i);
+    EXPECT_THROW(failing.finish({}), std::runtime_error);
+
+    std::atomic<int> slow{0};
+    {
+        PieceQueue<int> left([&](int&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            ++slow;
+        });
+        for (int i = 0; i < 1000; ++i)
+            left.push(i);
+    }  // left without finish: the pieces not taken yet are dropped
+    EXPECT_LT(slow, 1000);
 }
 
 }  // namespace

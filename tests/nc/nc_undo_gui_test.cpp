@@ -220,6 +220,55 @@ TEST_F(NcUndoGui, ALongCommandKeepsTheWindowTickingAndACancelChangesNothing)
     }
 }
 
+TEST_F(NcUndoGui, ACancelWhileTheResultGoesInLeavesEverythingAsItWas)
+{
+    form.runner().setApplySlice(0);  // the window gets its turn at every pause of the apply step
+    const struct {
+        const char* name;
+        std::function<void(NcUndoGui&)> command;
+    } commands[] = {
+        {"shift", [](NcUndoGui& t) { t.shift("10"); }},
+        {"axis swap",
+         [](NcUndoGui& t) {
+             auto* swap = t.form.findChild<TChangForm*>("ChangForm");
+             t.run("RepraceXYZ", swap, [swap] {
+                 swap->CheckBox1->setChecked(true);
+                 swap->BitBtn1->click();
+             });
+         }},
+    };
+    for (const auto& c : commands) {
+        // Run through once: the window's turns while the new text goes in.
+        load(program(20000));
+        int turns = 0;
+        QTimer timer;
+        auto counting = QObject::connect(&timer, &QTimer::timeout, [&] { turns += form.runner().applying(); });
+        timer.start(0);
+        c.command(*this);
+        QObject::disconnect(counting);
+        ASSERT_GT(turns, 2) << c.name;
+        for (int cancelAt : {1, 2, turns / 2}) {
+            SCOPED_TRACE(std::string(c.name) + " cancelled at turn " + std::to_string(cancelAt));
+            load(program(20000));
+            type("G");
+            form.editor().setSelection(3, 0);
+            const WindowState before = state();
+            int seen = 0;
+            auto cancelling = QObject::connect(&timer, &QTimer::timeout, [&] {
+                if (form.runner().applying() && ++seen == cancelAt)
+                    form.runner().cancel();
+            });
+            c.command(*this);
+            QObject::disconnect(cancelling);
+            EXPECT_EQ(state(), before);
+            EXPECT_EQ(form.statusText(3), "中止しました");
+            undoKey();  // takes back the typing
+            EXPECT_EQ(form.editor().text(), program(20000));
+            EXPECT_FALSE(form.editor().canUndo());
+        }
+    }
+}
+
 TEST_F(NcUndoGui, AFailingCommandLeavesNoStep)
 {
     load("X1.\r\nX1" + std::string(300, '0') + "\r\n");

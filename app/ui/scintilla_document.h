@@ -1,0 +1,68 @@
+// Scintilla documents held apart from any widget, and a new document filled on a thread of its
+// own, so that a big text never holds up the window's thread while it is copied in.
+#pragma once
+
+#include "app/logic/piece_queue.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QsciScintillaBase;
+
+namespace zorvan {
+
+// One reference to a Scintilla document; the document goes when its last reference does.
+class DocumentRef {
+public:
+    DocumentRef() = default;
+    // Takes over a reference the caller holds.
+    explicit DocumentRef(void* document) : document_(document) {}
+    // A new reference to the document `widget` shows.
+    static DocumentRef shownBy(QsciScintillaBase& widget);
+    DocumentRef(DocumentRef&& other) noexcept : document_(std::exchange(other.document_, nullptr)) {}
+    DocumentRef& operator=(DocumentRef&& other) noexcept;
+    DocumentRef(const DocumentRef&) = delete;
+    DocumentRef& operator=(const DocumentRef&) = delete;
+    ~DocumentRef() { reset(); }
+
+    void* get() const { return document_; }
+    explicit operator bool() const { return document_ != nullptr; }
+    void reset();
+
+private:
+    void* document_ = nullptr;
+};
+
+// A new UTF-8 document with CR LF breaks and its UTF-32 character index, filled with texts (in
+// the order they are added) on a thread of its own through the document's loader: the texts are
+// gathered there as they come and handed over in one call, so that the document makes room once. Made and taken on the window's thread; `helper` is a widget that shows nothing, whose
+// view starts the document's settings.
+class DocumentFeed {
+public:
+    // `bytes`: about how much text will come (a single text that big goes in without a copy).
+    // With `roomFirst` the document makes room for them at once, here (which takes a while for a
+    // big text), and takes each text as it comes.
+    DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst = false);
+    // Not taken: the document goes.
+    ~DocumentFeed();
+    DocumentFeed(const DocumentFeed&) = delete;
+    DocumentFeed& operator=(const DocumentFeed&) = delete;
+
+    void add(std::shared_ptr<const std::string> text);
+    // Waits for the filled document, calling `pause` every few milliseconds meanwhile (it may
+    // throw, which abandons the document). Throws std::bad_alloc when the text did not fit.
+    DocumentRef take(const std::function<void()>& pause);
+
+private:
+    class Loader;
+    Loader* loader_ = nullptr;
+    std::shared_ptr<const std::string> first_;  // a text of all the bytes, not yet handed over
+    std::string gathered_;  // the texts so far, handed to the document at the end
+    std::unique_ptr<PieceQueue<std::shared_ptr<const std::string>>> queue_;
+    bool taken_ = false;
+};
+
+}  // namespace zorvan
