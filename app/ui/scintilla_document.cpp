@@ -5,19 +5,20 @@
 #include <cstddef>
 #include <new>
 
-namespace zorvan {
-
-// The loader of a Scintilla document (SCI_CREATELOADER), as Scintilla documents it; QScintilla
-// does not install its header.
-class DocumentFeed::Loader {
+// The loader of a Scintilla document (SCI_CREATELOADER), declared as Scintilla declares it, in
+// the global namespace and by the same name, so that it is the same type as the one the library
+// hands out (a run-time type check compares them by name); QScintilla does not install its header.
+class ILoader {
 public:
     virtual int Release() = 0;
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
 
 protected:
-    ~Loader() = default;
+    ~ILoader() = default;
 };
+
+namespace zorvan {
 
 DocumentRef DocumentRef::shownBy(QsciScintillaBase& widget)
 {
@@ -47,7 +48,7 @@ void DocumentRef::reset()
 
 DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst)
 {
-    loader_ = reinterpret_cast<Loader*>(
+    loader_ = reinterpret_cast<ILoader*>(
         helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(roomFirst ? bytes : 0), 0L));
     if (!loader_)
         throw std::bad_alloc();

@@ -12,6 +12,8 @@
 
 class QsciScintillaBase;
 
+class ILoader;  // Scintilla's document loader
+
 namespace zorvan {
 
 // One reference to a Scintilla document; the document goes when its last reference does.
@@ -57,8 +59,7 @@ public:
     DocumentRef take(const std::function<void()>& pause);
 
 private:
-    class Loader;
-    Loader* loader_ = nullptr;
+    ::ILoader* loader_ = nullptr;
     std::shared_ptr<const std::string> first_;  // a text of all the bytes, not yet handed over
     std::string gathered_;  // the texts so far, handed to the document at the end
     std::unique_ptr<PieceQueue<std::shared_ptr<const std::string>>> queue_;
