@@ -9,6 +9,7 @@
 #include "app/logic/file_io.h"
 #include "app/ui/operation_runner.h"
 #include "app/ui/textform.h"
+#include "bench/support/event_loop_stall.h"
 #include "lists/logic/list_passes.h"
 #include "nc/logic/extreme_search.h"
 #include "nc/logic/find_replace.h"
@@ -49,23 +50,7 @@ const std::string& generatedProgram()
     return text;
 }
 
-// The longest time, in ms, between two ticks of a 1 ms timer while `run` runs.
-double longestStall(const std::function<void()>& run)
-{
-    QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    timer.start(1);
-    clock.start();
-    run();
-    longest = std::max(longest, clock.nsecsElapsed() - last);
-    return static_cast<double>(longest) / 1e6;
-}
+using bench::longestStall;
 
 using Staging = std::function<nc::StagedCommand(TextEditor&)>;
 

@@ -12,6 +12,7 @@
 #include "app/logic/settings.h"
 #include "app/ui/operation_runner.h"
 #include "app/ui/textform.h"
+#include "bench/support/event_loop_stall.h"
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/find_replace.h"
 #include "nc/logic/nc_transforms.h"
@@ -50,24 +51,7 @@ QString generatedProgram(QTemporaryDir& dir)
     return path;
 }
 
-// The longest time, in ms, between two ticks of a 1 ms timer while `run` runs (with the start and
-// the end counting as ticks).
-double longestStall(const std::function<void()>& run)
-{
-    QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    QTimer timer;
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    timer.start(1);
-    clock.start();
-    run();
-    longest = std::max(longest, clock.nsecsElapsed() - last);
-    return static_cast<double>(longest) / 1e6;
-}
+using bench::longestStall;
 
 void compare(benchmark::State& state, const std::function<void(TFormText&)>& prepare,
              const std::function<void(TFormText&)>& sync, const std::function<void(TFormText&)>& background)
