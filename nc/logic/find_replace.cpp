@@ -39,8 +39,7 @@ StagedReplaceAll::StagedReplaceAll(const TextEditor& editor, std::string what, s
     // From the start of the line that holds `from`: the new lines begin with the line of the first
     // match.
     restStart_ = editor.positionFromLine(editor.lineFromPosition(from));
-    std::string buffer;
-    rest_ = std::string(editor.textView(restStart_, editor.length() - restStart_, buffer));
+    rest_ = editor.textView(restStart_, editor.length() - restStart_, buffer_);
     fromByte_ = byteOffsetOfCharacter(rest_, from - restStart_);
 }
 
@@ -52,9 +51,9 @@ void StagedReplaceAll::replace(const Progress& progress)
     // The line of the first match: a match starting on a line break belongs to the line it ends.
     const std::size_t lastBreak = firstMatch >= 2 ? rest_.rfind("\r\n", firstMatch - 2) : std::string::npos;
     const std::size_t lineAt = lastBreak == std::string::npos ? 0 : lastBreak + 2;
-    const std::string_view rest = std::string_view(rest_).substr(lineAt);
+    const std::string_view rest = rest_.substr(lineAt);
     const std::size_t firstAt = firstMatch - lineAt;
-    lineStart_ = restStart_ + countCharacters(std::string_view(rest_).substr(0, lineAt));
+    lineStart_ = restStart_ + countCharacters(rest_.substr(0, lineAt));
 
     // Matches are looked for up to the end of the text; the new lines end with the line of the
     // last one.
@@ -73,7 +72,8 @@ void StagedReplaceAll::replace(const Progress& progress)
     spanEnd_ = lineStart_ + countCharacters(rest.substr(0, spanEnd));
     caret_ = lineStart_ + countCharacters(std::string_view(lines_).substr(0, caretByte));
     replaced_ = done.count;
-    std::string().swap(rest_);
+    rest_ = {};
+    std::string().swap(buffer_);
 }
 
 long StagedReplaceAll::apply(TextEditor& editor, Recolour recolour)

@@ -65,13 +65,18 @@ class StagedReplaceAll {
 public:
     using Progress = std::function<void(long long done, long long total)>;
     StagedReplaceAll(const TextEditor& editor, std::string what, std::string with, long from);
+    StagedReplaceAll(const StagedReplaceAll&) = delete;  // it may view its own buffer
+    StagedReplaceAll& operator=(const StagedReplaceAll&) = delete;
     void replace(const Progress& progress);
     long apply(TextEditor& editor, Recolour recolour = Recolour::WrittenLines);
 
 private:
     std::string what_, with_;
     long restStart_ = 0;
-    std::string rest_;  // the text from restStart_ on
+    // The text from restStart_ on: a view into the editor, which stays as it is while the
+    // operation runs (the window is locked), or into buffer_.
+    std::string buffer_;
+    std::string_view rest_;
     std::size_t fromByte_ = 0;
     std::string lines_;  // the new lines, each followed by CR LF
     long lineStart_ = 0, spanEnd_ = 0, caret_ = 0;
