@@ -1,5 +1,7 @@
 #include "nc/logic/find_replace.h"
 
+#include "nc/logic/text_pieces.h"
+
 namespace zorvan::nc {
 
 namespace {
@@ -82,18 +84,25 @@ long StagedReplaceAll::apply(TextEditor& editor, Recolour recolour)
         return 0;
     const int firstLine = editor.lineFromPosition(lineStart_);
     const int lastLine = editor.lineFromPosition(spanEnd_);
-    bool given = false;
+    // The new lines go in as pieces, each coloured and put in apart, so that the window gets
+    // its turn between them.
+    const std::vector<std::string_view> pieces = cutIntoPieces(lines_);
+    std::size_t given = 0;
     auto next = [&](std::string& piece) {
-        if (given)
+        if (given + 1 == pieces.size() && pieces[given].empty())
+            ++given;  // nothing behind the last cut
+        if (given == pieces.size())
             return false;
-        given = true;
-        piece = std::move(lines_);
+        piece.assign(pieces[given++]);
+        if (given < pieces.size())
+            piece += "\r\n";  // the break the cut took
         return true;
     };
     {
         QuietEditor quiet(editor);  // the command colours the lines itself
         editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
     }
+    std::string().swap(lines_);
     editor.setModified(true);
     editor.setCaret(caret_);
     return replaced_;
