@@ -5,7 +5,7 @@
 //   Shift: X+10 over every line, synchronous (shiftCoordinates) against the staged shift
 //   Swap:  the axis swap X<->Y of the whole text, synchronous (swapAxes) against the staged swap
 //   ReplaceAll: "G01" by "G1" from the top without the question, synchronous (replaceStep)
-//          against the same replacement made on a worker and applied as one edit of the lines
+//          against the staged replace-all (StagedReplaceAll) through the runner, as the window runs it
 // Counters: sync_ms, background_ms, ratio (background / sync), and the longest gap between the
 // ticks of a 1 ms timer during each (sync_stall_ms, background_stall_ms).
 #include "app/logic/file_io.h"
@@ -150,37 +150,11 @@ void ReplaceAll(benchmark::State& state)
             form.UpdateStatus();
         },
         [](TFormText& form) {
-            // The text is read on the window's thread, replaced piece by piece on a worker, and
-            // written back as one edit of all its lines, coloured as the replace-all colours them.
             form.runner().queueInBackground(10, "置換中", [&form]() -> OperationRunner::Background {
-                auto text = std::make_shared<std::string>(form.editor().text());
-                const int lineCount = form.editor().lineCount();
-                return [&form, text, lineCount](OperationTask& task) -> OperationRunner::Work {
-                    auto pieces = std::make_shared<std::vector<std::string>>();
-                    std::string_view lines = *text;  // without the break after the last line
-                    if (lines.ends_with("\r\n"))
-                        lines.remove_suffix(2);
-                    const std::vector<std::string_view> old = nc::cutIntoPieces(lines);
-                    for (std::size_t i = 0; i < old.size(); ++i) {
-                        std::string piece;
-                        nc::replaceEvery(piece, old[i], "G01", "G1");
-                        piece += "\r\n";
-                        pieces->push_back(std::move(piece));
-                        task.progress(static_cast<long long>(i + 1), static_cast<long long>(old.size()));
-                    }
-                    return [&form, pieces, lineCount] {
-                        std::size_t next = 0;
-                        QuietEditor quiet(form.editor());
-                        form.editor().replaceLinesFromPieces(
-                            0, lineCount,
-                            [&](std::string& piece) {
-                                if (next == pieces->size())
-                                    return false;
-                                piece = std::move((*pieces)[next++]);
-                                return true;
-                            },
-                            nc::linesColouring(nc::Recolour::WrittenLines));
-                    };
+                auto replace = std::make_shared<nc::StagedReplaceAll>(form.editor(), "G01", "G1", 0);
+                return [&form, replace](OperationTask& task) -> OperationRunner::Work {
+                    replace->replace([&task](long long done, long long total) { task.progress(done, total); });
+                    return [&form, replace] { replace->apply(form.editor()); };
                 };
             });
             form.runner().waitForIdle();
