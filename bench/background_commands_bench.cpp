@@ -15,7 +15,6 @@
 #include "nc/logic/find_replace.h"
 #include "nc/logic/nc_transforms.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -50,8 +49,6 @@ const std::string& generatedProgram()
     return text;
 }
 
-using bench::longestStall;
-
 using Staging = std::function<nc::StagedCommand(TextEditor&)>;
 
 // Runs a staged command through the runner as the windows do, and waits for it.
@@ -71,28 +68,18 @@ void compare(benchmark::State& state, const std::function<void(TFormText&)>& syn
              const std::function<void(TFormText&)>& background)
 {
     TFormText form;
-    double syncMs = 0, backgroundMs = 0, syncStall = 0, backgroundStall = 0;
+    bench::SyncAgainstBackground tally;
     for (auto _ : state) {
         for (int way = 0; way < 2; ++way) {
             form.editor().setText(generatedProgram());
             form.editor().setCaret(0);
-            QElapsedTimer clock;
-            clock.start();
-            const double stall = longestStall([&] {
+            tally.time(way, [&] {
                 (way == 0 ? sync : background)(form);
                 form.UpdateStatus();
             });
-            (way == 0 ? syncMs : backgroundMs) += static_cast<double>(clock.nsecsElapsed()) / 1e6;
-            double& longest = way == 0 ? syncStall : backgroundStall;
-            longest = std::max(longest, stall);
         }
     }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["sync_ms"] = syncMs / n;
-    state.counters["background_ms"] = backgroundMs / n;
-    state.counters["ratio"] = backgroundMs / syncMs;
-    state.counters["sync_stall_ms"] = syncStall;
-    state.counters["background_stall_ms"] = backgroundStall;
+    tally.report(state);
 }
 
 void Reversal(benchmark::State& state)

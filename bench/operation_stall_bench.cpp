@@ -18,7 +18,6 @@
 #include "nc/logic/nc_transforms.h"
 #include "nc/logic/text_pieces.h"
 
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -51,34 +50,22 @@ QString generatedProgram(QTemporaryDir& dir)
     return path;
 }
 
-using bench::longestStall;
-
 void compare(benchmark::State& state, const std::function<void(TFormText&)>& prepare,
              const std::function<void(TFormText&)>& sync, const std::function<void(TFormText&)>& background)
 {
     QTemporaryDir dir;
     const QString path = generatedProgram(dir);
     TFormText form;
-    double syncMs = 0, backgroundMs = 0, syncStall = 0, backgroundStall = 0;
+    bench::SyncAgainstBackground tally;
     for (auto _ : state) {
         for (int way = 0; way < 2; ++way) {
             form.DocPath = path;
             prepare(form);
-            QElapsedTimer clock;
-            clock.start();
-            const double stall = longestStall([&] { (way == 0 ? sync : background)(form); });
-            (way == 0 ? syncMs : backgroundMs) += static_cast<double>(clock.nsecsElapsed()) / 1e6;
-            double& longest = way == 0 ? syncStall : backgroundStall;
-            longest = std::max(longest, stall);
+            tally.time(way, [&] { (way == 0 ? sync : background)(form); });
         }
     }
-    const double n = static_cast<double>(state.iterations());
     state.counters["lines"] = form.editor().lineCount();
-    state.counters["sync_ms"] = syncMs / n;
-    state.counters["background_ms"] = backgroundMs / n;
-    state.counters["ratio"] = backgroundMs / syncMs;
-    state.counters["sync_stall_ms"] = syncStall;
-    state.counters["background_stall_ms"] = backgroundStall;
+    tally.report(state);
 }
 
 void Open(benchmark::State& state)
