@@ -18,7 +18,38 @@ protected:
     ~ILoader() = default;
 };
 
+// The styling side of a document as the library's version 3 declares it (Scintilla::IDocument),
+// the same type by name for the same reason; only the calls up to SetStyleFor are made.
+namespace Scintilla {
+class IDocument {
+public:
+    virtual int Version() const = 0;
+    virtual void SetErrorStatus(int status) = 0;
+    virtual std::ptrdiff_t Length() const = 0;
+    virtual void GetCharRange(char* buffer, std::ptrdiff_t position, std::ptrdiff_t length) const = 0;
+    virtual char StyleAt(std::ptrdiff_t position) const = 0;
+    virtual std::ptrdiff_t LineFromPosition(std::ptrdiff_t position) const = 0;
+    virtual std::ptrdiff_t LineStart(std::ptrdiff_t line) const = 0;
+    virtual int GetLevel(std::ptrdiff_t line) const = 0;
+    virtual int SetLevel(std::ptrdiff_t line, int level) = 0;
+    virtual int GetLineState(std::ptrdiff_t line) const = 0;
+    virtual int SetLineState(std::ptrdiff_t line, int state) = 0;
+    virtual void StartStyling(std::ptrdiff_t position, char mask) = 0;
+    virtual bool SetStyleFor(std::ptrdiff_t length, char style) = 0;
+
+protected:
+    ~IDocument() = default;
+};
+}  // namespace Scintilla
+
 namespace zorvan {
+
+namespace {
+
+constexpr int kLineEndVersion = 1;       // what Version() tells in that interface
+constexpr char kAllStyleBits = '\xff';  // the mask older versions took
+
+}  // namespace
 
 DocumentRef DocumentRef::shownBy(QsciScintillaBase& widget)
 {
@@ -52,39 +83,70 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool ro
         helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(roomFirst ? bytes : 0), 0L));
     if (!loader_)
         throw std::bad_alloc();
-    // The settings are made while the document is empty, so that the loader keeps the character
-    // index up as the text comes instead of the window's thread making it in one pass afterwards.
+    // The document styles its text on the feed's thread too where it offers the styling interface
+    // of the library version this was written for (which tells its version first).
+    styler_ = dynamic_cast<Scintilla::IDocument*>(loader_);
+    if (styler_ && styler_->Version() != kLineEndVersion)
+        styler_ = nullptr;
+    // The settings are made while the document is empty. Without `roomFirst` the loader keeps the
+    // character index up as the text comes, so that the window's thread need not make it in one
+    // pass afterwards (which costs about half as much, so a caller holding its thread anyway does).
     void* document = loader_->ConvertToDocument();
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
     helper.SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, QsciScintillaBase::SC_CP_UTF8);
     helper.SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, QsciScintillaBase::SC_EOL_CRLF);
-    helper.SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
+    if (!roomFirst)
+        helper.SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
-    queue_ = std::make_unique<PieceQueue<std::shared_ptr<const std::string>>>(
-        [this, bytes, roomFirst](std::shared_ptr<const std::string>& text) {
-            auto hand = [this](const std::string& all) {
-                if (!all.empty() && loader_->AddData(all.data(), static_cast<std::ptrdiff_t>(all.size())) != 0)
-                    throw std::bad_alloc();
-            };
-            if (first_) {
-                hand(*first_);
-                first_.reset();
-            }
-            if (!text) {
-                hand(gathered_);
-                std::string().swap(gathered_);
-                return;
-            }
-            if (roomFirst || (gathered_.empty() && text->size() >= bytes)) {  // as it is
-                first_ = std::move(text);
-                return;
-            }
+    queue_ = std::make_unique<PieceQueue<Item>>([this, bytes, roomFirst](Item& item) { take(item, bytes, roomFirst); });
+}
+
+void DocumentFeed::hand(const std::string& text)
+{
+    if (!text.empty() && loader_->AddData(text.data(), static_cast<std::ptrdiff_t>(text.size())) != 0)
+        throw std::bad_alloc();
+    handed_ += static_cast<long>(text.size());
+}
+
+void DocumentFeed::take(Item& item, std::size_t bytes, bool roomFirst)
+{
+    if (first_) {
+        hand(*first_);
+        first_.reset();
+    }
+    if (item.text) {
+        if (roomFirst || (gathered_.empty() && item.text->size() >= bytes)) {  // as it is
+            first_ = std::move(item.text);
+        } else {
             // Small texts are gathered and handed over in one call at the end, so that the
             // document makes room once.
             if (gathered_.capacity() < bytes)
                 gathered_.reserve(bytes);
-            gathered_ += *text;
-        });
+            gathered_ += *item.text;
+        }
+    } else if (!item.runs.empty()) {
+        waiting_.push_back(std::move(item));
+    } else {
+        hand(gathered_);
+        std::string().swap(gathered_);
+    }
+    colourHanded();
+}
+
+void DocumentFeed::colourHanded()
+{
+    std::size_t done = 0;
+    for (; done < waiting_.size(); ++done) {
+        const Item& item = waiting_[done];
+        const StyleRun& last = item.runs.back();
+        if (item.at + last.start + last.length > handed_)
+            break;
+        for (const StyleRun& run : item.runs) {
+            styler_->StartStyling(item.at + run.start, kAllStyleBits);
+            styler_->SetStyleFor(run.length, run.style);
+        }
+    }
+    waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(done));
 }
 
 DocumentFeed::~DocumentFeed()
@@ -94,12 +156,18 @@ DocumentFeed::~DocumentFeed()
         loader_->Release();
 }
 
-void DocumentFeed::add(std::shared_ptr<const std::string> text) { queue_->push(std::move(text)); }
+void DocumentFeed::add(std::shared_ptr<const std::string> text) { queue_->push({std::move(text), 0, {}}); }
+
+void DocumentFeed::addStyles(long at, std::vector<StyleRun> runs)
+{
+    if (!runs.empty())
+        queue_->push({nullptr, at, std::move(runs)});
+}
 
 DocumentRef DocumentFeed::take(const std::function<void()>& pause)
 {
     // The last step on the feed's thread: the gathered text goes into the document.
-    queue_->push(nullptr);
+    queue_->push({});
     queue_->finish(pause);
     taken_ = true;
     // The loader's reference becomes the document's.

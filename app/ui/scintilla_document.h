@@ -14,7 +14,18 @@ class QsciScintillaBase;
 
 class ILoader;  // Scintilla's document loader
 
+namespace Scintilla {
+class IDocument;  // the styling side of a Scintilla document
+}
+
 namespace zorvan {
+
+// Colours of bytes as runs of one style, from some start.
+struct StyleRun {
+    long start;
+    long length;
+    char style;
+};
 
 // One reference to a Scintilla document; the document goes when its last reference does.
 class DocumentRef {
@@ -38,7 +49,7 @@ private:
     void* document_ = nullptr;
 };
 
-// A new UTF-8 document with CR LF breaks and its UTF-32 character index, filled with texts (in
+// A new UTF-8 document with CR LF breaks (and its UTF-32 character index), filled with texts (in
 // the order they are added) on a thread of its own through the document's loader: the texts are
 // gathered there as they come and handed over in one call, so that the document makes room once. Made and taken on the window's thread; `helper` is a widget that shows nothing, whose
 // view starts the document's settings.
@@ -46,7 +57,7 @@ class DocumentFeed {
 public:
     // `bytes`: about how much text will come (a single text that big goes in without a copy).
     // With `roomFirst` the document makes room for them at once, here (which takes a while for a
-    // big text), and takes each text as it comes.
+    // big text), and takes each text as it comes; its character index is then left to the caller.
     DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst = false);
     // Not taken: the document goes.
     ~DocumentFeed();
@@ -54,15 +65,34 @@ public:
     DocumentFeed& operator=(const DocumentFeed&) = delete;
 
     void add(std::shared_ptr<const std::string> text);
+    // Whether the feed can colour the text itself (addStyles); else the caller colours the taken
+    // document.
+    bool colours() const { return styler_ != nullptr; }
+    // Colours `runs` (from byte `at` of the document) on the feed's thread once their text is in;
+    // may be called from any thread, before take().
+    void addStyles(long at, std::vector<StyleRun> runs);
     // Waits for the filled document, calling `pause` every few milliseconds meanwhile (it may
     // throw, which abandons the document). Throws std::bad_alloc when the text did not fit.
     DocumentRef take(const std::function<void()>& pause);
 
 private:
+    struct Item {
+        std::shared_ptr<const std::string> text;  // none: the runs of `at`; nor those: the end
+        long at = 0;
+        std::vector<StyleRun> runs;
+    };
+    void take(Item& item, std::size_t bytes, bool roomFirst);
+    void hand(const std::string& text);
+    // The runs waiting for their text, then those that now have it put in.
+    void colourHanded();
+
     ::ILoader* loader_ = nullptr;
+    Scintilla::IDocument* styler_ = nullptr;  // the loader's document, when its interface is the one known here
+    long handed_ = 0;  // bytes in the document so far
+    std::vector<Item> waiting_;  // runs whose text is not all in yet, in the order they came
     std::shared_ptr<const std::string> first_;  // a text of all the bytes, not yet handed over
     std::string gathered_;  // the texts so far, handed to the document at the end
-    std::unique_ptr<PieceQueue<std::shared_ptr<const std::string>>> queue_;
+    std::unique_ptr<PieceQueue<Item>> queue_;
     bool taken_ = false;
 };
 

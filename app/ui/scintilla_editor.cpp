@@ -520,6 +520,16 @@ QsciScintilla* ScintillaEditor::builder()
     return builder_.get();
 }
 
+std::vector<StyleRun> ScintillaEditor::styleRunsOf(std::string_view text, const std::vector<ColourRun>& runs)
+{
+    std::vector<StyleRun> styles;
+    if (!runs.empty())
+        forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
+            styles.push_back({a, b - a, static_cast<char>(styleOf(colour))});
+        });
+    return styles;
+}
+
 ScintillaEditor::PieceStyles ScintillaEditor::stylesOf(std::string_view text, const std::vector<ColourRun>& runs)
 {
     // A run costs about as much to put in as 64 style bytes.
@@ -528,9 +538,7 @@ ScintillaEditor::PieceStyles ScintillaEditor::stylesOf(std::string_view text, co
     if (runs.empty())
         return styles;
     if (runs.size() * kBytesPerRun < text.size()) {
-        forEachRunInText(text, runs, 0, -1, [&](long a, long b, TextColour colour) {
-            styles.runs.push_back({a, b - a, static_cast<char>(styleOf(colour))});
-        });
+        styles.runs = styleRunsOf(text, runs);
         return styles;
     }
     styles.bytes.assign(text.size(), static_cast<char>(styleOf(TextColour::Default)));
@@ -560,11 +568,13 @@ void ScintillaEditor::styleBuild(long at, const std::vector<std::shared_ptr<cons
     }
 }
 
-template <typename Colour> DocumentRef ScintillaEditor::makeDocument(DocumentFeed& feed, Colour&& colour)
+template <typename Colour> DocumentRef ScintillaEditor::makeDocument(DocumentFeed& feed, Colour&& colour, bool nothingMore)
 {
-    // The text went in on a thread of its own; the colours are put in here, in the helper
-    // widget, a slice at a time.
+    // The text went in on a thread of its own; the colours the feed did not put in go in here, in
+    // the helper widget, a slice at a time.
     DocumentRef document = feed.take([this] { pause(); });
+    if (nothingMore)
+        return document;
     QsciScintilla* helper = builder();
     helper->SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document.get());
     try {
@@ -624,20 +634,31 @@ void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
         bytes += piece.text.size();
     DocumentFeed feed(*builder(), bytes, roomFirst());
     std::vector<std::shared_ptr<const std::string>> texts;
-    std::vector<PieceStyles> styles;
+    std::vector<PieceStyles> styles;  // when the feed does not colour the text itself
     {
-        // The runs become style bytes on another thread while the text goes in.
-        using Coloured = std::pair<std::shared_ptr<const std::string>, std::vector<ColourRun>>;
-        PieceQueue<Coloured> colours([&](Coloured& piece) { styles.push_back(stylesOf(*piece.first, piece.second)); });
+        // The runs become styles on another thread while the text goes in.
+        struct Coloured {
+            std::shared_ptr<const std::string> text;
+            long at;
+            std::vector<ColourRun> runs;
+        };
+        PieceQueue<Coloured> colours([&](Coloured& piece) {
+            if (feed.colours())
+                feed.addStyles(piece.at, styleRunsOf(*piece.text, piece.runs));
+            else
+                styles.push_back(stylesOf(*piece.text, piece.runs));
+        });
+        long at = 0;
         for (ColouredPiece& piece : pieces) {
             texts.push_back(std::make_shared<const std::string>(std::move(piece.text)));
             feed.add(texts.back());
-            colours.push({texts.back(), std::move(piece.runs)});
+            colours.push({texts.back(), at, std::move(piece.runs)});
+            at += static_cast<long>(texts.back()->size());
         }
         pieces.clear();
         colours.finish([this] { pause(); });
     }
-    loadDocument(makeDocument(feed, [&] { styleBuild(0, texts, 0, styles); }));
+    loadDocument(makeDocument(feed, [&] { styleBuild(0, texts, 0, styles); }, feed.colours()));
 }
 
 void ScintillaEditor::loadDocument(DocumentRef document)
@@ -681,17 +702,26 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64), roomFirst());
     std::vector<std::shared_ptr<const std::string>> texts;
-    std::vector<PieceStyles> styles;  // of the pieces
+    std::vector<PieceStyles> styles;  // of the pieces, when the feed does not colour them itself
     DocumentRef document;
     {
-        std::optional<PieceQueue<std::shared_ptr<const std::string>>> colours;
+        using Piece = std::pair<std::shared_ptr<const std::string>, long>;  // the text and its byte
+        std::optional<PieceQueue<Piece>> colours;
         if (colouring)
-            colours.emplace([&](std::shared_ptr<const std::string>& text) { styles.push_back(stylesOf(*text, colouring(*text))); });
+            colours.emplace([&](Piece& piece) {
+                const std::string& text = *piece.first;
+                if (feed.colours())
+                    feed.addStyles(piece.second, styleRunsOf(text, colouring(text)));
+                else
+                    styles.push_back(stylesOf(text, colouring(text)));
+            });
+        long at = 0;
         auto give = [&](std::string&& text, bool piece) {
             texts.push_back(std::make_shared<const std::string>(std::move(text)));
             feed.add(texts.back());
             if (piece && colours)
-                colours->push(texts.back());
+                colours->push({texts.back(), at});
+            at += static_cast<long>(texts.back()->size());
         };
         give(std::move(before.text), false);
         // Each piece is given once the next one has come: through the end the last line keeps no
@@ -710,9 +740,7 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
                 held->resize(held->size() - 2);
             give(std::move(*held), true);
         }
-        long afterAt = 0;
-        for (const auto& text : texts)
-            afterAt += static_cast<long>(text->size());
+        const long afterAt = at;
         give(std::move(after.text), false);
         if (colours)
             colours->finish([this] { pause(); });
@@ -723,11 +751,15 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
             builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
                                     kept.styles.data());
         };
-        document = makeDocument(feed, [&] {
-            restyle(0, before);
-            restyle(afterAt, after);
-            styleBuild(static_cast<long>(texts[0]->size()), texts, 1, styles);
-        });
+        document = makeDocument(
+            feed,
+            [&] {
+                restyle(0, before);
+                restyle(afterAt, after);
+                if (!feed.colours())
+                    styleBuild(static_cast<long>(texts[0]->size()), texts, 1, styles);
+            },
+            feed.colours() && before.styles.empty() && after.styles.empty());
     }
     ++ownEdits_;
     dropUndoneSteps();
@@ -768,7 +800,7 @@ void ScintillaEditor::restoreView(const Step& step, int which)
     send(QsciScintillaBase::SCI_SETXOFFSET, static_cast<unsigned long>(step.xOffset[which]));
 }
 
-std::vector<ScintillaEditor::StyleRun> ScintillaEditor::styleRuns(long from, long to) const
+std::vector<StyleRun> ScintillaEditor::styleRuns(long from, long to) const
 {
     std::vector<StyleRun> runs;
     if (to <= from)

@@ -113,12 +113,6 @@ protected:
     void endUndoGroup(bool keep) override;
 
 private:
-    // Colours of bytes as runs of one style, from the start of a range.
-    struct StyleRun {
-        long start;
-        long length;
-        char style;
-    };
     // What the history keeps of one step besides the widget's own undo actions.
     struct Step {
         bool whole = false;
@@ -172,12 +166,14 @@ private:
         std::vector<StyleRun> runs;
     };
     static PieceStyles stylesOf(std::string_view text, const std::vector<ColourRun>& runs);
+    // The colours of a piece of new text as runs of bytes.
+    static std::vector<StyleRun> styleRunsOf(std::string_view text, const std::vector<ColourRun>& runs);
     // Puts the colours of pieces texts[first], texts[first + 1], ... into the document the builder
     // shows, the first piece at byte `at`, a slice at a time.
     void styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
                     const std::vector<PieceStyles>& styles);
-    // The document `feed` filled, coloured by `colour` in the builder.
-    template <typename Colour> DocumentRef makeDocument(DocumentFeed& feed, Colour&& colour);
+    // The document `feed` filled, then coloured by `colour` in the builder unless there `nothingMore`.
+    template <typename Colour> DocumentRef makeDocument(DocumentFeed& feed, Colour&& colour, bool nothingMore = false);
     // Shows `document` in the widget (with the document settings, the read-only state and the
     // byte markers it had); returns the document shown before.
     DocumentRef showDocument(void* document);
