@@ -16,7 +16,7 @@
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/find_replace.h"
 #include "nc/logic/nc_transforms.h"
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 #include <QTemporaryDir>
 #include <QTimer>

@@ -233,6 +233,21 @@ void ColourAll(TextEditor& editor)
         editor.setSelection(runs.back().start, runs.back().length);
 }
 
+std::vector<TextEditor::ColourRun> WholeTextRuns(std::string_view text)
+{
+    long total = 0;
+    return wholeTextRuns(text, total);
+}
+
+void ColourAllOfLine(TextEditor& editor, int line)
+{
+    const long start = editor.positionFromLine(line);
+    std::vector<Run> runs = WholeTextRuns(editor.line(line));
+    for (Run& run : runs)
+        run.start += start;
+    editor.setColours(runs);
+}
+
 ColouredLoad ColourForLoad(std::string&& text, bool colour)
 {
     // Pieces end after a line feed, where the pass starts a line afresh, so each can be passed

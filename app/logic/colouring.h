@@ -13,6 +13,13 @@ long TokenLength(const TextEditor& editor, long pos);
 // The whole-text pass; leaves the last coloured token selected (or the caret at the end).
 void ColourAll(TextEditor& editor);
 
+// The runs the whole-text pass gives `text` (whole lines), counted from its first character.
+// Touches no editor.
+std::vector<TextEditor::ColourRun> WholeTextRuns(std::string_view text);
+
+// The whole-text pass over one line, over the colours it has.
+void ColourAllOfLine(TextEditor& editor, int line);
+
 // The whole-text pass worked out away from the editor, for a load: the text in pieces of whole
 // lines, each with its runs, and the selection ColourAll leaves.
 struct ColouredLoad {

@@ -1,13 +1,54 @@
 #include "app/logic/document_merge.h"
 
+#include "app/logic/text_pieces.h"
+
 namespace zorvan {
+
+namespace {
+
+int mergeLine(const TextEditor& editor, MergeMode mode)
+{
+    return mode == MergeMode::Append ? editor.lineCount() : editor.lineFromPosition(editor.caret());
+}
+
+}  // namespace
 
 void mergeLines(TextEditor& editor, const std::vector<std::string>& lines, MergeMode mode)
 {
     if (lines.empty())
         return;
-    int at = mode == MergeMode::Append ? editor.lineCount() : editor.lineFromPosition(editor.caret());
-    editor.replaceLines(at, 0, lines);
+    editor.replaceLines(mergeLine(editor, mode), 0, lines);
+}
+
+std::vector<std::string> mergePieces(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> pieces;
+    for (const std::string& line : lines) {
+        if (pieces.empty() || pieces.back().size() >= kPieceBytes) {
+            pieces.emplace_back();
+            pieces.back().reserve(kPieceBytes + line.size() + 2);
+        }
+        pieces.back() += line;
+        pieces.back() += "\r\n";
+    }
+    return pieces;
+}
+
+void mergeColouringAll(TextEditor& editor, std::vector<std::string> pieces, MergeMode mode,
+                       const TextEditor::LinesColouring& colouring)
+{
+    if (pieces.empty())
+        return;
+    std::size_t given = 0;
+    editor.insertLinesColouringAll(
+        mergeLine(editor, mode),
+        [&](std::string& piece) {
+            if (given == pieces.size())
+                return false;
+            piece = std::move(pieces[given++]);
+            return true;
+        },
+        colouring);
 }
 
 }  // namespace zorvan

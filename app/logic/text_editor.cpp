@@ -72,6 +72,13 @@ void TextEditor::replaceLinesFromPieces(int first, int count, const LinesPieceSo
     setColours(runs);
 }
 
+void TextEditor::insertLinesColouringAll(int first, const LinesPieceSource& next, const LinesColouring& colouring)
+{
+    replaceLinesFromPieces(first, 0, next, {});
+    if (colouring)
+        setColours(colouring(text()));
+}
+
 void TextEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
 {
     std::string text;

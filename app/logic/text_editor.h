@@ -146,6 +146,10 @@ public:
     // and selection stay as they were and the exception passes on.
     virtual void replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
                                         const LinesColouring& colouring);
+    // Adds new lines before line `first` (lineCount(): after the last line) as
+    // replaceLinesFromPieces(first, 0, next, {}) does, and colours the whole text by `colouring`
+    // over the colours it had (the new lines from the default colour), in the same step.
+    virtual void insertLinesColouringAll(int first, const LinesPieceSource& next, const LinesColouring& colouring);
     // The same with the new lines given one by one, each without its break.
     void replaceLines(int first, int count, const std::vector<std::string>& lines);
     void replaceLine(int index, std::string_view text);

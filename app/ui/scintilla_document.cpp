@@ -2,6 +2,7 @@
 
 #include <Qsci/qsciscintillabase.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 
@@ -124,7 +125,7 @@ void DocumentFeed::take(Item& item, std::size_t bytes, bool roomFirst)
                 gathered_.reserve(bytes);
             gathered_ += *item.text;
         }
-    } else if (!item.runs.empty()) {
+    } else if (!item.runs.empty() || !item.styleBytes.empty()) {
         waiting_.push_back(std::move(item));
     } else {
         hand(gathered_);
@@ -138,13 +139,23 @@ void DocumentFeed::colourHanded()
     std::size_t done = 0;
     for (; done < waiting_.size(); ++done) {
         const Item& item = waiting_[done];
-        const StyleRun& last = item.runs.back();
-        if (item.at + last.start + last.length > handed_)
+        if (item.end() > handed_)
             break;
-        for (const StyleRun& run : item.runs) {
-            styler_->StartStyling(item.at + run.start, kAllStyleBits);
-            styler_->SetStyleFor(run.length, run.style);
+        auto style = [this](long at, long length, char style) {
+            styler_->StartStyling(at, kAllStyleBits);
+            styler_->SetStyleFor(length, style);
+        };
+        // A new document's bytes have the default style 0, so only the others are set.
+        const std::string& bytes = item.styleBytes;
+        for (std::size_t i = 0; i < bytes.size();) {
+            const std::size_t from = i;
+            while (++i < bytes.size() && bytes[i] == bytes[from]) {
+            }
+            if (bytes[from] != 0)
+                style(item.at + static_cast<long>(from), static_cast<long>(i - from), bytes[from]);
         }
+        for (const StyleRun& run : item.runs)
+            style(item.at + run.start, run.length, run.style);
     }
     waiting_.erase(waiting_.begin(), waiting_.begin() + static_cast<std::ptrdiff_t>(done));
 }
@@ -156,12 +167,24 @@ DocumentFeed::~DocumentFeed()
         loader_->Release();
 }
 
-void DocumentFeed::add(std::shared_ptr<const std::string> text) { queue_->push({std::move(text), 0, {}}); }
+void DocumentFeed::add(std::shared_ptr<const std::string> text) { queue_->push({std::move(text), 0, {}, {}}); }
+
+long DocumentFeed::Item::end() const
+{
+    const long runsEnd = runs.empty() ? 0 : runs.back().start + runs.back().length;
+    return at + std::max(runsEnd, static_cast<long>(styleBytes.size()));
+}
 
 void DocumentFeed::addStyles(long at, std::vector<StyleRun> runs)
 {
     if (!runs.empty())
-        queue_->push({nullptr, at, std::move(runs)});
+        queue_->push({nullptr, at, std::move(runs), {}});
+}
+
+void DocumentFeed::addStyleBytes(long at, std::string styles)
+{
+    if (!styles.empty())
+        queue_->push({nullptr, at, {}, std::move(styles)});
 }
 
 DocumentRef DocumentFeed::take(const std::function<void()>& pause)

@@ -71,15 +71,19 @@ public:
     // Colours `runs` (from byte `at` of the document) on the feed's thread once their text is in;
     // may be called from any thread, before take().
     void addStyles(long at, std::vector<StyleRun> runs);
+    // The same with one style byte for each byte from `at` on.
+    void addStyleBytes(long at, std::string styles);
     // Waits for the filled document, calling `pause` every few milliseconds meanwhile (it may
     // throw, which abandons the document). Throws std::bad_alloc when the text did not fit.
     DocumentRef take(const std::function<void()>& pause);
 
 private:
     struct Item {
-        std::shared_ptr<const std::string> text;  // none: the runs of `at`; nor those: the end
+        std::shared_ptr<const std::string> text;  // none: the styles from `at`; nor those: the end
         long at = 0;
         std::vector<StyleRun> runs;
+        std::string styleBytes;
+        long end() const;  // of the bytes styled
     };
     void take(Item& item, std::size_t bytes, bool roomFirst);
     void hand(const std::string& text);

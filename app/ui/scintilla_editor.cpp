@@ -501,15 +501,35 @@ void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPi
         TextEditor::replaceLinesFromPieces(first, count, next, colouring);
 }
 
-namespace {
-
-// Text and colour styles of some bytes of a document.
-struct StyledBytes {
-    std::string text;
-    std::string styles;
-};
-
-}  // namespace
+void ScintillaEditor::insertLinesColouringAll(int first, const LinesPieceSource& next, const LinesColouring& colouring)
+{
+    // The whole text is built anew: the old lines are carried over to the new document with
+    // their colours and coloured there, so the shown text is left alone until the end.
+    const int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
+    const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    if (docBytes == 0 || groupDepth_ != 0) {
+        TextEditor::insertLinesColouringAll(first, next, colouring);
+        return;
+    }
+    first = std::clamp(first, 0, raw);
+    if (first < raw) {
+        const long at = send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(first));
+        replaceTextFromPieces(at, at, false, next, colouring, true);
+        return;
+    }
+    // After a last line without a break: the break comes first, and the new last line has none.
+    bool broken = false;
+    replaceTextFromPieces(
+        docBytes, docBytes, true,
+        [&](std::string& piece) {
+            if (broken)
+                return next(piece);
+            broken = true;
+            piece = "\r\n";
+            return true;
+        },
+        colouring, true);
+}
 
 QsciScintilla* ScintillaEditor::builder()
 {
@@ -548,11 +568,9 @@ ScintillaEditor::PieceStyles ScintillaEditor::stylesOf(std::string_view text, co
     return styles;
 }
 
-void ScintillaEditor::styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
-                                 const std::vector<PieceStyles>& styles)
+void ScintillaEditor::styleBuild(const std::vector<std::pair<long, PieceStyles>>& styles)
 {
-    for (std::size_t i = 0; i < styles.size(); ++i) {
-        const PieceStyles& piece = styles[i];
+    for (const auto& [at, piece] : styles) {
         if (!piece.bytes.empty()) {
             builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
             builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(piece.bytes.size()),
@@ -564,7 +582,6 @@ void ScintillaEditor::styleBuild(long at, const std::vector<std::shared_ptr<cons
                                     static_cast<long>(run.style));
         }
         pause();
-        at += static_cast<long>(texts[first + i]->size());
     }
 }
 
@@ -633,8 +650,7 @@ void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
     for (const ColouredPiece& piece : pieces)
         bytes += piece.text.size();
     DocumentFeed feed(*builder(), bytes, roomFirst());
-    std::vector<std::shared_ptr<const std::string>> texts;
-    std::vector<PieceStyles> styles;  // when the feed does not colour the text itself
+    std::vector<std::pair<long, PieceStyles>> styles;  // by byte, when the feed does not colour the text itself
     {
         // The runs become styles on another thread while the text goes in.
         struct Coloured {
@@ -646,19 +662,19 @@ void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
             if (feed.colours())
                 feed.addStyles(piece.at, styleRunsOf(*piece.text, piece.runs));
             else
-                styles.push_back(stylesOf(*piece.text, piece.runs));
+                styles.push_back({piece.at, stylesOf(*piece.text, piece.runs)});
         });
         long at = 0;
         for (ColouredPiece& piece : pieces) {
-            texts.push_back(std::make_shared<const std::string>(std::move(piece.text)));
-            feed.add(texts.back());
-            colours.push({texts.back(), at, std::move(piece.runs)});
-            at += static_cast<long>(texts.back()->size());
+            auto text = std::make_shared<const std::string>(std::move(piece.text));
+            feed.add(text);
+            colours.push({text, at, std::move(piece.runs)});
+            at += static_cast<long>(text->size());
         }
         pieces.clear();
         colours.finish([this] { pause(); });
     }
-    loadDocument(makeDocument(feed, [&] { styleBuild(0, texts, 0, styles); }, feed.colours()));
+    loadDocument(makeDocument(feed, [&] { styleBuild(styles); }, feed.colours()));
 }
 
 void ScintillaEditor::loadDocument(DocumentRef document)
@@ -673,64 +689,81 @@ void ScintillaEditor::loadDocument(DocumentRef document)
 }
 
 void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
-                                            const LinesColouring& colouring)
+                                            const LinesColouring& colouring, bool colourCarried)
 {
     // The new text goes into a new document, made apart while the pieces come; the shown document
     // stays whole (the pieces may be read from it), untouched if anything fails, and becomes the
     // step's undo state once the new one takes its place. The bytes around [from, to) are carried
-    // over with their colours.
-    auto keep = [&](long a, long b) {
-        StyledBytes kept;
-        if (b <= a)
-            return kept;
-        // One read of the bytes with their styles, interleaved: byte, style, byte, style...
-        const auto n = static_cast<std::size_t>(b - a);
-        std::string styled(2 * n + 2, '\0');
-        widget_->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, a, b, styled.data());
-        kept.text.resize(n);
-        kept.styles.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            kept.text[i] = styled[2 * i];
-            kept.styles[i] = styled[2 * i + 1];
-        }
-        return kept;
-    };
-    StyledBytes before = keep(0, from);
-    StyledBytes after = keep(to, send(QsciScintillaBase::SCI_GETLENGTH));
-    // The text goes in on another thread as the pieces come, and their colours are worked out on
-    // a third: the bytes before, the pieces, the bytes after.
+    // over with their colours, a slice of whole lines at a time; with `colourCarried` `colouring`
+    // colours them too, over the colours they had.
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
+    // The text goes in on another thread as the pieces come, and their colours are worked out on
+    // a third.
     DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64), roomFirst());
-    std::vector<std::shared_ptr<const std::string>> texts;
-    std::vector<PieceStyles> styles;  // of the pieces, when the feed does not colour them itself
+    // When the feed does not colour the text itself: the colours to put in afterwards, by byte,
+    // those carried over first.
+    std::vector<std::pair<long, PieceStyles>> carriedStyles, styles;
     DocumentRef document;
     {
-        using Piece = std::pair<std::shared_ptr<const std::string>, long>;  // the text and its byte
+        struct Piece {
+            std::shared_ptr<const std::string> text;
+            long at;
+            bool carried;
+        };
         std::optional<PieceQueue<Piece>> colours;
         if (colouring)
             colours.emplace([&](Piece& piece) {
-                const std::string& text = *piece.first;
+                const std::string& text = *piece.text;
                 if (feed.colours())
-                    feed.addStyles(piece.second, styleRunsOf(text, colouring(text)));
+                    feed.addStyles(piece.at, styleRunsOf(text, colouring(text)));
+                else if (piece.carried)  // over the colours carried, so only the runs
+                    styles.push_back({piece.at, {{}, styleRunsOf(text, colouring(text))}});
                 else
-                    styles.push_back(stylesOf(text, colouring(text)));
+                    styles.push_back({piece.at, stylesOf(text, colouring(text))});
             });
         long at = 0;
-        auto give = [&](std::string&& text, bool piece) {
-            texts.push_back(std::make_shared<const std::string>(std::move(text)));
-            feed.add(texts.back());
-            if (piece && colours)
-                colours->push({texts.back(), at});
-            at += static_cast<long>(texts.back()->size());
+        // The styles go to the feed before the colouring sees the text, so the runs come over them.
+        auto give = [&](std::string&& text, std::string&& styleBytes, bool colour, bool carried) {
+            auto shared = std::make_shared<const std::string>(std::move(text));
+            feed.add(shared);
+            if (feed.colours())
+                feed.addStyleBytes(at, std::move(styleBytes));
+            else if (!styleBytes.empty())
+                carriedStyles.push_back({at, {std::move(styleBytes), {}}});
+            if (colour && colours)
+                colours->push({shared, at, carried});
+            at += static_cast<long>(shared->size());
         };
-        give(std::move(before.text), false);
+        auto carry = [&](long a, long b) {
+            constexpr long kSliceBytes = 256 * 1024;
+            while (a < b) {
+                long end = b;
+                if (b - a > kSliceBytes) {
+                    const long line = send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(a + kSliceBytes));
+                    end = std::min(b, send(QsciScintillaBase::SCI_POSITIONFROMLINE, static_cast<unsigned long>(line + 1)));
+                }
+                // One read of the bytes with their styles, interleaved: byte, style, byte, style...
+                const auto n = static_cast<std::size_t>(end - a);
+                std::string styled(2 * n + 2, '\0');
+                widget_->SendScintilla(QsciScintillaBase::SCI_GETSTYLEDTEXT, a, end, styled.data());
+                std::string text(n, '\0'), styleBytes(n, '\0');
+                for (std::size_t i = 0; i < n; ++i) {
+                    text[i] = styled[2 * i];
+                    styleBytes[i] = styled[2 * i + 1];
+                }
+                give(std::move(text), std::move(styleBytes), colourCarried, true);
+                pause();
+                a = end;
+            }
+        };
+        carry(0, from);
         // Each piece is given once the next one has come: through the end the last line keeps no
         // break.
         std::optional<std::string> held;
         std::string piece;
         while (next(piece)) {
             if (held)
-                give(std::move(*held), true);
+                give(std::move(*held), {}, true, false);
             held = std::move(piece);
             piece.clear();
             pause();
@@ -738,28 +771,18 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
         if (held) {
             if (throughEnd && std::string_view(*held).ends_with("\r\n"))
                 held->resize(held->size() - 2);
-            give(std::move(*held), true);
+            give(std::move(*held), {}, true, false);
         }
-        const long afterAt = at;
-        give(std::move(after.text), false);
+        carry(to, oldBytes);
         if (colours)
             colours->finish([this] { pause(); });
-        auto restyle = [&](long at, const StyledBytes& kept) {
-            if (kept.styles.empty())
-                return;
-            builder_->SendScintilla(QsciScintillaBase::SCI_STARTSTYLING, static_cast<unsigned long>(at), 0L);
-            builder_->SendScintilla(QsciScintillaBase::SCI_SETSTYLINGEX, static_cast<unsigned long>(kept.styles.size()),
-                                    kept.styles.data());
-        };
         document = makeDocument(
             feed,
             [&] {
-                restyle(0, before);
-                restyle(afterAt, after);
-                if (!feed.colours())
-                    styleBuild(static_cast<long>(texts[0]->size()), texts, 1, styles);
+                styleBuild(carriedStyles);
+                styleBuild(styles);
             },
-            feed.colours() && before.styles.empty() && after.styles.empty());
+            feed.colours());
     }
     ++ownEdits_;
     dropUndoneSteps();

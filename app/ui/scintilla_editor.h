@@ -73,6 +73,7 @@ public:
     std::string_view textView(long start, long length, std::string& buffer) const override;
     // A range that is the whole text, or all but a few lines of it, is built in a new document,
     // which takes the old one's place once every piece has come.
+    void insertLinesColouringAll(int first, const LinesPieceSource& next, const LinesColouring& colouring) override;
     void replaceLinesFromPieces(int first, int count, const LinesPieceSource& next,
                                 const LinesColouring& colouring) override;
 
@@ -152,7 +153,7 @@ private:
     // Builds bytes [from, to) anew from the pieces in a new document, the bytes around them
     // carried over with their styles; the old document becomes the step's undo state.
     void replaceTextFromPieces(long from, long to, bool throughEnd, const LinesPieceSource& next,
-                               const LinesColouring& colouring);
+                               const LinesColouring& colouring, bool colourCarried = false);
     // Whether lines [first, first + count) hold all the text, so that their rewrite may take a new
     // document; `throughEnd` tells whether they include the empty line after a final break.
     bool coversWholeText(int first, int count, bool& throughEnd) const;
@@ -168,10 +169,9 @@ private:
     static PieceStyles stylesOf(std::string_view text, const std::vector<ColourRun>& runs);
     // The colours of a piece of new text as runs of bytes.
     static std::vector<StyleRun> styleRunsOf(std::string_view text, const std::vector<ColourRun>& runs);
-    // Puts the colours of pieces texts[first], texts[first + 1], ... into the document the builder
-    // shows, the first piece at byte `at`, a slice at a time.
-    void styleBuild(long at, const std::vector<std::shared_ptr<const std::string>>& texts, std::size_t first,
-                    const std::vector<PieceStyles>& styles);
+    // Puts the colours of pieces, each from its byte, into the document the builder shows, a slice
+    // at a time.
+    void styleBuild(const std::vector<std::pair<long, PieceStyles>>& styles);
     // The document `feed` filled, then coloured by `colour` in the builder unless there `nothingMore`.
     template <typename Colour> DocumentRef makeDocument(DocumentFeed& feed, Colour&& colour, bool nothingMore = false);
     // Shows `document` in the widget (with the document settings, the read-only state and the

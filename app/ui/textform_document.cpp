@@ -311,15 +311,16 @@ void TFormText::MergeFile(const QString& path, int mode)
                 throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
             }
             task.checkpoint();
-            auto lines = std::make_shared<const std::vector<std::string>>(readMergeLines(bytes));
+            auto pieces = std::make_shared<std::vector<std::string>>(mergePieces(readMergeLines(bytes)));
             task.checkpoint();
-            return [this, lines, mode] {
+            return [this, pieces, mode] {
                 installByteMarkers(Memo1);
-                mergeLines(*editor_, *lines, mode == 1 ? MergeMode::Append : MergeMode::InsertAtCaretLine);
-                // The whole-text colouring moves the caret; it goes back where the merge left it.
-                const long caret = editor_->caret();
-                ColourAll();
-                editor_->setCaret(caret);
+                // The whole-text colouring goes in with the new lines. The caret's line is then
+                // coloured as after any edit, so the whole-text pass goes over it once more.
+                mergeColouringAll(*editor_, std::move(*pieces), mode == 1 ? MergeMode::Append : MergeMode::InsertAtCaretLine,
+                                  colouring::WholeTextRuns);
+                colouring::ColourAllOfLine(*editor_, editor_->lineFromPosition(editor_->selectionStart()));
+                editor_->setCaret(editor_->caret());  // a merge leaves no selection
                 editor_->scrollCaretIntoView();
                 setStatusText(3, QString());
                 UpdateStatus();

@@ -4,7 +4,7 @@
 #include "app/logic/user_error.h"
 #include "lists/logic/list_tokens.h"
 #include "nc/logic/find_replace.h"
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 #include <algorithm>
 #include <array>
@@ -240,7 +240,7 @@ template <typename Pass>
 std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, const Pass& pass, const Progress& progress)
 {
     std::vector<Piece> pieces;
-    for (std::string_view old : linesIndependent ? cutAfterBreaks(text, nc::kPieceBytes) : std::vector<std::string_view>{text})
+    for (std::string_view old : linesIndependent ? cutAfterBreaks(text, kPieceBytes) : std::vector<std::string_view>{text})
         pieces.push_back(Piece{old, {}});
     if (pieces.size() <= 1) {
         // One piece tells its progress from within.
@@ -248,7 +248,7 @@ std::vector<Piece> passPieces(std::string_view text, bool linesIndependent, cons
             piece.result = pass(piece.old, progress);
         return pieces;
     }
-    OrderedWork<PassResult> work(pieces.size(), nc::pieceWorkers(), pieces.size(),
+    OrderedWork<PassResult> work(pieces.size(), pieceWorkers(), pieces.size(),
                                  [&](std::size_t index) { return pass(pieces[index].old, Progress()); });
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         pieces[i].result = *work.next();

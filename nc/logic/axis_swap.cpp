@@ -1,7 +1,7 @@
 #include "nc/logic/axis_swap.h"
 
 #include "app/logic/ordered_work.h"
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 #include <algorithm>
 #include <functional>

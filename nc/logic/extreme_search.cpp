@@ -2,7 +2,7 @@
 
 #include "app/logic/ordered_work.h"
 #include "nc/logic/nc_words.h"
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "nc/logic/find_replace.h"
 
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 namespace zorvan::nc {
 

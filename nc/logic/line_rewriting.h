@@ -9,7 +9,7 @@
 #include "app/logic/user_error.h"
 #include "nc/logic/nc_transforms.h"
 #include "nc/logic/nc_words.h"
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 #include <exception>
 #include <functional>

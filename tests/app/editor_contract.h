@@ -388,6 +388,46 @@ TYPED_TEST_P(EditorContract, ReplacingAllButAFewLinesKeepsTheirTextAndColours)
     }
 }
 
+TYPED_TEST_P(EditorContract, InsertedLinesColourTheWholeTextOverItsColours)
+{
+    // A text longer than any slice an editor may carry it over in.
+    std::string longText;
+    for (int i = 0; longText.size() < 600 * 1024; ++i)
+        longText += "X" + std::to_string(i) + "(日本)N" + std::to_string(i) + "\r\n";
+    struct Case {
+        std::string text;
+        int first;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"X1\r\nN2", 0, "N7\r\nN8\r\nX1\r\nN2"},
+        {"X1\r\nN2", 1, "X1\r\nN7\r\nN8\r\nN2"},
+        {"X1\r\nN2", 2, "X1\r\nN2\r\nN7\r\nN8"},
+        {"X1\r\nN2\r\n", 2, "X1\r\nN2\r\nN7\r\nN8\r\n"},
+        {"X1日\r\n\r\nN2", 1, "X1日\r\nN7\r\nN8\r\n\r\nN2"},
+        {longText, 3, ""},
+    };
+    for (const Case& c : cases) {
+        auto e = this->make(c.text);
+        e->setColour(0, 1, TextColour::Red);  // no run of the pass: it stays
+        const std::string before = e->text();
+        e->insertLinesColouringAll(c.first, contract::piecesOf({"N7\r\n", "N8\r\n"}), contract::blueNumbers);
+        const std::string text = e->text();
+        if (!c.expected.empty()) {
+            EXPECT_EQ(text, c.expected);
+        }
+        EXPECT_EQ(e->line(c.first), "N7");
+        EXPECT_EQ(e->colourAt(0), c.first == 0 ? TextColour::Blue : TextColour::Red);
+        for (const auto& run : contract::blueNumbers(text))
+            for (long pos : {run.start, run.start + run.length - 1})
+                EXPECT_EQ(e->colourAt(pos), TextColour::Blue) << pos;
+        EXPECT_EQ(e->colourAt(e->positionFromLine(c.first) + 2), TextColour::Default);
+        e->undo();
+        EXPECT_EQ(e->text(), before);
+        EXPECT_EQ(e->colourAt(0), TextColour::Red);
+    }
+}
+
 TYPED_TEST_P(EditorContract, APieceThatFailsChangesNothing)
 {
     for (int first : {0, 1}) {
@@ -516,6 +556,7 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             ColoursCharactersAndKeepsThemAcrossEditsElsewhere,
                             SetTextResetsColoursAndCaret, TellsEachChangeOnceWithTheLinesItTouched,
                             ReplacesLinesFromPiecesAndColoursThem, ReplacingAllButAFewLinesKeepsTheirTextAndColours,
+                            InsertedLinesColourTheWholeTextOverItsColours,
                             APieceThatFailsChangesNothing,
                             ViewsOfTheTextMatchCopiesAfterEveryKindOfEdit, ALinePastTheEndIsEmpty,
                             NewLinesWithoutAFinalBreakReadAsIfTheyHadOne,

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zorvan::nc {
+namespace zorvan {
 
 // Pieces of about 256 KB: big enough that handing one over costs little, small enough that the
 // editor can take in the first while the workers make the rest.
@@ -21,4 +21,4 @@ std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t p
 // Worker threads for pieces that do not depend on each other.
 unsigned pieceWorkers();
 
-}  // namespace zorvan::nc
+}  // namespace zorvan

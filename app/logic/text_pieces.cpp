@@ -1,9 +1,9 @@
-#include "nc/logic/text_pieces.h"
+#include "app/logic/text_pieces.h"
 
 #include <algorithm>
 #include <thread>
 
-namespace zorvan::nc {
+namespace zorvan {
 
 std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t pieceBytes)
 {
@@ -23,4 +23,4 @@ std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t p
 
 unsigned pieceWorkers() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-}  // namespace zorvan::nc
+}  // namespace zorvan
