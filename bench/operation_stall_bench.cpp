@@ -10,13 +10,13 @@
 // ticks of a 1 ms timer during each (sync_stall_ms, background_stall_ms).
 #include "app/logic/file_io.h"
 #include "app/logic/settings.h"
+#include "app/logic/text_pieces.h"
 #include "app/ui/operation_runner.h"
 #include "app/ui/textform.h"
 #include "bench/support/event_loop_stall.h"
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/find_replace.h"
 #include "nc/logic/nc_transforms.h"
-#include "app/logic/text_pieces.h"
 
 #include <QTemporaryDir>
 #include <QTimer>

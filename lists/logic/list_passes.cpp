@@ -1,10 +1,10 @@
 #include "lists/logic/list_passes.h"
 
 #include "app/logic/ordered_work.h"
+#include "app/logic/text_pieces.h"
 #include "app/logic/user_error.h"
 #include "lists/logic/list_tokens.h"
 #include "nc/logic/find_replace.h"
-#include "app/logic/text_pieces.h"
 
 #include <algorithm>
 #include <array>

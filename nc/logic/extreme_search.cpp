@@ -1,8 +1,8 @@
 #include "nc/logic/extreme_search.h"
 
 #include "app/logic/ordered_work.h"
-#include "nc/logic/nc_words.h"
 #include "app/logic/text_pieces.h"
+#include "nc/logic/nc_words.h"
 
 #include <algorithm>
 #include <cmath>

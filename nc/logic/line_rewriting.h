@@ -6,10 +6,10 @@
 
 #include "app/logic/ordered_work.h"
 #include "app/logic/text_editor.h"
+#include "app/logic/text_pieces.h"
 #include "app/logic/user_error.h"
 #include "nc/logic/nc_transforms.h"
 #include "nc/logic/nc_words.h"
-#include "app/logic/text_pieces.h"
 
 #include <exception>
 #include <functional>
