@@ -78,10 +78,10 @@ void DocumentRef::reset()
     document_ = nullptr;
 }
 
-DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst)
+DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool keepIndex)
 {
     loader_ = reinterpret_cast<ILoader*>(
-        helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(roomFirst ? bytes : 0), 0L));
+        helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(bytes), 0L));
     if (!loader_)
         throw std::bad_alloc();
     // The document styles its text on the feed's thread too where it offers the styling interface
@@ -89,47 +89,26 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool ro
     styler_ = dynamic_cast<Scintilla::IDocument*>(loader_);
     if (styler_ && styler_->Version() != kLineEndVersion)
         styler_ = nullptr;
-    // The settings are made while the document is empty. Without `roomFirst` the loader keeps the
-    // character index up as the text comes, so that the window's thread need not make it in one
-    // pass afterwards (which costs about half as much, so a caller holding its thread anyway does).
+    // The settings are made while the document is empty.
     void* document = loader_->ConvertToDocument();
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
     helper.SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, QsciScintillaBase::SC_CP_UTF8);
     helper.SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, QsciScintillaBase::SC_EOL_CRLF);
-    if (!roomFirst)
+    if (keepIndex)
         helper.SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
-    queue_ = std::make_unique<PieceQueue<Item>>([this, bytes, roomFirst](Item& item) { take(item, bytes, roomFirst); });
+    queue_ = std::make_unique<PieceQueue<Item>>([this](Item& item) { take(item); });
 }
 
-void DocumentFeed::hand(const std::string& text)
+void DocumentFeed::take(Item& item)
 {
-    if (!text.empty() && loader_->AddData(text.data(), static_cast<std::ptrdiff_t>(text.size())) != 0)
-        throw std::bad_alloc();
-    handed_ += static_cast<long>(text.size());
-}
-
-void DocumentFeed::take(Item& item, std::size_t bytes, bool roomFirst)
-{
-    if (first_) {
-        hand(*first_);
-        first_.reset();
-    }
     if (item.text) {
-        if (roomFirst || (gathered_.empty() && item.text->size() >= bytes)) {  // as it is
-            first_ = std::move(item.text);
-        } else {
-            // Small texts are gathered and handed over in one call at the end, so that the
-            // document makes room once.
-            if (gathered_.capacity() < bytes)
-                gathered_.reserve(bytes);
-            gathered_ += *item.text;
-        }
+        const std::string& text = *item.text;
+        if (!text.empty() && loader_->AddData(text.data(), static_cast<std::ptrdiff_t>(text.size())) != 0)
+            throw std::bad_alloc();
+        handed_ += static_cast<long>(text.size());
     } else if (!item.runs.empty() || !item.styleBytes.empty()) {
         waiting_.push_back(std::move(item));
-    } else {
-        hand(gathered_);
-        std::string().swap(gathered_);
     }
     colourHanded();
 }

@@ -50,15 +50,16 @@ private:
 };
 
 // A new UTF-8 document with CR LF breaks (and its UTF-32 character index), filled with texts (in
-// the order they are added) on a thread of its own through the document's loader: the texts are
-// gathered there as they come and handed over in one call, so that the document makes room once. Made and taken on the window's thread; `helper` is a widget that shows nothing, whose
-// view starts the document's settings.
+// the order they are added) on a thread of its own through the document's loader, and coloured
+// there as the colours come. Made and taken on the window's thread; `helper` is a widget that
+// shows nothing, whose view starts the document's settings.
 class DocumentFeed {
 public:
-    // `bytes`: about how much text will come (a single text that big goes in without a copy).
-    // With `roomFirst` the document makes room for them at once, here (which takes a while for a
-    // big text), and takes each text as it comes; its character index is then left to the caller.
-    DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool roomFirst = false);
+    // `bytes`: about how much text will come; the document makes room for it at once. With
+    // `keepIndex` the document keeps its character index up as the text comes, which spares the
+    // window's thread a pass over the whole text afterwards; else that is left to the caller (a
+    // pass costs about half as much).
+    DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool keepIndex);
     // Not taken: the document goes.
     ~DocumentFeed();
     DocumentFeed(const DocumentFeed&) = delete;
@@ -85,8 +86,7 @@ private:
         std::string styleBytes;
         long end() const;  // of the bytes styled
     };
-    void take(Item& item, std::size_t bytes, bool roomFirst);
-    void hand(const std::string& text);
+    void take(Item& item);
     // The runs waiting for their text, then those that now have it put in.
     void colourHanded();
 
@@ -94,8 +94,6 @@ private:
     Scintilla::IDocument* styler_ = nullptr;  // the loader's document, when its interface is the one known here
     long handed_ = 0;  // bytes in the document so far
     std::vector<Item> waiting_;  // runs whose text is not all in yet, in the order they came
-    std::shared_ptr<const std::string> first_;  // a text of all the bytes, not yet handed over
-    std::string gathered_;  // the texts so far, handed to the document at the end
     std::unique_ptr<PieceQueue<Item>> queue_;
     bool taken_ = false;
 };

@@ -620,7 +620,7 @@ DocumentRef ScintillaEditor::showDocument(void* document)
 
 void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill, std::size_t sizeHint)
 {
-    if (roomFirst()) {
+    if (holdsWindow()) {
         // Holding the window anyway: appended piece by piece straight into the shown document,
         // which makes room for all of it at once.
         editWithoutUndo([&] {
@@ -639,7 +639,7 @@ void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill,
     auto all = std::make_shared<std::string>();
     all->reserve(sizeHint);
     fill([&all](std::string_view piece) { *all += piece; });
-    DocumentFeed feed(*builder(), all->size(), roomFirst());
+    DocumentFeed feed(*builder(), all->size(), !holdsWindow());
     feed.add(std::move(all));
     loadDocument(makeDocument(feed, [] {}));
 }
@@ -649,7 +649,7 @@ void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
     std::size_t bytes = 0;
     for (const ColouredPiece& piece : pieces)
         bytes += piece.text.size();
-    DocumentFeed feed(*builder(), bytes, roomFirst());
+    DocumentFeed feed(*builder(), bytes, !holdsWindow());
     std::vector<std::pair<long, PieceStyles>> styles;  // by byte, when the feed does not colour the text itself
     {
         // The runs become styles on another thread while the text goes in.
@@ -699,7 +699,7 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     const long oldBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     // The text goes in on another thread as the pieces come, and their colours are worked out on
     // a third.
-    DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64), roomFirst());
+    DocumentFeed feed(*builder(), static_cast<std::size_t>(oldBytes + oldBytes / 8 + 64), !holdsWindow());
     // When the feed does not colour the text itself: the colours to put in afterwards, by byte,
     // those carried over first.
     std::vector<std::pair<long, PieceStyles>> carriedStyles, styles;

@@ -194,7 +194,9 @@ private:
     std::unique_ptr<QsciScintilla> builder_;  // colours the new document of a load or a whole-text rewrite
     std::function<void()> pause_;
     std::function<bool()> givesTurns_;
-    bool roomFirst() const { return !(givesTurns_ && givesTurns_()); }
+    // Whether the caller holds the window's thread for all of its work (no turns given to the
+    // window meanwhile), so that a pass on it costs no stall beyond what the caller makes anyway.
+    bool holdsWindow() const { return !(givesTurns_ && givesTurns_()); }
     std::map<int, Step> steps_;               // by id, the oldest first
     int nextStepId_ = 1;
     int groupDepth_ = 0;
