@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <new>
+#include <string_view>
 
 // The loader of a Scintilla document (SCI_CREATELOADER), declared as Scintilla declares it, in
 // the global namespace and by the same name, so that it is the same type as the one the library
@@ -47,6 +48,8 @@ namespace zorvan {
 
 namespace {
 
+constexpr std::size_t kMostRoomFirst = 64u << 20;
+constexpr std::size_t kFirstGathered = 4u << 20;
 constexpr int kLineEndVersion = 1;       // what Version() tells in that interface
 constexpr char kAllStyleBits = '\xff';  // the mask older versions took
 
@@ -80,8 +83,11 @@ void DocumentRef::reset()
 
 DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool keepIndex)
 {
+    // Room for a big text is made on this thread in one go, which costs about a millisecond for
+    // each megabyte of it; past some size the feed's thread lets the document grow instead.
+    const bool roomFirst = bytes <= kMostRoomFirst;
     loader_ = reinterpret_cast<ILoader*>(
-        helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(bytes), 0L));
+        helper.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(roomFirst ? bytes : 0), 0L));
     if (!loader_)
         throw std::bad_alloc();
     // The document styles its text on the feed's thread too where it offers the styling interface
@@ -97,18 +103,35 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool ke
     if (keepIndex)
         helper.SendScintilla(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF32);
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, static_cast<void*>(nullptr));
-    queue_ = std::make_unique<PieceQueue<Item>>([this](Item& item) { take(item); });
+    queue_ = std::make_unique<PieceQueue<Item>>([this, roomFirst](Item& item) { take(item, roomFirst); });
 }
 
-void DocumentFeed::take(Item& item)
+void DocumentFeed::hand(std::string_view text)
+{
+    if (!text.empty() && loader_->AddData(text.data(), static_cast<std::ptrdiff_t>(text.size())) != 0)
+        throw std::bad_alloc();
+    handed_ += static_cast<long>(text.size());
+}
+
+void DocumentFeed::take(Item& item, bool roomFirst)
 {
     if (item.text) {
-        const std::string& text = *item.text;
-        if (!text.empty() && loader_->AddData(text.data(), static_cast<std::ptrdiff_t>(text.size())) != 0)
-            throw std::bad_alloc();
-        handed_ += static_cast<long>(text.size());
+        if (roomFirst) {
+            hand(*item.text);
+        } else {
+            // Without room made first, the texts are gathered and handed over once they are as
+            // long as the document: it then grows a few times only, each time by about its size.
+            gathered_ += *item.text;
+            if (gathered_.size() >= std::max<std::size_t>(static_cast<std::size_t>(handed_), kFirstGathered)) {
+                hand(gathered_);
+                gathered_.clear();
+            }
+        }
     } else if (!item.runs.empty() || !item.styleBytes.empty()) {
         waiting_.push_back(std::move(item));
+    } else {
+        hand(gathered_);
+        std::string().swap(gathered_);
     }
     colourHanded();
 }

@@ -55,7 +55,8 @@ private:
 // shows nothing, whose view starts the document's settings.
 class DocumentFeed {
 public:
-    // `bytes`: about how much text will come; the document makes room for it at once. With
+    // `bytes`: about how much text will come; the document makes room for it at once unless it is
+    // very big. With
     // `keepIndex` the document keeps its character index up as the text comes, which spares the
     // window's thread a pass over the whole text afterwards; else that is left to the caller (a
     // pass costs about half as much).
@@ -86,7 +87,8 @@ private:
         std::string styleBytes;
         long end() const;  // of the bytes styled
     };
-    void take(Item& item);
+    void take(Item& item, bool roomFirst);
+    void hand(std::string_view text);
     // The runs waiting for their text, then those that now have it put in.
     void colourHanded();
 
@@ -94,6 +96,7 @@ private:
     Scintilla::IDocument* styler_ = nullptr;  // the loader's document, when its interface is the one known here
     long handed_ = 0;  // bytes in the document so far
     std::vector<Item> waiting_;  // runs whose text is not all in yet, in the order they came
+    std::string gathered_;  // texts not handed over yet
     std::unique_ptr<PieceQueue<Item>> queue_;
     bool taken_ = false;
 };
