@@ -2,6 +2,7 @@
 
 #include "app/logic/file_io.h"
 #include "app/logic/text_editor.h"
+#include "app/logic/text_pieces.h"
 #include "app/logic/user_error.h"
 
 #include <QStringDecoder>
@@ -606,20 +607,42 @@ std::string encodeDocumentOwned(std::string&& utf8, LineEnds style, FileEncoding
     return bytes;
 }
 
-std::vector<std::string> readMergeLines(std::string_view bytes)
+namespace {
+
+// Calls `take(line, begin, end)` for each line an append or insert adds, with the text it holds to
+// decode in the file's own encoding `encoding`.
+template <typename Take> void forEachMergeLine(std::string_view bytes, Take&& take)
 {
     const FileEncoding encoding = detectEncoding(bytes);
     bytes = withoutMark(bytes, encoding);
     const bool dropEmpty = isNcProgram(bytes);
-    std::vector<std::string> lines;
     forEachLine(bytes, [&](const unsigned char* begin, const unsigned char* end, bool) {
-        if (begin == end && dropEmpty)
-            return;
-        std::string line;
-        appendDecoded(line, begin, end, true, encoding.encoding);
-        lines.push_back(std::move(line));
+        if (begin != end || !dropEmpty)
+            take(begin, end, encoding.encoding);
+    });
+}
+
+}  // namespace
+
+std::vector<std::string> readMergeLines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    forEachMergeLine(bytes, [&](const unsigned char* begin, const unsigned char* end, Encoding encoding) {
+        appendDecoded(lines.emplace_back(), begin, end, true, encoding);
     });
     return lines;
+}
+
+std::vector<std::string> readMergePieces(std::string_view bytes)
+{
+    std::vector<std::string> pieces;
+    forEachMergeLine(bytes, [&](const unsigned char* begin, const unsigned char* end, Encoding encoding) {
+        if (pieces.empty() || pieces.back().size() >= kPieceBytes)
+            pieces.emplace_back().reserve(kPieceBytes + kPieceBytes / 4);
+        appendDecoded(pieces.back(), begin, end, true, encoding);
+        pieces.back() += "\r\n";
+    });
+    return pieces;
 }
 
 QString openFailureMessage(const QString& path)

@@ -103,6 +103,8 @@ LoadedDocument loadDocument(std::string&& bytes, std::optional<Encoding> chosen 
 // The lines an append or insert adds (each without its break), read in the file's own encoding:
 // empty lines of an NC program are dropped, those of other files kept.
 std::vector<std::string> readMergeLines(std::string_view bytes);
+// The same lines, each followed by CR LF, in pieces of whole lines.
+std::vector<std::string> readMergePieces(std::string_view bytes);
 
 // Reads a whole file (readWholeFile); throws UserError with the load failure message naming
 // `path` (and the reason on a second line when the file changed while it was read).

@@ -1,7 +1,5 @@
 #include "app/logic/document_merge.h"
 
-#include "app/logic/text_pieces.h"
-
 namespace zorvan {
 
 namespace {
@@ -18,20 +16,6 @@ void mergeLines(TextEditor& editor, const std::vector<std::string>& lines, Merge
     if (lines.empty())
         return;
     editor.replaceLines(mergeLine(editor, mode), 0, lines);
-}
-
-std::vector<std::string> mergePieces(const std::vector<std::string>& lines)
-{
-    std::vector<std::string> pieces;
-    for (const std::string& line : lines) {
-        if (pieces.empty() || pieces.back().size() >= kPieceBytes) {
-            pieces.emplace_back();
-            pieces.back().reserve(kPieceBytes + line.size() + 2);
-        }
-        pieces.back() += line;
-        pieces.back() += "\r\n";
-    }
-    return pieces;
 }
 
 void mergeColouringAll(TextEditor& editor, std::vector<std::string> pieces, MergeMode mode,

@@ -311,7 +311,7 @@ void TFormText::MergeFile(const QString& path, int mode)
                 throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
             }
             task.checkpoint();
-            auto pieces = std::make_shared<std::vector<std::string>>(mergePieces(readMergeLines(bytes)));
+            auto pieces = std::make_shared<std::vector<std::string>>(readMergePieces(bytes));
             task.checkpoint();
             return [this, pieces, mode] {
                 installByteMarkers(Memo1);

@@ -232,6 +232,22 @@ TEST(DocumentReader, MergeDropsTheEmptyLinesOfAnNcProgramOnly)
     EXPECT_EQ(readMergeLines("%\r\r\n"), (Lines{"%" + marker('\r')}));
     EXPECT_EQ(readMergeLines("%" + std::string(300, 'Y')), (Lines{"%" + std::string(300, 'Y')}));
     EXPECT_EQ(readMergeLines("\xEF\xBB\xBF%\r\n(工具)\r\n\r\n"), (Lines{"%", "(工具)"}));  // in its own encoding
+    // In pieces: the same lines, each with its break, the pieces cut between lines.
+    std::string big = "%\r\n";
+    for (int i = 0; big.size() < 700 * 1024; ++i)
+        big += "N" + std::to_string(i) + "(\x8d\x48\x8b\xef)\r\n\r\n";  // 工具 in Shift-JIS
+    for (const std::string& bytes : {std::string("A\r\n\r\nB"), std::string("%\nA\n\n"), big}) {
+        std::string lines, pieces;
+        for (const std::string& line : readMergeLines(bytes))
+            lines += line + "\r\n";
+        const std::vector<std::string> cut = readMergePieces(bytes);
+        for (const std::string& piece : cut) {
+            EXPECT_TRUE(piece.ends_with("\r\n"));
+            pieces += piece;
+        }
+        EXPECT_EQ(pieces, lines);
+        EXPECT_EQ(cut.size() > 1, bytes.size() > 300 * 1024);
+    }
 }
 
 TEST(DocumentMerge, AppendAddsAfterTheLastLineAndInsertGoesBeforeTheCaretLine)
