@@ -2,6 +2,8 @@
 
 #include <Qsci/qsciscintillabase.h>
 
+#include <QTimer>
+
 #include <algorithm>
 #include <cstddef>
 #include <new>
@@ -79,6 +81,14 @@ void DocumentRef::reset()
     if (QsciScintillaBase* widget = QsciScintillaBase::pool())
         widget->SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, document_);
     document_ = nullptr;
+}
+
+void releaseLater(DocumentRef document, QsciScintillaBase& widget)
+{
+    if (void* pointer = document.take())
+        QTimer::singleShot(0, &widget, [&widget, pointer] {
+            widget.SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, pointer);
+        });
 }
 
 DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool keepIndex)

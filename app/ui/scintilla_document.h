@@ -44,10 +44,17 @@ public:
     void* get() const { return document_; }
     explicit operator bool() const { return document_ != nullptr; }
     void reset();
+    // Gives up the reference to the caller.
+    void* take() { return std::exchange(document_, nullptr); }
 
 private:
     void* document_ = nullptr;
 };
+
+// Lets the document go once the window's thread is back in its event loop, through `widget`:
+// freeing a big one takes a while, which should not add to the turn that let it go. (Should the
+// widget go first, the memory goes with the process.)
+void releaseLater(DocumentRef document, QsciScintillaBase& widget);
 
 // A new UTF-8 document with CR LF breaks (and its UTF-32 character index), filled with texts (in
 // the order they are added) on a thread of its own through the document's loader, and coloured

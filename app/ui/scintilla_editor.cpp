@@ -670,6 +670,7 @@ void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
             feed.add(text);
             colours.push({text, at, std::move(piece.runs)});
             at += static_cast<long>(text->size());
+            pause();
         }
         pieces.clear();
         colours.finish([this] { pause(); });
@@ -684,7 +685,7 @@ void ScintillaEditor::loadDocument(DocumentRef document)
         document.reset();
         send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
         send(QsciScintillaBase::SCI_GOTOPOS, 0);
-        old.reset();
+        releaseLater(std::move(old), *widget_);
     });
 }
 
@@ -861,7 +862,19 @@ int ScintillaEditor::newStep()
 void ScintillaEditor::dropUndoneSteps()
 {
     deadRedo_ = false;
-    std::erase_if(steps_, [](const auto& entry) { return !entry.second.done; });
+    eraseSteps([](int, const Step& step) { return !step.done; });
+}
+
+template <typename Drop> void ScintillaEditor::eraseSteps(Drop&& drop)
+{
+    for (auto it = steps_.begin(); it != steps_.end();) {
+        if (drop(it->first, it->second)) {
+            releaseLater(std::move(it->second.other), *widget_);
+            it = steps_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 std::size_t ScintillaEditor::historyBytes() const
@@ -890,7 +903,8 @@ void ScintillaEditor::trimHistory()
         if (nextWhole == steps_.end())
             break;
         nextWhole->second.olderHistoryDropped = true;
-        steps_.erase(steps_.begin(), nextWhole);
+        const int kept = nextWhole->first;
+        eraseSteps([&](int id, const Step&) { return id < kept; });
         dropped = true;
     }
     if (dropped)
@@ -1022,7 +1036,7 @@ void ScintillaEditor::clearUndoHistory()
 {
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     deadRedo_ = false;
-    steps_.clear();
+    eraseSteps([](int, const Step&) { return true; });
     pendingSwaps_.clear();
     pendingSelection_.reset();
 }
