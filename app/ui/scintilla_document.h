@@ -63,10 +63,9 @@ void releaseLater(DocumentRef document, QsciScintillaBase& widget);
 class DocumentFeed {
 public:
     // `bytes`: about how much text will come; the document makes room for it at once unless it is
-    // very big. With
-    // `keepIndex` the document keeps its character index up as the text comes, which spares the
-    // window's thread a pass over the whole text afterwards; else that is left to the caller (a
-    // pass costs about half as much).
+    // very big. With `keepIndex` the document keeps its character index up as the text comes,
+    // which spares the window's thread a pass over the whole text afterwards; else that is left
+    // to the caller (a pass costs about half as much).
     DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool keepIndex);
     // Not taken: the document goes.
     ~DocumentFeed();

@@ -641,7 +641,7 @@ void ScintillaEditor::loadText(const std::function<void(const LoadSink&)>& fill,
     fill([&all](std::string_view piece) { *all += piece; });
     DocumentFeed feed(*builder(), all->size(), !holdsWindow());
     feed.add(std::move(all));
-    loadDocument(makeDocument(feed, [] {}));
+    loadDocument(makeDocument(feed, [] {}, true));
 }
 
 void ScintillaEditor::loadColouredPieces(std::vector<ColouredPiece> pieces)
