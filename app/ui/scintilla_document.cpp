@@ -2,9 +2,8 @@
 
 #include <Qsci/qsciscintillabase.h>
 
-#include <QTimer>
-
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <new>
 #include <string_view>
@@ -83,12 +82,27 @@ void DocumentRef::reset()
     document_ = nullptr;
 }
 
-void releaseLater(DocumentRef document, QsciScintillaBase& widget)
+namespace {
+
+// Where a document's loader interface lies from the document's own address: the same for every
+// document, learnt from the first loader (0 until then).
+std::atomic<std::ptrdiff_t> loaderOffset{0};
+
+ILoader* loaderOf(void* document, std::ptrdiff_t offset)
 {
-    if (void* pointer = document.take())
-        QTimer::singleShot(0, &widget, [&widget, pointer] {
-            widget.SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, pointer);
-        });
+    return reinterpret_cast<ILoader*>(static_cast<char*>(document) + offset);
+}
+
+}  // namespace
+
+void releaseApart(DocumentRef document)
+{
+    const std::ptrdiff_t offset = loaderOffset.load();
+    if (offset == 0 || !document)
+        return;  // `document` goes here
+    // The thread lives as long as the program; documents still waiting at its end go with it.
+    static PieceQueue<void*> releaser([offset](void*& pointer) { loaderOf(pointer, offset)->Release(); });
+    releaser.push(document.take());
 }
 
 DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool keepIndex)
@@ -107,6 +121,7 @@ DocumentFeed::DocumentFeed(QsciScintillaBase& helper, std::size_t bytes, bool ke
         styler_ = nullptr;
     // The settings are made while the document is empty.
     void* document = loader_->ConvertToDocument();
+    loaderOffset.store(reinterpret_cast<char*>(loader_) - static_cast<char*>(document));
     helper.SendScintilla(QsciScintillaBase::SCI_SETDOCPOINTER, 0UL, document);
     helper.SendScintilla(QsciScintillaBase::SCI_SETCODEPAGE, QsciScintillaBase::SC_CP_UTF8);
     helper.SendScintilla(QsciScintillaBase::SCI_SETEOLMODE, QsciScintillaBase::SC_EOL_CRLF);

@@ -51,10 +51,9 @@ private:
     void* document_ = nullptr;
 };
 
-// Lets the document go once the window's thread is back in its event loop, through `widget`:
-// freeing a big one takes a while, which should not add to the turn that let it go. (Should the
-// widget go first, the memory goes with the process.)
-void releaseLater(DocumentRef document, QsciScintillaBase& widget);
+// Lets the document go on a thread of its own: freeing a big one takes a while, which the window's
+// thread should not spend. (Before any DocumentFeed was made it goes at once, on this thread.)
+void releaseApart(DocumentRef document);
 
 // A new UTF-8 document with CR LF breaks (and its UTF-32 character index), filled with texts (in
 // the order they are added) on a thread of its own through the document's loader, and coloured

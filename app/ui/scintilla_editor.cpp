@@ -685,7 +685,7 @@ void ScintillaEditor::loadDocument(DocumentRef document)
         document.reset();
         send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, kUtf32);
         send(QsciScintillaBase::SCI_GOTOPOS, 0);
-        releaseLater(std::move(old), *widget_);
+        releaseApart(std::move(old));
     });
 }
 
@@ -869,7 +869,7 @@ template <typename Drop> void ScintillaEditor::eraseSteps(Drop&& drop)
 {
     for (auto it = steps_.begin(); it != steps_.end();) {
         if (drop(it->first, it->second)) {
-            releaseLater(std::move(it->second.other), *widget_);
+            releaseApart(std::move(it->second.other));
             it = steps_.erase(it);
         } else {
             ++it;

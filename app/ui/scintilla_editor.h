@@ -134,7 +134,7 @@ private:
     // Runs an edit of bytes [from, to) as one step of the history.
     template <typename Edit> void editAsStep(long from, long to, Edit&& edit);
     int newStep();
-    // Erases the steps `drop` picks; their documents go once the window is back in its event loop.
+    // Erases the steps `drop` picks; their documents go on a thread of their own.
     template <typename Drop> void eraseSteps(Drop&& drop);
     void dropUndoneSteps();
     void trimHistory();
