@@ -609,8 +609,8 @@ std::string encodeDocumentOwned(std::string&& utf8, LineEnds style, FileEncoding
 
 namespace {
 
-// Calls `take(line, begin, end)` for each line an append or insert adds, with the text it holds to
-// decode in the file's own encoding `encoding`.
+// Calls `take(begin, end, encoding)` for each line an append or insert adds: its bytes, and the
+// file's own encoding to decode them in.
 template <typename Take> void forEachMergeLine(std::string_view bytes, Take&& take)
 {
     const FileEncoding encoding = detectEncoding(bytes);
