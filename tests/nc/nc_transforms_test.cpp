@@ -43,7 +43,8 @@ TEST(Shift, WorkedExample)
 {
     MemoryEditor editor = unmodified(join({"G01X12.5Y3.Z-1.F100", "G00Z50.", "(MAX DEPTH) G01X1."}));
     shiftCoordinates(editor, {10, -5, 0}, defaults);
-    EXPECT_EQ(editor.text(), join({"G01X22.5Y-2.0Z-1.F100", "G00Z50.", "(MAX10.0 DEPTH) G01X1."}));
+    // The X of the comment is no word: the move's own X is shifted.
+    EXPECT_EQ(editor.text(), join({"G01X22.5Y-2.0Z-1.F100", "G00Z50.", "(MAX DEPTH) G01X11.0"}));
     EXPECT_TRUE(editor.isModified());
 }
 
@@ -206,7 +207,8 @@ TEST(Rotate, QuarterTurnAboutZ)
 {
     MemoryEditor editor(join({"G01X10.Y0.", "X5.", "Z-2."}));
     rotateAxes(editor, {0, 0, kQuarter}, defaults);
-    EXPECT_EQ(editor.text(), join({"G01X0Y10.0", "X0", "Z-2.0"}));
+    // The second line gets the Y its turned point needs.
+    EXPECT_EQ(editor.text(), join({"G01X0Y10.0", "X0Y5.0", "Z-2.0"}));
 }
 
 TEST(Rotate, Cases)
@@ -217,8 +219,8 @@ TEST(Rotate, Cases)
         const char* after;
     } cases[] = {
         {"X10.Y5.", {0, 0, std::numbers::pi}, "X-10.0Y-5.0"},
-        {"X10.\r\nY3.", {0, 0, kQuarter}, "X0\r\nY10.0"},       // y3 = carried x
-        {"Y5.\r\nX1.", {0, 0, kQuarter}, "Y0\r\nX-5.0"},         // x = 0 on the first line
+        {"X10.\r\nY3.", {0, 0, kQuarter}, "X0Y10.0\r\nX-3.0Y10.0"},  // y3 = carried x; words added
+        {"Y5.\r\nX1.", {0, 0, kQuarter}, "X-5.0Y0\r\nX-5.0Y1.0"},    // x = 0 on the first line
         {"X10.Y5.Z3.", {0, 0, 0}, "X10.0Y5.0Z3.0"},             // identity still rewrites
         {"Y10.Z0", {kQuarter, 0, 0}, "Y0Z10.0"},                // about X
         {"X10.Z0", {0, kQuarter, 0}, "X0Z-10.0"},               // about Y
@@ -239,9 +241,9 @@ TEST(Rotate, ALineBeforeAnyZWordTurnsAboutZZero)
         AxisValues angles;
         const char* after;
     } cases[] = {
-        {"Y10.", {kQuarter, 0, 0}, "Y0"},                 // about X: y' = y cos - z sin
-        {"X10.", {0, kQuarter, 0}, "X0"},                 // about Y: x' = x cos + z sin
-        {"Y10.\r\nZ5.", {kQuarter, 0, 0}, "Y0\r\nZ10.0"},  // the Z read later does not reach back
+        {"Y10.", {kQuarter, 0, 0}, "Y0Z10.0"},                 // about X: y' = y cos - z sin
+        {"X10.", {0, kQuarter, 0}, "X0Z-10.0"},                // about Y: x' = x cos + z sin
+        {"Y10.\r\nZ5.", {kQuarter, 0, 0}, "Y0Z10.0\r\nY-5.0Z10.0"},  // the Z read later does not reach back
     };
     for (const auto& c : cases) {
         MemoryEditor editor(c.before);
@@ -282,7 +284,7 @@ TEST(Rotate, CarriesCoordinatesThroughALongProgram)
     program[0] = "X0Y7.Z0";
     MemoryEditor editor(join(program));
     rotateAxes(editor, {0, 0, kQuarter}, defaults);
-    EXPECT_EQ(editor.line(1), "X-7.0");
+    EXPECT_EQ(editor.line(1), "X-7.0Y5.0");
     EXPECT_EQ(editor.line(99999), "X-7.0");
 }
 
@@ -340,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, Calculate, ::testing::Values(
     CalcCase{'X', Operation::Divide, 25.4, "G01X25.4Y2.", "G01X1.0Y2."},
     CalcCase{'Z', Operation::Subtract, 0.5, "Z0", "Z-0.5"},
     CalcCase{'Z', Operation::Subtract, 0.5, "Z.5", "Z0"},
-    CalcCase{'X', Operation::Add, 5, "(X AXIS)", "(X5.0 AXIS)"},
+    CalcCase{'X', Operation::Add, 5, "(X AXIS)", "(X AXIS)"},  // a comment holds no word
     CalcCase{'X', Operation::Add, 5, "G00Y1.", "G00Y1."},
     CalcCase{'I', Operation::Double, 0, "G02X1.I2.5J1.", "G02X1.I5.0J1."},
     CalcCase{'J', Operation::Add, 1, "G02I1.J1.", "G02I1.J2.0"},
