@@ -76,49 +76,6 @@ long double cleaned(long double value) { return (value > -1e-8L && value < 1e-8L
 constexpr char kAxisLetters[3] = {'X', 'Y', 'Z'};
 constexpr char kCentreLetters[3] = {'I', 'J', 'K'};
 
-// The changes to one line, made together: each names bytes of the line as it was read.
-class LineEdits {
-public:
-    void replaceNumber(const ProgramWord& word, std::string text) { add(word.letterAt + 1, word.numberLength, std::move(text)); }
-    void remove(const ProgramWord& word) { add(word.letterAt, word.numberLength + 1, {}); }
-    void insert(std::size_t at, std::string text) { add(at, 0, std::move(text)); }
-    // Puts `digit` in place of the units digit of the G word at `letterAt` (G02 to G03, G17 to G18).
-    void setUnitsDigit(std::string_view line, std::size_t letterAt, char digit)
-    {
-        const ProgramWord word = wordAt(line, letterAt);
-        std::size_t end = word.end();
-        const std::size_t point = line.substr(letterAt, end - letterAt).find('.');
-        if (point != std::string_view::npos)
-            end = letterAt + point;
-        if (end > letterAt + 1)
-            add(end - 1, 1, std::string(1, digit));
-    }
-    bool empty() const { return edits_.empty(); }
-    void apply(PieceLine& line)
-    {
-        // From the back, so the places of the edits before stay right; of two at one place the
-        // later one goes in first and so ends up behind.
-        std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) {
-            return a.at != b.at ? a.at > b.at : a.order > b.order;
-        });
-        for (const Edit& edit : edits_)
-            line.replace(edit.at, edit.length, edit.text);
-        edits_.clear();
-    }
-
-private:
-    struct Edit {
-        std::size_t at, length;
-        std::string text;
-        int order;
-    };
-    void add(std::size_t at, std::size_t length, std::string text)
-    {
-        edits_.push_back({at, length, std::move(text), static_cast<int>(edits_.size())});
-    }
-    std::vector<Edit> edits_;
-};
-
 [[noreturn]] void refuse(std::string why) { throw LineRefusal{std::move(why)}; }
 
 std::string letterText(char letter) { return std::string(1, letter); }
@@ -151,20 +108,6 @@ std::size_t insertionPlace(std::string_view line, const ScannedLine& scanned, ch
         if (scanned.has(kOrder[i]))
             return scanned.at[kOrder[i] - 'A'];
     return line.size();
-}
-
-// Where a plane word goes: behind a block-delete slash and the sequence number.
-std::size_t blockStart(std::string_view line)
-{
-    std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '/'))
-        ++i;
-    if (i < line.size() && line[i] == 'N') {
-        ++i;
-        while (i < line.size() && line[i] >= '0' && line[i] <= '9')
-            ++i;
-    }
-    return i;
 }
 
 // The coordinate shift: absolute positions move by the offsets, incremental words and the words
@@ -220,7 +163,7 @@ struct ShiftLines {
             for (int i = 0; i < 3; ++i)
                 shiftWord(text, kCentreLetters[i], offsets[i]);
         }
-        edits.apply(piece);
+        edits.apply([&piece](std::size_t at, std::size_t length, std::string_view text) { piece.replace(at, length, text); });
     }
 };
 
@@ -334,9 +277,10 @@ struct RotateLines {
             const char letter = kAxisLetters[i];
             std::string value = text(turned[i], letter);
             if (scanned.has(letter)) {
-                edits.replaceNumber(wordAt(line, scanned.at[letter - 'A']), std::move(value));
+                edits.replaceNumber(wordAt(line, scanned.at[letter - 'A'], false), std::move(value));
             } else {
-                const bool same = held ? std::isfinite(held[i]) && value == text(held[i], letter)
+                const bool same = held ? std::isfinite(held[i])
+                                             && (static_cast<double>(turned[i]) == held[i] || value == text(held[i], letter))
                                        : numberTextValue(value) == 0;
                 if (!same)
                     edits.insert(insertionPlace(line, scanned, letter), letterText(letter) + value);
@@ -362,7 +306,7 @@ struct RotateLines {
         const bool given[3] = {scanned.has('X'), scanned.has('Y'), scanned.has('Z')};
         const bool any = given[0] || given[1] || given[2];
         for (int i = 0; i < 3; ++i)
-            if (given[i])
+            if (given[i] && wordAt(text, scanned.at[kAxisLetters[i] - 'A'], false).macro)
                 plainWord(text, scanned, kAxisLetters[i], "回転");
         switch (role) {
         case LineRole::NoMove:
@@ -386,7 +330,7 @@ struct RotateLines {
         }
         if (modes.arcMotion())
             turnArcWords(text, index);
-        edits.apply(piece);
+        edits.apply([&piece](std::size_t at, std::size_t length, std::string_view text) { piece.replace(at, length, text); });
     }
 
     void rewritePlaneWords(std::string_view line)
@@ -558,13 +502,22 @@ auto calculationTransform(char letter, Operation operation, double operand, cons
         throw UserError(kDivisionByZeroMessage);
     return [letter, operation, k = static_cast<long double>(operand), settings](PieceLine& line) {
         const std::string_view text = line.view();
-        if (text.find(letter) == std::string_view::npos)
+        const std::size_t first = text.find(letter);
+        if (first == std::string_view::npos)
             return;
-        ScannedLine scanned;
-        scanLine(text, scanned);
-        if (!scanned.has(letter))
-            return;
-        const ProgramWord word = plainWord(text, scanned, letter, "計算");
+        // Mostly no comment stands before the letter; else the line is read as a block.
+        ProgramWord word;
+        if (text.substr(0, first).find_first_of("(;") == std::string_view::npos) {
+            word = wordAt(text, first);
+        } else {
+            ScannedLine scanned;
+            scanLine(text, scanned);
+            if (!scanned.has(letter))
+                return;
+            word = wordAt(text, scanned.at[letter - 'A']);
+        }
+        if (word.macro)
+            throw LineRefusal{letterText(letter) + " の値がマクロ変数で与えられているため計算できません"};
         const long double v = word.value;
         long double result = v;
         switch (operation) {

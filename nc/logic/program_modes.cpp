@@ -22,6 +22,34 @@ std::size_t numberEnd(std::string_view line, std::size_t from)
     return end;
 }
 
+// A G number times ten ("01" 10, "54.1" 541); plain digits with at most one place are read
+// directly, anything else through the number reader.
+int gCode(std::string_view number)
+{
+    int whole = 0;
+    std::size_t i = 0;
+    while (i < number.size() && isDigit(number[i]) && i < 6)
+        whole = whole * 10 + (number[i++] - '0');
+    if (i == number.size())
+        return whole * 10;
+    if (number[i] == '.' && i > 0 && (i + 1 == number.size() || (i + 2 == number.size() && isDigit(number[i + 1]))))
+        return whole * 10 + (i + 1 < number.size() ? number[i + 1] - '0' : 0);
+    return static_cast<int>(std::lround(numberTextValue(number) * 10));
+}
+
+// The bytes the scan stops at: capitals, "(", ";" and the small letters of the words it knows.
+struct StopBytes {
+    bool stop[256] = {};
+    constexpr StopBytes()
+    {
+        for (int c = 'A'; c <= 'Z'; ++c)
+            stop[c] = true;
+        for (char c : {'(', ';', 'x', 'y', 'z', 'i', 'j', 'k', 'r', 'g'})
+            stop[static_cast<unsigned char>(c)] = true;
+    }
+};
+constexpr StopBytes kStops;
+
 }  // namespace
 
 void scanLine(std::string_view line, ScannedLine& scanned)
@@ -30,8 +58,13 @@ void scanLine(std::string_view line, ScannedLine& scanned)
     scanned.gCount = 0;
     scanned.lowerCase = 0;
     const std::size_t n = line.size();
+    const char* data = line.data();
     for (std::size_t i = 0; i < n; ++i) {
-        const char c = line[i];
+        while (i < n && !kStops.stop[static_cast<unsigned char>(data[i])])
+            ++i;
+        if (i == n)
+            break;
+        const char c = data[i];
         if (c >= 'A' && c <= 'Z') {
             const std::uint32_t bit = 1u << (c - 'A');
             if (!(scanned.present & bit)) {
@@ -41,8 +74,7 @@ void scanLine(std::string_view line, ScannedLine& scanned)
             if (c == 'G' && scanned.gCount < ScannedLine::kMostG) {
                 const std::size_t end = numberEnd(line, i + 1);
                 if (end > i + 1) {
-                    const double v = numberTextValue(line.substr(i + 1, end - i - 1));
-                    scanned.g[scanned.gCount] = static_cast<int>(std::lround(v * 10));
+                    scanned.g[scanned.gCount] = gCode(line.substr(i + 1, end - i - 1));
                     scanned.gAt[scanned.gCount++] = i;
                 }
                 i = end - 1;
@@ -66,7 +98,7 @@ void scanLine(std::string_view line, ScannedLine& scanned)
     }
 }
 
-ProgramWord wordAt(std::string_view line, std::size_t letterAt)
+ProgramWord wordAt(std::string_view line, std::size_t letterAt, bool withValue)
 {
     ProgramWord word;
     word.letterAt = letterAt;
@@ -78,6 +110,8 @@ ProgramWord wordAt(std::string_view line, std::size_t letterAt)
         word.macro = true;
     const std::size_t end = numberEnd(line, from);
     word.numberLength = end - from;
+    if (!withValue)
+        return word;
     std::string_view number = line.substr(from, end - from);
     if (!number.empty() && number.front() == '+')
         number.remove_prefix(1);
@@ -197,6 +231,20 @@ ProgramStart stateBefore(const TextEditor& editor, int line)
     }
     modes.motionLine = -1;
     return start;
+}
+
+// Where a plane word goes: behind a block-delete slash and the sequence number.
+std::size_t blockStart(std::string_view line)
+{
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '/'))
+        ++i;
+    if (i < line.size() && line[i] == 'N') {
+        ++i;
+        while (i < line.size() && line[i] >= '0' && line[i] <= '9')
+            ++i;
+    }
+    return i;
 }
 
 std::string refusalMessage(long lineIndex, const std::string& why)

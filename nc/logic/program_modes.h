@@ -14,6 +14,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+#include <algorithm>
 
 namespace zorvan::nc {
 
@@ -47,7 +49,8 @@ struct ScannedLine {
 // Reads the words of `line` outside its comments.
 void scanLine(std::string_view line, ScannedLine& scanned);
 // The first word of `letter` outside comments (the letter must be present in `scanned`).
-ProgramWord wordAt(std::string_view line, std::size_t letterAt);
+// The word whose letter stands at `letterAt`; its value only when `withValue`.
+ProgramWord wordAt(std::string_view line, std::size_t letterAt, bool withValue = true);
 std::optional<ProgramWord> programWord(std::string_view line, const ScannedLine& scanned, char letter);
 
 // What a line's axis words mean, by its G codes.
@@ -96,6 +99,54 @@ ProgramStart stateBefore(const TextEditor& editor, int line);
 // Follows the point through one line's words of the role `role` (see ProgramStart).
 void followPoint(const ProgramModes& modes, LineRole role, std::string_view line, const ScannedLine& scanned,
                  double point[3]);
+
+// Where a plane word goes in a line: behind a block-delete slash and the sequence number.
+std::size_t blockStart(std::string_view line);
+
+// The changes to one line, made together: each names bytes of the line as it was read.
+class LineEdits {
+public:
+    void replaceNumber(const ProgramWord& word, std::string text) { add(word.letterAt + 1, word.numberLength, std::move(text)); }
+    void remove(const ProgramWord& word) { add(word.letterAt, word.numberLength + 1, {}); }
+    void insert(std::size_t at, std::string text) { add(at, 0, std::move(text)); }
+    void replace(std::size_t at, std::size_t length, std::string text) { add(at, length, std::move(text)); }
+    // Puts `digit` in place of the units digit of the G word at `letterAt` (G02 to G03, G17 to G18).
+    void setUnitsDigit(std::string_view line, std::size_t letterAt, char digit)
+    {
+        const ProgramWord word = wordAt(line, letterAt);
+        std::size_t end = word.end();
+        const std::size_t point = line.substr(letterAt, end - letterAt).find('.');
+        if (point != std::string_view::npos)
+            end = letterAt + point;
+        if (end > letterAt + 1)
+            add(end - 1, 1, std::string(1, digit));
+    }
+    bool empty() const { return edits_.empty(); }
+    // Calls `replace(at, length, text)` for each edit, from the back of the line.
+    template <typename Replace> void apply(Replace&& replace)
+    {
+        // From the back, so the places of the edits before stay right; of two at one place the
+        // later one goes in first and so ends up behind.
+        std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) {
+            return a.at != b.at ? a.at > b.at : a.order > b.order;
+        });
+        for (const Edit& edit : edits_)
+            replace(edit.at, edit.length, std::string_view(edit.text));
+        edits_.clear();
+    }
+
+private:
+    struct Edit {
+        std::size_t at, length;
+        std::string text;
+        int order;
+    };
+    void add(std::size_t at, std::size_t length, std::string text)
+    {
+        edits_.push_back({at, length, std::move(text), static_cast<int>(edits_.size())});
+    }
+    std::vector<Edit> edits_;
+};
 
 // A command that cannot keep the program's path and changes nothing: `why` in Japanese.
 struct LineRefusal {
