@@ -135,7 +135,7 @@ struct ShiftLines {
         const std::string_view text = piece.view();
         const long index = line++;
         scanLine(text, scanned);
-        if (!scanned.present)
+        if (!scanned.present && !scanned.lowerCase)
             return;
         const LineRole role = modes.apply(scanned, index);
         const bool absolute = !modes.incremental;
@@ -182,9 +182,33 @@ struct AxisRotation {
           sc(cleaned(std::sin(static_cast<long double>(angles.z)))),
           identity(ca == 1 && cb == 1 && cc == 1 && sa == 0 && sb == 0 && sc == 0)
     {
+        for (int i = 0; i < 3; ++i) {
+            double unit[3] = {0, 0, 0};
+            unit[i] = 1;
+            long double column[3];
+            applyKnown(unit, column);
+            for (int k = 0; k < 3; ++k)
+                matrix[k][i] = static_cast<double>(column[k]);
+        }
+    }
+    double matrix[3][3];
+
+    // The turned point; a coordinate that depends on an unknown one (NaN) is unknown.
+    void apply(const double p[3], long double out[3]) const
+    {
+        if (std::isnan(p[0]) || std::isnan(p[1]) || std::isnan(p[2])) {
+            const double known[3] = {std::isnan(p[0]) ? 0 : p[0], std::isnan(p[1]) ? 0 : p[1], std::isnan(p[2]) ? 0 : p[2]};
+            applyKnown(known, out);
+            for (int k = 0; k < 3; ++k)
+                for (int i = 0; i < 3; ++i)
+                    if (std::isnan(p[i]) && matrix[k][i] != 0)
+                        out[k] = std::numeric_limits<double>::quiet_NaN();
+            return;
+        }
+        applyKnown(p, out);
     }
 
-    void apply(const double p[3], long double out[3]) const
+    void applyKnown(const double p[3], long double out[3]) const
     {
         const double x1 = p[0];
         const double y1 = static_cast<double>(p[1] * ca - p[2] * sa);
@@ -254,10 +278,10 @@ struct RotateLines {
     DecimalSettings settings;
     ProgramModes modes;
     double point[3];     // the program's own point as read so far
-    double written[3];   // the point the rewritten program holds
     int writtenPlane;    // the plane the rewritten program holds
     bool motionFlipped = false;  // whether the G02/G03 word of the modal arc was turned round
     long line = 0;
+    bool ended = false;  // a program end has been read
     ScannedLine scanned;
     LineEdits edits;
 
@@ -267,26 +291,32 @@ struct RotateLines {
     }
 
     // Writes the turned values into the line's axis words and adds the words it lacks where the
-    // value differs from the one the rewritten program holds; `held` null for incremental values
-    // (a missing word then holds 0).
-    void writeAxes(std::string_view line, const long double turned[3], const bool which[3], const double* held)
+    // turned point moves on their axis: from `before` (the turned point before the line), or for
+    // incremental values (`before` null) where the value is not 0.
+    void writeAxes(std::string_view line, const long double turned[3], const bool which[3], const long double* before)
     {
         for (int i = 0; i < 3; ++i) {
             if (!which[i])
                 continue;
             const char letter = kAxisLetters[i];
-            std::string value = text(turned[i], letter);
-            if (scanned.has(letter)) {
-                edits.replaceNumber(wordAt(line, scanned.at[letter - 'A'], false), std::move(value));
-            } else {
-                const bool same = held ? std::isfinite(held[i])
-                                             && (static_cast<double>(turned[i]) == held[i] || value == text(held[i], letter))
-                                       : numberTextValue(value) == 0;
-                if (!same)
-                    edits.insert(insertionPlace(line, scanned, letter), letterText(letter) + value);
+            const bool has = scanned.has(letter);
+            if (!has && before && static_cast<double>(turned[i]) == static_cast<double>(before[i]))
+                continue;
+            if (std::isnan(static_cast<double>(turned[i]))) {
+                if (!has && before && std::isnan(static_cast<double>(before[i])))
+                    continue;  // the line does not move the turned point on this axis
+                refuse("サブプログラムの呼び出しや原点復帰の後で位置が分からない軸があるため、" + letterText(letter)
+                       + " を書けません");
             }
-            if (held)
-                written[i] = static_cast<double>(turned[i]);
+            std::string value = text(turned[i], letter);
+            if (has) {
+                edits.replaceNumber(wordAt(line, scanned.at[letter - 'A'], false), std::move(value));
+                continue;
+            }
+            const bool same = before ? std::isfinite(static_cast<double>(before[i])) && value == text(before[i], letter)
+                                     : numberTextValue(value) == 0;
+            if (!same)
+                edits.insert(insertionPlace(line, scanned, letter), letterText(letter) + value);
         }
     }
 
@@ -295,11 +325,18 @@ struct RotateLines {
         const std::string_view text = piece.view();
         const long index = line++;
         scanLine(text, scanned);
+        // A subprogram starts where its caller left the tool, which its text does not tell.
+        if (ended && !text.empty() && (text[0] == 'O' || text[0] == ':') && text.size() > 1 && text[1] >= '0'
+            && text[1] <= '9')
+            forgetPoint();
         constexpr std::uint32_t kRelevant = (1u << ('X' - 'A')) | (1u << ('Y' - 'A')) | (1u << ('Z' - 'A'))
                                             | (1u << ('I' - 'A')) | (1u << ('J' - 'A')) | (1u << ('K' - 'A'))
                                             | (1u << ('R' - 'A'));
-        if (!(scanned.present & kRelevant) && scanned.gCount == 0)
+        if (!(scanned.present & kRelevant) && scanned.gCount == 0 && !scanned.lowerCase) {
+            if (calls(text))
+                forgetPoint();
             return;
+        }
         refuseLowerCase(scanned, "回転");
         const LineRole role = modes.apply(scanned, index);
         rewritePlaneWords(text);
@@ -330,7 +367,30 @@ struct RotateLines {
         }
         if (modes.arcMotion())
             turnArcWords(text, index);
+        if (calls(text))
+            forgetPoint();
         edits.apply([&piece](std::size_t at, std::size_t length, std::string_view text) { piece.replace(at, length, text); });
+    }
+
+    // Whether the line calls a subprogram (M98), past which the tool stands where it left it;
+    // notes an end of a program (M02, M30, M99), after which an "O" line starts a subprogram.
+    bool calls(std::string_view text)
+    {
+        if (!scanned.has('M'))
+            return false;
+        bool call = false;
+        for (std::size_t at = scanned.at['M' - 'A']; at != std::string_view::npos; at = text.find('M', at + 1)) {
+            const double m = wordAt(text, at).value;
+            call = call || m == 98;
+            ended = ended || m == 2 || m == 30 || m == 99;
+        }
+        return call;
+    }
+
+    void forgetPoint()
+    {
+        for (double& p : point)
+            p = std::numeric_limits<double>::quiet_NaN();
     }
 
     void rewritePlaneWords(std::string_view line)
@@ -360,18 +420,13 @@ struct RotateLines {
                 values[i] = wordAt(line, scanned.at[kAxisLetters[i] - 'A']).value;
         long double turned[3];
         rotation.apply(values, turned);
-        const bool incremental = modes.incremental && (role == LineRole::Reference);
         writeAxes(line, turned, given, nullptr);
         followPoint(modes, role, line, scanned, point);
-        for (int i = 0; i < 3; ++i) {
-            if (!given[i])
-                continue;
-            // Past the intermediate point the tool stands where the program does not tell.
-            if (role == LineRole::Reference || role == LineRole::MachineMove)
-                written[i] = std::numeric_limits<double>::quiet_NaN();
-            else if (!incremental)
-                written[i] = static_cast<double>(turned[i]);
-        }
+        // Past the intermediate point the tool stands where the program does not tell.
+        if (role == LineRole::Reference || role == LineRole::MachineMove)
+            for (int i = 0; i < 3; ++i)
+                if (given[i])
+                    point[i] = std::numeric_limits<double>::quiet_NaN();
     }
 
     void move(std::string_view line, long index, const bool given[3], bool any)
@@ -395,15 +450,12 @@ struct RotateLines {
             rotation.apply(vector, turned);
             writeAxes(line, turned, all, nullptr);
             followPoint(modes, LineRole::Move, line, scanned, point);
-            long double now[3];
-            rotation.apply(point, now);
-            for (int i = 0; i < 3; ++i)
-                written[i] = static_cast<double>(now[i]);
         } else {
+            long double before[3], turned[3];
+            rotation.apply(point, before);
             followPoint(modes, LineRole::Move, line, scanned, point);
-            long double turned[3];
             rotation.apply(point, turned);
-            writeAxes(line, turned, all, written);
+            writeAxes(line, turned, all, before);
         }
     }
 
@@ -490,9 +542,9 @@ auto rotationTransform(const TextEditor& editor, const AxisValues& angles, const
 {
     const LineRange range = numericLineRange(editor);
     const ProgramStart start = stateBefore(editor, range.first);
-    RotateLines lines{AxisRotation(angles), settings, start.modes, {}, {}, start.modes.plane, false, range.first, {}, {}};
+    RotateLines lines{AxisRotation(angles), settings, start.modes, {}, start.modes.plane, false, range.first, false, {}, {}};
     for (int i = 0; i < 3; ++i)
-        lines.point[i] = lines.written[i] = start.point[i];
+        lines.point[i] = start.point[i];
     return lines;
 }
 

@@ -127,8 +127,13 @@ public:
     {
         // From the back, so the places of the edits before stay right; of two at one place the
         // later one goes in first and so ends up behind.
+        // A removal at the place of an insertion goes first, so it takes only the old text.
         std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) {
-            return a.at != b.at ? a.at > b.at : a.order > b.order;
+            if (a.at != b.at)
+                return a.at > b.at;
+            if ((a.length > 0) != (b.length > 0))
+                return a.length > 0;
+            return a.order > b.order;
         });
         for (const Edit& edit : edits_)
             replace(edit.at, edit.length, std::string_view(edit.text));
