@@ -55,7 +55,6 @@ TEST(Shift, LineByLine)
         {"G01X-5.Y3.", "G01X-4.0Y5.0"},
         {"Z1.", "Z2.0"},            // every letter with its own offset
         {"I5.J5.R5.", "I5.J5.R5."},  // other addresses never touched
-        {"x5.", "x5."},
         {"X", "X1.0"},
         {"G01Y1.X1.Z1.", "G01Y3.0X2.0Z2.0"},
     };
@@ -64,6 +63,10 @@ TEST(Shift, LineByLine)
         shiftCoordinates(editor, {1, 2, 1}, defaults);
         EXPECT_EQ(editor.text(), after) << before;
     }
+    // A lower-case letter is read as a capital by some controls and not by others: refused.
+    MemoryEditor lower("x5.");
+    EXPECT_THROW(shiftCoordinates(lower, {1, 2, 1}, defaults), UserError);
+    EXPECT_EQ(lower.text(), "x5.");
 }
 
 TEST(Shift, ZeroOffsetsLeaveTheTextButMarkItModified)
