@@ -277,11 +277,13 @@ struct RotateLines {
     AxisRotation rotation;
     DecimalSettings settings;
     ProgramModes modes;
-    double point[3];     // the program's own point as read so far
-    int writtenPlane;    // the plane the rewritten program holds
+    double point[3] = {0, 0, 0};  // the program's own point as read so far (NaN: unknown)
+    int writtenPlane = 17;        // the plane the rewritten program holds
     bool motionFlipped = false;  // whether the G02/G03 word of the modal arc was turned round
     long line = 0;
     bool ended = false;  // a program end has been read
+    bool turnedKnown = false;       // turnedPoint is the turned `point`
+    long double turnedPoint[3] = {0, 0, 0};
     ScannedLine scanned;
     LineEdits edits;
 
@@ -389,6 +391,7 @@ struct RotateLines {
 
     void forgetPoint()
     {
+        turnedKnown = false;
         for (double& p : point)
             p = std::numeric_limits<double>::quiet_NaN();
     }
@@ -422,6 +425,7 @@ struct RotateLines {
         rotation.apply(values, turned);
         writeAxes(line, turned, given, nullptr);
         followPoint(modes, role, line, scanned, point);
+        turnedKnown = false;
         // Past the intermediate point the tool stands where the program does not tell.
         if (role == LineRole::Reference || role == LineRole::MachineMove)
             for (int i = 0; i < 3; ++i)
@@ -450,12 +454,16 @@ struct RotateLines {
             rotation.apply(vector, turned);
             writeAxes(line, turned, all, nullptr);
             followPoint(modes, LineRole::Move, line, scanned, point);
+            turnedKnown = false;
         } else {
-            long double before[3], turned[3];
-            rotation.apply(point, before);
+            // The turned point before the line is kept from the line that set it.
+            if (!turnedKnown)
+                rotation.apply(point, turnedPoint);
+            const long double before[3] = {turnedPoint[0], turnedPoint[1], turnedPoint[2]};
             followPoint(modes, LineRole::Move, line, scanned, point);
-            rotation.apply(point, turned);
-            writeAxes(line, turned, all, before);
+            rotation.apply(point, turnedPoint);
+            writeAxes(line, turnedPoint, all, before);
+            turnedKnown = true;
         }
     }
 
@@ -542,7 +550,8 @@ auto rotationTransform(const TextEditor& editor, const AxisValues& angles, const
 {
     const LineRange range = numericLineRange(editor);
     const ProgramStart start = stateBefore(editor, range.first);
-    RotateLines lines{AxisRotation(angles), settings, start.modes, {}, start.modes.plane, false, range.first, false, {}, {}};
+    RotateLines lines{.rotation = AxisRotation(angles), .settings = settings, .modes = start.modes,
+                      .writtenPlane = start.modes.plane, .line = range.first, .scanned = {}, .edits = {}};
     for (int i = 0; i < 3; ++i)
         lines.point[i] = start.point[i];
     return lines;

@@ -127,6 +127,16 @@ public:
     {
         // From the back, so the places of the edits before stay right; of two at one place the
         // later one goes in first and so ends up behind.
+        // Mostly the edits came in order, apart from each other: then they go from the last one.
+        bool apart = true;
+        for (std::size_t i = 1; i < edits_.size() && apart; ++i)
+            apart = edits_[i - 1].at + edits_[i - 1].length <= edits_[i].at && edits_[i - 1].at < edits_[i].at;
+        if (apart) {
+            for (auto it = edits_.rbegin(); it != edits_.rend(); ++it)
+                replace(it->at, it->length, std::string_view(it->text));
+            edits_.clear();
+            return;
+        }
         // A removal at the place of an insertion goes first, so it takes only the old text.
         std::sort(edits_.begin(), edits_.end(), [](const Edit& a, const Edit& b) {
             if (a.at != b.at)
