@@ -33,6 +33,7 @@ TEST(DiffCommand, StatusAndOutput)
     };
     const Case cases[] = {
         {"renumbered, --ignore-n", "N10G00X0\r\nN20M30\r\n", "N1G00X0\r\nN2M30\r\n", {"--ignore-n"}, 0, false},
+        {"numbered with a blank, --ignore-n", "G0 X1\r\nM30\r\n", "N10 G0 X1\r\nN20 M30\r\n", {"--ignore-n"}, 0, false},
         {"renumbered", "N10G00X0\r\nN20M30\r\n", "N1G00X0\r\nN2M30\r\n", {}, 1, true},
         {"formatting by value", "X10Y5\r\n", "X10.000Y5.\r\n", {}, 0, false},
         {"formatting, --exact", "X10Y5\r\n", "X10.000Y5.\r\n", {"--exact"}, 1, true},

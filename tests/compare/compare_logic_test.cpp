@@ -1,7 +1,9 @@
 // Comparing programs: which pairs are equal under which options, where the differences are, the
 // words that differ, and the line alignment against GNU diff's on random edits of a program.
+#include "app/logic/memory_editor.h"
 #include "compare/logic/line_key.h"
 #include "compare/logic/program_compare.h"
+#include "nc/logic/renumber.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -46,6 +48,10 @@ TEST(CompareTexts, PairsUnderOptions)
     const Case cases[] = {
         {"renumbered, N ignored", "N10G00X0\r\nN20G01X5.\r\nN30M30", "N100G00X0\r\nN110G01X5.\r\nN120M30",
          with(&CompareOptions::ignoreSequenceNumbers), "=3 "},
+        {"a new N with its blank, N ignored", "G0 X1\r\nM08\r\nG0X1", "N10 G0 X1\r\nN20M08\r\nN30G0X1",
+         with(&CompareOptions::ignoreSequenceNumbers), "=3 "},
+        {"only the blank after the N goes with it", "G0 X1\r\nG0 X1", "N10  G0 X1\r\nG0N10 X1",
+         with(&CompareOptions::ignoreSequenceNumbers), "=1 -1+1 "},
         {"renumbered, N compared", "N10G00X0\r\nN20G01X5.\r\nN30M30", "N100G00X0\r\nN110G01X5.\r\nN120M30", exact(),
          "-3+3 "},
         {"formatting only, by value", "G01X10Y-.5Z0.\r\nF200", "G01 X10.000 Y-0.50 Z-0\r\nF200.", defaults, "=2 "},
@@ -81,6 +87,36 @@ TEST(CompareTexts, NumberKeys)
         std::string out;
         appendNumberKey(out, text);
         EXPECT_EQ(out, key) << text;
+    }
+}
+
+// Programs as posts write them, renumbered: with N words ignored (and blanks compared) each is
+// still equal to its copy, whether its blocks write their words apart or together.
+TEST(CompareTexts, RenumberedProgramsAreEqualWithNIgnored)
+{
+    const std::string programs[] = {
+        // Fusion 360: blanks, one-word blocks, comments.
+        "%\r\nO1001 (POCKET)\r\n(T1 D=6. CR=0. - ZMIN=-5. - FLAT END MILL)\r\nG90 G94 G17\r\nG21\r\n"
+        "(2D POCKET1)\r\nT1 M6\r\nS5000 M3\r\nG54\r\nM8\r\nG0 X10. Y5.\r\nZ15.\r\nG1 Z-1. F300.\r\n"
+        "X20.\r\nG0 Z15.\r\nM9\r\nG28 G91 Z0.\r\nG90\r\nM30\r\n%\r\n",
+        // Mastercam: numbered already, words apart.
+        "%\r\nO0100\r\nN100 G20\r\nN102 G0 G17 G40 G49 G80 G90\r\nM8\r\nN104 T1 M6\r\nG0 X1. Y0.\r\nN106 M30\r\n%\r\n",
+        // A control's own style: words together, blocks of one word.
+        "O2000\r\nG90G54G00X0Y0\r\nM03S1200\r\nG43H1Z50.\r\nM08\r\nG01Z-2.F100\r\nX50.\r\nM09\r\nM30\r\n",
+        // Nothing but blocks of one word.
+        "M08\r\nG80\r\nM30\r\n",
+    };
+    const CompareOptions ignoringN = with(&CompareOptions::ignoreSequenceNumbers);
+    for (const std::string& text : programs) {
+        for (const zorvan::nc::RenumberOptions& renumber :
+             {zorvan::nc::RenumberOptions{}, zorvan::nc::RenumberOptions{.start = 1, .step = 1, .width = 4}}) {
+            zorvan::MemoryEditor editor(text);
+            zorvan::nc::renumberProgram(editor, renumber, zorvan::nc::Recolour::None);
+            const std::string renumbered = editor.text();
+            EXPECT_NE(renumbered, text);
+            EXPECT_TRUE(compareTexts(text, renumbered, ignoringN).same()) << renumbered;
+            EXPECT_FALSE(compareTexts(text, renumbered, exact()).same());
+        }
     }
 }
 
