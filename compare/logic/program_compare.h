@@ -8,6 +8,7 @@
 
 #include "compare/logic/compare_options.h"
 #include "compare/logic/line_alignment.h"
+#include "nc/logic/nc_words.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -99,5 +100,9 @@ struct WordDiff {
     std::vector<WordSpan> left, right;
 };
 WordDiff wordDiff(std::string_view a, std::string_view b, const CompareOptions& options);
+
+// The words of a text whose numbers cannot be read ("X3..5"): compared by value, they are
+// compared as written, and told so.
+std::vector<nc::UnreadableWord> unreadableWords(std::string_view text);
 
 }  // namespace zorvan::compare

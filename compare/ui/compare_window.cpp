@@ -146,6 +146,20 @@ void CompareWindow::refresh()
         options.*member = box->isChecked();
     const Alignment alignment = compareTexts(leftText_, rightText_, options);
     unaligned_ = alignment.unalignedLines;
+    unreadable_.clear();
+    if (options.numbersByValue) {
+        // The first unreadable word of each side, with how many there are.
+        for (const auto& [side, text] : {std::pair{"左", &leftText_}, std::pair{"右", &rightText_}}) {
+            const auto unread = unreadableWords(*text);
+            if (unread.empty())
+                continue;
+            unreadable_ += QStringLiteral("（読めない数値: %1 %2 行目 %3").arg(QString::fromUtf8(side))
+                               .arg(unread.front().line).arg(QString::fromStdString(unread.front().word));
+            if (unread.size() > 1)
+                unreadable_ += QStringLiteral(" ほか %1 件").arg(unread.size() - 1);
+            unreadable_ += QStringLiteral("）");
+        }
+    }
     rows_.clear();
     differenceRows_.clear();
     std::string leftShown, rightShown;
@@ -242,11 +256,11 @@ void CompareWindow::mark(QsciScintilla* view, int row, RowKind kind, int line)
 QString CompareWindow::summary() const
 {
     if (differenceRows_.empty())
-        return QStringLiteral("違いはありません");
+        return QStringLiteral("違いはありません") + unreadable_;
     QString text = QStringLiteral("差分 %1/%2 箇所").arg(currentDifference() + 1).arg(differenceRows_.size());
     if (unaligned_ > 0)
         text += QStringLiteral("（違いが大きすぎて %1 行を揃えられません）").arg(unaligned_);
-    return text;
+    return text + unreadable_;
 }
 
 int CompareWindow::currentDifference() const
