@@ -229,10 +229,14 @@ int runDiff(const std::vector<std::string>& args, Io& io)
                                                                      std::move(b.keys), options);
         const compare::Alignment& alignment = comparison.alignment;
         if (options.numbersByValue)
-            for (const Side* side : {&a, &b})
-                if (const auto unread = compare::unreadableWords(side->document.text); !unread.empty())
-                    io.err << "zorvan-cli diff: " << side->name << ": "
+            for (const bool left : {true, false}) {
+                const Side& side = left ? a : b;
+                const auto unread = compare::unreadableWordsOfChanges(
+                    side.document.text, left ? comparison.leftSpans : comparison.rightSpans, alignment, left);
+                if (!unread.empty())
+                    io.err << "zorvan-cli diff: " << side.name << ": "
                            << nc::unreadableWordsMessage(unread, "読めない数値の語は書かれたとおりに比べます:") << '\n';
+            }
         if (alignment.same())
             return Done;
         if (alignment.unalignedLines > 0)

@@ -330,8 +330,38 @@ private:
         writer_.changed(a.size(), b.size());
     }
 
+    // Whether the shortest script may be within the work left: it takes about D * D steps for D
+    // differences, and D is at least the lines of either side that the other side cannot match
+    // (not counted on a long stretch: the search stops early there, after few steps).
+    bool mayBeShort(Keys a, Keys b) const
+    {
+        // A stretch so long that the search could take only a few hundred steps is left to the
+        // fixed points, which find few scattered differences as well.
+        if ((a.size() + b.size()) * 256 > shortestLeft_)
+            return false;
+        if (a.size() + b.size() > (std::size_t{1} << 17))
+            return true;
+        std::vector<std::uint64_t> left(a.begin(), a.end()), right(b.begin(), b.end());
+        std::sort(left.begin(), left.end());
+        std::sort(right.begin(), right.end());
+        std::size_t matched = 0;
+        for (std::size_t i = 0, j = 0; i < left.size() && j < right.size();) {
+            if (left[i] < right[j]) {
+                ++i;
+            } else if (right[j] < left[i]) {
+                ++j;
+            } else {
+                ++matched, ++i, ++j;
+            }
+        }
+        const std::size_t least = a.size() + b.size() - 2 * matched;
+        return least * least <= shortestLeft_;
+    }
+
     bool shortest(Keys a, Keys b)
     {
+        if (!mayBeShort(a, b))
+            return false;
         std::vector<Block> runs;
         ShortestScript script(shortestLeft_);
         const bool done = script.run(a, b, runs);

@@ -101,8 +101,11 @@ struct WordDiff {
 };
 WordDiff wordDiff(std::string_view a, std::string_view b, const CompareOptions& options);
 
-// The words of a text whose numbers cannot be read ("X3..5"): compared by value, they are
-// compared as written, and told so.
-std::vector<nc::UnreadableWord> unreadableWords(std::string_view text);
+// The words whose numbers cannot be read ("X3..5") in the lines the alignment marks changed on
+// one side (`left`: text a, whose lines `spans` holds): compared by value they are compared as
+// written, which may be what makes the line differ, and are told so. Equal lines hold the same
+// text for them.
+std::vector<nc::UnreadableWord> unreadableWordsOfChanges(std::string_view text, const LineSpans& spans,
+                                                         const Alignment& alignment, bool left);
 
 }  // namespace zorvan::compare
