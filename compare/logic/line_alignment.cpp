@@ -330,9 +330,9 @@ private:
         writer_.changed(a.size(), b.size());
     }
 
-    // Whether the shortest script may be within the work left: it takes about D * D steps for D
-    // differences, and D is at least the lines of either side that the other side cannot match
-    // (not counted on a long stretch: the search stops early there, after few steps).
+    // Whether the shortest script may be within the work left: it takes about D * (N + M) / 2
+    // steps for D differences, and D is at least the lines of either side that the other side
+    // cannot match (not counted on a long stretch: the search stops early there, after few steps).
     bool mayBeShort(Keys a, Keys b) const
     {
         // A stretch so long that the search could take only a few hundred steps is left to the
@@ -355,7 +355,7 @@ private:
             }
         }
         const std::size_t least = a.size() + b.size() - 2 * matched;
-        return least * least <= shortestLeft_;
+        return least * (a.size() + b.size()) / 2 <= shortestLeft_;
     }
 
     bool shortest(Keys a, Keys b)
@@ -420,8 +420,8 @@ Alignment alignLines(Keys a, Keys b, std::size_t cellBudget)
     // Each level of fixed points costs a pass over its stretch; the passes together stay within
     // a small multiple of the lines.
     const std::size_t workBudget = 32 * (a.size() + b.size()) + 1024;
-    // The shortest scripts together take some tens of milliseconds at most, more on long programs.
-    const std::size_t shortestWork = (std::size_t{1} << 25) + 32 * (a.size() + b.size());
+    // The shortest scripts together take about ten milliseconds at most, more on long programs.
+    const std::size_t shortestWork = (std::size_t{1} << 23) + 8 * (a.size() + b.size());
     Aligner(result, std::min<std::size_t>(cellBudget, 1'900'000), workBudget, shortestWork).align(a, b, 0);
     return result;
 }
