@@ -103,7 +103,7 @@ TEST(Stock, CutsAndWarnings)
          {{10, 10, -2}},
          {}},
         {"past the flute length", {"T1M06", "(T1 D6. R3. L5.)", "G00X10.Y10.Z5.", "G01Z-7.F100"}, {}, {{3, Code::DeeperThanFlute, 2}}},
-        {"rotary axis words; a macro call's arguments are none",
+        {"rotary axis words; the arguments of a macro call (G65, G66) are none",
          {"T1M06", "(T1 D6. R3.)", "G00X10.Y10.Z5.A90.", "G65P9000A1.B2.", "(A1 B2)", "G66P9001A3.C4."},
          {},
          {{2, Code::RotaryAxisMove, 0}}},
