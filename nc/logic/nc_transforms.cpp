@@ -125,6 +125,8 @@ struct ShiftLines {
         if (offset == 0 || !scanned.has(letter))
             return;
         const ProgramWord word = plainWord(text, scanned, letter, "座標移動");
+        if (word.unreadable)
+            return;  // an unreadable number stays as written
         const double sum = checkedResult(static_cast<long double>(word.value) + offset, letter);
         if (auto formatted = formatValue(sum, settings))
             edits.replaceNumber(word, std::move(*formatted));
@@ -344,9 +346,12 @@ struct RotateLines {
         rewritePlaneWords(text);
         const bool given[3] = {scanned.has('X'), scanned.has('Y'), scanned.has('Z')};
         const bool any = given[0] || given[1] || given[2];
-        for (int i = 0; i < 3; ++i)
-            if (given[i] && wordAt(text, scanned.at[kAxisLetters[i] - 'A'], false).macro)
-                plainWord(text, scanned, kAxisLetters[i], "回転");
+        for (int i = 0; i < 3; ++i) {
+            if (!given[i])
+                continue;
+            if (plainWord(text, scanned, kAxisLetters[i], "回転").unreadable)
+                return;  // no point can be made of the line: it stays as written
+        }
         switch (role) {
         case LineRole::NoMove:
             break;
@@ -579,6 +584,8 @@ auto calculationTransform(char letter, Operation operation, double operand, cons
         }
         if (word.macro)
             throw LineRefusal{letterText(letter) + " の値がマクロ変数で与えられているため計算できません"};
+        if (word.unreadable)
+            return;  // an unreadable number stays as written
         const long double v = word.value;
         long double result = v;
         switch (operation) {

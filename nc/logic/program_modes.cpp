@@ -112,6 +112,11 @@ ProgramWord wordAt(std::string_view line, std::size_t letterAt, bool withValue)
     word.numberLength = end - from;
     if (!withValue)
         return word;
+    std::size_t wordEnd = end;
+    if (numberProblem(line, from, end, wordEnd) != NumberProblem::None) {
+        word.unreadable = true;
+        return word;
+    }
     std::string_view number = line.substr(from, end - from);
     if (!number.empty() && number.front() == '+')
         number.remove_prefix(1);
@@ -199,7 +204,7 @@ void followPoint(const ProgramModes& modes, LineRole role, std::string_view line
         if (!scanned.has(kAxes[i]))
             continue;
         const ProgramWord word = wordAt(line, scanned.at[kAxes[i] - 'A']);
-        if (word.macro)
+        if (word.macro || word.unreadable)
             continue;
         point[i] = incremental ? point[i] + word.value : word.value;
     }

@@ -24,6 +24,7 @@ struct ProgramWord {
     std::size_t numberLength = 0;  // bytes of number text after the letter (may be 0)
     double value = 0;              // 0 when there is no number
     bool macro = false;            // "#" or "[" follows: the value is not in the text
+    bool unreadable = false;       // a number no control reads ("X3..5"): value 0, left as written
     std::size_t end() const { return letterAt + 1 + numberLength; }
 };
 
