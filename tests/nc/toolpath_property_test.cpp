@@ -357,3 +357,22 @@ TEST(ToolpathProperty, WorkedRewrites)
 
 }  // namespace
 }  // namespace zorvan::nc
+
+namespace zorvan::nc {
+namespace {
+
+// A long text is cut into pieces: the exchange must give what it gives line by line.
+TEST(ToolpathProperty, ALongSwapGivesWhatItsLinesGive)
+{
+    std::string text, expected;
+    for (int i = 0; i < 40000; ++i) {
+        text += "N" + std::to_string(i) + "G02X" + std::to_string(i % 7) + ".Y-" + std::to_string(i % 5) + ".I1.(X)\r\n";
+        expected += "N" + std::to_string(i) + "G03Y" + std::to_string(i % 7) + ".X-" + std::to_string(i % 5) + ".J1.(X)\r\n";
+    }
+    MemoryEditor editor(text);
+    swapAxes(editor, 'X', 'Y', {false, true}, Recolour::None);
+    EXPECT_EQ(editor.text(), expected);
+}
+
+}  // namespace
+}  // namespace zorvan::nc
