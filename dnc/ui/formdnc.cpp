@@ -81,7 +81,7 @@ TFormDnc::TFormDnc(QWidget* parent) : QDialog(parent)
     form->addRow("受信の開始", ComboStart);
     form->addRow("受信の無通信タイムアウト (秒)", SpinIdle);
     BitBtn1 = dialogButton(this, "OK", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
     form->addRow(buttonRow({BitBtn1, BitBtn2}));
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] {

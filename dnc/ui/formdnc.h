@@ -32,7 +32,7 @@ public:
     QComboBox* ComboStart = nullptr;
     QSpinBox* SpinIdle = nullptr;
     QPushButton* BitBtn1 = nullptr;  // OK
-    QPushButton* BitBtn2 = nullptr;  // Cancel
+    QPushButton* BitBtn2 = nullptr;  // キャンセル
 
     // Shows the stored settings, with the ports found now.
     void prepare();

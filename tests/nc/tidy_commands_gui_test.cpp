@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace zorvan;
 
 namespace {
@@ -138,6 +140,41 @@ TEST_F(TidyCommandsGui, TheOtherCommandsOnTheSelectedLines)
     EXPECT_EQ(text(), "A\r\n");
     form.editor().undo();
     EXPECT_EQ(text(), emptyLines + " ");
+}
+
+TEST_F(TidyCommandsGui, DialogsSayCancelInJapaneseAndReopenWithTheStoredChoices)
+{
+    for (const char* name : {"RenumberForm", "BlankForm", "FormDnc"})
+        EXPECT_EQ(dialog<QDialog>(name)->findChild<QPushButton*>("BitBtn2")->text(), "キャンセル") << name;
+
+    load("A");
+    auto* renumber = dialog<TRenumberForm>("RenumberForm");
+    auto* blanks = dialog<TBlankForm>("BlankForm");
+    const struct {
+        QDialog* dialog;
+        const char* command;
+        std::function<void()> type;   // changes a choice, then the dialog is cancelled
+        std::function<bool()> shown;  // the stored choice is on show
+    } cases[] = {
+        {renumber, "Renumber", [&] { renumber->StartEdit->setValue(777); },
+         [&] { return renumber->StartEdit->value() == 10; }},
+        {blanks, "TidyBlanks", [&] { blanks->RemoveButton->setChecked(true); },
+         [&] { return blanks->InsertButton->isChecked(); }},
+    };
+    for (const auto& c : cases) {
+        auto trigger = [&] { form.action(c.command)->trigger(); };
+        runModalDialog(c.dialog, trigger, [&] {
+            c.type();
+            c.dialog->findChild<QPushButton*>("BitBtn2")->click();
+        });
+        bool shownAgain = false;
+        runModalDialog(c.dialog, trigger, [&] {
+            shownAgain = c.shown();
+            c.dialog->reject();
+        });
+        EXPECT_TRUE(shownAgain) << c.command;
+    }
+    EXPECT_EQ(text(), "A");
 }
 
 }  // namespace
