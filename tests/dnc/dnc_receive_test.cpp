@@ -19,15 +19,16 @@ TEST(DncReceivedProgram, StartsAndEndsAtThePercentLines)
         std::vector<std::string> pieces;
         std::string kept;
         bool complete;
+        int lines;  // as the transfer window counts them
     };
     const std::string nul(3, '\0');
     const Case cases[] = {
-        {ReceiveStart::Percent, {nul + "junk%\r\nO1\r\n", "(50%)\r\n", "%\r\n" + nul}, "%\r\nO1\r\n(50%)\r\n%", true},
-        {ReceiveStart::Percent, {"%\nO1\n%", "\n"}, "%\nO1\n%", true},
-        {ReceiveStart::Percent, {"%\rO1\r%\r"}, "%\rO1\r%", true},
-        {ReceiveStart::Percent, {"%\r\nO1\r\n"}, "%\r\nO1\r\n", false},
-        {ReceiveStart::Percent, {nul + "O1\r\n"}, "", false},
-        {ReceiveStart::FirstByte, {nul + "O1\r\n", "(\x93\xfa)\r\n%\r\n"}, "O1\r\n(\x93\xfa)\r\n%", true},
+        {ReceiveStart::Percent, {nul + "junk%\r\nO1\r\n", "(50%)\r\n", "%\r\n" + nul}, "%\r\nO1\r\n(50%)\r\n%", true, 4},
+        {ReceiveStart::Percent, {"%\nO1\n%", "\n"}, "%\nO1\n%", true, 3},
+        {ReceiveStart::Percent, {"%\rO1\r%\r"}, "%\rO1\r%", true, 3},
+        {ReceiveStart::Percent, {"%\r\nO1\r\n"}, "%\r\nO1\r\n", false, 2},
+        {ReceiveStart::Percent, {nul + "O1\r\n"}, "", false, 0},
+        {ReceiveStart::FirstByte, {nul + "O1\r\n", "(\x93\xfa)\r\n%\r\n"}, "O1\r\n(\x93\xfa)\r\n%", true, 3},
     };
     for (const Case& c : cases) {
         ReceivedProgram program(c.start);
@@ -35,6 +36,7 @@ TEST(DncReceivedProgram, StartsAndEndsAtThePercentLines)
             program.add(piece);
         EXPECT_EQ(program.bytes(), c.kept);
         EXPECT_EQ(program.complete(), c.complete) << c.kept;
+        EXPECT_EQ(program.lines(), c.lines) << c.kept;
     }
 }
 
