@@ -99,6 +99,14 @@ CompareWindow::CompareWindow(QWidget* parent)
     options->addWidget(summary_);
     options->addWidget(previous);
     options->addWidget(next);
+    auto* closeButton = new QPushButton(QStringLiteral("閉じる"), this);
+    closeButton->setObjectName(QStringLiteral("CompareClose"));
+    closeButton->setToolTip(QStringLiteral("Esc"));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    options->addWidget(closeButton);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    closeKey->setContext(Qt::WindowShortcut);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
     auto* nextKey = new QShortcut(QKeySequence(Qt::Key_F8), this);
     auto* previousKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8), this);
     nextKey->setContext(Qt::WindowShortcut);
