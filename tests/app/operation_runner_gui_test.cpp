@@ -412,8 +412,13 @@ TEST_F(WindowOperationsTest, MergesQueuedWhileOneRunsFollowInOrder)
     load("%\r\nG00\r\n");
     form->MergeFile(programFile(lines), 1);
     EXPECT_TRUE(form->Busy);
+    EXPECT_EQ(form->statusText(3), "付足し中");
     form->MergeFile(dir.filePath("small.ncd"), 1);  // short: at once, but after the first
     EXPECT_EQ(form->editor().text(), "G%\r\nG00\r\n");
     form->runner().waitForIdle();
     EXPECT_TRUE(form->editor().text() == "G%\r\nG00\r\n" + program(lines) + "%\r\nM30\r\n");
+    form->MergeFile(programFile(lines), 2);
+    EXPECT_EQ(form->statusText(3), "挿入中");
+    form->runner().waitForIdle();
+    EXPECT_EQ(form->statusText(3), "");
 }
