@@ -106,6 +106,21 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
     EditCase{"all three at once", tidy({.blanks = BlankStyle::Remove, .emptyLines = true, .comments = true}),
              "G01 X1.\r\n\r\n(A)\r\n  G00 (B) Y1.\r\n", "G01X1.\r\n  G00Y1.\r\n"}));
 
+TEST(Tidy, TheCaretStaysOnItsLineAtItsColumnOrTheEndOfTheShorterLine)
+{
+    const struct {
+        long caret;
+        long after;
+    } cases[] = {{12 + 8, 10 + 8}, {12 + 12, 10 + 9}, {27 + 2, 21}};  // the blank line dropped: the empty one after
+    for (const auto& c : cases) {
+        MemoryEditor editor("N10 G00 X0\r\nG00  X1.  Y2.\r\n   ");
+        editor.setCaret(c.caret);
+        nc::tidyProgram(editor, {.blanks = BlankStyle::Remove, .emptyLines = true}, nc::Recolour::None);
+        EXPECT_EQ(editor.text(), "N10G00X0\r\nG00X1.Y2.\r\n");
+        EXPECT_EQ(editor.caret(), c.after) << c.caret;
+    }
+}
+
 TEST(Tidy, NothingToChangeLeavesNoStep)
 {
     MemoryEditor editor("G01 X1. (A)\r\nG00 Y2.\r\n");
@@ -176,7 +191,7 @@ TEST(LongPrograms, NumberAndDropAcrossPieces)
         EXPECT_EQ(editor.text(), program) << last;
         nc::tidyProgram(editor, {.emptyLines = true}, nc::Recolour::None);
         EXPECT_EQ(editor.text(), tidied) << last;
-        EXPECT_EQ(editor.caret(), editor.length() - 2);  // after the last line kept
+        EXPECT_EQ(editor.caret(), 0);  // where it was
     }
 }
 
