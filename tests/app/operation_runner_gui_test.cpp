@@ -394,6 +394,25 @@ TEST_F(WindowOperationsTest, ALongCommandKeepsTheWindowTickingAndACancelAnywhere
     }
 }
 
+TEST_F(WindowOperationsTest, KeysAndClicksLeaveTheCaretAndSelectionWhileAnOperationRuns)
+{
+    load(program(lines));
+    form->editor().setSelection(3, 4);
+    const EditorState untouched = state();
+    form->action("Kaeru")->trigger();
+    ASSERT_TRUE(form->Busy);
+    for (auto key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Right})
+        QTest::keyClick(form->Memo1, key);
+    QTest::keyClick(form->Memo1, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::mouseClick(form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(state(), untouched);
+    form->runner().cancel();
+    form->runner().waitForIdle();
+    EXPECT_EQ(state(), untouched);
+    QTest::keyClick(form->Memo1, Qt::Key_Down);  // free again
+    EXPECT_EQ(form->editor().lineFromPosition(form->editor().caret()), 1);
+}
+
 TEST_F(WindowOperationsTest, AFailureOnTheWorkerIsShownOnceAndChangesNothing)
 {
     load(longProgram(30000));
