@@ -18,9 +18,12 @@ namespace zorvan::nc {
 
 TextEditor::LinesColouring linesColouring(Recolour recolour)
 {
-    if (recolour != Recolour::WrittenLines)
-        return {};
-    return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    switch (recolour) {
+    case Recolour::WrittenLines: return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    case Recolour::AsLoaded: return [](std::string_view text) { return colouring::WholeTextRuns(text); };
+    case Recolour::None: break;
+    }
+    return {};
 }
 
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last)

@@ -1,4 +1,6 @@
 // Renumbering and tidying from the main window's search menu, on the QScintilla editor.
+#include "app/logic/colouring.h"
+#include "app/logic/memory_editor.h"
 #include "app/logic/settings_group.h"
 #include "app/ui/textform.h"
 #include "nc/ui/blankform.h"
@@ -175,6 +177,38 @@ TEST_F(TidyCommandsGui, DialogsSayCancelInJapaneseAndReopenWithTheStoredChoices)
         EXPECT_TRUE(shownAgain) << c.command;
     }
     EXPECT_EQ(text(), "A");
+}
+
+TEST_F(TidyCommandsGui, WrittenLinesGetTheColoursOfALoad)
+{
+    auto* renumber = dialog<TRenumberForm>("RenumberForm");
+    auto* blanks = dialog<TBlankForm>("BlankForm");
+    const struct {
+        const char* command;
+        QDialog* dialog;  // none: the command asks nothing
+        std::function<void()> inDialog;
+    } cases[] = {
+        {"Renumber", renumber, [&] { renumber->BitBtn1->click(); }},
+        {"TidyBlanks", blanks,
+         [&] {
+             blanks->RemoveButton->setChecked(true);
+             blanks->BitBtn1->click();
+         }},
+        {"RemoveSequenceNumbers", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        // "O" and "L" words inside a line are red only to the line pass of typing.
+        load("N1 WHILE [#1 LT 3] DO1\r\nN2 IF [#1 GT 3] GOTO90 (O1)\r\nN3 O100 L2 X1.");
+        auto trigger = [&] { form.action(c.command)->trigger(); };
+        if (c.dialog)
+            runModalDialog(c.dialog, trigger, c.inDialog);
+        else
+            trigger();
+        MemoryEditor loaded(text());
+        colouring::ColourAll(loaded);
+        for (long pos = 0; pos < loaded.length(); ++pos)
+            ASSERT_EQ(form.editor().colourAt(pos), loaded.colourAt(pos)) << c.command << " at " << pos << " of " << text();
+    }
 }
 
 }  // namespace
