@@ -158,6 +158,32 @@ TEST(RenumberRefusals, ChangeNothing)
     }
 }
 
+TEST(RenumberWrap, IsRefusedWhereItGivesAJumpTargetToTwoBlocks)
+{
+    const RenumberOptions wrapAt50{.max = 50, .wrap = true};
+    const std::string program = "A\r\nB\r\nN3C\r\nN4D\r\nE\r\nF\r\nG\r\nGOTO3\r\nM99P4\r\n";
+    MemoryEditor editor(program);
+    editor.setModified(false);
+    try {
+        nc::renumberProgram(editor, wrapAt50, nc::Recolour::None);
+        ADD_FAILURE() << "renumbered";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "先頭に戻った番号が飛び先と重なるので振り直しません:\n"
+                                         "7 行目 → N30 (2, 7 行目のブロック)\n"
+                                         "8 行目 → N40 (3, 8 行目のブロック)");
+    }
+    EXPECT_EQ(editor.text(), program);
+    EXPECT_FALSE(editor.canUndo());
+    // A target outside the selection that the wrap gives to a block of it as well.
+    MemoryEditor outside("N10A\r\nB\r\nC\r\nD\r\nGOTO10\r\n");
+    outside.setSelection(6, 15);  // lines 1 to 4
+    EXPECT_THROW(nc::renumberProgram(outside, {.max = 30, .wrap = true}, nc::Recolour::None), UserError);
+    // A wrap that leaves every target one block goes on.
+    MemoryEditor single("A\r\nN2B\r\nC\r\nGOTO2\r\n");
+    EXPECT_TRUE(nc::renumberProgram(single, {.max = 30, .wrap = true}, nc::Recolour::None).empty());
+    EXPECT_EQ(single.text(), "N10A\r\nN20B\r\nN30C\r\nN10GOTO20\r\n");
+}
+
 TEST(RenumberMissingTargets, AreReportedWithTheirLines)
 {
     MemoryEditor editor("N1A\r\nGOTO7\r\nN2B\r\nM99P2\r\nN8C\r\nGOTO8\r\n");
