@@ -12,7 +12,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
-#include <QApplication>
+#include <QListWidget>
 #include <QCheckBox>
 #include <QMenu>
 #include <QSettings>
@@ -146,7 +146,6 @@ TEST(PreviewWindow, AWarningClickedShowsItsLineInTheEditor)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     auto* panel = form.findChild<PreviewPanel*>("PreviewPanel");
     ASSERT_TRUE(panel && panel->isVisible());
-    QSignalSpy stock(panel, &PreviewPanel::stockReady);
     // Line 5 is a rapid through the stock.
     form.editor().setText("(T1 D6.)\r\nT1M06\r\nG90G00X0Y0Z5.\r\nG01Z-2.F200\r\nX40.\r\nG00Y20.\r\nG01X0\r\nG00Z5.\r\n");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->stockWarnings().empty(); }, 10000));
@@ -155,7 +154,7 @@ TEST(PreviewWindow, AWarningClickedShowsItsLineInTheEditor)
     ASSERT_FALSE(rows.isEmpty());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows[0]).center());
     EXPECT_EQ(form.editor().lineFromPosition(form.editor().caret()), 5);
-    EXPECT_EQ(QApplication::focusWidget(), form.Memo1);
+    EXPECT_EQ(form.focusWidget(), form.Memo1);
     // The line has its own background, right across the editor, until the caret leaves it.
     const long y = form.Memo1->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, form.editor().caret());
     EXPECT_EQ(form.Memo1->viewport()->grab().toImage().pixelColor(form.Memo1->viewport()->width() - 5, int(y) + 3),
