@@ -321,6 +321,12 @@ bool CompareWindow::eventFilter(QObject* watched, QEvent* event)
             nextDifference();
         return true;
     }
+    // Escape reaches a view as a key too: the editor takes it for itself before any shortcut.
+    if ((watched == left_ || watched == right_) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        close();
+        return true;
+    }
     if (watched == left_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

@@ -12,13 +12,16 @@ std::string_view readRangeText(const TextEditor& editor, const LineRange& range,
 
 namespace {
 
-// The caret back on the line it was on (the last line when fewer are left), at its column or the
-// end of a shorter line. The view stays where it was (the editor keeps it through the edit), so
-// the user goes on where he was reading.
+// The caret back on the line it was on, at its column or the end of a shorter line; at the end of
+// the text when that line is gone (or was the empty one after a final break). The view stays where
+// it was (the editor keeps it through the edit), so the user goes on where he was reading.
 void restoreCaretLine(TextEditor& editor, const LineRange& range)
 {
-    const int line = std::max(0, std::min(range.caretLine, editor.lineCount() - 1));
-    const LineSpan span = lineSpan(editor, line, line);
+    if (range.caretLine >= editor.lineCount()) {
+        editor.setCaret(editor.length());
+        return;
+    }
+    const LineSpan span = lineSpan(editor, range.caretLine, range.caretLine);
     editor.setCaret(span.start + std::min(range.caretColumn, span.length));
 }
 

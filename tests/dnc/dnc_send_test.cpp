@@ -203,7 +203,7 @@ TEST(DncPort, APathThatIsNoTerminalIsNamedSo)
     ensureCoreApplication();
     QTemporaryFile plain;
     ASSERT_TRUE(plain.open());
-    for (const QString path : {plain.fileName(), QStringLiteral("/dev/null")}) {
+    for (const QString& path : {plain.fileName(), QStringLiteral("/dev/null")}) {
         const DncSettings s = lineSettings(path.toStdString());
         SerialSender sender(frameProgram("O1\n", s), s);
         try {

@@ -120,7 +120,7 @@ TEST(Shift, WithoutSelectionTheCaretStaysOnItsLineAndColumn)
     } cases[] = {
         {7, 8},    // line 1, column 2: the same place of the longer line
         {0, 0},    // the start of the text
-        {10, 10},  // the empty last line
+        {10, 12},  // the end, after the final break
     };
     for (const auto& c : cases) {
         MemoryEditor editor(join({"X1.", "X2."}) + "\r\n");
