@@ -28,6 +28,9 @@ void SerialReceiver::onData()
     lastDataMs_ = elapsedMs();
     if (program_.add(std::string_view(data.constData(), data.size())))
         finish(TransferState::Done);
+    else if (program_.bytes().size() > mostBytes_)
+        finish(TransferState::Failed, QStringLiteral("受信したプログラムが上限の %1 バイトを超えたので受信をやめました。")
+                                          .arg(qulonglong(mostBytes_)));
 }
 
 void SerialReceiver::onTick()

@@ -64,10 +64,10 @@ TEST_P(CliProcess, BehavesAsExpected)
 
 // Scripts run under /bin/sh inside single quotes: no single quotes in them.
 INSTANTIATE_TEST_SUITE_P(Hostile, CliProcess, ::testing::Values(
-    ProcessCase{"CatOntoAFullDevice", "$ZC cat $T/s.nc > /dev/full", 1, "No space left on device", ""},
-    ProcessCase{"ShiftOntoAFullDevice", "$ZC shift --x 1 $T/s.nc > /dev/full", 1, "No space left on device", ""},
-    ProcessCase{"ColoursOntoAFullDevice", "$ZC colours $T/s.nc > /dev/full", 1, "No space left on device", ""},
-    ProcessCase{"DeskCalcOntoAFullDevice", "$ZC desk-calc 1+2= > /dev/full", 1, "No space left on device", ""},
+    ProcessCase{"CatOntoAFullDevice", "$ZC cat $T/s.nc > /dev/full", 1, "ディスクに空きがありません", ""},
+    ProcessCase{"ShiftOntoAFullDevice", "$ZC shift --x 1 $T/s.nc > /dev/full", 1, "ディスクに空きがありません", ""},
+    ProcessCase{"ColoursOntoAFullDevice", "$ZC colours $T/s.nc > /dev/full", 1, "ディスクに空きがありません", ""},
+    ProcessCase{"DeskCalcOntoAFullDevice", "$ZC desk-calc 1+2= > /dev/full", 1, "ディスクに空きがありません", ""},
     ProcessCase{"CatWithStandardOutputClosed", "$ZC cat $T/s.nc >&-", 1, "Bad file descriptor", ""},
     ProcessCase{"OutputIntoAPipeStaysAPipe",
                 "mkfifo $T/p || exit 77; timeout 10 cat $T/p > $T/got & $ZC cat $T/s.nc -o $T/p; s=$?; wait;"
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Hostile, CliProcess, ::testing::Values(
                 "unshare -rm true 2>/dev/null || exit 77; mkdir $T/small; head -c 200000 /dev/zero > $T/big;"
                 " unshare -rm /bin/sh -c \"mount -t tmpfs -o size=64k none $T/small && $ZC cat $T/big -o $T/small/out;"
                 " s=\\$?; [ -z \\\"\\$(ls -A $T/small)\\\" ] || exit 9; exit \\$s\"",
-                1, "No space left on device", "Unknown error"},
+                1, "ディスクに空きがありません", "Unknown error"},
     ProcessCase{"AFileTruncatedWhileReadIsNeverACrash",
                 "head -c 16000000 /dev/zero > $T/z; for i in 1 2 3 4 5; do cp $T/z $T/f;"
                 " $ZC cat $T/f > /dev/null & sleep 0.0$i; truncate -s 0 $T/f; wait $!; s=$?;"
@@ -139,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Bounds, CliProcess, ::testing::Values(
                 " unshare -rm /bin/sh -c \"mount -t tmpfs -o size=64k none $T/small && cp $T/x $T/small/f &&"
                 " $ZC replace --find X --with Y --in-place $T/small/f 2> $T/e\";"
                 " s=$?; cat $T/e >&2; grep -qx \"[0-9]*\" $T/e && exit 9; exit $s",
-                1, "No space left on device", ""},
+                1, "ディスクに空きがありません", ""},
     ProcessCase{"NoExtremeFoundIsSaid", "$ZC extreme --letter Z --method max $T/s.nc", 1, "見つかりません", ""},
     ProcessCase{"CallsTooDeepAreOneLineWithACount",
                 "printf \"M98P1L10000\\nM30\\nO1\\nM98P1\\nM99\\n\" > $T/d.nc; $ZC extents $T/d.nc 2> $T/e;"

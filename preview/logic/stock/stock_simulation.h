@@ -41,12 +41,18 @@ struct StockOptions {
     int longSideColumns = 1000;
     double hitTolerance = 0.001;  // material less deep than this is not a hit
     int threads = 0;              // 0: two on a long path of wide tools when the machine has them
+    // The columns the cuts and hit tests may look at in all (a few seconds' work); past it the
+    // simulation stops before the move that spent it.
+    std::uint64_t maxWork = kDefaultStockWork;
+    static constexpr std::uint64_t kDefaultStockWork = 3'000'000'000;
 };
 
 struct StockResult {
     HeightField field;
     std::vector<StockWarning> warnings;  // by line, then code; one per line and code
     bool cancelled = false;
+    // The work limit stopped it: the field and the warnings are those of the moves before this line.
+    std::optional<std::uint32_t> cutShortAt;
 };
 
 // Simulates `path`, the path interpreted from `program` (read for the tool comments and the
