@@ -19,6 +19,7 @@ namespace {
 
 // Past this column width (mm) a tool's cut lowers material far from it and rapids there go unseen.
 constexpr double kCoarsestCell = 10;
+constexpr double kMostColumns = 4'000'000;
 
 double numberOf(std::string_view text, const std::string& whole)
 {
@@ -68,6 +69,14 @@ int runStockCheck(const std::vector<std::string>& args, Io& io)
     }
     const std::string text = loadDocumentInput(options.file, io.in, options.encoding).text;
     const preview::Toolpath path = preview::interpretProgram(text);
+    // The finest grid of 4,000,000 columns (16 MB): a program spread over a large area is still
+    // checked column by column finer than its tools, where the view's grid would not be.
+    {
+        preview::stock::ToolTable tools = stock.tools;
+        preview::stock::addToolsFromComments(text, tools);
+        stock.longSideColumns = preview::stock::finestLongSideColumns(
+            stock.box ? *stock.box : preview::stock::defaultStockBox(path, tools), kMostColumns);
+    }
     const auto result = preview::stock::simulateStock(text, path, stock);
     bool fault = false;
     for (const auto& warning : result.warnings) {

@@ -138,7 +138,8 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
 {
     // A tool narrower than a column, or of unknown size, reaches at least the centres of the
     // columns its axis passes over: wherever the axis stands, some centre lies within half a
-    // column's diagonal. Out there its edge is taken as at its rim.
+    // column's diagonal. Out there the tool is taken at its tip, the depth it reaches in the
+    // columns it stands in.
     const double toolRadius = tool.diameter > 0 ? tool.radius() : 0;
     const double radius = std::max(toolRadius, cell_ * kHalfDiagonal);
     const double toolR2 = toolRadius * toolRadius;
@@ -242,14 +243,15 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             // Roots are taken only for the edges that may come under the top.
             const double top = top_[index];
             const double base = a[2] + t * uz;
-            double z = edge.above(base, std::min(d2, toolR2), top) ? HUGE_VAL
-                                                                   : base + tool.riseFromSquare(std::min(d2, toolR2));
+            const double toolD2 = d2 <= toolR2 ? d2 : 0;
+            double z = edge.above(base, toolD2, top) ? HUGE_VAL : base + tool.riseFromSquare(toolD2);
             // Where the nearest place is the lower end, the two are the same.
             if (lowMatters && !(uz < 0 && t == 1)) {
                 const double lx = centreX(i) - low[0], ly = centreY(j) - low[1];
                 const double l2 = lx * lx + ly * ly;
-                if (l2 <= r2 && !edge.above(low[2], std::min(l2, toolR2), top))
-                    z = std::min(z, low[2] + tool.riseFromSquare(std::min(l2, toolR2)));
+                const double lowD2 = l2 <= toolR2 ? l2 : 0;
+                if (l2 <= r2 && !edge.above(low[2], lowD2, top))
+                    z = std::min(z, low[2] + tool.riseFromSquare(lowD2));
             }
             if (z == HUGE_VAL)
                 return;

@@ -90,6 +90,18 @@ StockBox defaultStockBox(const Toolpath& path, const ToolTable& tools)
     return box;
 }
 
+int finestLongSideColumns(const StockBox& box, double mostColumns)
+{
+    const double width = std::max(0.0, box.max[0] - box.min[0]), depth = std::max(0.0, box.max[1] - box.min[1]);
+    const double longSide = std::max(width, depth), shortSide = std::min(width, depth);
+    if (!(longSide > 0) || !std::isfinite(longSide))
+        return 1000;
+    // Square cells: (long / cell) * (short / cell) columns, and at most mostColumns along one side.
+    const double cell = std::max(std::sqrt(longSide * std::max(shortSide, longSide / mostColumns) / mostColumns),
+                                 longSide / mostColumns);
+    return static_cast<int>(std::clamp(std::floor(longSide / cell), 1000.0, mostColumns));
+}
+
 StockResult simulateStock(std::string_view program, const Toolpath& path, const StockOptions& options,
                           const std::atomic<bool>* cancel)
 {

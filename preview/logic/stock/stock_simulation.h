@@ -63,4 +63,8 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
 // The default stock box of a path with these tools (empty box when the path has no feed move).
 StockBox defaultStockBox(const Toolpath& path, const ToolTable& tools);
 
+// The columns along the box's longer side that give the finest grid of at most `mostColumns`
+// columns in all (at least 1000, the grid the view uses).
+int finestLongSideColumns(const StockBox& box, double mostColumns);
+
 }  // namespace zorvan::preview::stock
