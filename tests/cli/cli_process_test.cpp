@@ -147,4 +147,38 @@ INSTANTIATE_TEST_SUITE_P(Bounds, CliProcess, ::testing::Values(
                 1, "回)", ""}),
     [](const ::testing::TestParamInfo<ProcessCase>& info) { return std::string(info.param.name); });
 
+// Hostile inputs of the third round: files that are not what they seem, files that must not be
+// replaced behind their owner's back, and diffs that reproduce their files.
+INSTANTIATE_TEST_SUITE_P(ThirdRound, CliProcess, ::testing::Values(
+    ProcessCase{"AReadOnlyFileIsNotReplaced",
+                "chmod 444 $T/s.nc; cp $T/s.nc $T/before; $ZC shift --x 1 --in-place $T/s.nc; s=$?;"
+                " cmp -s $T/s.nc $T/before || exit 9; exit $s",
+                1, "読み取り専用", ""},
+    ProcessCase{"AnotherUsersWriteKeepsOwnerGroupAndMode",
+                "chmod 777 $T; chown 0:65534 $T/s.nc; chmod 664 $T/s.nc;"
+                " setpriv --reuid 65534 --regid 65534 --clear-groups $ZC --version > /dev/null 2>&1 || exit 77;"
+                " setpriv --reuid 65534 --regid 65534 --clear-groups $ZC shift --x 1 --in-place $T/s.nc || exit $?;"
+                " grep -q X2 $T/s.nc || exit 8; [ \"$(stat -c %u:%g:%a $T/s.nc)\" = 0:65534:664 ] || exit 9",
+                0, "", ""},
+    ProcessCase{"Utf16TextIsRefusedNotMangled",
+                "printf \"\\377\\376G\\0000\\0001\\000\\r\\000\\n\\000\" > $T/u.nc; $ZC cat $T/u.nc > $T/out; s=$?;"
+                " [ -s $T/out ] && exit 9; exit $s",
+                1, "UTF-16", ""},
+    ProcessCase{"DiffExactSeesAMissingFinalLineEnd",
+                "printf \"X1\\r\\n\" > $T/a; printf X1 > $T/b; $ZC diff --exact $T/a $T/b > $T/d; s=$?;"
+                " grep -q \"No newline at end of file\" $T/d || exit 9; exit $s",
+                1, "", ""},
+    ProcessCase{"DiffOutputPatchesMixedEndsIntoTheOtherFile",
+                "printf \"X1\\r\\nX2\\nX3\\r\\nX4\\n\" > $T/a; printf \"X1\\r\\nX2\\nX9\\r\\nX4\\nX5\" > $T/b;"
+                " $ZC diff --exact $T/a $T/b > $T/d; [ $? = 1 ] || exit 8; cp $T/a $T/c;"
+                " patch -s --binary $T/c $T/d >&2 || exit 7; cmp -s $T/c $T/b || exit 9",
+                0, "", ""},
+    ProcessCase{"DiffReadsAPipeNamedAsAFile", "cat $T/s.nc | $ZC diff $T/s.nc /dev/stdin", 0, "", ""},
+    ProcessCase{"DiffRefusesAnEndlessDevice", "timeout 60 $ZC diff $T/s.nc /dev/zero", 2, "1024 MiB", ""},
+    ProcessCase{"HelpGivesExitStatusesAndTimeouts",
+                "$ZC receive --help > $T/out || exit $?; grep -q \"^exit status\" $T/out || exit 8;"
+                " grep -q \"^timeouts\" $T/out || exit 9; $ZC diff --help | grep -q \"^exit status\" || exit 10",
+                0, "", ""}),
+    [](const ::testing::TestParamInfo<ProcessCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
