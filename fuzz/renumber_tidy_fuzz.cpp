@@ -2,6 +2,7 @@
 // refusals the commands name, renumbering keeps the line count, and a tidy done twice changes
 // nothing the second time.
 #include "fuzz_check.h"
+#include "app/logic/document_file.h"
 #include "app/logic/memory_editor.h"
 #include "app/logic/user_error.h"
 #include "nc/logic/program_tidy.h"
@@ -19,7 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     const unsigned choice = data[0];
-    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    // The editor's text of a file of these bytes, as a load gives it.
+    const std::string text =
+        zorvan::loadDocument(std::string(reinterpret_cast<const char*>(data) + 1, size - 1)).text;
 
     MemoryEditor renumbered(std::string_view{text});
     const int lines = renumbered.lineCount();
