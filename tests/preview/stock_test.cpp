@@ -294,7 +294,7 @@ TEST(Stock, ToolTexts)
         {"END MILL D6.", 0, ToolKind::Flat, 0, 0},
         // Numbers and sizes no tool has: refused, never an overflow.
         {"T99999999999 D6.", 0, ToolKind::Flat, 0, 0},
-        {"T1 R1e308", 0, ToolKind::Flat, 0, 0},
+        {"T1 R99999.", 0, ToolKind::Flat, 0, 0},
         {"T99999999 D6.", 99999999, ToolKind::Flat, 6, 0},
         // Fusion 360 / HSM (and HSMWorks, Inventor HSM: the same post engine).
         {"T1 D=3.175 CR=0. - ZMIN=-5. - flat end mill", 1, ToolKind::Flat, 3.175, 0},
@@ -377,6 +377,8 @@ TEST(Stock, CheckCommand)
     std::ofstream(tools) << "# number, kind, sizes\nT1 BALL D6.\n\nT2 DRILL D10. A118\n";
     const std::string badTools = testing::TempDir() + "stock_bad_tools.txt";
     std::ofstream(badTools) << "T1 BALL D6.\nT2\n";
+    const std::string hugeTools = testing::TempDir() + "stock_huge_tools.txt";
+    std::ofstream(hugeTools) << "T1 R" << std::string(308, '9') << ".\n";
     const char* hit = "T1M06\r\nG00X-10.Y10.Z5.\r\nZ-0.1\r\nX30.\r\n";
     struct Case {
         const char* name;
@@ -397,6 +399,7 @@ TEST(Stock, CheckCommand)
         {"a bad --stock", {"stock-check", "--stock", "0:20,0:20"}, hit, 2, ""},
         {"an inverted --stock range", {"stock-check", "--stock", "0:20,20:0,-1:0"}, hit, 2, ""},
         {"a tool table line without size", {"stock-check", "--tools", badTools}, hit, 1, ""},
+        {"a tool table line whose size overflows", {"stock-check", "--tools", hugeTools}, hit, 1, ""},
         {"a box whose width overflows", {"stock-check", "--stock", "-1e308:1e308,0:20,-1:0"}, hit, 2, ""},
         {"a grid too coarse to trust: cut short wins over the hit it still prints",
          {"stock-check", "--stock", "0:100000,0:100000,-10:0", "--tools", tools}, hit, 3,
