@@ -317,8 +317,14 @@ AtomicFileWriter::AtomicFileWriter(const QString& path) : path_(path), target_(l
     if ((exists && !S_ISREG(existing.st_mode)) || namesASpecialPlace(target_)) {
         if (exists && S_ISDIR(existing.st_mode))
             throw FileError(path, systemReason(EISDIR), true);
-        // A pipe with no reader would hold the writer for ever: it is refused at once instead.
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+        // A pipe with no reader would hold the writer for ever: one whose reader has not come
+        // within two seconds is refused instead.
+        for (int attempt = 0;; ++attempt) {
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+            if (fd_ >= 0 || errno != ENXIO || attempt == 40)
+                break;
+            ::usleep(50000);
+        }
         if (fd_ < 0)
             throw FileError(path, systemReason(errno), true);
         ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);

@@ -173,6 +173,8 @@ INSTANTIATE_TEST_SUITE_P(ThirdRound, CliProcess, ::testing::Values(
                 " $ZC diff --exact $T/a $T/b > $T/d; [ $? = 1 ] || exit 8; cp $T/a $T/c;"
                 " patch -s --binary $T/c $T/d >&2 || exit 7; cmp -s $T/c $T/b || exit 9",
                 0, "", ""},
+    ProcessCase{"APipeNobodyReadsIsRefusedNotWaitedOn",
+                "mkfifo $T/p || exit 77; timeout 30 $ZC cat $T/s.nc -o $T/p", 1, "読み手のいないパイプ", ""},
     ProcessCase{"DiffReadsAPipeNamedAsAFile", "cat $T/s.nc | $ZC diff $T/s.nc /dev/stdin", 0, "", ""},
     ProcessCase{"DiffRefusesAnEndlessDevice", "timeout 60 $ZC diff $T/s.nc /dev/zero", 2, "1024 MiB", ""},
     ProcessCase{"HelpGivesExitStatusesAndTimeouts",
