@@ -770,6 +770,19 @@ void ProgramCheck::update(std::string_view text, int firstLine, int lastLine, in
     finish(text);
 }
 
+std::size_t ProgramCheck::memoryBytes() const
+{
+    std::size_t bytes = snapshots_.capacity() * sizeof(Snapshot) + facts_.capacity() * sizeof(Fact);
+    // A state's macro variables: a double and a flag each.
+    bytes += snapshots_.size() * preview::MacroVariables::kCount * (sizeof(double) + 1);
+    for (const auto* v : {&lineFindings_, &stockFindings_, &findings_}) {
+        bytes += v->capacity() * sizeof(Finding);
+        for (const Finding& f : *v)
+            bytes += f.message.capacity();
+    }
+    return bytes;
+}
+
 void ProgramCheck::setStockFindings(std::vector<Finding> findings)
 {
     stockFindings_ = std::move(findings);

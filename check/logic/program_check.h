@@ -83,6 +83,8 @@ public:
     void setStockFindings(std::vector<Finding> findings);
     // Every finding, by line.
     const std::vector<Finding>& findings() const { return findings_; }
+    // Bytes held (the kept states, the facts and the findings).
+    std::size_t memoryBytes() const;
 
     struct State;
     struct Fact;
