@@ -611,11 +611,16 @@ const char* bodyStart(std::string_view text)
     return text.starts_with("\xEF\xBB\xBF") ? text.data() + 3 : text.data();
 }
 
-// Whether a line holds only blanks, comments or "%".
+// Whether a line holds no block: only blanks and comments, or a "%" line (whatever follows the
+// "%", as the reader passes it by); `percent` tells the latter.
 bool isEmptyLine(std::string_view line, bool& percent)
 {
-    percent = false;
     std::size_t i = 0;
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    percent = i < line.size() && line[i] == '%';
+    if (percent)
+        return true;
     while (i < line.size()) {
         const char c = line[i];
         if (isBlank(c)) {
@@ -625,9 +630,6 @@ bool isEmptyLine(std::string_view line, bool& percent)
             if (close == std::string_view::npos)
                 return true;
             i = close + 1;
-        } else if (c == '%') {
-            percent = true;
-            ++i;
         } else {
             return false;
         }
@@ -886,7 +888,7 @@ void ProgramCheck::structureFindings(std::string_view text, std::vector<Finding>
             const bool empty = isEmptyLine(ln, percent);
             if (!empty || percent) {
                 firstContent = l;
-                firstPercent = percent && empty;
+                firstPercent = percent;
                 break;
             }
             p = ln.data() + ln.size() + 1;
@@ -911,7 +913,7 @@ void ProgramCheck::structureFindings(std::string_view text, std::vector<Finding>
             const bool empty = isEmptyLine(ln, percent);
             if (lastContent < 0 && (!empty || percent)) {
                 lastContent = line;
-                lastPercent = percent && empty;
+                lastPercent = percent;
             }
             if (lastBlock < 0 && !empty) {
                 lastBlock = line;

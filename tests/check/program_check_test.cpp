@@ -64,7 +64,7 @@ TEST(ProgramCheck, Words)
         {"codes of different groups, a letter in a comment, two M codes", {"G90G54G17G40G49G80", "G00X1.(X2.)", "M03M08"}, {}},
     });
     checkRule(Rule::UnknownCode, {
-        {"a code the preview does not follow", {"G00X1.", "G05.1Q1"}, {1}},
+        {"a code the preview does not follow", {"G00X1.", "G07.1C10."}, {1}},
         {"setup codes and a macro call", {"G90G54G17G40G49G80G94", "G65P9010A1.", "G43H1Z5."}, {}},
     });
 }
@@ -76,7 +76,7 @@ TEST(ProgramCheck, Arcs)
         {"end 0.001 off: within the tolerance", {"G90G00X0Y0Z0", "G02X10.Y0.1I5.J0F100"}, {}},
         {"0.025 off with a tolerance of 0.03", {"G90G00X0Y0Z0", "G02X10.Y0.5I5.J0F100"}, {}, [](CheckOptions& o) { o.arcTolerance = 0.03; }},
         {"incremental end, ZX plane, absolute centre (G90.1)",
-         {"G90G00X0Y0Z0", "G91G02X10.Y0I5.F100", "G90G18G03X30.Z0I25.K0", "G17G90.1G02X40.Y0I35.J0"}, {}},
+         {"G90G00X0Y0Z0", "G91G02X10.Y0I5.F100", "G90G18G03X30.Z0I10.K0", "G17G90.1G02X40.Y0I35.J0"}, {}},
         {"start not known: not checked", {"G02X10.Y0.5I5.J0F100"}, {}},
     });
     checkRule(Rule::ArcRadiusShort, {
@@ -137,15 +137,15 @@ TEST(ProgramCheck, StockAndTravel)
 {
     const std::vector<std::string> cut = {"(T1 D6. FLAT)", "T1M06", "G00X-5.Y10.Z5.", "G01Z-2.F100", "X25.", "Y30.", "G00Z5.",
                                           "X10.Y20."};
-    auto with = [&cut](const char* last) {
+    auto with = [&cut](std::vector<std::string> last) {
         auto lines = cut;
-        lines.push_back(last);
+        lines.insert(lines.end(), last.begin(), last.end());
         return lines;
     };
     checkRule(Rule::RapidIntoStock, {
-        {"a rapid down into material not cut", with("Z-1."), {8}},
-        {"a rapid that stays above", with("Z1."), {}},
-        {"a rapid down into the slot", with("X10.Y10.Z-1."), {}},
+        {"a rapid down into material not cut", with({"Z-1."}), {8}},
+        {"a rapid that stays above", with({"Z1."}), {}},
+        {"a rapid down into the slot", with({"X10.Y10.", "Z-1."}), {}},
     });
     auto box = [](CheckOptions& o) { o.travel = TravelBox{{-100, -100, -50}, {100, 100, 100}}; };
     checkRule(Rule::OutsideTravel, {
