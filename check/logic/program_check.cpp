@@ -125,6 +125,7 @@ struct ProgramCheck::State {
 
 struct ProgramCheck::Snapshot {
     std::uint32_t line;  // the state before this line
+    std::size_t offset;  // where the line starts in the text
     State state;
 };
 
@@ -592,7 +593,7 @@ std::uint32_t runLines(std::string_view text, const char* p, std::uint32_t line,
         if (stop(line, state))
             return run;
         if ((line % kSnapshotLines) == 0 && (snapshots.empty() || snapshots.back().line < line))
-            snapshots.push_back({line, state});
+            snapshots.push_back({line, static_cast<std::size_t>(p - text.data()), state});
         const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
         const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
         const char* next = nl ? lineEnd + 1 : end;
@@ -674,7 +675,9 @@ void ProgramCheck::run(std::string_view text, const std::atomic<bool>* cancel)
     linesRun_ = runLines(text, bodyStart(text), 0, state, pass, snapshots_, cancel, cancelled_,
                          [](std::uint32_t, const State&) { return false; });
     if (snapshots_.empty())
-        snapshots_.push_back({0, State{}});
+        snapshots_.push_back({0, static_cast<std::size_t>(bodyStart(text) - text.data()), State{}});
+    textSize_ = text.size();
+    lineBreaks_ = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     checked_ = !cancelled_;
     if (!cancelled_)
         finish(text);
@@ -713,13 +716,11 @@ void ProgramCheck::update(std::string_view text, int firstLine, int lastLine, in
     std::vector<Fact> oldFacts(firstAt(facts_, start), facts_.end());
     facts_.erase(firstAt(facts_, start), facts_.end());
 
-    // The start of line `start` in the new text.
-    const char* p = bodyStart(text);
-    const char* end = text.data() + text.size();
-    for (std::uint32_t l = 0; l < start && p < end; ++l) {
-        const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        p = nl ? static_cast<const char*>(nl) + 1 : end;
-    }
+    // The text before the change is as it was: line `start` begins where it began.
+    const char* p = text.data() + std::min(snapshots_[s].offset, text.size());
+    const long byteDelta = static_cast<long>(text.size()) - static_cast<long>(textSize_);
+    textSize_ = text.size();
+    const char* from = p;
     cancelled_ = false;
     bool met = false;
     std::uint32_t metOld = 0;
@@ -743,6 +744,10 @@ void ProgramCheck::update(std::string_view text, int firstLine, int lastLine, in
         checked_ = false;
         return;
     }
+    if (met)
+        lineBreaks_ = static_cast<std::size_t>(std::max(0L, static_cast<long>(lineBreaks_) + lineDelta));
+    else
+        lineBreaks_ = start + static_cast<std::size_t>(std::count(from, text.data() + text.size(), '\n'));
     if (met) {
         auto shifted = [lineDelta](std::uint32_t line) { return static_cast<std::uint32_t>(static_cast<long>(line) + lineDelta); };
         for (auto it = firstAt(oldFindings, metOld); it != oldFindings.end(); ++it) {
@@ -755,6 +760,7 @@ void ProgramCheck::update(std::string_view text, int firstLine, int lastLine, in
         }
         for (std::size_t k = candidate; k < old.size(); ++k) {
             old[k].line = shifted(old[k].line);
+            old[k].offset = static_cast<std::size_t>(static_cast<long>(old[k].offset) + byteDelta);
             snapshots_.push_back(std::move(old[k]));
         }
     }
@@ -900,7 +906,7 @@ void ProgramCheck::structureFindings(std::string_view text, std::vector<Finding>
     long lastContent = -1, lastBlock = -1;
     bool lastPercent = false, endCode = false;
     {
-        long line = static_cast<long>(std::count(begin, end, '\n'));
+        long line = static_cast<long>(lineBreaks_);
         const char* e = end;
         while (e >= begin && (lastContent < 0 || lastBlock < 0)) {
             const char* s = e;

@@ -100,6 +100,8 @@ private:
     std::vector<Fact> facts_;             // by line
     std::vector<Snapshot> snapshots_;     // by line; the first at line 0
     std::vector<Finding> findings_;
+    std::size_t textSize_ = 0;    // of the text checked last
+    std::size_t lineBreaks_ = 0;  // its line breaks
     bool checked_ = false;
     bool cancelled_ = false;
     std::uint32_t linesRun_ = 0;
