@@ -332,13 +332,10 @@ void Pass::codes(State& s)
     }
     if (b.has('H'))
         s.hGiven = true;
-    if (lengthOn) {
-        if (b.has('H') || s.hGiven) {
-            s.needOffset = false;
-            const long h = std::lround(b.get('H'));
-            if (b.has('H') && s.tool > 0 && h != s.tool)
-                add(Rule::OffsetNumber, "H" + std::to_string(h) + " が工具番号 T" + std::to_string(s.tool) + " と違います");
-        }
+    if (lengthOn && (b.has('H') || s.hGiven)) {
+        s.needOffset = false;
+        if (b.has('H') && s.tool > 0 && std::lround(b.get('H')) != s.tool)
+            add(Rule::OffsetNumber, "H" + std::to_string(std::lround(b.get('H'))) + " が工具番号 T" + std::to_string(s.tool) + " と違います");
     }
     if (b.has('D') && (compensationOn || s.compensation != 40)) {
         const long d = std::lround(b.get('D'));

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QSettings>
 #include <QTest>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,11 @@ TEST(CheckWindow, ATypedFaultIsShownAfterThePauseAndGoesWhenFixed)
     const long lineStart = w.form.editor().positionFromLine(5);
     EXPECT_NE(view->SendScintilla(QsciScintillaBase::SCI_INDICATORVALUEAT, 20, lineStart + 2), 0);
     EXPECT_EQ(view->SendScintilla(QsciScintillaBase::SCI_INDICATORVALUEAT, 20, w.form.editor().positionFromLine(4) + 2), 0);
+
+    // Resting the mouse on the line shows its message.
+    emit view->SCN_DWELLSTART(static_cast<int>(lineStart + 2), 10, 10);
+    EXPECT_TRUE(waitFor([] { return QToolTip::text().endsWith("[arc-radius-short]"); }, 2000)) << QToolTip::text().toStdString();
+    emit view->SCN_DWELLEND(static_cast<int>(lineStart + 2), 10, 10);
 
     // A click on the row puts the caret on its line; F9 and Shift+F9 come back to it.
     w.form.editor().setCaret(0);
