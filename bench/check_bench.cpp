@@ -5,8 +5,7 @@
 //     pass      the line by line rules and the structure (ProgramCheck::run)
 //     stock     the rapids into the material (interpreter and stock simulation); interpret
 //               the interpreter alone, its part of it
-//   as x_open ratios; full_x_open is both one after the other, together_x_open both as
-//   checkProgram runs them (side by side, as zorvan-cli check does). text_ms: taking the text from the editor, all the
+//   as x_open ratios; full_x_open is both, as zorvan-cli check runs them. text_ms: taking the text from the editor, all the
 //   window thread does before handing the check to the worker. memory_x_preview: the check's
 //   bytes to the preview path's. Findings per rule are printed.
 //   Recheck1M: the re-check after typing in one line of it, worker time: recheck_ms for a
@@ -57,7 +56,7 @@ void Check1M(benchmark::State& state)
         state.SkipWithError("no program file");
         return;
     }
-    std::vector<double> open, pass, stock, textMs, interpret, both;
+    std::vector<double> open, pass, stock, textMs, interpret;
     double memory = 0, previewMemory = 0;
     std::vector<check::Finding> findings;
     for (auto _ : state) {
@@ -74,7 +73,6 @@ void Check1M(benchmark::State& state)
             std::vector<check::Finding> rapids;
             stock.push_back(ms([&] { rapids = check::stockFindings(text, checker.options()); }));
             checker.setStockFindings(rapids);
-            both.push_back(ms([&] { check::checkProgram(text); }));
             findings = checker.findings();
             memory = static_cast<double>(checker.memoryBytes());
             preview::Toolpath path;
@@ -88,7 +86,6 @@ void Check1M(benchmark::State& state)
     state.counters["stock_x_open"] = median(stock) / baseline;
     state.counters["interpret_x_open"] = median(interpret) / baseline;
     state.counters["full_x_open"] = (median(pass) + median(stock)) / baseline;
-    state.counters["together_x_open"] = median(both) / baseline;
     state.counters["text_ms"] = median(textMs);
     state.counters["memory_MB"] = memory / (1024.0 * 1024.0);
     state.counters["memory_x_preview"] = memory / previewMemory;

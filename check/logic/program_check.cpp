@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <future>
 #include <unordered_map>
 #include <utility>
 
@@ -974,11 +973,9 @@ std::vector<Finding> stockFindings(std::string_view text, const CheckOptions& op
 
 std::vector<Finding> checkProgram(std::string_view text, const CheckOptions& options, bool* cutShort)
 {
-    // The stock simulation takes longest: it runs beside the pass.
-    auto stock = std::async(std::launch::async, [&] { return stockFindings(text, options, nullptr, cutShort); });
     ProgramCheck check(options);
     check.run(text);
-    check.setStockFindings(stock.get());
+    check.setStockFindings(stockFindings(text, options, nullptr, cutShort));
     return check.findings();
 }
 
