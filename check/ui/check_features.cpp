@@ -1,5 +1,5 @@
 // The program check in the main window: it follows the editor's change notices and, after a short
-// pause, checks the text on a worker; the findings show as a wavy underline on their lines (the
+// pause, checks the text on a worker (while the window is shown); the findings show as a wavy underline on their lines (the
 // messages as the tool tip), a count in the status bar and, with the checkable command
 // "チェック一覧", a list beside the editor whose rows put the caret on their line. F9 / Shift+F9
 // go to the next / previous finding; "チェック設定" switches rules on and off.
@@ -14,6 +14,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
@@ -61,6 +62,7 @@ public:
         }
         connect(panel_, &CheckPanel::lineClicked, this, [this](int line) { goToLine(line); });
         lines_ = shell.editor().lineCount();
+        shell.window()->installEventFilter(this);
         pause_.start();
     }
 
@@ -86,8 +88,19 @@ public:
         pause_.start();
     }
 
+    // A hidden window (one made for a command run without a display) does not check; it checks
+    // when it is shown.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == shell_.window() && event->type() == QEvent::Show && havePending_)
+            pause_.start();
+        return QObject::eventFilter(watched, event);
+    }
+
     void checkNow()
     {
+        if (!shell_.window()->isVisible())
+            return;
         auto text = std::make_shared<const std::string>(shell_.editor().text());
         worker_.check(std::move(text), pending_);
         pending_ = CheckChange{false, 0, 0, 0};
