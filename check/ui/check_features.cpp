@@ -1,8 +1,8 @@
 // The program check in the main window: it follows the editor's change notices and, after a short
-// pause, checks the text on a worker (while the window is shown); the findings show as a wavy underline on their lines (the
-// messages as the tool tip), a count in the status bar and, with the checkable command
-// "チェック一覧", a list beside the editor whose rows put the caret on their line. F9 / Shift+F9
-// go to the next / previous finding; "チェック設定" switches rules on and off.
+// pause, checks the text on a worker (while the window is shown). The findings show as a wavy
+// underline on their lines (the messages as the tool tip), a count in the status bar and, with
+// the checkable command "チェック一覧", a list beside the editor whose rows put the caret on their
+// line. F9 / Shift+F9 go to the next / previous finding; "チェック設定" switches rules on and off.
 #include "app/ui/features.h"
 #include "app/ui/shell.h"
 #include "app/logic/settings_group.h"
