@@ -255,8 +255,11 @@ void Pass::words(const std::vector<Diagnostic>& diagnostics)
             break;
         }
     }
+    std::uint32_t repeated = block_.repeated;
+    if (block_.hasG(650) || block_.hasG(660))
+        repeated &= ~((1u << ('I' - 'A')) | (1u << ('J' - 'A')) | (1u << ('K' - 'A')));  // arguments of the second form
     for (int letter = 0; letter < 26; ++letter)
-        if (block_.repeated & (1u << letter))
+        if (repeated & (1u << letter))
             add(Rule::RepeatedLetter, std::string("アドレス ") + static_cast<char>('A' + letter) + " が 1 ブロックに 2 回あります");
     for (int i = 0; i < block_.gCount; ++i) {
         const int group = gGroup(block_.g[i]);

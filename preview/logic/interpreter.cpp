@@ -610,6 +610,7 @@ Toolpath Interpreter::run()
 
 bool interpreterKnowsG(int g)
 {
+    // The codes applyGCodes follows (the two lists go together), then those it passes by.
     switch (g) {
     case 0: case 10: case 20: case 30: case 800: case 730: case 740: case 760: case 810: case 820: case 830:
     case 840: case 850: case 860: case 870: case 880: case 890: case 170: case 180: case 190: case 900:

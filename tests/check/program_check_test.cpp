@@ -61,7 +61,8 @@ TEST(ProgramCheck, Words)
     checkRule(Rule::RepeatedLetter, {
         {"X twice", {"G00X1.Y2.", "G01X1.X2.F100"}, {1}},
         {"G00 and G01 together", {"G00G01X1."}, {0}},
-        {"codes of different groups, a letter in a comment, two M codes", {"G90G54G17G40G49G80", "G00X1.(X2.)", "M03M08"}, {}},
+        {"codes of different groups, a letter in a comment, two M codes, a macro call's I J K sets",
+         {"G90G54G17G40G49G80", "G00X1.(X2.)", "M03M08", "G65P9010I1.J2.K3.I4.J5.K6."}, {}},
     });
     checkRule(Rule::UnknownCode, {
         {"a code the preview does not follow", {"G00X1.", "G07.1C10."}, {1}},
