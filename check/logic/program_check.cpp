@@ -251,7 +251,11 @@ void Pass::words(const std::vector<Diagnostic>& diagnostics)
         case DiagnosticCode::UnreadableVariable:
             add(Rule::UnreadableWord, "#" + number(d.value) + " は読めない変数です");
             break;
+        case DiagnosticCode::BranchSkipped:
+            break;  // IF, GOTO and loops are read by the structure rules
         default:
+            // Whatever else the block reader finds wrong in a line, in its own words.
+            add(Rule::UnreadableWord, preview::diagnosticText(d));
             break;
         }
     }
