@@ -71,6 +71,7 @@ private:
     std::vector<Row> rows_;
     std::vector<int> differenceRows_;  // the first row of each difference
     std::size_t unaligned_ = 0;
+    QString unreadable_;  // the words compared as written because their numbers cannot be read
     bool following_ = false;
 };
 

@@ -86,8 +86,8 @@ auto shiftTransform(const AxisValues& offsets, const DecimalSettings& settings)
             if (offset == 0)
                 continue;
             auto word = line.word(letter);
-            if (!word)
-                continue;
+            if (!word || word->problem != NumberProblem::None)
+                continue;  // an unreadable number stays as written
             double sum = checkedResult(static_cast<long double>(word->value) + offset, letter);
             writeWord(line, *word, formatValue(sum, settings));
         }
@@ -107,6 +107,9 @@ auto rotationTransform(const AxisValues& angles, const DecimalSettings& settings
         auto wx = line.word('X');
         auto wy = line.word('Y');
         auto wz = line.word('Z');
+        const auto unreadable = [](const auto& w) { return w && w->problem != NumberProblem::None; };
+        if (unreadable(wx) || unreadable(wy) || unreadable(wz))
+            return;  // no point can be made of the line: it stays as written
         if (wx)
             x = wx->value;
         if (wy)
@@ -140,8 +143,8 @@ auto calculationTransform(char letter, Operation operation, double operand, cons
         throw UserError(kDivisionByZeroMessage);
     return [letter, operation, k = static_cast<long double>(operand), settings](PieceLine& line) {
         auto word = line.word(letter);
-        if (!word)
-            return;
+        if (!word || word->problem != NumberProblem::None)
+            return;  // an unreadable number stays as written
         const long double v = word->value;
         long double result = v;
         switch (operation) {

@@ -116,23 +116,52 @@ void appendNumber(std::string& out, long long number, int width)
     out.append(digits, end);
 }
 
-// Whether the block writes its words apart ("G01 X1."): a blank in its code after `from` that
-// stands before another word. A new N word then gets a blank after it too.
-bool wordsApart(std::string_view line, std::size_t from)
+// How a block separates its words: by blanks ("G01 X1."), or not at all ("G01X1."); a block of one
+// word does not show it.
+enum class WordStyle { Unknown, Apart, Together };
+
+// The style of the code after `from`: a blank between two words, or a letter straight after a
+// number.
+WordStyle wordStyle(std::string_view line, std::size_t from)
 {
-    bool blank = false;
+    bool blank = false, code = false;
+    char before = 0;
     for (std::size_t i = from; i < line.size(); ++i) {
         const char c = line[i];
         if (c == '(') {
             i = commentEnd(line, i) - 1;
             blank = false;
+            before = 0;
         } else if (isBlank(c)) {
             blank = true;
-        } else if (blank) {
-            return true;
+        } else {
+            if (code && blank)
+                return WordStyle::Apart;
+            if (isUpperLetter(c) && (isDigitChar(before) || before == '.'))
+                return WordStyle::Together;
+            code = true;
+            blank = false;
+            before = c;
         }
     }
-    return false;
+    return WordStyle::Unknown;
+}
+
+// The style of the first block of the text that shows one: a new N word of a block of one word
+// ("M08") follows it, so the program stays of one style. No blank when no block shows a style.
+bool programWordsApart(std::string_view text)
+{
+    for (;;) {
+        const std::size_t at = text.find("\r\n");
+        const std::string_view line = text.substr(0, at);
+        const BlockStart block = readBlockStart(line);
+        if (block.kind == BlockKind::Block)
+            if (const WordStyle style = wordStyle(line, block.wordAt); style != WordStyle::Unknown)
+                return style == WordStyle::Apart;
+        if (at == std::string_view::npos)
+            return false;
+        text.remove_prefix(at + 2);
+    }
 }
 
 // Whether the text may hold a jump: most programs hold none, and then need no first pass.
@@ -192,6 +221,7 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
     const Numbering numbering(options);
     const std::string overflowMessage = "N番号が最大値 " + std::to_string(options.max) + " を超えるので振り直しません";
     const bool refuses = options.max > 0 && !options.wrap;
+    const bool programApart = programWordsApart(old);
 
     // A jump needs the new number of its block before it is written: then a first pass over the
     // pieces counts their blocks and finds where every named number goes. Without jumps the
@@ -262,8 +292,11 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
                 if (!block.sequence)
                     out += 'N';
                 appendNumber(out, value, options.width);
-                if (!block.sequence && wordsApart(line, block.wordAt))
-                    out += ' ';
+                if (!block.sequence) {
+                    const WordStyle style = wordStyle(line, block.wordAt);
+                    if (style == WordStyle::Apart || (style == WordStyle::Unknown && programApart))
+                        out += ' ';
+                }
                 out.append(line.substr(to));
             } else {
                 out.append(line);

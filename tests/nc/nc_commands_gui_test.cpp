@@ -192,6 +192,21 @@ TEST_F(NcCommandsGui, CancelChangesNothing)
     EXPECT_FALSE(form.editor().isModified());
 }
 
+// A word whose number cannot be read stays as written; the words left are listed once the shift
+// has been written, with their lines.
+TEST_F(NcCommandsGui, UnreadableNumbersAreLeftAndListedAtTheEnd)
+{
+    load("G01X3..5Y1.\r\nX1.\r\nY0. .\r\n");
+    TFormAxis* axis = form.FormAxis;
+    run("OrgChenge", axis, [&] {
+        axis->Edit1->setText("10");
+        axis->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "G01X3..5Y1.\r\nX11.0\r\nY0. .\r\n");
+    EXPECT_EQ(prompts.asked, QStringList{"座標移動|読めない数値の語はそのままにしました:\n0 行目 X3..5 (小数点が二つ)"});
+    EXPECT_TRUE(form.editor().canUndo());
+}
+
 TEST_F(NcCommandsGui, RotationThroughTheAxisDialog)
 {
     load("G01X10.Y0.\r\nX5.\r\nZ-2.");
