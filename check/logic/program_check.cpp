@@ -1,5 +1,6 @@
 #include "check/logic/program_check.h"
 
+#include "nc/logic/nc_words.h"
 #include "preview/logic/block_parser.h"
 #include "preview/logic/interpreter.h"
 #include "preview/logic/stock/stock_simulation.h"
@@ -250,6 +251,10 @@ void Pass::words(const std::vector<Diagnostic>& diagnostics)
             break;
         case DiagnosticCode::UnreadableVariable:
             add(Rule::UnreadableWord, "#" + number(d.value) + " は読めない変数です");
+            break;
+        case DiagnosticCode::UnreadableNumber:
+            add(Rule::UnreadableWord, "「" + d.word + "」の数値が読めません ("
+                                          + nc::numberProblemText(static_cast<nc::NumberProblem>(d.reason)) + ")");
             break;
         case DiagnosticCode::BranchSkipped:
             break;  // IF, GOTO and loops are read by the structure rules

@@ -56,6 +56,8 @@ TEST(ProgramCheck, Words)
     checkRule(Rule::UnreadableWord, {
         {"a character no word can hold", {"G90", "G00X1.Y2.", "G01X3.Y*4.F100"}, {2}},
         {"an expression that does not close", {"G00X1.", "#1=[2+"}, {1}},
+        {"malformed numbers: two points, a double point, a stray point, no digit, a sign after the point, a point alone",
+         {"G00X3..5", "G00X2.5.7", "G00X1.Y0. .", "G00X.", "G00X5.-3", ".", "G00X1."}, {0, 1, 2, 3, 4, 5}},
         {"comments, blanks in words, signs and variables", {"G00X1.(X*Y)", "G01X+1. Y - 2.F100", "#1=2.", "G00X#1"}, {}},
     });
     checkRule(Rule::RepeatedLetter, {
