@@ -99,6 +99,14 @@ CompareWindow::CompareWindow(QWidget* parent)
     options->addWidget(summary_);
     options->addWidget(previous);
     options->addWidget(next);
+    auto* closeButton = new QPushButton(QStringLiteral("閉じる"), this);
+    closeButton->setObjectName(QStringLiteral("CompareClose"));
+    closeButton->setToolTip(QStringLiteral("Esc"));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    options->addWidget(closeButton);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    closeKey->setContext(Qt::WindowShortcut);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
     auto* nextKey = new QShortcut(QKeySequence(Qt::Key_F8), this);
     auto* previousKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8), this);
     nextKey->setContext(Qt::WindowShortcut);
@@ -329,6 +337,12 @@ bool CompareWindow::eventFilter(QObject* watched, QEvent* event)
             previousDifference();
         else
             nextDifference();
+        return true;
+    }
+    // Escape reaches a view as a key too: the editor takes it for itself before any shortcut.
+    if ((watched == left_ || watched == right_) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        close();
         return true;
     }
     if (watched == left_ && event->type() == QEvent::KeyPress) {

@@ -18,9 +18,12 @@ namespace zorvan::nc {
 
 TextEditor::LinesColouring linesColouring(Recolour recolour)
 {
-    if (recolour != Recolour::WrittenLines)
-        return {};
-    return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    switch (recolour) {
+    case Recolour::WrittenLines: return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    case Recolour::AsLoaded: return [](std::string_view text) { return colouring::WholeTextRuns(text); };
+    case Recolour::None: break;
+    }
+    return {};
 }
 
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
@@ -226,10 +229,9 @@ StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
         }
         return [pieces, range, recolour](TextEditor& editor) {
             const int count = range.count();
-            // Lines are swapped in pairs from the outside in, so the last one written is the lower
-            // line of the innermost pair; an odd count leaves the middle line unwritten.
+            // Lines are swapped in pairs from the outside in; an odd count leaves the middle line
+            // unwritten.
             const int pairs = count / 2;
-            const int lastWritten = range.last - (pairs - 1);
             // The middle line of an odd count is not written, so it keeps the colours it has,
             // although the one edit below takes it out, puts it back and colours it.
             const int middle = range.first + pairs;
@@ -254,7 +256,7 @@ StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
                     run.start += span.start;
                 editor.recolourRange(span.start, span.length, middleColours);
             }
-            finish(editor, range, lastWritten);
+            finish(editor, range);
         };
     };
 }

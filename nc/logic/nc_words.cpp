@@ -111,6 +111,8 @@ LineRange numericLineRange(const TextEditor& editor)
     } else {
         range.first = 0;
         range.last = editor.lineCount() - 1;
+        range.caretLine = editor.lineFromPosition(start);
+        range.caretColumn = start - editor.positionFromLine(range.caretLine);
     }
     return range;
 }

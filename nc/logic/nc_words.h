@@ -24,6 +24,8 @@ struct LineRange {
     bool hadSelection = false;
     long selStart = 0;
     long selLength = 0;
+    int caretLine = 0;     // without a selection: where the caret was, put back there
+    long caretColumn = 0;  // by the command that rewrites the range
 
     int count() const { return last >= first ? last - first + 1 : 0; }
 };

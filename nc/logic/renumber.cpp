@@ -182,6 +182,18 @@ public:
     {
         return options_.start + options_.step * (period_ > 0 ? ordinal % period_ : ordinal);
     }
+    // How many of the first `numbered` blocks get `value` (more than one only past a wrap).
+    long long blocksNumbered(long long value, long long numbered) const
+    {
+        const long long offset = value - options_.start;
+        if (offset < 0 || offset % options_.step != 0)
+            return 0;
+        const long long first = offset / options_.step;
+        if (first >= numbered || (period_ > 0 && first >= period_))
+            return 0;
+        return period_ > 0 ? (numbered - first + period_ - 1) / period_ : 1;
+    }
+    bool wraps(long long numbered) const { return period_ > 0 && numbered > period_; }
 
 private:
     const RenumberOptions& options_;
@@ -191,6 +203,39 @@ private:
 // Where each old number went: the absolute lines of the blocks that had it, in order, with their
 // new numbers. Only numbers that some jump names are kept.
 using NewPlaces = std::unordered_map<long long, std::vector<std::pair<int, long long>>>;
+
+// A jump (by its absolute line) whose target number the wrap gives to more than one block.
+struct AmbiguousJump {
+    int line;
+    long long target;
+};
+
+// The refusal of a wrap that leaves jumps with more than one block to go to: each jump with its
+// target and the lines of the blocks that would bear it (those of the range, counted from 0, and
+// "範囲外" for one outside it), the first twenty of them.
+std::string ambiguityMessage(const std::vector<AmbiguousJump>& jumps, std::string_view old, int firstLine,
+                             bool existingOnly, const Numbering& numbering, const std::unordered_set<long long>& outside)
+{
+    constexpr std::size_t kShown = 20;
+    std::string text = "先頭に戻った番号が飛び先と重なるので振り直しません:";
+    for (std::size_t i = 0; i < jumps.size() && i < kShown; ++i) {
+        std::string lines;
+        int line = firstLine;
+        long long ordinal = 0;
+        forEachPieceLine(old, [&](std::string_view block) {
+            if (getsNumber(readBlockStart(block), existingOnly) && numbering.number(ordinal++) == jumps[i].target)
+                lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+            ++line;
+        });
+        if (outside.count(jumps[i].target))
+            lines += lines.empty() ? "範囲外" : ", 範囲外";
+        text += "\n" + std::to_string(jumps[i].line) + " 行目 → N" + std::to_string(jumps[i].target) + " (" + lines
+                + " 行目のブロック)";
+    }
+    if (jumps.size() > kShown)
+        text += "\nほか " + std::to_string(jumps.size() - kShown) + " 件";
+    return text;
+}
 
 }  // namespace
 
@@ -268,6 +313,23 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
                 }
                 newTargets[p].push_back(target);
             }
+        }
+        // Numbers given again after a wrap may name a jump's target twice: such a jump would go
+        // to whichever block the control finds first, so the wrap is refused.
+        if (numbering.wraps(numbered)) {
+            if (!outside)
+                outside = readOutside(editor, range);
+            std::vector<AmbiguousJump> ambiguous;
+            for (std::size_t p = 0; p < surveys.size(); ++p)
+                for (std::size_t j = 0; j < surveys[p].jumps.size(); ++j) {
+                    const long long target = newTargets[p][j].value_or(surveys[p].jumps[j].target);
+                    if (numbering.blocksNumbered(target, numbered) + (outside->numbers.count(target) ? 1 : 0) > 1)
+                        ambiguous.push_back({firstLines[p] + surveys[p].jumps[j].line, target});
+                }
+            if (!ambiguous.empty())
+                throw UserError(ambiguityMessage(ambiguous, old, range.first, options.existingOnly, numbering,
+                                                 outside->numbers),
+                                kRenumberCaption, UserError::Icon::Warning);
         }
     }
 

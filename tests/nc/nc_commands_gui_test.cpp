@@ -96,6 +96,25 @@ std::string longProgram(std::size_t lines)
     return text;
 }
 
+TEST_F(NcCommandsGui, AWholeTextShiftKeepsTheCaretsLineAndTheView)
+{
+    form.resize(800, 500);
+    form.show();
+    for (const int lines : {2000, 40000}) {  // at once, and on a worker
+        load(longProgram(lines).c_str());
+        const int line = lines / 2;
+        form.Memo1->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(line - 5));
+        form.editor().setCaret(form.editor().positionFromLine(line) + 2);
+        run("OrgChenge", form.FormAxis, [&] {
+            form.FormAxis->Edit1->setText("10");
+            form.FormAxis->BitBtn1->click();
+        });
+        EXPECT_EQ(form.editor().caret(), form.editor().positionFromLine(line) + 2) << lines;
+        EXPECT_EQ(form.editor().firstVisibleLine(), line - 5) << lines;
+        EXPECT_EQ(form.statusText(0), QString("%1: 2").arg(line)) << lines;
+    }
+}
+
 TEST_F(NcCommandsGui, ALongProgramShiftsAsOnTheInMemoryEditorAndUndoesAsOneStep)
 {
     const std::string program = longProgram(40000);
