@@ -38,6 +38,8 @@ const std::vector<Command>& commands()
         {"extents", "[--moves all|feed] [FILE]", runExtents},
         {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
         {"stock-check", "[--stock X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [FILE]", runStockCheck},
+        {"check", "[--rules LIST] [--travel X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [--tolerance MM] [--format text|json] [FILE]",
+         runCheck},
         {"send", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"
                  "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [FILE]", runSend},
         {"receive", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"

@@ -41,5 +41,6 @@ int runDiff(const std::vector<std::string>& args, Io& io);           // diff_com
 int runRenumber(const std::vector<std::string>& args, Io& io);       // tidy_cli_commands.cpp
 int runTidy(const std::vector<std::string>& args, Io& io);           // tidy_cli_commands.cpp
 int runStockCheck(const std::vector<std::string>& args, Io& io);      // stock_check_command.cpp
+int runCheck(const std::vector<std::string>& args, Io& io);           // check_command.cpp
 
 }  // namespace zorvan::cli

@@ -15,6 +15,7 @@ void registerFeatures(Shell& shell)
     registerPreviewFeatures(shell);
     registerDncFeatures(shell);
     registerCompareFeatures(shell);
+    registerCheckFeatures(shell);
 }
 
 }  // namespace zorvan

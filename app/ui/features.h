@@ -12,6 +12,7 @@ void registerListsFeatures(Shell& shell); // lists/ui
 void registerPreviewFeatures(Shell& shell); // preview/ui
 void registerDncFeatures(Shell& shell);   // dnc/ui
 void registerCompareFeatures(Shell& shell); // compare/ui
+void registerCheckFeatures(Shell& shell);   // check/ui
 // A new subsystem folder adds its declaration here and its call in features.cpp.
 
 // All of them, in the order their items appear.

@@ -608,6 +608,21 @@ Toolpath Interpreter::run()
 
 }  // namespace
 
+bool interpreterKnowsG(int g)
+{
+    // The codes applyGCodes follows (the two lists go together), then those it passes by.
+    switch (g) {
+    case 0: case 10: case 20: case 30: case 800: case 730: case 740: case 760: case 810: case 820: case 830:
+    case 840: case 850: case 860: case 870: case 880: case 890: case 170: case 180: case 190: case 900:
+    case 910: case 901: case 911: case 200: case 210: case 940: case 950: case 980: case 990: case 40:
+    case 100: case 110: case 670: case 500: case 280: case 300: case 310: case 520: case 530: case 920:
+    case 680: case 690: case 511: case 501:
+        return true;
+    default:
+        return isIgnoredG(g);
+    }
+}
+
 Toolpath interpretProgram(std::string_view text, const InterpreterOptions& options, const std::atomic<bool>* cancel)
 {
     Interpreter interpreter(text, options, cancel);

@@ -38,6 +38,10 @@ struct InterpreterOptions {
     std::size_t maxDiagnostics = 10'000;
 };
 
+// Whether the interpreter follows G code `gTimesTen` (G54.1 is 541) or knowingly passes it by;
+// the codes it does not know make no move and are reported.
+bool interpreterKnowsG(int gTimesTen);
+
 // The path; with `cancel` set (checked now and then) it stops early and marks the path cancelled.
 Toolpath interpretProgram(std::string_view text, const InterpreterOptions& options = {},
                           const std::atomic<bool>* cancel = nullptr);
