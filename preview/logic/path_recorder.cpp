@@ -50,8 +50,11 @@ void PathRecorder::account(const Box3& box, MoveKind kind, double length, double
     path_.length[static_cast<int>(kind)] += length;
     const bool rapid = kind == MoveKind::Rapid || kind == MoveKind::CycleRapid;
     const double rate = rapid ? options_.rapidRate : feedPerMinute;
-    if (rate > 0)
+    if (rate > 0) {
         path_.minutes += length / rate;
+        if (rapid)
+            path_.rapidMinutes += length / rate;
+    }
 }
 
 bool PathRecorder::startPiece(const double to[3], MoveKind kind)
