@@ -165,10 +165,11 @@ std::vector<Word> wordsOfLine(std::string_view line)
 
 std::optional<Word> wordAt(std::string_view line, std::size_t at)
 {
+    std::optional<Word> found;
     for (const Word& w : wordsOfLine(line))
-        if (at >= w.begin && at <= w.end)
-            return w;
-    return std::nullopt;
+        if (at >= w.begin && (at < w.end || (at == w.end && !found)))
+            found = w;
+    return found;
 }
 
 WordValue wordValue(const Word& word, const preview::MacroVariables& variables)
@@ -212,12 +213,11 @@ std::string codeHelp(const CodeTable& table, std::string_view line, std::size_t 
                      const preview::MacroVariables& variables)
 {
     const std::vector<Word> words = wordsOfLine(line);
+    // The word the place is in, else the one it ends (a caret right after a word).
     const Word* target = nullptr;
     for (const Word& w : words)
-        if (at >= w.begin && at <= w.end) {
+        if (at >= w.begin && (at < w.end || (at == w.end && !target)))
             target = &w;
-            break;
-        }
     if (!target)
         return {};
     preview::MacroVariables vars = variables;
@@ -228,7 +228,8 @@ std::string codeHelp(const CodeTable& table, std::string_view line, std::size_t 
             runAssignment(w, vars);
     }
     const Word& word = *target;
-    const std::string written(line.substr(word.begin, word.end - word.begin));
+    std::string written(line.substr(word.begin, word.end - word.begin));
+    written[0] = upper(written[0]);
     if (word.letter == '#') {
         // "#100" read, or "#1=…" set: its number and value.
         const std::string full = "#" + std::string(word.valueText);
@@ -236,6 +237,8 @@ std::string codeHelp(const CodeTable& table, std::string_view line, std::size_t 
         const char* end = p + full.size();
         preview::MacroReader reader(p, end, vars);
         const int n = reader.variableNumber();
+        if (reader.failed && reader.error == preview::DiagnosticCode::UnreadableVariable)
+            return written + ": システム変数 (ここでは読めません)";
         if (reader.failed || n < 0)
             return written + ": 読めない変数です";
         while (p < end && (*p == ' ' || *p == '\t'))
