@@ -91,21 +91,28 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
     std::vector<ToolSummary> tools;
     std::map<int, std::size_t> indexOf;  // tool number to its place in `tools`
     preview::MachineState last;
+    int lastTool = 0;
+    std::size_t lastIndex = 0;
     preview::InterpreterOptions run = options;
     run.keepResumePoints = false;
     run.runStarts = [&] {
         tools.clear();
         indexOf.clear();
         last = {};
+        lastTool = 0;
     };
     run.afterBlock = [&](std::uint32_t line, const preview::MachineState& s) {
         const int tool = s.toolInSpindle;
-        auto [it, fresh] = indexOf.try_emplace(tool, tools.size());
-        if (fresh) {
-            tools.emplace_back();
-            tools.back().tool = tool;
+        if (tool != lastTool || tools.empty()) {  // a change of tool: find or add its entry
+            auto [it, fresh] = indexOf.try_emplace(tool, tools.size());
+            if (fresh) {
+                tools.emplace_back();
+                tools.back().tool = tool;
+            }
+            lastIndex = it->second;
+            lastTool = tool;
         }
-        ToolSummary& t = tools[it->second];
+        ToolSummary& t = tools[lastIndex];
         const int l = static_cast<int>(line);
         if (t.firstLine < 0)
             t.firstLine = l;
@@ -122,7 +129,10 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
             addValue(t.feeds, s.feed);
             addValue(t.speeds, s.spindle);
         }
-        last = s;
+        std::copy(s.length, s.length + preview::kMoveKinds, last.length);
+        last.minutes = s.minutes;
+        last.rapidMinutes = s.rapidMinutes;
+        last.inch = s.inch;
     };
     const preview::Toolpath path = preview::interpretProgram(text, run);
     info.inch = last.inch;

@@ -1,0 +1,86 @@
+// Knowing the program on the 1,000,000-line generated program (bench/support/generated_program.h;
+// ZORVAN_BENCH_FILE names another), measured in one run against opening it in the editor:
+//   open          TFormText::LoadDocument (the baseline)
+//   interpret     the preview's interpretation, which keeps the resume points
+//   state         the state at a line after that interpretation (stateOfLine and the panel's rows),
+//                 for 200 lines spread over the program: the median and the slowest, in ms
+//   info          zorvan-cli info FILE in-process (reading, decoding and the summary)
+// Counters: open_s, interpret_x_open, state_median_ms, state_max_ms, info_x_open (medians of 3
+// rounds), and the resume points' bytes per line of the program.
+#include "app/ui/textform.h"
+#include "bench/support/against_open.h"
+#include "cli/commands.h"
+#include "inspect/logic/line_state.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <sstream>
+#include <vector>
+
+using namespace zorvan;
+
+namespace {
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+template <typename F> double seconds(F&& f)
+{
+    QElapsedTimer timer;
+    timer.start();
+    f();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+void Ratios1M(benchmark::State& state)
+{
+    const QString path = bench::benchFile();
+    if (!QFileInfo::exists(path)) {
+        state.SkipWithError("no program file");
+        return;
+    }
+    std::vector<double> open, interpret, info, stateTimes;
+    for (auto _ : state) {
+        for (int round = 0; round < 3; ++round) {
+            TFormText form;
+            open.push_back(seconds([&] {
+                form.DocPath = path;
+                form.LoadDocument();
+            }));
+            const std::string text = form.editor().text();
+            preview::Toolpath toolpath;
+            interpret.push_back(seconds([&] { toolpath = preview::interpretProgram(text); }));
+            const int lines = form.editor().lineCount();
+            for (int k = 0; k < 200; ++k) {
+                const int line = static_cast<int>(static_cast<long>(lines - 1) * k / 199);
+                const std::string lineText = form.editor().line(line);
+                stateTimes.push_back(seconds([&] {
+                    const auto at = inspect::lineState(text, toolpath, line, lineText);
+                    benchmark::DoNotOptimize(at ? inspect::stateRows(*at) : inspect::neverRunRows(line));
+                }));
+            }
+            info.push_back(seconds([&] {
+                std::istringstream in;
+                std::ostringstream out, err;
+                cli::Io io{in, out, err};
+                benchmark::DoNotOptimize(cli::runCli({"info", path.toStdString()}, io));
+            }));
+        }
+    }
+    const double baseline = median(open);
+    state.counters["open_s"] = baseline;
+    state.counters["interpret_x_open"] = median(interpret) / baseline;
+    state.counters["state_median_ms"] = median(stateTimes) * 1000;
+    state.counters["state_max_ms"] = *std::max_element(stateTimes.begin(), stateTimes.end()) * 1000;
+    state.counters["info_x_open"] = median(info) / baseline;
+}
+BENCHMARK(Ratios1M)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
