@@ -116,14 +116,14 @@ void registerInspectFeatures(Shell& shell)
     QAction* toggle = shell.addCommand({.name = name, .caption = "状態表示", .checkable = true});
     shell.placeInMenu(Shell::Menu::Other, name);
     QSettings settings = inspectSettings();
-    toggle->setChecked(settings.value("inspect/visible", "0").toString() == "1");
+    toggle->setChecked(settings.value("inspect/Visible", "0").toString() == "1");
     auto showOrHide = [panel, toggle, previewToggle] {
         panel->setVisible(toggle->isChecked() || (previewToggle && previewToggle->isChecked()));
     };
     showOrHide();
     QObject::connect(toggle, &QAction::toggled, panel, [showOrHide](bool on) {
         showOrHide();
-        inspectSettings().setValue("inspect/visible", on ? "1" : "0");
+        inspectSettings().setValue("inspect/Visible", on ? "1" : "0");
     });
     if (previewToggle)
         QObject::connect(previewToggle, &QAction::toggled, panel, showOrHide);
