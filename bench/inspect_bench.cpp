@@ -6,7 +6,8 @@
 //                 for 200 lines spread over the program: the median and the slowest, in ms
 //   info          zorvan-cli info FILE in-process (reading, decoding and the summary)
 // Counters: open_s, interpret_x_open, state_median_ms, state_max_ms, info_x_open (medians of 3
-// rounds), and the resume points' bytes per line of the program.
+// rounds of wall time), and info_cpu_x_open: the same ratio in processor time of the process (on a
+// shared, loaded machine the wall times also count the waits for a processor).
 #include "app/ui/textform.h"
 #include "bench/support/against_open.h"
 #include "cli/commands.h"
@@ -18,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <ctime>
 #include <sstream>
 #include <vector>
 
@@ -29,6 +31,13 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+double processSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 template <typename F> double seconds(F&& f)
@@ -46,14 +55,16 @@ void Ratios1M(benchmark::State& state)
         state.SkipWithError("no program file");
         return;
     }
-    std::vector<double> open, interpret, info, stateTimes;
+    std::vector<double> open, interpret, info, stateTimes, openCpu, infoCpu;
     for (auto _ : state) {
         for (int round = 0; round < 3; ++round) {
             TFormText form;
+            double cpu = processSeconds();
             open.push_back(seconds([&] {
                 form.DocPath = path;
                 form.LoadDocument();
             }));
+            openCpu.push_back(processSeconds() - cpu);
             const std::string text = form.editor().text();
             preview::Toolpath toolpath;
             interpret.push_back(seconds([&] { toolpath = preview::interpretProgram(text); }));
@@ -66,12 +77,14 @@ void Ratios1M(benchmark::State& state)
                     benchmark::DoNotOptimize(at ? inspect::stateRows(*at) : inspect::neverRunRows(line));
                 }));
             }
+            cpu = processSeconds();
             info.push_back(seconds([&] {
                 std::istringstream in;
                 std::ostringstream out, err;
                 cli::Io io{in, out, err};
                 benchmark::DoNotOptimize(cli::runCli({"info", path.toStdString()}, io));
             }));
+            infoCpu.push_back(processSeconds() - cpu);
         }
     }
     const double baseline = median(open);
@@ -80,6 +93,7 @@ void Ratios1M(benchmark::State& state)
     state.counters["state_median_ms"] = median(stateTimes) * 1000;
     state.counters["state_max_ms"] = *std::max_element(stateTimes.begin(), stateTimes.end()) * 1000;
     state.counters["info_x_open"] = median(info) / baseline;
+    state.counters["info_cpu_x_open"] = median(infoCpu) / median(openCpu);
 }
 BENCHMARK(Ratios1M)->Unit(benchmark::kMillisecond)->Iterations(1);
 

@@ -18,7 +18,8 @@ int runInfo(const std::vector<std::string>& args, Io& io)
     const std::string format = options.text("--format", "text");
     if (format != "text" && format != "json")
         throw UsageError("--format must be text or json: '" + format + "'");
-    const std::string text = loadDocumentInput(options.file, io.in, options.encoding).text;
+    LoadedDocument loaded = loadDocumentInput(options.file, io.in, options.encoding);
+    const std::string text = std::move(loaded.text);
     const inspect::ProgramInfo info = inspect::summarizeProgram(text);
     io.out << (format == "json" ? inspect::infoJson(info) : inspect::infoText(info));
     return info.cutShort ? CutShort : Done;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <map>
 
 namespace zorvan::inspect {
@@ -85,9 +86,60 @@ double seconds(double minutes)
 
 }  // namespace
 
+namespace {
+
+// What the text itself tells, read beside the run.
+struct TextFacts {
+    int lines = 0, blocks = 0;
+    std::string programNumber;
+    std::map<int, std::string> comments;  // the first comment of each line that has one
+    std::map<int, std::string> named;     // the first comment naming T<n>, by n
+};
+
+TextFacts readText(std::string_view text)
+{
+    TextFacts facts;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    int line = 0;
+    while (p < end) {
+        const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
+        const std::string_view row(p, static_cast<std::size_t>(lineEnd - p));
+        if (holdsWord(p, lineEnd))
+            ++facts.blocks;
+        if (facts.programNumber.empty()) {
+            const std::size_t at = row.find_first_not_of(" \t");
+            if (at != std::string_view::npos && at + 1 < row.size() && (row[at] == 'O' || row[at] == ':')
+                && std::isdigit(static_cast<unsigned char>(row[at + 1]))) {
+                std::size_t digits = at + 1;
+                while (digits < row.size() && std::isdigit(static_cast<unsigned char>(row[digits])))
+                    ++digits;
+                facts.programNumber = "O" + std::string(row.substr(at + 1, digits - at - 1));
+            }
+        }
+        if (std::memchr(p, '(', row.size())) {
+            std::string comment = commentOf(row);
+            std::vector<int> numbers;
+            toolsNamed(comment, numbers);
+            for (const int n : numbers)
+                facts.named.emplace(n, comment);
+            facts.comments.emplace(line, std::move(comment));
+        }
+        p = nl ? lineEnd + 1 : end;
+        ++line;
+    }
+    facts.lines = line;
+    return facts;
+}
+
+}  // namespace
+
 ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOptions& options)
 {
     ProgramInfo info;
+    // The text is read on a thread of its own while the program runs.
+    std::future<TextFacts> textThread = std::async(std::launch::async, readText, text);
     std::vector<ToolSummary> tools;
     std::map<int, std::size_t> indexOf;  // tool number to its place in `tools`
     preview::MachineState last;
@@ -95,6 +147,7 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
     std::size_t lastIndex = 0;
     preview::InterpreterOptions run = options;
     run.keepResumePoints = false;
+    run.keepVertices = false;  // nothing is drawn: the sums are all that is needed
     run.runStarts = [&] {
         tools.clear();
         indexOf.clear();
@@ -141,68 +194,25 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
         info.cutShort = info.cutShort || d.code == preview::DiagnosticCode::PathCutShort
             || d.code == preview::DiagnosticCode::RunCutShort;
 
-    // Extents from the vertices, by the tool each was made with.
-    // A segment counts whole to the tool of its end: its start too.
-    std::vector<preview::Box3> boxes(path.tools.size());
-    std::size_t nextBreak = 0;
-    for (std::size_t v = 0; v < path.vertexCount(); ++v) {
-        preview::Box3& b = boxes[path.tool[v]];
-        b.add(path.x[v], path.y[v], path.z[v]);
-        while (nextBreak < path.breaks.size() && path.breaks[nextBreak] < v)
-            ++nextBreak;
-        const bool broken = nextBreak < path.breaks.size() && path.breaks[nextBreak] == v;
-        if (v > 0 && !broken)
-            b.add(path.x[v - 1], path.y[v - 1], path.z[v - 1]);
-    }
-    for (std::size_t i = 0; i < path.tools.size(); ++i) {
+    // Extents by the tool of each move (a move counts whole, with its start).
+    for (std::size_t i = 0; i < path.tools.size() && i < path.toolExtents.size(); ++i) {
         const auto it = indexOf.find(path.tools[i]);
         if (it != indexOf.end())
-            tools[it->second].extents.add(boxes[i]);
+            tools[it->second].extents.add(path.toolExtents[i]);
     }
 
-    // The lines, blocks and program number; the comments that name the tools.
-    std::map<int, std::string> named;
-    std::map<int, std::size_t> changeLines;  // a tool's first line, for the comment on it
-    for (const ToolSummary& t : tools)
-        changeLines.emplace(t.firstLine, 0);
-    const char* p = text.data();
-    const char* end = p + text.size();
-    int line = 0;
-    while (p < end) {
-        const void* nl = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
-        const char* lineEnd = nl ? static_cast<const char*>(nl) : end;
-        const std::string_view row(p, static_cast<std::size_t>(lineEnd - p));
-        if (holdsWord(p, lineEnd))
-            ++info.blocks;
-        if (info.programNumber.empty()) {
-            std::size_t at = row.find_first_not_of(" \t");
-            if (at != std::string_view::npos && at + 1 < row.size() && (row[at] == 'O' || row[at] == ':')
-                && std::isdigit(static_cast<unsigned char>(row[at + 1]))) {
-                std::size_t digits = at + 1;
-                while (digits < row.size() && std::isdigit(static_cast<unsigned char>(row[digits])))
-                    ++digits;
-                info.programNumber = "O" + std::string(row.substr(at + 1, digits - at - 1));
-            }
-        }
-        if (row.find('(') != std::string_view::npos) {
-            const std::string comment = commentOf(row);
-            std::vector<int> numbers;
-            toolsNamed(comment, numbers);
-            for (const int n : numbers)
-                named.emplace(n, comment);
-            // A comment on the line that changes to a tool names it first.
-            for (ToolSummary& t : tools)
-                if (t.firstLine == line && t.comment.empty() && t.tool != 0)
-                    t.comment = comment;
-        }
-        p = nl ? lineEnd + 1 : end;
-        ++line;
-    }
-    info.lines = line;
+    const TextFacts facts = textThread.get();
+    info.lines = facts.lines;
+    info.blocks = facts.blocks;
+    info.programNumber = facts.programNumber;
     for (ToolSummary& t : tools) {
-        const auto it = named.find(t.tool);
-        if (t.comment.empty() && it != named.end())
-            t.comment = it->second;
+        // A comment on the line that changes to a tool names it first, else one naming T<n>.
+        const auto onLine = facts.comments.find(t.firstLine);
+        if (t.tool != 0 && onLine != facts.comments.end())
+            t.comment = onLine->second;
+        const auto named = facts.named.find(t.tool);
+        if (t.comment.empty() && named != facts.named.end())
+            t.comment = named->second;
     }
 
     // Tool 0 (before any change) is listed only when it moved.

@@ -170,13 +170,13 @@ private:
     void markRun(std::uint32_t line)
     {
         watchMark(line);
-        if (watch_)
-            return;  // a stretch run again keeps no path
+        if (watch_ || !options_.keepVertices)
+            return;  // a stretch run again, or a run that only sums, keeps no path
         auto& after = path_.verticesAfterLine;
         if (line >= after.size())
             after.resize(line + 1, Toolpath::kNeverRun);
         if (after[line] == Toolpath::kNeverRun)
-            after[line] = static_cast<std::uint32_t>(path_.x.size());
+            after[line] = static_cast<std::uint32_t>(recorder_.vertexCount());
     }
     double feedPerMinute() const { return feedPerRev_ ? feed_ * spindle_ : feed_; }
     // The modes that only a reader of the program asks for (work offset, offsets, spindle, coolant).
@@ -719,11 +719,11 @@ Toolpath Interpreter::run(const Checkpoint* from, Watch* watch)
     if (text_.starts_with("\xEF\xBB\xBF"))
         p += 3;  // a UTF-8 byte-order mark
     // Room for about one vertex a line, guessed from the text's size (a stretch run again makes few).
-    const std::size_t guess = from ? 1024 : text_.size() / 20 + 16;
+    const std::size_t guess = from || !options_.keepVertices ? 1024 : text_.size() / 20 + 16;
     for (auto* v : {&path_.x, &path_.y, &path_.z})
         v->reserve(guess);
     path_.line.reserve(guess);
-    path_.verticesAfterLine.reserve(from ? 1024 : text_.size() / 16 + 16);
+    path_.verticesAfterLine.reserve(from || !options_.keepVertices ? 0 : text_.size() / 16 + 16);
     path_.kind.reserve(guess);
     path_.tool.reserve(guess);
     path_.ranges.reserve(guess);
@@ -841,7 +841,7 @@ Toolpath Interpreter::run(const Checkpoint* from, Watch* watch)
         diagnose(DiagnosticCode::PathCutShort);
     else if (outOfWork)
         diagnose(DiagnosticCode::RunCutShort);
-    if (!from)
+    if (!from && options_.keepVertices)
         path_.finish(static_cast<int>(lines));
     if (resumePoints) {
         resumePoints->pointOfLine.resize(lines, Toolpath::kNeverRun);

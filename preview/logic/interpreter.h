@@ -41,6 +41,9 @@ struct InterpreterOptions {
     // Diagnostics past this many are dropped (a fault in a subprogram repeated very often);
     // the note of a cut is still added.
     std::size_t maxDiagnostics = 10'000;
+    // Keeps the vertices (and their lines, ranges and breaks); without them a run only sums the
+    // path up (lengths, times, extents, by tool too) for a summary that draws nothing.
+    bool keepVertices = true;
     // Keeps resume points in the path (Toolpath::resume), so that the state at any line can be
     // had later by running a short stretch from the nearest one (stateOfLine).
     bool keepResumePoints = true;

@@ -48,6 +48,8 @@ public:
         newRange_ = true;
     }
     std::uint32_t currentLine() const { return line_; }
+    // Vertices made so far (also when the options keep none).
+    std::size_t vertexCount() const { return vertices_; }
     void setTool(int toolNumber);
     // A straight move to `to`; the first point of a new piece when none is open.
     void line(const double to[3], MoveKind kind, double feedPerMinute);
@@ -89,6 +91,7 @@ private:
     bool open_ = false;
     double last_[3] = {0, 0, 0};
     bool full_ = false;
+    std::size_t vertices_ = 0;
 };
 
 // Where the tool stands in the program's coordinates, which of its axes are known, and the moves

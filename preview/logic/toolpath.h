@@ -115,6 +115,7 @@ struct Toolpath {
 
     Box3 extents;      // every point passed during a move (arcs at their true extremes)
     Box3 feedExtents;  // the same over feed, arc and cycle feed moves only
+    std::vector<Box3> toolExtents;  // `extents` by the tool of the move (index into `tools`)
     double length[kMoveKinds] = {};  // path length per kind, program units
     double minutes = 0;              // estimated run time
     double rapidMinutes = 0;         // the part of it spent in rapids
