@@ -1,7 +1,8 @@
 // Knowing the program on the 1,000,000-line generated program (bench/support/generated_program.h;
 // ZORVAN_BENCH_FILE names another), measured in one run against opening it in the editor:
 //   open          TFormText::LoadDocument (the baseline)
-//   interpret     the preview's interpretation, which keeps the resume points
+//   interpret     the preview's interpretation, which keeps the resume points (and the same
+//                 without them, plain_interpret_x_open)
 //   state         the state at a line after that interpretation (stateOfLine and the panel's rows),
 //                 for 200 lines spread over the program: the median and the slowest, in ms
 //   info          zorvan-cli info FILE in-process (reading, decoding and the summary)
@@ -55,7 +56,8 @@ void Ratios1M(benchmark::State& state)
         state.SkipWithError("no program file");
         return;
     }
-    std::vector<double> open, interpret, info, stateTimes, openCpu, infoCpu;
+    std::vector<double> open, interpret, plain, info, stateTimes, openCpu, infoCpu;
+    double resumeBytesPerLine = 0;
     for (auto _ : state) {
         for (int round = 0; round < 3; ++round) {
             TFormText form;
@@ -67,7 +69,11 @@ void Ratios1M(benchmark::State& state)
             openCpu.push_back(processSeconds() - cpu);
             const std::string text = form.editor().text();
             preview::Toolpath toolpath;
+            preview::InterpreterOptions without;
+            without.keepResumePoints = false;
+            plain.push_back(seconds([&] { benchmark::DoNotOptimize(preview::interpretProgram(text, without)); }));
             interpret.push_back(seconds([&] { toolpath = preview::interpretProgram(text); }));
+            resumeBytesPerLine = static_cast<double>(preview::resumePointBytes(toolpath)) / form.editor().lineCount();
             const int lines = form.editor().lineCount();
             for (int k = 0; k < 200; ++k) {
                 const int line = static_cast<int>(static_cast<long>(lines - 1) * k / 199);
@@ -90,6 +96,11 @@ void Ratios1M(benchmark::State& state)
     const double baseline = median(open);
     state.counters["open_s"] = baseline;
     state.counters["interpret_x_open"] = median(interpret) / baseline;
+    state.counters["plain_interpret_x_open"] = median(plain) / baseline;
+    state.counters["resume_bytes_per_line"] = resumeBytesPerLine;
+    std::vector<double> sorted = stateTimes;
+    std::sort(sorted.begin(), sorted.end());
+    state.counters["state_p95_ms"] = sorted[sorted.size() * 95 / 100] * 1000;
     state.counters["state_median_ms"] = median(stateTimes) * 1000;
     state.counters["state_max_ms"] = *std::max_element(stateTimes.begin(), stateTimes.end()) * 1000;
     state.counters["info_x_open"] = median(info) / baseline;

@@ -1,5 +1,6 @@
 #include "inspect/logic/code_table.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -53,7 +54,8 @@ CodeTable CodeTable::read(std::string_view text, std::vector<int>* badLines)
         if (good && code.size() > 1) {
             double value = 0;
             const auto [ptr, ec] = std::from_chars(code.data() + 1, code.data() + code.size(), value);
-            good = ec == std::errc() && ptr == code.data() + code.size() && value >= 0 && code[1] != '-';
+            good = ec == std::errc() && ptr == code.data() + code.size() && value >= 0 && value < 1e6
+                && std::isdigit(static_cast<unsigned char>(code[1]));
             key = tenths(value);
         }
         if (!good) {

@@ -148,8 +148,8 @@ StateRows stateRows(const LineState& state)
         double wb[3], wa[3];
         b.workPosition(wb);
         a.workPosition(wa);
-        rows.emplace_back("前の位置 (シフト前)", position(wb, b.known));
-        rows.emplace_back("後の位置 (シフト前)", position(wa, a.known));
+        rows.emplace_back("前の位置 (ワーク座標)", position(wb, b.known));
+        rows.emplace_back("後の位置 (ワーク座標)", position(wa, a.known));
     }
     std::string vars;
     for (const VariableUse& v : state.variables)

@@ -853,6 +853,17 @@ Toolpath Interpreter::run(const Checkpoint* from, Watch* watch)
 
 }  // namespace
 
+std::size_t resumePointBytes(const Toolpath& path)
+{
+    const ResumePoints* points = path.resume.get();
+    if (!points)
+        return 0;
+    std::size_t bytes = points->points.capacity() * sizeof(Checkpoint) + points->pointOfLine.capacity() * sizeof(std::uint32_t);
+    for (const Checkpoint& c : points->points)
+        bytes += c.variables.capacity() * sizeof(c.variables[0]) + c.calls.capacity() * sizeof(SavedFrame);
+    return bytes;
+}
+
 std::optional<LineStates> stateOfLine(std::string_view text, const Toolpath& path, int line,
                                       const InterpreterOptions& options)
 {

@@ -68,6 +68,9 @@ struct LineStates {
 std::optional<LineStates> stateOfLine(std::string_view text, const Toolpath& path, int line,
                                       const InterpreterOptions& options = {});
 
+// Bytes held by the path's resume points.
+std::size_t resumePointBytes(const Toolpath& path);
+
 // The path; with `cancel` set (checked now and then) it stops early and marks the path cancelled.
 Toolpath interpretProgram(std::string_view text, const InterpreterOptions& options = {},
                           const std::atomic<bool>* cancel = nullptr);

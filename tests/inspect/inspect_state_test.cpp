@@ -49,7 +49,7 @@ void expectStates(const std::vector<std::string>& lines, const std::vector<State
                 EXPECT_TRUE(it == rows.end()) << caption << ": " << it->second;
                 continue;
             }
-            ASSERT_TRUE(it != rows.end()) << caption;
+            ASSERT_TRUE(it != rows.end()) << caption << " not among the rows";
             EXPECT_EQ(it->second, value) << caption;
         }
     }
@@ -110,16 +110,16 @@ TEST(InspectState, ShiftsAndIncrements)
                   "G91X10.Y5.",          // 5
                   "X10."},               // 6
                  {
-                     {"no shift yet", 0, {{"後の位置", "X10 Y10 Z10"}, {"G52 シフト", ""}, {"後の位置 (シフト前)", ""}}},
+                     {"no shift yet", 0, {{"後の位置", "X10 Y10 Z10"}, {"G52 シフト", ""}, {"後の位置 (ワーク座標)", ""}}},
                      {"G52: the tool stays, its coordinates move", 1,
                       {{"G52 シフト", "X100 Y0 Z0"}, {"前の位置", "X10 Y10 Z10"}, {"後の位置", "X-90 Y10 Z10"},
-                       {"後の位置 (シフト前)", "X10 Y10 Z10"}}},
-                     {"a move in the shifted frame", 2, {{"後の位置", "X0 Y0 Z10"}, {"後の位置 (シフト前)", "X100 Y0 Z10"}}},
+                       {"後の位置 (ワーク座標)", "X10 Y10 Z10"}}},
+                     {"a move in the shifted frame", 2, {{"後の位置", "X0 Y0 Z10"}, {"後の位置 (ワーク座標)", "X100 Y0 Z10"}}},
                      {"G52 without axes cancels", 3, {{"G52 シフト", ""}, {"後の位置", "X100 Y0 Z10"}}},
                      {"G92 renames the place", 4,
-                      {{"G92 シフト", "X100 Y0 Z10"}, {"後の位置", "X0 Y0 Z0"}, {"後の位置 (シフト前)", "X100 Y0 Z10"}}},
+                      {{"G92 シフト", "X100 Y0 Z10"}, {"後の位置", "X0 Y0 Z0"}, {"後の位置 (ワーク座標)", "X100 Y0 Z10"}}},
                      {"G91 moves by", 5, {{"指令", "G91 インクレメンタル"}, {"前の位置", "X0 Y0 Z0"}, {"後の位置", "X10 Y5 Z0"}}},
-                     {"G91 stays", 6, {{"後の位置", "X20 Y5 Z0"}, {"後の位置 (シフト前)", "X120 Y5 Z10"}}},
+                     {"G91 stays", 6, {{"後の位置", "X20 Y5 Z0"}, {"後の位置 (ワーク座標)", "X120 Y5 Z10"}}},
                  });
 }
 

@@ -88,6 +88,27 @@ TEST(InspectWindow, ThePanelFollowsTheCaretAndTheText)
     EXPECT_EQ(store().value("inspect/Visible").toString(), "0");
 }
 
+// A program past the size worked on the window thread: the state comes from the worker.
+TEST(InspectWindow, ABigProgramIsWorkedOutOffTheWindowThread)
+{
+    store().remove("inspect");
+    store().remove("preview");
+    store().setValue("inspect/Visible", "1");
+    TFormText form;
+    form.show();
+    auto* panel = form.findChild<StatePanel*>("StatePanel");
+    ASSERT_TRUE(panel && panel->isVisible());
+    std::string text = "G90G01X0Y0Z0F600\r\n";
+    for (int i = 1; i < 40000; ++i)
+        text += "X" + std::to_string(i % 2 ? 10 : 0) + ".Y" + std::to_string(i) + ".\r\n";
+    ASSERT_GT(text.size(), StatePanel::kWorkerBytes);
+    form.editor().setText(text);
+    moveCaret(form, 39999);
+    EXPECT_TRUE(shows(panel, 39999, "後の位置\tX10 Y39999 Z0\n"));
+    // 39,999 moves of hypot(10, 1) mm at 600 mm/min.
+    EXPECT_TRUE(panel->shownText().contains("時間\t11:09:58 (この行まで)\n")) << panel->shownText().toStdString();
+}
+
 TEST(InspectWindow, ShownWithThePreviewAndFedByIt)
 {
     store().remove("inspect");
