@@ -144,7 +144,8 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
     std::map<int, std::size_t> indexOf;  // tool number to its place in `tools`
     preview::MachineState last;
     int lastTool = 0;
-    std::size_t lastIndex = 0;
+    std::size_t lastIndex = 0, noted = static_cast<std::size_t>(-1);
+    double lastFeed = 0, lastSpeed = 0;
     preview::InterpreterOptions run = options;
     run.keepResumePoints = false;
     run.keepVertices = false;  // nothing is drawn: the sums are all that is needed
@@ -153,6 +154,7 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
         indexOf.clear();
         last = {};
         lastTool = 0;
+        noted = static_cast<std::size_t>(-1);
     };
     run.afterBlock = [&](std::uint32_t line, const preview::MachineState& s) {
         const int tool = s.toolInSpindle;
@@ -178,9 +180,13 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
         const double rapidMinutes = s.rapidMinutes - last.rapidMinutes;
         t.rapidTime += seconds(rapidMinutes);
         t.feedTime += seconds(s.minutes - last.minutes - rapidMinutes);
-        if (feed > 0) {
+        // Most blocks cut at the feed and speed of the one before: only a change is looked up.
+        if (feed > 0 && (s.feed != lastFeed || s.spindle != lastSpeed || lastIndex != noted)) {
             addValue(t.feeds, s.feed);
             addValue(t.speeds, s.spindle);
+            lastFeed = s.feed;
+            lastSpeed = s.spindle;
+            noted = lastIndex;
         }
         std::copy(s.length, s.length + preview::kMoveKinds, last.length);
         last.minutes = s.minutes;

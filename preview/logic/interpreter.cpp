@@ -135,6 +135,7 @@ public:
     // Runs the program from its start, or from a resume point until `watch`'s line has run once.
     Toolpath run(const Checkpoint* from = nullptr, Watch* watch = nullptr);
     MachineState machineState() const;
+    void fillState(MachineState& state) const;
     // Axes the program never set absolutely while a point went undrawn for want of them.
     std::array<bool, 3> axesToAssume() const
     {
@@ -223,6 +224,7 @@ private:
     int spindleTool_ = 0, spindleTurn_ = 5;
     bool mist_ = false, flood_ = false;
     Watch* watch_ = nullptr;
+    MachineState observed_;  // handed to the observer after each block
 };
 
 void Interpreter::noteModes()
@@ -257,6 +259,12 @@ void Interpreter::noteModes()
 MachineState Interpreter::machineState() const
 {
     MachineState s;
+    fillState(s);
+    return s;
+}
+
+void Interpreter::fillState(MachineState& s) const
+{
     s.motion = motionCode_;
     s.cycle = cycle_.code;
     s.plane = plane_ == Plane::XY ? 17 : plane_ == Plane::ZX ? 18 : 19;
@@ -285,7 +293,6 @@ MachineState Interpreter::machineState() const
     std::copy(path_.length, path_.length + kMoveKinds, s.length);
     s.minutes = path_.minutes;
     s.rapidMinutes = path_.rapidMinutes;
-    return s;
 }
 
 Checkpoint Interpreter::checkpoint(const char* at, std::uint32_t line) const
@@ -809,8 +816,10 @@ Toolpath Interpreter::run(const Checkpoint* from, Watch* watch)
             watch->endDiagnostic = path_.diagnostics.size();
         if (!(flow == Flow::Jump && block_.hasM(98)))
             markRun(line);  // a call is marked when its subprogram returns
-        if (options_.afterBlock)
-            options_.afterBlock(line, machineState());
+        if (options_.afterBlock) {
+            fillState(observed_);
+            options_.afterBlock(line, observed_);
+        }
         if (watch && watch->done)
             break;
         if (flow == Flow::Stop)
