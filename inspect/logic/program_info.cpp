@@ -183,7 +183,8 @@ ProgramInfo summarizeProgram(std::string_view text, const preview::InterpreterOp
         // Most blocks cut at the feed and speed of the one before: only a change is looked up.
         if (feed > 0 && (s.feed != lastFeed || s.spindle != lastSpeed || lastIndex != noted)) {
             addValue(t.feeds, s.feed);
-            addValue(t.speeds, s.spindle);
+            if (s.spindle > 0)  // no S given yet: no speed to list
+                addValue(t.speeds, s.spindle);
             lastFeed = s.feed;
             lastSpeed = s.spindle;
             noted = lastIndex;
