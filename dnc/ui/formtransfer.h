@@ -43,6 +43,7 @@ protected:
 private:
     void showProgress();
     void ended();
+    void fitStateText();
 
     std::unique_ptr<dnc::SerialTransfer> transfer_;
     Done done_;

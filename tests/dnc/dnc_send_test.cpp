@@ -1,7 +1,11 @@
 // Sending: the framing of a program, and sends over a pseudo-terminal to the machine.
 #include "dnc/logic/outgoing_program.h"
 #include "dnc/logic/serial_sender.h"
+#include "app/logic/user_error.h"
 #include "dnc/pty_machine.h"
+
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +176,46 @@ TEST_F(DncSend, AStalledLineEndsTheSendAfterTheTimeout)
     EXPECT_TRUE(sender.message().contains("XON")) << sender.message().toStdString();
 }
 
+// The stall clock stands still while the user has paused, even with the line held; it runs again
+// after the resume.
+TEST_F(DncSend, APausedSendOutlastsTheStallTimeout)
+{
+    DncSettings s = lineSettings(pty.near(), 115200, QSerialPort::SoftwareControl);
+    s.stallTimeoutS = 1;
+    MachineSetup setup;
+    setup.stall = true;
+    Machine machine(pty.far(), setup);
+    SerialSender sender(frameProgram(program(100), s), s);
+    sender.start();
+    spin(100);
+    sender.pause();
+    spin(1600);
+    EXPECT_EQ(sender.state(), TransferState::Paused) << sender.message().toStdString();
+    sender.resume();
+    ASSERT_TRUE(runUntilEnded(sender, 4000));
+    EXPECT_EQ(sender.state(), TransferState::Failed);
+}
+
+// With a pause after each line every line ends a write and waits the pause, so the send takes at
+// least the pauses between its lines.
+TEST_F(DncSend, APauseAfterEachLineWaitsAtEveryLineEnd)
+{
+    DncSettings s = lineSettings(pty.near());
+    s.linePauseMs = 150;
+    const OutgoingProgram out = frameProgram(program(6), s);
+    Machine machine(pty.far(), {});
+    SerialSender sender(out, s);
+    QElapsedTimer clock;
+    clock.start();
+    sender.start();
+    ASSERT_TRUE(runUntilEnded(sender));
+    EXPECT_EQ(sender.state(), TransferState::Done) << sender.message().toStdString();
+    EXPECT_GE(clock.elapsed(), qint64(out.lineEnds.size() - 1) * s.linePauseMs);
+    spin(50);
+    machine.finish();
+    EXPECT_EQ(machine.received(), out.bytes);
+}
+
 TEST_F(DncSend, TheFarEndClosingEndsTheSend)
 {
     DncSettings s = lineSettings(pty.near(), 38400);
@@ -186,7 +230,30 @@ TEST_F(DncSend, TheFarEndClosingEndsTheSend)
     watch.start(5);
     ASSERT_TRUE(runUntilEnded(sender, 6000));
     EXPECT_EQ(sender.state(), TransferState::Failed);
-    EXPECT_TRUE(sender.message().contains("通信が切れました")) << sender.message().toStdString();
+    // In Japanese, with the bytes that went, as the stall message says them.
+    EXPECT_TRUE(QRegularExpression("^ポート \\S+ との通信が切れました \\(相手側が閉じたか、ケーブルが外れました\\)。\n"
+                                   "\\d+ / \\d+ バイトを送りました。$")
+                    .match(sender.message())
+                    .hasMatch())
+        << sender.message().toStdString();
+}
+
+TEST(DncPort, APathThatIsNoTerminalIsNamedSo)
+{
+    ensureCoreApplication();
+    QTemporaryFile plain;
+    ASSERT_TRUE(plain.open());
+    for (const QString& path : {plain.fileName(), QStringLiteral("/dev/null")}) {
+        const DncSettings s = lineSettings(path.toStdString());
+        SerialSender sender(frameProgram("O1\n", s), s);
+        try {
+            sender.start();
+            ADD_FAILURE() << path.toStdString();
+        } catch (const zorvan::UserError& e) {
+            EXPECT_EQ(QString::fromStdString(e.what()),
+                      path + " はシリアルポートではありません。\n通信設定でポートを確かめてください。");
+        }
+    }
 }
 
 }  // namespace

@@ -61,12 +61,22 @@ INSTANTIATE_TEST_SUITE_P(Renumber, Edits, ::testing::Values(
              "(N99)N50G01" + kMarker + "\r\nN60(N3)\r\n%"},
     EditCase{"blanks between words give the new N one", renumber(), "G00 X1.\r\nG01X2. (A B)\r\n",
              "N10 G00 X1.\r\nN20G01X2. (A B)\r\n"},
+    EditCase{"a block of one word follows the program's first block that shows a style", renumber(),
+             "M08\r\nG00 X1.\r\nM09\r\nG01X2.\r\nM30\r\n", "N10 M08\r\nN20 G00 X1.\r\nN30 M09\r\nN40G01X2.\r\nN50 M30\r\n"},
+    EditCase{"words together: one-word blocks too", renumber(), "(T1)\r\nN5G00X1.\r\nM08\r\nM30\r\n",
+             "(T1)\r\nN10G00X1.\r\nN20M08\r\nN30M30\r\n"},
     EditCase{"existing numbers only, padded", renumber({.start = 1, .step = 1, .width = 4, .existingOnly = true}),
              "N50G00\r\nG01X1.\r\nN9G01X2.\r\n", "N0001G00\r\nG01X1.\r\nN0002G01X2.\r\n"},
     EditCase{"a width narrower than the number", renumber({.start = 100, .width = 2}), "G00\r\n", "N100G00\r\n"},
     EditCase{"wrap past the maximum", renumber({.start = 9980, .max = 9999, .wrap = true}),
              "A\r\nB\r\nC\r\nD\r\n", "N9980A\r\nN9990B\r\nN9980C\r\nN9990D\r\n"},
     EditCase{"a maximum that is just reached", renumber({.max = 30}), "A\r\nB\r\nC\r\n", "N10A\r\nN20B\r\nN30C\r\n"},
+    EditCase{"a maximum just reached with a jump to follow", renumber({.max = 30}), "N1A\r\nB\r\nGOTO1\r\n",
+             "N10A\r\nN20B\r\nN30GOTO10\r\n"},
+    EditCase{"a maximum not reached with a jump to follow", renumber({.max = 35}), "N1A\r\nB\r\nM99P1\r\n",
+             "N10A\r\nN20B\r\nN30M99P10\r\n"},
+    EditCase{"M99 P follows its target without any GOTO", renumber(), "N1G00X0\r\nG01X1.\r\nN3M99P1\r\n",
+             "N10G00X0\r\nN20G01X1.\r\nN30M99P10\r\n"},
     EditCase{"GOTO and M99 P follow their targets",
              renumber(), "N1#1=1\r\nN2IF[#1GT3]GOTO 9\r\n#1=#1+1(GOTO2)\r\nGOTO2\r\nN9M99P1\r\n",
              "N10#1=1\r\nN20IF[#1GT3]GOTO 50\r\nN30#1=#1+1(GOTO2)\r\nN40GOTO20\r\nN50M99P10\r\n"},
@@ -89,8 +99,21 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
              "(C)G01 " + kMarker + "\r\n%\r\n",
              "N10 G01 X-1. Y.5 F200(A  B)\r\n  G00 X1. Y2.\r\nIF[#1GT10] GOTO5\r\n#1=SIN[30]*2\r\n/G01 X#1 Y[#2+1] Z3\r\n"
              "(C)G01 " + kMarker + "\r\n%\r\n"},
+    EditCase{"insert: blanks after a comment stay, a lone tab becomes a blank", tidy({.blanks = BlankStyle::Insert}),
+             "(A)  G01X1.\r\nG00\tX1.\r\nG01(B)\tX2.\r\n", "(A)  G01 X1.\r\nG00 X1.\r\nG01(B)\tX2.\r\n"},
+    EditCase{"remove: blanks after a comment stay", tidy({.blanks = BlankStyle::Remove}),
+             "(A) G01 X1.\r\nG01(B)  X2.\r\n", "(A) G01X1.\r\nG01(B)  X2.\r\n"},
+    EditCase{"insert without 空行の削除: blank lines stay", tidy({.blanks = BlankStyle::Insert}),
+             "G01X1.\r\n\r\n \t \r\nG00Y1.\r\n", "G01 X1.\r\n\r\n \t \r\nG00 Y1.\r\n"},
+    EditCase{"remove without 空行の削除: blank lines stay", tidy({.blanks = BlankStyle::Remove}),
+             "G01 X1.\r\n\r\n \t \r\nG00 Y1.\r\n", "G01X1.\r\n\r\n \t \r\nG00Y1.\r\n"},
     EditCase{"remove blanks", tidy({.blanks = BlankStyle::Remove}),
              "N10 G01 X1. (A  B)\r\n  IF [#1 GT 10] GOTO 5 \r\n/ G00\tX1.\r\n", "N10G01X1. (A  B)\r\n  IF[#1GT10]GOTO5 \r\n/G00X1.\r\n"},
+    EditCase{"\";\" comments kept byte for byte", tidy({.blanks = BlankStyle::Remove}),
+             "N20 G01 X[#1*10.] Y5. F200 ; コメント  付き\r\nG00 X1.;A  B(C)\r\n",
+             "N20G01X[#1*10.]Y5.F200 ; コメント  付き\r\nG00X1.;A  B(C)\r\n"},
+    EditCase{"\";\" comments kept when blanks go in", tidy({.blanks = BlankStyle::Insert}),
+             "N20G01X1.  ; コメント  付きX1.\r\nG00X1.;A\r\n", "N20 G01 X1.  ; コメント  付きX1.\r\nG00 X1.;A\r\n"},
     EditCase{"empty lines", tidy({.emptyLines = true}), "\r\nA\r\n \t\r\n\r\nB\r\n\r\n", "A\r\nB\r\n"},
     EditCase{"every line empty", tidy({.emptyLines = true}), "\r\n\r\n", ""},
     EditCase{"comments with their blanks", tidy({.comments = true}),
@@ -100,6 +123,21 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
              {5, 4}},
     EditCase{"all three at once", tidy({.blanks = BlankStyle::Remove, .emptyLines = true, .comments = true}),
              "G01 X1.\r\n\r\n(A)\r\n  G00 (B) Y1.\r\n", "G01X1.\r\n  G00Y1.\r\n"}));
+
+TEST(Tidy, TheCaretStaysOnItsLineAtItsColumnOrTheEndOfTheShorterLine)
+{
+    const struct {
+        long caret;
+        long after;
+    } cases[] = {{12 + 8, 10 + 8}, {12 + 12, 10 + 9}, {27 + 2, 19}};  // the blank line dropped: the end
+    for (const auto& c : cases) {
+        MemoryEditor editor("N10 G00 X0\r\nG00  X1.  Y2.\r\n   ");
+        editor.setCaret(c.caret);
+        nc::tidyProgram(editor, {.blanks = BlankStyle::Remove, .emptyLines = true}, nc::Recolour::None);
+        EXPECT_EQ(editor.text(), "N10G00X0\r\nG00X1.Y2.");
+        EXPECT_EQ(editor.caret(), c.after) << c.caret;
+    }
+}
 
 TEST(Tidy, NothingToChangeLeavesNoStep)
 {
@@ -114,18 +152,20 @@ TEST(Tidy, NothingToChangeLeavesNoStep)
 struct Refusal {
     RenumberOptions options;
     const char* message;
+    const char* text = "A\r\nB\r\nC\r\n";
 };
 
 TEST(RenumberRefusals, ChangeNothing)
 {
     const Refusal refusals[] = {
         {{.max = 20}, "N番号が最大値 20 を超えるので振り直しません"},
+        {{.max = 29}, "N番号が最大値 29 を超えるので振り直しません", "N1A\r\nB\r\nM99P1\r\n"},  // jumps counted first
         {{.step = 0}, "増分は 1 から 999999999 までです"},
         {{.start = 100, .max = 99}, "最大値は開始番号から 999999999 までです"},
         {{.width = 10}, "桁数は 0 から 9 までです"},
     };
     for (const Refusal& r : refusals) {
-        MemoryEditor editor("A\r\nB\r\nC\r\n");
+        MemoryEditor editor(r.text);
         editor.setModified(false);
         try {
             nc::renumberProgram(editor, r.options, nc::Recolour::None);
@@ -133,9 +173,35 @@ TEST(RenumberRefusals, ChangeNothing)
         } catch (const UserError& e) {
             EXPECT_EQ(std::string(e.what()), r.message);
         }
-        EXPECT_EQ(editor.text(), "A\r\nB\r\nC\r\n");
+        EXPECT_EQ(editor.text(), r.text);
         EXPECT_FALSE(editor.canUndo());
     }
+}
+
+TEST(RenumberWrap, IsRefusedWhereItGivesAJumpTargetToTwoBlocks)
+{
+    const RenumberOptions wrapAt50{.max = 50, .wrap = true};
+    const std::string program = "A\r\nB\r\nN3C\r\nN4D\r\nE\r\nF\r\nG\r\nGOTO3\r\nM99P4\r\n";
+    MemoryEditor editor(program);
+    editor.setModified(false);
+    try {
+        nc::renumberProgram(editor, wrapAt50, nc::Recolour::None);
+        ADD_FAILURE() << "renumbered";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "先頭に戻った番号が飛び先と重なるので振り直しません:\n"
+                                         "7 行目 → N30 (2, 7 行目のブロック)\n"
+                                         "8 行目 → N40 (3, 8 行目のブロック)");
+    }
+    EXPECT_EQ(editor.text(), program);
+    EXPECT_FALSE(editor.canUndo());
+    // A target outside the selection that the wrap gives to a block of it as well.
+    MemoryEditor outside("N10A\r\nB\r\nC\r\nD\r\nGOTO10\r\n");
+    outside.setSelection(6, 15);  // lines 1 to 4
+    EXPECT_THROW(nc::renumberProgram(outside, {.max = 30, .wrap = true}, nc::Recolour::None), UserError);
+    // A wrap that leaves every target one block goes on.
+    MemoryEditor single("A\r\nN2B\r\nC\r\nGOTO2\r\n");
+    EXPECT_TRUE(nc::renumberProgram(single, {.max = 30, .wrap = true}, nc::Recolour::None).empty());
+    EXPECT_EQ(single.text(), "N10A\r\nN20B\r\nN30C\r\nN10GOTO20\r\n");
 }
 
 TEST(RenumberMissingTargets, AreReportedWithTheirLines)
@@ -171,7 +237,7 @@ TEST(LongPrograms, NumberAndDropAcrossPieces)
         EXPECT_EQ(editor.text(), program) << last;
         nc::tidyProgram(editor, {.emptyLines = true}, nc::Recolour::None);
         EXPECT_EQ(editor.text(), tidied) << last;
-        EXPECT_EQ(editor.caret(), editor.length() - 2);  // after the last line kept
+        EXPECT_EQ(editor.caret(), 0);  // where it was
     }
 }
 
