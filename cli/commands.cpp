@@ -37,6 +37,7 @@ const std::vector<Command>& commands()
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
         {"extents", "[--moves all|feed] [FILE]", runExtents},
         {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
+        {"info", "[--format text|json] [FILE]", runInfo},
         {"stock-check", "[--stock X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [FILE]", runStockCheck},
         {"check", "[--rules LIST] [--travel X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [--tolerance MM] [--format text|json] [FILE]",
          runCheck},
@@ -84,7 +85,7 @@ void printUsage(std::ostream& out)
     for (const auto& command : commands())
         out << "  " << command.name << ' ' << command.synopsis << '\n';
     out << "exit status: 0 done, 1 refused or failed, 2 usage error,\n"
-           "  3 extents/plot: the path was cut short by a bound (its output is still written)\n"
+           "  3 extents/plot/info: the path was cut short by a bound (its output is still written)\n"
            "limits: an input (file or standard input) up to 1 GiB, a list file up to 64 MiB;\n"
            "  --find/--with and other texts must be whole UTF-8 characters;\n"
            "  fill/macro: the result up to 16 times the input or 64 MiB, whichever is more, never past 512 MiB;\n"

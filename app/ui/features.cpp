@@ -13,6 +13,7 @@ void registerFeatures(Shell& shell)
     registerCalcFeatures(shell);
     registerListsFeatures(shell);
     registerPreviewFeatures(shell);
+    registerInspectFeatures(shell);
     registerDncFeatures(shell);
     registerCompareFeatures(shell);
     registerCheckFeatures(shell);

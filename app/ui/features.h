@@ -10,6 +10,7 @@ void registerNcFeatures(Shell& shell);    // nc/ui
 void registerCalcFeatures(Shell& shell);  // calc/ui
 void registerListsFeatures(Shell& shell); // lists/ui
 void registerPreviewFeatures(Shell& shell); // preview/ui
+void registerInspectFeatures(Shell& shell); // inspect/ui (after the preview, whose panel it reads)
 void registerDncFeatures(Shell& shell);   // dnc/ui
 void registerCompareFeatures(Shell& shell); // compare/ui
 void registerCheckFeatures(Shell& shell);   // check/ui
