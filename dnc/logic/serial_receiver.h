@@ -14,6 +14,10 @@ public:
     explicit SerialReceiver(const DncSettings& settings, QObject* parent = nullptr);
 
     const std::string& bytes() const { return program_.bytes(); }
+    // Whether the program's closing "%" came; a program ended by the idle timeout has none.
+    bool complete() const { return program_.complete(); }
+    // The most bytes taken; past them the transfer fails, keeping what came.
+    void setMostBytes(std::size_t most) { mostBytes_ = most; }
     TransferProgress progress() const override;
 
 protected:
@@ -24,6 +28,7 @@ protected:
 private:
     ReceivedProgram program_;
     qint64 lastDataMs_ = 0;
+    std::size_t mostBytes_ = std::size_t(1) << 30;
 };
 
 }  // namespace zorvan::dnc
