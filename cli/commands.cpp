@@ -26,7 +26,7 @@ const std::vector<Command>& commands()
         {"rotate", "[--x A] [--y B] [--z C] [FILE]", runRotate},
         {"arith", "--letter L --op OP [--value K] [FILE]", runArith},
         {"reverse", "[FILE]", runReverse},
-        {"swap", "--from A --to B [--whole-file] [FILE]", runSwap},
+        {"swap", "--from A --to B [--whole-file] [--letters-only] [FILE]", runSwap},
         {"extreme", "--letter L --method max|min|absmax|absmin [--whole-file] [FILE]", runExtreme},
         {"replace", "--find S --with T [--from-top] [FILE]", runReplace},
         {"renumber", "[--start N] [--step N] [--width N] [--existing-only] [--max N --on-overflow wrap|refuse] [--remove] [FILE]",
@@ -36,6 +36,7 @@ const std::vector<Command>& commands()
         {"macro", "--table NAME [--list PATH] [FILE]", runMacro},
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
         {"extents", "[--moves all|feed] [FILE]", runExtents},
+        {"path", "[--moves all|feed] [FILE]", runPath},
         {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
         {"info", "[--format text|json] [FILE]", runInfo},
         {"stock-check", "[--stock X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [FILE]", runStockCheck},
@@ -85,11 +86,11 @@ void printUsage(std::ostream& out)
     for (const auto& command : commands())
         out << "  " << command.name << ' ' << command.synopsis << '\n';
     out << "exit status: 0 done, 1 refused or failed, 2 usage error,\n"
-           "  3 extents/plot/info: the path was cut short by a bound (its output is still written)\n"
+           "  3 extents/plot/info/path: the path was cut short by a bound (its output is still written)\n"
            "limits: an input (file or standard input) up to 1 GiB, a list file up to 64 MiB;\n"
            "  --find/--with and other texts must be whole UTF-8 characters;\n"
            "  fill/macro: the result up to 16 times the input or 64 MiB, whichever is more, never past 512 MiB;\n"
-           "  extents/plot: 20,000,000 vertices and about 2 s of work;\n"
+           "  extents/plot/path: 20,000,000 vertices and about 2 s of work;\n"
            "  stock-check: a work bound of a few seconds (exit 3 when reached);\n"
            "  receive: 1 GiB unless --max-bytes says otherwise\n";
 }

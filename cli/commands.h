@@ -34,6 +34,7 @@ int runDeskCalc(const std::vector<std::string>& args, Io& io);       // commands
 int runFill(const std::vector<std::string>& args, Io& io);           // list_cli_commands.cpp
 int runMacro(const std::vector<std::string>& args, Io& io);          // list_cli_commands.cpp
 int runExtents(const std::vector<std::string>& args, Io& io);        // preview_commands.cpp
+int runPath(const std::vector<std::string>& args, Io& io);           // preview_commands.cpp
 int runPlot(const std::vector<std::string>& args, Io& io);           // preview_plot_command.cpp
 int runSend(const std::vector<std::string>& args, Io& io);           // dnc_commands.cpp
 int runReceive(const std::vector<std::string>& args, Io& io);        // dnc_commands.cpp

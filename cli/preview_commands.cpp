@@ -1,4 +1,5 @@
-// zorvan-cli extents: the span of the program's path on each axis, from the preview's interpreter.
+// zorvan-cli extents and path: the span of the program's path on each axis, and the path itself,
+// from the preview's interpreter.
 #include "cli/commands.h"
 
 #include "preview/logic/interpreter.h"
@@ -44,14 +45,68 @@ int statusAfterBounds(const preview::Toolpath& path, int status)
     return status;
 }
 
-int runExtents(const std::vector<std::string>& args, Io& io)
+namespace {
+
+const char* const kMoveNames[] = {"rapid", "feed", "arc", "cycle-rapid", "cycle-feed"};
+
+std::string movesOption(const DocumentOptions& options, const char* prints)
 {
-    DocumentOptions options = parseDocumentOptions(args, {{"--moves"}, {}});
     if (options.outPath || options.inPlace)
-        throw UsageError("extents prints the span; -o and --in-place do not apply");
+        throw UsageError(std::string(prints) + "; -o and --in-place do not apply");
     const std::string moves = options.text("--moves", "all");
     if (moves != "all" && moves != "feed")
         throw UsageError("--moves must be all or feed: '" + moves + "'");
+    return moves;
+}
+
+}  // namespace
+
+// One vertex a line: source line (from 0), move kind, X Y Z; the programmed end of an arc adds
+// "centre" with its X Y Z, G02 or G03 and the plane G17, G18 or G19. A vertex the tool reached
+// from a place the program does not tell begins with "jump".
+int runPath(const std::vector<std::string>& args, Io& io)
+{
+    DocumentOptions options = parseDocumentOptions(args, {{"--moves"}, {}});
+    const bool feedOnly = movesOption(options, "path prints the path") == "feed";
+    const std::string text = loadDocumentInput(options.file, io.in, options.encoding).text;
+    const preview::Toolpath path = preview::interpretProgram(text);
+    std::size_t nextBreak = 0, nextArc = 0;
+    std::string row;
+    for (std::size_t v = 0; v < path.vertexCount(); ++v) {
+        const bool jump = nextBreak < path.breaks.size() && path.breaks[nextBreak] == v;
+        if (jump)
+            ++nextBreak;
+        const preview::ArcRecord* arc = nullptr;
+        if (nextArc < path.arcs.size() && path.arcs[nextArc].end == v)
+            arc = &path.arcs[nextArc++];
+        if (feedOnly && !preview::isFeedKind(path.kind[v]))
+            continue;
+        row.clear();
+        if (jump)
+            row += "jump ";
+        row += std::to_string(path.line[v]);
+        row += ' ';
+        row += kMoveNames[static_cast<int>(path.kind[v])];
+        for (const float c : {path.x[v], path.y[v], path.z[v]})
+            row += ' ' + preview::shownNumber(c, 4);
+        if (arc) {
+            row += " centre";
+            for (const float c : arc->centre)
+                row += ' ' + preview::shownNumber(c, 4);
+            row += arc->counterClockwise ? " G03 G" : " G02 G";
+            row += std::to_string(arc->plane);
+        }
+        row += '\n';
+        io.out << row;
+    }
+    printDiagnostics(path, io.err);
+    return statusAfterBounds(path, Done);
+}
+
+int runExtents(const std::vector<std::string>& args, Io& io)
+{
+    DocumentOptions options = parseDocumentOptions(args, {{"--moves"}, {}});
+    const std::string moves = movesOption(options, "extents prints the span");
     const std::string text = loadDocumentInput(options.file, io.in, options.encoding).text;
     const preview::Toolpath path = preview::interpretProgram(text);
     const preview::Box3& box = moves == "feed" ? path.feedExtents : path.extents;

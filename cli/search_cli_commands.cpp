@@ -47,12 +47,14 @@ nc::ExtremeMethod methodOption(const DocumentOptions& options)
 
 int runSwap(const std::vector<std::string>& args, Io& io)
 {
-    const CommandOptions own{{"--from", "--to"}, {"--whole-file"}};
+    const CommandOptions own{{"--from", "--to"}, {"--whole-file", "--letters-only"}};
     return runDocumentCommand(args, io, own, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
         const char a = choiceOption(options, "--from", nc::kSwapFirstLetters);
         const char b = choiceOption(options, "--to", nc::kSwapSecondChoices);
         const nc::CommandRange range{editor.selectionLength() > 0, options.flags.count("--whole-file") != 0};
-        nc::swapAxes(editor, a, b, range, nc::Recolour::None);
+        const nc::SwapWords words =
+            options.flags.count("--letters-only") ? nc::SwapWords::LettersOnly : nc::SwapWords::WithArcs;
+        nc::swapAxes(editor, a, b, range, nc::Recolour::None, words);
         return Done;
     });
 }

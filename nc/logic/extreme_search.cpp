@@ -47,16 +47,35 @@ std::optional<double> strictNumberValue(std::string_view run)
     return value;
 }
 
-std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLimit, char letter, ExtremeMethod method)
+std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLimit, char letter, ExtremeMethod method,
+                                    bool inComment)
 {
     const bool magnitude = method == ExtremeMethod::AbsMax || method == ExtremeMethod::AbsMin;
     std::optional<FoundWord> best;
     std::size_t from = 0;
     const std::string_view letters = text.substr(0, std::min(letterLimit, text.size()));
+    constexpr std::size_t npos = std::string_view::npos;
+    // Where the next comment starts ("(" or ";"), found afresh once the search has passed it.
+    std::size_t nextOpen = letters.find('('), nextSemicolon = letters.find(';');
+    auto skipLine = [&](std::size_t at, char close) {
+        const std::size_t end = close == ')' ? text.find_first_of(")\n", at) : text.find('\n', at);
+        return end == npos ? npos : end + 1;
+    };
+    if (inComment)
+        from = skipLine(0, ')');
     while (from < letters.size()) {
-        const std::size_t at = letters.find(letter, from);
-        if (at == std::string_view::npos)
+        std::size_t at = letters.find(letter, from);
+        if (at == npos)
             break;
+        if (nextOpen != npos && nextOpen < from)
+            nextOpen = letters.find('(', from);
+        if (nextSemicolon != npos && nextSemicolon < from)
+            nextSemicolon = letters.find(';', from);
+        const std::size_t comment = std::min(nextOpen, nextSemicolon);
+        if (comment < at) {
+            from = skipLine(comment + 1, comment == nextOpen ? ')' : ';');
+            continue;
+        }
         std::size_t end = at + 1;
         while (end < text.size() && inRun(text[end]))
             ++end;
@@ -88,6 +107,26 @@ StagedExtremeSearch::StagedExtremeSearch(const TextEditor& editor, char letter, 
     const long textEnd = std::max(rangeEnd, editor.positionFromLine(lastLine) + countCharacters(editor.line(lastLine)));
     std::string buffer;
     text_ = std::string(editor.textView(rangeStart, textEnd - rangeStart, buffer));
+    // Whether the range starts inside a comment of its first line.
+    const int firstLine = editor.lineFromPosition(rangeStart);
+    const long lineStart = editor.positionFromLine(firstLine);
+    if (lineStart < rangeStart) {
+        std::string before;
+        const std::string_view head = editor.textView(lineStart, rangeStart - lineStart, before);
+        for (std::size_t i = 0; i < head.size(); ++i) {
+            if (head[i] == ';') {
+                startsInComment_ = true;
+                break;
+            }
+            if (head[i] == '(') {
+                const std::size_t close = head.find(')', i);
+                startsInComment_ = close == std::string_view::npos;
+                if (startsInComment_)
+                    break;
+                i = close;
+            }
+        }
+    }
     rangeCharacters_ = rangeEnd - rangeStart;
 }
 
@@ -103,7 +142,7 @@ void StagedExtremeSearch::search(const std::function<void(long long, long long)>
         const std::size_t pieceAt = static_cast<std::size_t>(piece.data() - text.data());
         PieceBest best;
         if (pieceAt < letterLimit_)
-            best.word = bestWordIn(piece, letterLimit_ - pieceAt, letter_, method_);
+            best.word = bestWordIn(piece, letterLimit_ - pieceAt, letter_, method_, index == 0 && startsInComment_);
         if (best.word)
             best.wordCharacter = countCharacters(piece.substr(0, best.word->at));
         best.characters = countCharacters(piece) + 2;  // with the break that follows it

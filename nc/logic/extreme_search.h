@@ -33,7 +33,10 @@ struct FoundWord {
     double value = 0;
 };
 // The best word of `text` whose letter lies before byte `letterLimit` (its run may go on).
-std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLimit, char letter, ExtremeMethod method);
+// Letters in comments ("(" to ")" or the line's end, and after ";") are no words;
+// `inComment` tells that the text starts inside one.
+std::optional<FoundWord> bestWordIn(std::string_view text, std::size_t letterLimit, char letter, ExtremeMethod method,
+                                    bool inComment = false);
 
 // The best word in the editor: its character position, length (letter and run) and line.
 struct ExtremeWord {
@@ -62,6 +65,7 @@ private:
     std::string text_;  // from the range's start to the end of its last line
     long rangeCharacters_ = 0;
     std::size_t letterLimit_ = 0;  // the range's end in text_, in bytes
+    bool startsInComment_ = false;  // the range starts inside a comment of its line
     std::optional<ExtremeWord> best_;
 };
 

@@ -10,6 +10,7 @@
 #include "app/logic/user_error.h"
 #include "nc/logic/nc_transforms.h"
 #include "nc/logic/nc_words.h"
+#include "nc/logic/program_modes.h"
 
 #include <exception>
 #include <functional>
@@ -67,6 +68,15 @@ struct PieceValueTooLarge : std::exception {
 
 std::string tooLargeMessage(int lineIndex, char letter);
 
+// A line's transform refused it (LineRefusal), with the line counted from the first line of its
+// piece.
+struct PieceRefusal : std::exception {
+    PieceRefusal(int l, std::string w) : line(l), why(std::move(w)) {}
+    const char* what() const noexcept override { return "refused"; }
+    int line;
+    std::string why;
+};
+
 // A rewritten piece of the range: its new text, the number of old lines it came from and of the
 // lines kept.
 struct WrittenPiece {
@@ -109,6 +119,8 @@ template <typename Transform> WrittenPiece rewritePiece(std::string_view text, T
             transform(line);
         } catch (const ValueTooLarge& e) {
             throw PieceValueTooLarge(written.lines, e.letter);
+        } catch (const LineRefusal& e) {
+            throw PieceRefusal(written.lines, e.why);
         }
         ++written.lines;
         ++written.kept;
@@ -166,6 +178,8 @@ int replaceRangeFromPieces(TextEditor& editor, const LineRange& range, std::size
                 return true;
             } catch (const PieceValueTooLarge& e) {
                 throw UserError(tooLargeMessage(range.first + linesBefore + e.line, e.letter));
+            } catch (const PieceRefusal& e) {
+                throw UserError(refusalMessage(range.first + linesBefore + e.line, e.why));
             }
         }
         return false;
@@ -225,6 +239,8 @@ public:
                 written_.push_back(work ? *work->next() : make(i));
             } catch (const PieceValueTooLarge& e) {
                 throw UserError(tooLargeMessage(range_.first + linesBefore + e.line, e.letter));
+            } catch (const PieceRefusal& e) {
+                throw UserError(refusalMessage(range_.first + linesBefore + e.line, e.why));
             }
             linesBefore += written_.back().lines;
             if (progress)

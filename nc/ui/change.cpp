@@ -3,6 +3,7 @@
 #include "app/ui/dialog_buttons.h"
 #include "app/ui/dialog_opening.h"
 #include "nc/logic/axis_swap.h"
+#include "nc/logic/swap_settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -40,6 +41,11 @@ TChangForm::TChangForm(QWidget* parent) : QDialog(parent)
     ComboBox2->setCurrentIndex(1);  // "Y"
     CheckBox1 = new QCheckBox("ﾌｧｲﾙ全体", this);
     CheckBox1->setObjectName("CheckBox1");
+    CheckBox2 = new QCheckBox("円弧も合わせる", this);
+    CheckBox2->setObjectName("CheckBox2");
+    CheckBox2->setToolTip("I/J/K、G02/G03 と平面 (G17/G18/G19) も軸に合わせて入れ替えます");
+    arcs_ = nc::readSwapArcsSetting();
+    CheckBox2->setChecked(arcs_);
     BitBtn1 = dialogButton(this, "置換開始", "BitBtn1");
     BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
@@ -48,7 +54,8 @@ TChangForm::TChangForm(QWidget* parent) : QDialog(parent)
     grid->addWidget(Label1, 0, 1, Qt::AlignCenter);
     grid->addWidget(ComboBox2, 0, 2);
     grid->addWidget(CheckBox1, 1, 0, 1, 3);
-    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 2, 0, 1, 3);
+    grid->addWidget(CheckBox2, 2, 0, 1, 3);
+    grid->addLayout(buttonRow({BitBtn1, BitBtn2}), 3, 0, 1, 3);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this, &TChangForm::ok);
@@ -61,6 +68,10 @@ void TChangForm::ok()
     first_ = nc::kSwapFirstLetters[static_cast<std::size_t>(std::max(0, ComboBox1->currentIndex()))];
     second_ = nc::kSwapSecondChoices[static_cast<std::size_t>(std::max(0, ComboBox2->currentIndex()))];
     wholeFile_ = CheckBox1->isChecked();
+    if (arcs_ != CheckBox2->isChecked()) {
+        arcs_ = CheckBox2->isChecked();
+        nc::writeSwapArcsSetting(arcs_);
+    }
     if (first_ == second_)
         reject();
     else

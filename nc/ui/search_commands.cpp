@@ -61,8 +61,9 @@ struct SearchCommands {
             return;
         const char a = changForm->first(), b = changForm->second();
         const nc::CommandRange range{selOnly, changForm->wholeFile()};
-        shell.runner().queueInBackground(OperationRunner::Swap, "置換中", [this, a, b, range]() -> OperationRunner::Background {
-            nc::StagedCommand staged = nc::stagedSwap(shell.editor(), a, b, range);
+        const nc::SwapWords words = changForm->words();
+        shell.runner().queueInBackground(OperationRunner::Swap, "置換中", [this, a, b, range, words]() -> OperationRunner::Background {
+            nc::StagedCommand staged = nc::stagedSwap(shell.editor(), a, b, range, nc::Recolour::WrittenLines, words);
             return [this, staged](OperationTask& task) -> OperationRunner::Work {
                 nc::EditStep edit = staged([&task](long long done, long long total) { task.progress(done, total); });
                 return [this, edit] {

@@ -115,6 +115,12 @@ void PathRecorder::arc(const double to[3], Plane plane, const ArcGeometry& geome
         vertex(p[0], p[1], p[2], MoveKind::Arc);
     }
     vertex(to[0], to[1], to[2], MoveKind::Arc);  // the programmed end, exactly
+    ArcRecord record{static_cast<std::uint32_t>(path_.x.size() - 1), {}, 0, geometry.sweep > 0};
+    record.centre[ia] = static_cast<float>(geometry.centreA);
+    record.centre[ib] = static_cast<float>(geometry.centreB);
+    record.centre[il] = static_cast<float>(to[il]);
+    record.plane = plane == Plane::XY ? 17 : plane == Plane::ZX ? 18 : 19;
+    path_.arcs.push_back(record);
 
     double lo[3], hi[3];
     arcBounds(geometry, lo[ia], hi[ia], lo[ib], hi[ib]);

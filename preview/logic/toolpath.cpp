@@ -119,7 +119,8 @@ std::size_t Toolpath::memoryBytes() const
         + tools.capacity() * sizeof(int) + ranges.capacity() * sizeof(VertexRange)
         + breaks.capacity() * sizeof(std::uint32_t)
         + lineRangeStart.capacity() * sizeof(std::uint32_t) + rangeIndex.capacity() * sizeof(std::uint32_t)
-        + verticesAfterLine.capacity() * sizeof(std::uint32_t) + diagnostics.capacity() * sizeof(Diagnostic);
+        + verticesAfterLine.capacity() * sizeof(std::uint32_t) + diagnostics.capacity() * sizeof(Diagnostic)
+        + arcs.capacity() * sizeof(ArcRecord);
 }
 
 void Toolpath::finish(int lines)
@@ -132,6 +133,7 @@ void Toolpath::finish(int lines)
     ranges.shrink_to_fit();
     breaks.shrink_to_fit();
     diagnostics.shrink_to_fit();
+    arcs.shrink_to_fit();
     verticesAfterLine.resize(static_cast<std::size_t>(lines), kNeverRun);
     verticesAfterLine.shrink_to_fit();
 

@@ -90,6 +90,15 @@ struct Diagnostic {
 // The message of a diagnostic, in Japanese, without the line.
 std::string diagnosticText(const Diagnostic& diagnostic);
 
+// An arc of the path: its chords end at vertices [end - chords + 1, end], the last one the
+// programmed end. Centre in the picture's coordinates (on the plane's normal at the end point).
+struct ArcRecord {
+    std::uint32_t end;
+    float centre[3];
+    std::uint8_t plane;     // 17, 18 or 19
+    bool counterClockwise;  // G03, as seen from the positive end of the plane's normal
+};
+
 struct VertexRange {
     std::uint32_t line;
     std::uint32_t begin;  // the range ends where the next one begins (or at the last vertex)
@@ -115,6 +124,7 @@ struct Toolpath {
     // kNeverRun for a line never run.
     static constexpr std::uint32_t kNeverRun = 0xffffffffu;
     std::vector<std::uint32_t> verticesAfterLine;
+    std::vector<ArcRecord> arcs;  // in the order of their vertices
 
     Box3 extents;      // every point passed during a move (arcs at their true extremes)
     Box3 feedExtents;  // the same over feed, arc and cycle feed moves only

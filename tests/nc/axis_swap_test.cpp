@@ -52,7 +52,7 @@ TEST(AxisSwap, WholeText)
     for (const auto& c : cases) {
         MemoryEditor editor(c.before);
         editor.setModified(false);
-        swapAxes(editor, c.a, c.b, {false, true});
+        swapAxes(editor, c.a, c.b, {false, true}, Recolour::WrittenLines, SwapWords::LettersOnly);
         EXPECT_EQ(editor.text(), c.after) << c.before << " " << c.a << c.b;
         EXPECT_EQ(editor.isModified(), std::string(c.before) != c.after) << c.before;
     }
@@ -84,7 +84,7 @@ TEST(AxisSwap, RangeAndWhereTheCaretEnds)
     for (const auto& c : cases) {
         MemoryEditor editor(c.before);
         editor.setSelection(c.selStart, c.selLength);
-        swapAxes(editor, c.a, c.b, c.range);
+        swapAxes(editor, c.a, c.b, c.range, Recolour::WrittenLines, SwapWords::LettersOnly);
         EXPECT_EQ(editor.text(), c.after) << c.before;
         EXPECT_EQ(editor.selectionStart(), c.endStart) << c.before;
         EXPECT_EQ(editor.selectionLength(), c.endLength) << c.before;
@@ -172,7 +172,7 @@ TEST(AxisSwap, LongTextSplitIntoPiecesGivesTheSameAsOnePiece)
         text += "N" + std::to_string(i) + "G01X" + std::to_string(i % 7) + ".Y-" + std::to_string(i % 5) + "--Z@\r\n";
     const SwapPassesResult whole = swapPasses(text, '\0', 'X', 'Y');
     MemoryEditor editor(text);
-    swapAxes(editor, 'X', 'Y', {false, true}, Recolour::None);
+    swapAxes(editor, 'X', 'Y', {false, true}, Recolour::None, SwapWords::LettersOnly);
     EXPECT_EQ(editor.text(), whole.text);
     EXPECT_EQ(editor.caret(), whole.lastDeletion);
 }

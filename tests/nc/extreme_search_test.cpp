@@ -27,7 +27,8 @@ TEST(ExtremeSearch, WholeText)
         {kWorkedExample, 'Z', ExtremeMethod::AbsMin, "Z-2.5", 1},
         {"X5.\r\nX-5.", 'X', ExtremeMethod::AbsMax, "X5.", 0},  // equal magnitudes: the earliest
         {"X5.\r\nX-5.", 'X', ExtremeMethod::AbsMin, "X5.", 0},
-        {"(X10 IS MAX)\r\nX2.", 'X', ExtremeMethod::Max, "X10", 0},
+        {"(X10 IS MAX)\r\nX2.", 'X', ExtremeMethod::Max, "X2.", 1},   // a comment holds no word
+        {"G01X1.(X9)X2.;X8\r\n(X7\r\nX3.", 'X', ExtremeMethod::Max, "X3.", 2},
         {"x99\r\nX1", 'X', ExtremeMethod::Max, "X1", 1},           // lower case is not found
         {"X.5X5.X-.5", 'X', ExtremeMethod::Min, "X-.5", 0},
         // Runs that are not one number are passed over and the search goes on.

@@ -34,11 +34,11 @@ TEST_P(NcCli, WritesTheResultDocument)
 INSTANTIATE_TEST_SUITE_P(Commands, NcCli, ::testing::Values(
     CliCase{{"shift", "--x", "10", "--y", "-5"},
             "G01X12.5Y3.Z-1.F100\r\nG00Z50.\r\n(MAX DEPTH) G01X1.\r\n",
-            "G01X22.5Y-2.0Z-1.F100\r\nG00Z50.\r\n(MAX10.0 DEPTH) G01X1.\r\n"},
+            "G01X22.5Y-2.0Z-1.F100\r\nG00Z50.\r\n(MAX DEPTH) G01X11.0\r\n"},
     CliCase{{"shift"}, "X1.\r\n", "X1.\r\n"},
     CliCase{{"shift", "--z", "-0.5", "--select", "5:1"}, "Z1.\r\nZ2.\r\nZ3.\r\n", "Z1.\r\nZ1.5\r\nZ3.\r\n"},
     CliCase{{"shift", "--x", "0.4", "--integer-only", "on"}, "X1.\r\n", "X1\r\n"},
-    CliCase{{"rotate", "--z", "1.5707963267948966"}, "G01X10.Y0.\r\nX5.\r\nZ-2.\r\n", "G01X0Y10.0\r\nX0\r\nZ-2.0\r\n"},
+    CliCase{{"rotate", "--z", "1.5707963267948966"}, "G01X10.Y0.\r\nX5.\r\nZ-2.\r\n", "G01X0Y10.0\r\nX0Y5.0\r\nZ-2.0\r\n"},
     CliCase{{"rotate"}, "X10.\r\n", "X10.0\r\n"},
     CliCase{{"arith", "--letter", "Z", "--op", "2X"}, "G01Z-2.5\r\n", "G01Z-5.0\r\n"},
     CliCase{{"arith", "--letter", "Z", "--op", "2/"}, "G01Z-2.5\r\n", "G01Z-1.25\r\n"},
@@ -112,7 +112,7 @@ TEST(NcCliErrors, UnreadableNumbersAreLeftAndTold)
          "2 行目 Y0. . (離れた小数点)\n"},
         {{"arith", "--letter", "Y", "--op", "2X"}, "G0X3..5Y2.0\r\nX2.5.7\r\nY0. .\r\nX1.\r\n",
          "zorvan-cli arith: 読めない数値の語はそのままにしました:\n2 行目 Y0. . (離れた小数点)\n"},
-        {{"rotate", "--z", "1.5707963267948966"}, "G0X3..5Y1.\r\nX2.5.7\r\nY0. .\r\nX0\r\n",
+        {{"rotate", "--z", "1.5707963267948966"}, "G0X3..5Y1.\r\nX2.5.7\r\nY0. .\r\nX0Y1.0\r\n",
          "zorvan-cli rotate: 読めない数値の語はそのままにしました:\n0 行目 X3..5 (小数点が二つ)\n1 行目 X2.5.7 (小数点が二つ)\n"
          "2 行目 Y0. . (離れた小数点)\n"},
     };

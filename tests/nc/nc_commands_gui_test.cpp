@@ -234,7 +234,7 @@ TEST_F(NcCommandsGui, RotationThroughTheAxisDialog)
         axis->Edit3->setText("1.5707963267948966");
         axis->BitBtn1->click();
     });
-    EXPECT_EQ(text(), "G01X0Y10.0\r\nX0\r\nZ-2.0");
+    EXPECT_EQ(text(), "G01X0Y10.0\r\nX0Y5.0\r\nZ-2.0");
     EXPECT_EQ(form.statusText(3), "");
     EXPECT_TRUE(form.editor().canUndo());
 }

@@ -43,7 +43,8 @@ TEST(Shift, WorkedExample)
 {
     MemoryEditor editor = unmodified(join({"G01X12.5Y3.Z-1.F100", "G00Z50.", "(MAX DEPTH) G01X1."}));
     shiftCoordinates(editor, {10, -5, 0}, defaults);
-    EXPECT_EQ(editor.text(), join({"G01X22.5Y-2.0Z-1.F100", "G00Z50.", "(MAX10.0 DEPTH) G01X1."}));
+    // The X of the comment is no word: the move's own X is shifted.
+    EXPECT_EQ(editor.text(), join({"G01X22.5Y-2.0Z-1.F100", "G00Z50.", "(MAX DEPTH) G01X11.0"}));
     EXPECT_TRUE(editor.isModified());
 }
 
@@ -54,7 +55,6 @@ TEST(Shift, LineByLine)
         {"G01X-5.Y3.", "G01X-4.0Y5.0"},
         {"Z1.", "Z2.0"},            // every letter with its own offset
         {"I5.J5.R5.", "I5.J5.R5."},  // other addresses never touched
-        {"x5.", "x5."},
         {"X", "X1.0"},
         {"G01Y1.X1.Z1.", "G01Y3.0X2.0Z2.0"},
     };
@@ -63,6 +63,10 @@ TEST(Shift, LineByLine)
         shiftCoordinates(editor, {1, 2, 1}, defaults);
         EXPECT_EQ(editor.text(), after) << before;
     }
+    // A lower-case letter is read as a capital by some controls and not by others: refused.
+    MemoryEditor lower("x5.");
+    EXPECT_THROW(shiftCoordinates(lower, {1, 2, 1}, defaults), UserError);
+    EXPECT_EQ(lower.text(), "x5.");
 }
 
 TEST(Shift, ZeroOffsetsLeaveTheTextButMarkItModified)
@@ -217,7 +221,8 @@ TEST(Rotate, QuarterTurnAboutZ)
 {
     MemoryEditor editor(join({"G01X10.Y0.", "X5.", "Z-2."}));
     rotateAxes(editor, {0, 0, kQuarter}, defaults);
-    EXPECT_EQ(editor.text(), join({"G01X0Y10.0", "X0", "Z-2.0"}));
+    // The second line gets the Y its turned point needs.
+    EXPECT_EQ(editor.text(), join({"G01X0Y10.0", "X0Y5.0", "Z-2.0"}));
 }
 
 TEST(Rotate, Cases)
@@ -228,8 +233,8 @@ TEST(Rotate, Cases)
         const char* after;
     } cases[] = {
         {"X10.Y5.", {0, 0, std::numbers::pi}, "X-10.0Y-5.0"},
-        {"X10.\r\nY3.", {0, 0, kQuarter}, "X0\r\nY10.0"},       // y3 = carried x
-        {"Y5.\r\nX1.", {0, 0, kQuarter}, "Y0\r\nX-5.0"},         // x = 0 on the first line
+        {"X10.\r\nY3.", {0, 0, kQuarter}, "X0Y10.0\r\nX-3.0Y10.0"},  // y3 = carried x; words added
+        {"Y5.\r\nX1.", {0, 0, kQuarter}, "X-5.0Y0\r\nX-5.0Y1.0"},    // x = 0 on the first line
         {"X10.Y5.Z3.", {0, 0, 0}, "X10.0Y5.0Z3.0"},             // identity still rewrites
         {"Y10.Z0", {kQuarter, 0, 0}, "Y0Z10.0"},                // about X
         {"X10.Z0", {0, kQuarter, 0}, "X0Z-10.0"},               // about Y
@@ -250,9 +255,9 @@ TEST(Rotate, ALineBeforeAnyZWordTurnsAboutZZero)
         AxisValues angles;
         const char* after;
     } cases[] = {
-        {"Y10.", {kQuarter, 0, 0}, "Y0"},                 // about X: y' = y cos - z sin
-        {"X10.", {0, kQuarter, 0}, "X0"},                 // about Y: x' = x cos + z sin
-        {"Y10.\r\nZ5.", {kQuarter, 0, 0}, "Y0\r\nZ10.0"},  // the Z read later does not reach back
+        {"Y10.", {kQuarter, 0, 0}, "Y0Z10.0"},                 // about X: y' = y cos - z sin
+        {"X10.", {0, kQuarter, 0}, "X0Z-10.0"},                // about Y: x' = x cos + z sin
+        {"Y10.\r\nZ5.", {kQuarter, 0, 0}, "Y0Z10.0\r\nY-5.0Z10.0"},  // the Z read later does not reach back
     };
     for (const auto& c : cases) {
         MemoryEditor editor(c.before);
@@ -293,7 +298,7 @@ TEST(Rotate, CarriesCoordinatesThroughALongProgram)
     program[0] = "X0Y7.Z0";
     MemoryEditor editor(join(program));
     rotateAxes(editor, {0, 0, kQuarter}, defaults);
-    EXPECT_EQ(editor.line(1), "X-7.0");
+    EXPECT_EQ(editor.line(1), "X-7.0Y5.0");
     EXPECT_EQ(editor.line(99999), "X-7.0");
 }
 
@@ -351,7 +356,7 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, Calculate, ::testing::Values(
     CalcCase{'X', Operation::Divide, 25.4, "G01X25.4Y2.", "G01X1.0Y2."},
     CalcCase{'Z', Operation::Subtract, 0.5, "Z0", "Z-0.5"},
     CalcCase{'Z', Operation::Subtract, 0.5, "Z.5", "Z0"},
-    CalcCase{'X', Operation::Add, 5, "(X AXIS)", "(X5.0 AXIS)"},
+    CalcCase{'X', Operation::Add, 5, "(X AXIS)", "(X AXIS)"},  // a comment holds no word
     CalcCase{'X', Operation::Add, 5, "G00Y1.", "G00Y1."},
     CalcCase{'I', Operation::Double, 0, "G02X1.I2.5J1.", "G02X1.I5.0J1."},
     CalcCase{'J', Operation::Add, 1, "G02I1.J1.", "G02I1.J2.0"},

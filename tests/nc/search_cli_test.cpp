@@ -35,7 +35,19 @@ INSTANTIATE_TEST_SUITE_P(Swap, SearchCli, ::testing::Values(
             "G01Y10.X-5.\r\nY.5X.5\r\nG65P9000Y#101\r\n(MAX)\r\n", ""},
     CliCase{{"swap", "--from", "Z", "--to", "-", "--whole-file"},
             "G00Z5.\r\nG01Z-2.\r\nZ[#1+2]\r\nZ+3.\r\n(--)\r\n", 0,
+            "G00Z-5.\r\nG01Z2.\r\nZ-[#1+2]\r\nZ-3.\r\n(--)\r\n", ""},
+    // The literal exchange: a letter pass, the marker pass and the "--" pass, comments included.
+    CliCase{{"swap", "--from", "Z", "--to", "-", "--whole-file", "--letters-only"},
+            "G00Z5.\r\nG01Z-2.\r\nZ[#1+2]\r\nZ+3.\r\n(--)\r\n", 0,
             "G00Z-5.\r\nG01Z2.\r\nZ-[#1+2]\r\nZ-+3.\r\n()\r\n", ""},
+    CliCase{{"swap", "--from", "X", "--to", "Y", "--whole-file", "--letters-only"},
+            "G02X1.Y2.I1.(X1)\r\n", 0, "G02Y1.X2.I1.(Y1)\r\n", ""},
+    CliCase{{"swap", "--from", "X", "--to", "Y", "--whole-file"},
+            "G17G02X-0.771Y-1.406I0.5J0.(X1)\r\nX1.Y2.I1.\r\n", 0,
+            "G17G03Y-0.771X-1.406J0.5I0.(X1)\r\nY1.X2.J1.\r\n", ""},
+    CliCase{{"swap", "--from", "X", "--to", "Y", "--select", "14:9"}, "G02X1.Y2.I1.\r\nX3.Y4.I1.\r\n", 1, "",
+            "zorvan-cli swap: 1 行目: G02/G03 の行が範囲の前にあるか平面が変わった円弧の続きなので、"
+            "回りの向きを書き換えられません\n"},
     // From the caret without --whole-file; a selection limits the range.
     CliCase{{"swap", "--from", "X", "--to", "Y", "--caret", "4"}, "X1\r\nX2\r\n", 0, "X1\r\nY2\r\n", ""},
     CliCase{{"swap", "--from", "X", "--to", "Y", "--select", "0:2"}, "X1\r\nX2\r\n", 0, "Y1\r\nX2\r\n", ""},
@@ -43,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(Swap, SearchCli, ::testing::Values(
     CliCase{{"swap", "--from", "X", "--to", "X", "--whole-file"}, "X1\r\n", 0, "X1\r\n", ""},
     CliCase{{"swap", "--from", "Q", "--to", "X"}, "X1\r\n", 2, "",
             "zorvan-cli swap: --from must be one of X Y Z A B C I J K R: 'Q'\n"
-            "usage: zorvan-cli swap --from A --to B [--whole-file] [FILE]\n"}));
+            "usage: zorvan-cli swap --from A --to B [--whole-file] [--letters-only] [FILE]\n"}));
 
 INSTANTIATE_TEST_SUITE_P(Extreme, SearchCli, ::testing::Values(
     CliCase{{"extreme", "--letter", "Z", "--method", "max", "--whole-file"}, kZ, 0, "0 3 Z50.\n", ""},

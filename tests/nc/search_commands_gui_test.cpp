@@ -6,6 +6,7 @@
 #include "app/ui/prompts.h"
 #include "app/ui/textform.h"
 #include "nc/logic/axis_swap.h"
+#include "nc/logic/swap_settings.h"
 #include "nc/ui/change.h"
 #include "nc/ui/findbox.h"
 #include "nc/ui/findmax.h"
@@ -106,6 +107,26 @@ TEST_F(SearchCommandsGui, SwapsTheWholeFileThroughTheDialog)
     EXPECT_FALSE(form.editor().canUndo());
     form.editor().redo();
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(SearchCommandsGui, SwapTakesTheArcsAlongUnlessTheBoxIsOff)
+{
+    auto* swap = dialog<TChangForm>("ChangForm");
+    for (const bool arcs : {true, false}) {
+        load("G17G02X1.Y2.I1.\r\n");
+        run("RepraceXYZ", swap, [&] {
+            EXPECT_EQ(swap->CheckBox2->text(), "円弧も合わせる");
+            swap->ComboBox1->setCurrentText("X");
+            swap->ComboBox2->setCurrentText("Y");
+            swap->CheckBox1->setChecked(true);
+            swap->CheckBox2->setChecked(arcs);
+            swap->BitBtn1->click();
+        });
+        EXPECT_EQ(text(), arcs ? "G17G03Y1.X2.J1.\r\n" : "G17G02Y1.X2.I1.\r\n");
+        EXPECT_EQ(nc::readSwapArcsSetting(), arcs);  // kept in the settings
+    }
+    swap->CheckBox2->setChecked(true);
+    swap->ok();
 }
 
 TEST_F(SearchCommandsGui, SwapInASelectionReversesSignsAndKeepsTheMovedSelection)

@@ -1,4 +1,4 @@
-// zorvan-cli extents.
+// zorvan-cli extents and path.
 #include "support/cli_run.h"
 
 #include <gtest/gtest.h>
@@ -38,6 +38,15 @@ TEST(PreviewCli, Extents)
          "X 1.000 1.000\nY 0.000 0.000\nZ 0.000 0.000\n",
          "1: 分岐と繰り返し(IF/GOTO/WHILE)は追えません。この行を飛ばします\n"},
         {"bad --moves", {"extents", "--moves", "rapid"}, "G00X1.\r\n", 2, "", nullptr},
+        // The path: one vertex a line; an arc's chords, its end with its centre and direction.
+        {"path of moves and a half circle", {"path"}, "G00X0Y0Z1.\r\nG01Z0F100\r\nG03X0.02Y0I0.01J0\r\n", 0,
+         "0 rapid 0.0000 0.0000 1.0000\n1 feed 0.0000 0.0000 0.0000\n"
+         "2 arc 0.0029 -0.0071 0.0000\n2 arc 0.0100 -0.0100 0.0000\n2 arc 0.0171 -0.0071 0.0000\n"
+         "2 arc 0.0200 0.0000 0.0000 centre 0.0100 0.0000 0.0000 G03 G17\n", ""},
+        {"path of the feeds only", {"path", "--moves", "feed"}, "G00X0Y0Z1.\r\nG01Z0F100\r\nG00Z5.\r\n", 0,
+         "1 feed 0.0000 0.0000 0.0000\n", ""},
+        {"path of a reference return jumps", {"path"}, "G00X0Y0Z1.\r\nG28Z5.\r\nG00Z2.\r\n", 0,
+         "0 rapid 0.0000 0.0000 1.0000\n1 rapid 0.0000 0.0000 5.0000\njump 2 rapid 0.0000 0.0000 2.0000\n", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
