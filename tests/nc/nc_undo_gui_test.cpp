@@ -260,6 +260,10 @@ TEST_F(NcUndoGui, ACancelWhileTheResultGoesInLeavesEverythingAsItWas)
             });
             c.command(*this);
             QObject::disconnect(cancelling);
+            // A loaded machine may give the window fewer turns this time than in the counting
+            // run: then the cancel never came, and there is nothing to check.
+            if (seen < cancelAt)
+                continue;
             EXPECT_EQ(state(), before);
             EXPECT_EQ(form.statusText(3), "中止しました");
             undoKey();  // takes back the typing
