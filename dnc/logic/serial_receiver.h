@@ -14,12 +14,17 @@ public:
     explicit SerialReceiver(const DncSettings& settings, QObject* parent = nullptr);
 
     const std::string& bytes() const { return program_.bytes(); }
+    // Whether the program came with its closing "%"; a receive that ended otherwise (the idle
+    // timeout, the line lost) after the program had begun is Done with what came, and says so
+    // in its message.
+    bool complete() const { return program_.complete(); }
     TransferProgress progress() const override;
 
 protected:
     void begin() override {}
     void onTick() override;
     void onData() override;
+    void lineLost(const QString& message) override;
 
 private:
     ReceivedProgram program_;

@@ -18,7 +18,6 @@ void finish(TextEditor& editor, const LineRange& range, int lastWritten)
         const LineSpan written = lineSpan(editor, lastWritten, lastWritten);
         editor.setCaret(written.start + written.length);
     }
-    editor.setModified(true);
 }
 
 void finishLines(TextEditor& editor, const LineRange& range, int newLines)
@@ -32,7 +31,6 @@ void finishLines(TextEditor& editor, const LineRange& range, int newLines)
     } else {
         editor.setCaret(editor.positionFromLine(std::min(range.first, editor.lineCount())));
     }
-    editor.setModified(true);
 }
 
 std::string tooLargeMessage(int lineIndex, char letter)

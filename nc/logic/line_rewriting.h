@@ -26,12 +26,12 @@ namespace zorvan::nc {
 std::string_view readRangeText(const TextEditor& editor, const LineRange& range, std::string& buffer);
 
 // The selection offsets as they were; without a selection the caret ends after the last line
-// written, where writing line by line would have left it. Marks the document modified.
+// written, where writing line by line would have left it.
 void finish(TextEditor& editor, const LineRange& range, int lastWritten);
 
 // The end of a command whose lines may have been dropped: with a selection the lines that took
 // the range's place ([range.first, range.first + newLines)) are selected, else the caret goes
-// after the last of them. Marks the document modified.
+// after the last of them.
 void finishLines(TextEditor& editor, const LineRange& range, int newLines);
 
 // Calls `fn(line)` for each line of a piece's text (separated by CR LF, none after the last).
