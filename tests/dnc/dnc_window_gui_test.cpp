@@ -260,7 +260,7 @@ TEST_F(DncWindow, ReceiveAsksAboutChangesFirstAndNeverDropsTheProgramSilently)
     ASSERT_TRUE(waitFor([&] { return form.runner().idle() && form.editor().text() == kShown; }));
     ASSERT_EQ(prompts.asked.size(), 3);
     EXPECT_EQ(prompts.asked[0], kSaveQuestion);
-    EXPECT_TRUE(prompts.asked[1].contains(QStringLiteral("受信したプログラム (%1 バイト)").arg(kProgram.size())))
+    EXPECT_TRUE(prompts.asked[1].contains(QStringLiteral("受信したプログラム (%1 バイト)").arg(kShown.size())))
         << prompts.asked[1].toStdString();
     EXPECT_EQ(prompts.asked[2], kSaveQuestion);
     EXPECT_TRUE(form.editor().isModified());
