@@ -1,6 +1,8 @@
 // Work that is on no disk is never lost without a question: the save point after a save and a
 // trimmed history, commands that wait for a running operation, and closing while one runs.
+#include "app/logic/settings.h"
 #include "app/ui/textform.h"
+#include "nc/logic/nc_transforms.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 #include "support/wait_for.h"
@@ -76,6 +78,20 @@ TEST_F(UnsavedWork, UndoAfterTheHistoryWasTrimmedPastTheSaveReadsModified)
     prompts.answers = {QMessageBox::Cancel};
     EXPECT_FALSE(form.close());
     EXPECT_EQ(prompts.asked, QStringList{kSaveQuestion});
+}
+
+// A shift by 0/0/0 of values already written as the settings write them changes nothing: no
+// step, no mark in the title.
+TEST_F(UnsavedWork, ACommandThatChangesNothingLeavesNoStepAndNoMark)
+{
+    const QString path = file("a.ncd", "%\r\nG01X1.5Y-2.0\r\nZ3.0\r\n%\r\n");
+    load(path);
+    nc::shiftCoordinates(form.editor(), {0, 0, 0}, DecimalSettings{});
+    form.UpdateStatus();
+    EXPECT_EQ(form.editor().text(), "%\r\nG01X1.5Y-2.0\r\nZ3.0\r\n%\r\n");
+    EXPECT_FALSE(form.editor().isModified());
+    EXPECT_FALSE(form.editor().canUndo());
+    EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
 }
 
 TEST_F(UnsavedWork, NewAndOpenAndDropsWaitForTheRunningOperation)
