@@ -149,6 +149,33 @@ TEST(DocumentEncoding, AMarkOrWellFormedMultiByteTextIsUtf8)
         EXPECT_EQ(detectEncoding(c.bytes, c.chosen), c.expected) << c.name;
 }
 
+// A file read in pieces: the detection takes a character cut anywhere, by one or two piece ends.
+TEST(DocumentEncoding, Utf8DetectionTakesFourByteCharactersCutByPieces)
+{
+    struct Case {
+        std::string bytes;
+        bool utf8;
+    } cases[] = {
+        {"(\xF0\x9F\x98\x80)", true},           // U+1F600
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", true},  // U+10000 and U+10FFFF, the ends of the range
+        {"(\xF0\x9F\x98)", false},               // a character cut short
+        {"(\xF0\x9F\x98", false},                // cut by the end of the file
+        {"(\xF4\x90\x80\x80)", false},           // beyond U+10FFFF
+        {"(\xF0\x8F\xBF\xBF)", false},           // overlong
+    };
+    for (const Case& c : cases) {
+        const std::string_view bytes = c.bytes;
+        for (std::size_t i = 0; i <= bytes.size(); ++i)
+            for (std::size_t j = i; j <= bytes.size(); ++j) {
+                Utf8Detector detector;
+                detector.add(bytes.substr(0, i));
+                detector.add(bytes.substr(i, j - i));
+                detector.add(bytes.substr(j));
+                EXPECT_EQ(detector.isUtf8(), c.utf8) << c.bytes << " cut at " << i << " and " << j;
+            }
+    }
+}
+
 TEST(DocumentCodec, ShiftJisBecomesTextAndOtherBytesBecomeMarkers)
 {
     struct Case {
@@ -173,6 +200,15 @@ TEST(DocumentCodec, ShiftJisBecomesTextAndOtherBytesBecomeMarkers)
         {"\xf0\x40", pairMarker(0xF0, 0x40)},
         {"\xf9\xfc", pairMarker(0xF9, 0xFC)},
         {"\xf5\x9f", pairMarker(0xF5, 0x9F)},
+        // Codes that share a character (JIS, NEC row 13, NEC-selected and IBM extensions): the
+        // code the character is written as reads as the character, the others as themselves.
+        {"\x81\xe6", "∵"},
+        {"\x87\x9a", pairMarker(0x87, 0x9A)},
+        {"\xfa\x5b", pairMarker(0xFA, 0x5B)},
+        {"\xfa\x5c", "纊"},
+        {"\xed\x40", pairMarker(0xED, 0x40)},
+        {"\x87\x54", "Ⅰ"},
+        {"\xfa\x4a", pairMarker(0xFA, 0x4A)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(decodeDocument(c.bytes), c.text) << c.text;

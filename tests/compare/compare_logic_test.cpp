@@ -61,6 +61,12 @@ TEST(CompareTexts, PairsUnderOptions)
         {"case ignored", "g01x5.\r\nm30", "G01X5.\r\nM30", with(&CompareOptions::ignoreCase), "=2 "},
         {"case compared", "g01x5.\r\nM30", "G01X5.\r\nM30", exact(), "-1+1 =1 "},
         {"blanks ignored", "G01 X5.\r\n\tM30", "G01X5.\r\nM30", with(&CompareOptions::ignoreBlanks), "=2 "},
+        {"blanks in a comment ignored", "(TOOL  1)", "(TOOL 1)", with(&CompareOptions::ignoreBlanks), "=1 "},
+        {"blanks in a comment compared", "(TOOL  1)", "(TOOL 1)", exact(), "-1+1 "},
+        {"case in a comment ignored", "(Tool 1)", "(TOOL 1)", with(&CompareOptions::ignoreCase), "=1 "},
+        {"case in a comment compared", "(Tool 1)", "(TOOL 1)", exact(), "-1+1 "},
+        {"nines by value", "X9.\r\nX19.5\r\nY-99.90", "X9.0\r\nX19.50\r\nY-99.9", with(&CompareOptions::numbersByValue),
+         "=3 "},
         {"a number not read as one stays as written", "X1.2.3", "X1.2", defaults, "-1+1 "},
         {"an empty number is not zero", "X", "X0", defaults, "-1+1 "},
         {"LF and CR LF breaks", "A\nB\n", "A\r\nB", exact(), "=2 "},
@@ -87,17 +93,23 @@ TEST(CompareTexts, NumberKeys)
 TEST(CompareTexts, WordsThatDiffer)
 {
     const CompareOptions defaults;
+    CompareOptions noComments = defaults;
+    noComments.ignoreComments = true;
     struct Case {
         std::string a, b;
         std::vector<std::string> left, right;  // the boxed texts
+        CompareOptions options = CompareOptions{};
     };
     const Case cases[] = {
         {"G01X5.Y3.", "G01X-5.Y3.", {"X5."}, {"X-5."}},
         {"G01X5.Y3.F200", "G01Y5.X3.F200.", {"X5.Y3."}, {"Y5.X3."}},
         {"G00X0(粗)", "G00 X0.000 (仕上)", {"(粗)"}, {"(仕上)"}},
+        // Words the options leave out are boxed on neither side.
+        {"G01 X5. (A) Y3.", "G01X5.Y4.", {"Y3."}, {"Y4."}, noComments},
+        {"G01X5.Y3.", "G01 X5. (A) Y4.", {"Y3."}, {"Y4."}, noComments},
     };
     for (const Case& c : cases) {
-        const WordDiff diff = wordDiff(c.a, c.b, defaults);
+        const WordDiff diff = wordDiff(c.a, c.b, c.options);
         std::vector<std::string> left, right;
         for (const WordSpan& s : diff.left)
             left.push_back(c.a.substr(s.begin, s.end - s.begin));
@@ -199,6 +211,23 @@ TEST(CompareTexts, AlignsRandomEditsAsGnuDiffDoes)
             EXPECT_EQ(ours.same(), diff.exitCode() == 0);
         }
     }
+}
+
+// Each option, switched from its default and stored, comes back so after a restart.
+TEST(CompareOptionsStore, EachOptionComesBackAsStored)
+{
+    bool CompareOptions::*const members[] = {&CompareOptions::ignoreSequenceNumbers, &CompareOptions::ignoreBlanks,
+                                             &CompareOptions::numbersByValue, &CompareOptions::ignoreComments,
+                                             &CompareOptions::ignoreCase};
+    for (bool CompareOptions::*const switched : members) {
+        CompareOptions stored;
+        stored.*switched = !(stored.*switched);
+        writeCompareOptions(stored);
+        const CompareOptions read = readCompareOptions();
+        for (bool CompareOptions::*const member : members)
+            EXPECT_EQ(read.*member, stored.*member);
+    }
+    writeCompareOptions(CompareOptions{});
 }
 
 TEST(CompareTexts, UnrelatedProgramsAreSaidToBeTooDifferent)

@@ -19,15 +19,17 @@ TEST(DncReceivedProgram, StartsAndEndsAtThePercentLines)
         std::vector<std::string> pieces;
         std::string kept;
         bool complete;
+        int lines;  // line ends kept: CR LF, a lone CR and a lone LF each end one
     };
     const std::string nul(3, '\0');
     const Case cases[] = {
-        {ReceiveStart::Percent, {nul + "junk%\r\nO1\r\n", "(50%)\r\n", "%\r\n" + nul}, "%\r\nO1\r\n(50%)\r\n%", true},
-        {ReceiveStart::Percent, {"%\nO1\n%", "\n"}, "%\nO1\n%", true},
-        {ReceiveStart::Percent, {"%\rO1\r%\r"}, "%\rO1\r%", true},
-        {ReceiveStart::Percent, {"%\r\nO1\r\n"}, "%\r\nO1\r\n", false},
-        {ReceiveStart::Percent, {nul + "O1\r\n"}, "", false},
-        {ReceiveStart::FirstByte, {nul + "O1\r\n", "(\x93\xfa)\r\n%\r\n"}, "O1\r\n(\x93\xfa)\r\n%", true},
+        {ReceiveStart::Percent, {nul + "junk%\r\nO1\r\n", "(50%)\r\n", "%\r\n" + nul}, "%\r\nO1\r\n(50%)\r\n%", true, 3},
+        {ReceiveStart::Percent, {"%\nO1\n%", "\n"}, "%\nO1\n%", true, 2},
+        {ReceiveStart::Percent, {"%\rO1\r%\r"}, "%\rO1\r%", true, 2},
+        {ReceiveStart::Percent, {"%\r", "\nO1\r", "\n\n%"}, "%\r\nO1\r\n\n%", true, 3},  // CR LF cut by a piece
+        {ReceiveStart::Percent, {"%\r\nO1\r\n"}, "%\r\nO1\r\n", false, 2},
+        {ReceiveStart::Percent, {nul + "O1\r\n"}, "", false, 0},
+        {ReceiveStart::FirstByte, {nul + "O1\r\n", "(\x93\xfa)\r\n%\r\n"}, "O1\r\n(\x93\xfa)\r\n%", true, 2},
     };
     for (const Case& c : cases) {
         ReceivedProgram program(c.start);
@@ -35,6 +37,7 @@ TEST(DncReceivedProgram, StartsAndEndsAtThePercentLines)
             program.add(piece);
         EXPECT_EQ(program.bytes(), c.kept);
         EXPECT_EQ(program.complete(), c.complete) << c.kept;
+        EXPECT_EQ(program.lines(), c.lines) << c.kept;
     }
 }
 
@@ -77,6 +80,20 @@ TEST_F(DncLine, ReceiveEndsAtTheClosingPercentOrAfterTheIdleTimeout)
         EXPECT_EQ(receiver.state(), c.outcome) << receiver.message().toStdString();
         EXPECT_EQ(receiver.bytes(), c.kept);
     }
+}
+
+// Bytes 40 ms apart over two seconds: each one restarts the idle clock of one second.
+TEST_F(DncLine, ASlowSenderIsNotCutOffByTheIdleTimeout)
+{
+    MachineSetup setup;
+    setup.program = "%\r\nO0003\r\nG01X1.\r\nG01X2.\r\nG01X3.\r\nM30\r\n%\r\n";
+    setup.sendPerSecond = 25;
+    SerialReceiver receiver(settings);
+    receiver.start();
+    Machine machine(pty.far(), setup);
+    ASSERT_TRUE(runUntilEnded(receiver, 6000));
+    EXPECT_EQ(receiver.state(), TransferState::Done) << receiver.message().toStdString();
+    EXPECT_EQ(receiver.bytes(), "%\r\nO0003\r\nG01X1.\r\nG01X2.\r\nG01X3.\r\nM30\r\n%");
 }
 
 TEST_F(DncLine, CommandLineSendsAndReceives)

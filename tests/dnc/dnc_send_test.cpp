@@ -172,6 +172,46 @@ TEST_F(DncSend, AStalledLineEndsTheSendAfterTheTimeout)
     EXPECT_TRUE(sender.message().contains("XON")) << sender.message().toStdString();
 }
 
+// The stall clock stands still while the user has paused, even with the line held; it runs again
+// after the resume.
+TEST_F(DncSend, APausedSendOutlastsTheStallTimeout)
+{
+    DncSettings s = lineSettings(pty.near(), 115200, QSerialPort::SoftwareControl);
+    s.stallTimeoutS = 1;
+    MachineSetup setup;
+    setup.stall = true;
+    Machine machine(pty.far(), setup);
+    SerialSender sender(frameProgram(program(100), s), s);
+    sender.start();
+    spin(100);
+    sender.pause();
+    spin(1600);
+    EXPECT_EQ(sender.state(), TransferState::Paused) << sender.message().toStdString();
+    sender.resume();
+    ASSERT_TRUE(runUntilEnded(sender, 4000));
+    EXPECT_EQ(sender.state(), TransferState::Failed);
+}
+
+// With a pause after each line every line ends a write and waits the pause, so the send takes at
+// least the pauses between its lines.
+TEST_F(DncSend, APauseAfterEachLineWaitsAtEveryLineEnd)
+{
+    DncSettings s = lineSettings(pty.near());
+    s.linePauseMs = 150;
+    const OutgoingProgram out = frameProgram(program(6), s);
+    Machine machine(pty.far(), {});
+    SerialSender sender(out, s);
+    QElapsedTimer clock;
+    clock.start();
+    sender.start();
+    ASSERT_TRUE(runUntilEnded(sender));
+    EXPECT_EQ(sender.state(), TransferState::Done) << sender.message().toStdString();
+    EXPECT_GE(clock.elapsed(), qint64(out.lineEnds.size() - 1) * s.linePauseMs);
+    spin(50);
+    machine.finish();
+    EXPECT_EQ(machine.received(), out.bytes);
+}
+
 TEST_F(DncSend, TheFarEndClosingEndsTheSend)
 {
     DncSettings s = lineSettings(pty.near(), 38400);

@@ -94,6 +94,10 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, SharedWriter, ::testing::Values(
     FormatCase{12.5, settings(2), "12.5"},
     FormatCase{12.5, settings(3, 2, true), "12.500"},
     FormatCase{12, settings(4, 2, true), "12.0000"},
+    FormatCase{12.66, settings(1, 2, true), "12.7"},                    // the edges of 1 to 8 places
+    FormatCase{12, settings(1, 2, true), "12.0"},
+    FormatCase{12.64, settings(8, 2, true), "12.64000000"},
+    FormatCase{12.66, settings(1), "12.7"},
     FormatCase{12, settings(0, 2, true), "12.0"},
     FormatCase{12.6, settings(0, 1, true), "12."},
     FormatCase{-2.5, settings(0, 0, true), "-3"},
@@ -115,14 +119,24 @@ INSTANTIATE_TEST_SUITE_P(WorkedExamples, SharedWriter, ::testing::Values(
 
 TEST(RotationWriter, DiffersFromTheSharedWriter)
 {
-    EXPECT_EQ(formatValueForRotation(12.6, settings(4, 2, false, true)), "12.6");  // Non_Decimal ignored
-    for (int view : {0, 1, 2, 5})
-        EXPECT_EQ(formatValueForRotation(12.6, settings(0, view, true)), "12") << view;
-    EXPECT_EQ(formatValueForRotation(-2.5, settings(0, 2, true)), "-3");
-    EXPECT_EQ(formatValueForRotation(12, settings(3, 2, true)), "12.000");
-    EXPECT_EQ(formatValueForRotation(12, settings(12, 2, true)), "12.000000");
-    EXPECT_EQ(formatValueForRotation(0, settings()), "0");
-    EXPECT_EQ(formatValueForRotation(10, settings()), "10.0");
+    const FormatCase cases[] = {
+        {12.6, settings(4, 2, false, true), "12.6"},  // Non_Decimal ignored
+        {12.6, settings(0, 0, true), "12"},            // forced 0 places: "%d" under every view
+        {12.6, settings(0, 1, true), "12"},
+        {12.6, settings(0, 2, true), "12"},
+        {12.6, settings(0, 5, true), "12"},
+        {-2.5, settings(0, 2, true), "-3"},
+        {12.66, settings(1, 2, true), "12.7"},
+        {12, settings(3, 2, true), "12.000"},
+        {12.64, settings(8, 2, true), "12.64000000"},
+        {12, settings(12, 2, true), "12.000000"},
+        {12.66, settings(1), "12.7"},
+        {0, settings(), "0"},
+        {10, settings(), "10.0"},
+    };
+    for (const FormatCase& c : cases)
+        EXPECT_EQ(formatValueForRotation(c.value, c.settings), c.text)
+            << c.value << ", " << c.settings.DecimalNumber << " places, view " << c.settings.DecimalView;
 }
 
 struct ValueCase {

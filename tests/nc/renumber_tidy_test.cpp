@@ -67,6 +67,12 @@ INSTANTIATE_TEST_SUITE_P(Renumber, Edits, ::testing::Values(
     EditCase{"wrap past the maximum", renumber({.start = 9980, .max = 9999, .wrap = true}),
              "A\r\nB\r\nC\r\nD\r\n", "N9980A\r\nN9990B\r\nN9980C\r\nN9990D\r\n"},
     EditCase{"a maximum that is just reached", renumber({.max = 30}), "A\r\nB\r\nC\r\n", "N10A\r\nN20B\r\nN30C\r\n"},
+    EditCase{"a maximum just reached with a jump to follow", renumber({.max = 30}), "N1A\r\nB\r\nGOTO1\r\n",
+             "N10A\r\nN20B\r\nN30GOTO10\r\n"},
+    EditCase{"a maximum not reached with a jump to follow", renumber({.max = 35}), "N1A\r\nB\r\nM99P1\r\n",
+             "N10A\r\nN20B\r\nN30M99P10\r\n"},
+    EditCase{"M99 P follows its target without any GOTO", renumber(), "N1G00X0\r\nG01X1.\r\nN3M99P1\r\n",
+             "N10G00X0\r\nN20G01X1.\r\nN30M99P10\r\n"},
     EditCase{"GOTO and M99 P follow their targets",
              renumber(), "N1#1=1\r\nN2IF[#1GT3]GOTO 9\r\n#1=#1+1(GOTO2)\r\nGOTO2\r\nN9M99P1\r\n",
              "N10#1=1\r\nN20IF[#1GT3]GOTO 50\r\nN30#1=#1+1(GOTO2)\r\nN40GOTO20\r\nN50M99P10\r\n"},
@@ -89,6 +95,14 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
              "(C)G01 " + kMarker + "\r\n%\r\n",
              "N10 G01 X-1. Y.5 F200(A  B)\r\n  G00 X1. Y2.\r\nIF[#1GT10] GOTO5\r\n#1=SIN[30]*2\r\n/G01 X#1 Y[#2+1] Z3\r\n"
              "(C)G01 " + kMarker + "\r\n%\r\n"},
+    EditCase{"insert: blanks after a comment stay, a lone tab becomes a blank", tidy({.blanks = BlankStyle::Insert}),
+             "(A)  G01X1.\r\nG00\tX1.\r\nG01(B)\tX2.\r\n", "(A)  G01 X1.\r\nG00 X1.\r\nG01(B)\tX2.\r\n"},
+    EditCase{"remove: blanks after a comment stay", tidy({.blanks = BlankStyle::Remove}),
+             "(A) G01 X1.\r\nG01(B)  X2.\r\n", "(A) G01X1.\r\nG01(B)  X2.\r\n"},
+    EditCase{"insert without 空行の削除: blank lines stay", tidy({.blanks = BlankStyle::Insert}),
+             "G01X1.\r\n\r\n \t \r\nG00Y1.\r\n", "G01 X1.\r\n\r\n \t \r\nG00 Y1.\r\n"},
+    EditCase{"remove without 空行の削除: blank lines stay", tidy({.blanks = BlankStyle::Remove}),
+             "G01 X1.\r\n\r\n \t \r\nG00 Y1.\r\n", "G01X1.\r\n\r\n \t \r\nG00Y1.\r\n"},
     EditCase{"remove blanks", tidy({.blanks = BlankStyle::Remove}),
              "N10 G01 X1. (A  B)\r\n  IF [#1 GT 10] GOTO 5 \r\n/ G00\tX1.\r\n", "N10G01X1. (A  B)\r\n  IF[#1GT10]GOTO5 \r\n/G00X1.\r\n"},
     EditCase{"empty lines", tidy({.emptyLines = true}), "\r\nA\r\n \t\r\n\r\nB\r\n\r\n", "A\r\nB\r\n"},
@@ -114,18 +128,20 @@ TEST(Tidy, NothingToChangeLeavesNoStep)
 struct Refusal {
     RenumberOptions options;
     const char* message;
+    const char* text = "A\r\nB\r\nC\r\n";
 };
 
 TEST(RenumberRefusals, ChangeNothing)
 {
     const Refusal refusals[] = {
         {{.max = 20}, "N番号が最大値 20 を超えるので振り直しません"},
+        {{.max = 29}, "N番号が最大値 29 を超えるので振り直しません", "N1A\r\nB\r\nM99P1\r\n"},  // jumps counted first
         {{.step = 0}, "増分は 1 から 999999999 までです"},
         {{.start = 100, .max = 99}, "最大値は開始番号から 999999999 までです"},
         {{.width = 10}, "桁数は 0 から 9 までです"},
     };
     for (const Refusal& r : refusals) {
-        MemoryEditor editor("A\r\nB\r\nC\r\n");
+        MemoryEditor editor(r.text);
         editor.setModified(false);
         try {
             nc::renumberProgram(editor, r.options, nc::Recolour::None);
@@ -133,7 +149,7 @@ TEST(RenumberRefusals, ChangeNothing)
         } catch (const UserError& e) {
             EXPECT_EQ(std::string(e.what()), r.message);
         }
-        EXPECT_EQ(editor.text(), "A\r\nB\r\nC\r\n");
+        EXPECT_EQ(editor.text(), r.text);
         EXPECT_FALSE(editor.canUndo());
     }
 }

@@ -61,6 +61,14 @@ TEST(Stock, CutsAndWarnings)
          {"T2M06", "(T2 DRILL D10.)", "G00X10.Y10.Z50.", "G99G81Z-5.R2.F100", "G80"},
          {{10, 10, -5}, {14, 10, -5 + kDrillRise}, {15.1, 10, 0}},
          {}},
+        {"the last column and row: cuts along the far X and Y edges",
+         {"T1M06", "(T1 D6. FLAT)", "G00X21.Y-5.Z5.", "G01Z-2.F100", "Y21.", "X-5.", "G00Z5."},
+         {{19.9, 10, -2}, {10, 19.9, -2}, {19.9, 19.9, -2}, {17.9, 10, 0}, {10, 17.9, 0}},
+         {}},
+        {"a move that does not start where the last cut ended is cut from its own start",
+         {"T1M06", "(T1 D6. FLAT)", "G00X-5.Y15.Z5.", "G01Z-1.F100", "X10.", "G00Z-3.", "G01X15.", "G00Z5."},
+         {{9, 15, -3}, {7.5, 15, -3}, {12, 15, -3}, {10, 17.5, -3}},
+         {{5, Code::RapidHitsStock, 2}}},
         {"a rapid 0.1 under the top is a hit",
          {"T1M06", "(T1 D6.)", "G00X-10.Y10.Z5.", "Z-0.1", "X30."},
          {},
@@ -95,8 +103,8 @@ TEST(Stock, CutsAndWarnings)
          {{10, 10, -2}},
          {}},
         {"past the flute length", {"T1M06", "(T1 D6. R3. L5.)", "G00X10.Y10.Z5.", "G01Z-7.F100"}, {}, {{3, Code::DeeperThanFlute, 2}}},
-        {"rotary axis words; a macro call's arguments are none",
-         {"T1M06", "(T1 D6. R3.)", "G00X10.Y10.Z5.A90.", "G65P9000A1.B2.", "(A1 B2)"},
+        {"rotary axis words; the arguments of a macro call (G65, G66) are none",
+         {"T1M06", "(T1 D6. R3.)", "G00X10.Y10.Z5.A90.", "G65P9000A1.B2.", "(A1 B2)", "G66P9001A3.C4."},
          {},
          {{2, Code::RotaryAxisMove, 0}}},
     };
@@ -113,6 +121,23 @@ TEST(Stock, CutsAndWarnings)
             EXPECT_NEAR(result.warnings[i].value, c.warnings[i].value, 1e-3);
         }
     }
+}
+
+// A ramp from above the stock: a flat D6 going down from Z1 at X2 to Z-1 at X12 along Y10. A
+// column at x is cut where the tool within its reach is deepest, at X min(x + 3, 12): along the
+// ramp within one slope step, and round the lower end exactly as the tool standing there.
+TEST(Stock, ARampCutsItsDepthAlongItsLength)
+{
+    const std::string text = program({"T1M06", "(T1 D6. FLAT)", "G00X2.Y10.Z5.", "Z1.", "G01X12.Z-1.F100", "G00Z5."});
+    const auto result = simulateStock(text, zorvan::preview::interpretProgram(text), stockOptions());
+    const auto deepest = [](double x) { return std::min(0.0, 1 - (std::min(x + 3, 12.0) - 2) / 5); };
+    for (double x : {3.0, 4.5, 5.5, 6.5, 7.5, 8.5}) {
+        const double top = result.field.topAt(x, 10);
+        EXPECT_GE(top, deepest(x) - 1e-6) << x;
+        EXPECT_LE(top, deepest(x) + HeightField::kSlopeStep) << x;
+    }
+    for (double x : {9.5, 10.0, 12.0, 14.5})
+        EXPECT_NEAR(result.field.topAt(x, 10), -1, 1e-6) << x;
 }
 
 // A move taken up where the last one ended skips the columns behind its start: the field must come
@@ -207,6 +232,8 @@ TEST(Stock, ToolTexts)
         {"T3 DRILL D8.5 A140", 3, ToolKind::Drill, 8.5, 0},
         {"T4 φ12 フラット", 4, ToolKind::Flat, 12, 0},
         {"T5 D8. RADIUS R0.5", 5, ToolKind::BullNose, 8, 0.5},
+        {"T7 D10. R2. ball", 7, ToolKind::Ball, 10, 5},  // the kind word at the very end
+        {"T8 D10. R1. ボール", 8, ToolKind::Ball, 10, 5},
         {"T6 CENTER DRILL", 0, ToolKind::Flat, 0, 0},
         {"END MILL D6.", 0, ToolKind::Flat, 0, 0},
     };
@@ -221,6 +248,20 @@ TEST(Stock, ToolTexts)
         EXPECT_DOUBLE_EQ(entry->shape.diameter, c.diameter);
         EXPECT_DOUBLE_EQ(entry->shape.cornerRadius, c.corner);
     }
+}
+
+// A tool in the tool table (the settings or --tools) wins over a comment on the same tool; the
+// comments give the tools the table lacks.
+TEST(Stock, TheToolTableWinsOverToolComments)
+{
+    const std::string text = program({"T1M06", "(T1 D10.)", "G00X-5.Y5.Z5.", "G01Z-1.F100", "X25.", "G00Z5.",
+                                      "T2M06", "(T2 D4.)", "G00X-5.Y15.Z5.", "G01Z-1.F100", "X25.", "G00Z5."});
+    StockOptions options = stockOptions();
+    options.tools[1] = ToolShape{ToolKind::Flat, 2};
+    const auto result = simulateStock(text, zorvan::preview::interpretProgram(text), options);
+    const Probe probes[] = {{10, 5.5, -1}, {10, 7, 0}, {10, 16.5, -1}, {10, 12, 0}};
+    for (const Probe& probe : probes)
+        EXPECT_NEAR(result.field.topAt(probe.x, probe.y), probe.top, 1e-6) << probe.x << ", " << probe.y;
 }
 
 TEST(Stock, CheckCommand)
