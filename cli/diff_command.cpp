@@ -228,6 +228,15 @@ int runDiff(const std::vector<std::string>& args, Io& io)
         const compare::Comparison comparison = compare::compareLines(a.document.text, b.document.text, std::move(a.keys),
                                                                      std::move(b.keys), options);
         const compare::Alignment& alignment = comparison.alignment;
+        if (options.numbersByValue)
+            for (const bool left : {true, false}) {
+                const Side& side = left ? a : b;
+                const auto unread = compare::unreadableWordsOfChanges(
+                    side.document.text, left ? comparison.leftSpans : comparison.rightSpans, alignment, left);
+                if (!unread.empty())
+                    io.err << "zorvan-cli diff: " << side.name << ": "
+                           << nc::unreadableWordsMessage(unread, "読めない数値の語は書かれたとおりに比べます:") << '\n';
+            }
         if (alignment.same())
             return Done;
         if (alignment.unalignedLines > 0)

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 
 #include "nc/logic/nc_transforms.h"
+#include "nc/logic/nc_words.h"
 
 #include <cmath>
 #include <iterator>
@@ -49,20 +50,43 @@ nc::Operation operationOption(const DocumentOptions& options)
     throw UsageError("--op must be one of 2X 2/ X / + -: '" + op + "'");
 }
 
+// The first words the command left as they are (read before it ran), told on the error output.
+void tellUnreadable(const std::vector<nc::UnreadableWord>& unread, const char* command, Io& io)
+{
+    if (!unread.empty())
+        io.err << "zorvan-cli " << command << ": " << nc::unreadableWordsMessage(unread, nc::kUnreadableWordsLeft) << '\n';
+}
+
+std::string movedLetters(const nc::AxisValues& values)
+{
+    std::string letters;
+    if (values.x != 0)
+        letters += 'X';
+    if (values.y != 0)
+        letters += 'Y';
+    if (values.z != 0)
+        letters += 'Z';
+    return letters;
+}
+
 }  // namespace
 
 int runShift(const std::vector<std::string>& args, Io& io)
 {
-    return runDocumentCommand(args, io, kAxisOptions, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
+    return runDocumentCommand(args, io, kAxisOptions, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
+        const auto unread = nc::unreadableFirstWords(editor, movedLetters(axisValues(options)));
         nc::shiftCoordinates(editor, axisValues(options), options.decimals, nc::Recolour::None);
+        tellUnreadable(unread, "shift", out);
         return Done;
     });
 }
 
 int runRotate(const std::vector<std::string>& args, Io& io)
 {
-    return runDocumentCommand(args, io, kAxisOptions, [](MemoryEditor& editor, const DocumentOptions& options, Io&) {
+    return runDocumentCommand(args, io, kAxisOptions, [](MemoryEditor& editor, const DocumentOptions& options, Io& out) {
+        const auto unread = nc::unreadableFirstWords(editor, "XYZ");
         nc::rotateAxes(editor, axisValues(options), options.decimals, nc::Recolour::None);
+        tellUnreadable(unread, "rotate", out);
         return Done;
     });
 }
@@ -78,7 +102,9 @@ int runArith(const std::vector<std::string>& args, Io& io)
             out.err << "zorvan-cli arith: " << nc::kDivisionByZeroMessage << '\n';
             return static_cast<int>(Refused);
         }
+        const auto unread = nc::unreadableFirstWords(editor, std::string(1, letter));
         nc::calculateValues(editor, letter, operation, operand, options.decimals, nc::Recolour::None);
+        tellUnreadable(unread, "arith", out);
         return static_cast<int>(Done);
     });
 }

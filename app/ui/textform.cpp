@@ -6,6 +6,7 @@
 #include "app/ui/prompts.h"
 #include "app/ui/recent_files_menu.h"
 #include "app/ui/settingform.h"
+#include "app/ui/still_caret.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -110,6 +111,7 @@ void TFormText::buildLayout()
     Memo1->setMarginWidth(0, 0);
     Memo1->setMarginWidth(1, 0);
     editor_ = std::make_unique<ScintillaEditor>(Memo1);
+    stillCaret_ = new StillCaret(Memo1);
     PaintBox1->setEditorView(Memo1);
     connect(Memo1, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(Memo1->mapToGlobal(at)); });
@@ -163,6 +165,7 @@ void TFormText::buildLayout()
 void TFormText::lockForOperation(bool locked)
 {
     Memo1->setReadOnly(locked);
+    stillCaret_->hold(locked);
     menuBar()->setEnabled(!locked);
     ToolBar1->setEnabled(!locked);
     cancelShortcut_->setEnabled(locked);

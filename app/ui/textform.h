@@ -42,6 +42,7 @@ class TFormAxis;
 class TCalcForm;
 class TFormDentak;
 class TOpenForm;
+class StillCaret;
 class GutterPaintBox;
 class RecentFilesMenu;
 
@@ -240,6 +241,7 @@ private:
     // load left the text without colours.
     void showLoaded(LineEnds lineEnds, FileEncoding encoding, const std::function<void()>& load, bool colourCaretLine);
     QShortcut* cancelShortcut_ = nullptr;
+    StillCaret* stillCaret_ = nullptr;  // holds the caret and selection while locked
     void addOwnCommands();  // textform_commands.cpp: the window's own rows
     void buildCommands();   // textform_commands.cpp: menus, toolbar, context menu
     void FormCreate();      // textform_view.cpp: settings, font, status, marks

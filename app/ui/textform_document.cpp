@@ -314,7 +314,8 @@ void TFormText::MergeFile(const QString& path, int mode)
     // The file is read and decoded on a worker when it is long; its lines go in as one edit.
     constexpr int kMergeCode = 4;
     const bool atOnce = QFileInfo(path).size() <= kShortTextCharacters;
-    queueSized(*runner_, kMergeCode, QString(), atOnce, [this, path, mode]() -> OperationRunner::Background {
+    const QString caption = mode == 1 ? QStringLiteral("付足し中") : QStringLiteral("挿入中");
+    queueSized(*runner_, kMergeCode, caption, atOnce, [this, path, mode]() -> OperationRunner::Background {
         return [this, path, mode](OperationTask& task) -> OperationRunner::Work {
             std::string bytes;
             try {
@@ -322,9 +323,9 @@ void TFormText::MergeFile(const QString& path, int mode)
             } catch (const UserError& e) {
                 throw UserError(e.what(), kTitle.toStdString(), UserError::Icon::Critical);
             }
-            task.checkpoint();
+            task.progress(1, 3);
             auto pieces = std::make_shared<std::vector<std::string>>(readMergePieces(bytes));
-            task.checkpoint();
+            task.progress(2, 3);
             return [this, pieces, mode] {
                 installByteMarkers(Memo1);
                 // The whole-text colouring goes in with the new lines. The caret's line is then

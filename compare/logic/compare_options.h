@@ -5,7 +5,7 @@
 namespace zorvan::compare {
 
 struct CompareOptions {
-    bool ignoreSequenceNumbers = false;  // "IgnoreN": N words are left out
+    bool ignoreSequenceNumbers = false;  // "IgnoreN": N words are left out, with the blanks after them
     bool ignoreBlanks = true;            // "IgnoreBlanks": blanks and tabs are left out
     bool numbersByValue = true;          // "ByValue": X10 = X10. = X10.000
     bool ignoreComments = false;         // "IgnoreComments": "(...)" is left out

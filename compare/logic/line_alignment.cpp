@@ -147,10 +147,134 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> anchors(Keys a, Keys b)
     return chain;
 }
 
+// The shortest edit script of two stretches by Myers' O(ND) search for the middle snake, in
+// linear space: exact, so never more changed lines than any other diff. Its work grows with the
+// size of the stretches times their differences, so it gives up (returning false, having written
+// nothing) once the differences pass what `work` allows.
+class ShortestScript {
+public:
+    explicit ShortestScript(std::size_t work) : workLeft_(work) {}
+
+    std::size_t workLeft() const { return workLeft_; }
+
+    // Appends the script of a and b to `runs` (changed, aCount, bCount), or returns false.
+    bool run(Keys a, Keys b, std::vector<Block>& runs)
+    {
+        runs_ = &runs;
+        return script(a, b);
+    }
+
+private:
+    struct Snake {
+        std::size_t x, y, u, v;  // the snake runs from (x, y) to (u, v)
+    };
+
+    void add(bool changed, std::size_t aCount, std::size_t bCount)
+    {
+        if (aCount == 0 && bCount == 0)
+            return;
+        if (!runs_->empty() && runs_->back().changed == changed) {
+            runs_->back().aCount += aCount;
+            runs_->back().bCount += bCount;
+        } else {
+            runs_->push_back({changed, 0, aCount, 0, bCount});
+        }
+    }
+
+    bool script(Keys a, Keys b)
+    {
+        std::size_t prefix = 0;
+        while (prefix < a.size() && prefix < b.size() && a[prefix] == b[prefix])
+            ++prefix;
+        std::size_t suffix = 0;
+        while (suffix < a.size() - prefix && suffix < b.size() - prefix &&
+               a[a.size() - 1 - suffix] == b[b.size() - 1 - suffix])
+            ++suffix;
+        add(false, prefix, prefix);
+        a = a.subspan(prefix, a.size() - prefix - suffix);
+        b = b.subspan(prefix, b.size() - prefix - suffix);
+        if (a.empty() || b.empty()) {
+            add(true, a.size(), b.size());
+        } else {
+            // Both ends differ, so there are at least two differences and the middle snake leaves
+            // fewer on each side of it.
+            Snake snake{};
+            if (!middleSnake(a, b, snake))
+                return false;
+            if (!script(a.first(snake.x), b.first(snake.y)))
+                return false;
+            add(false, snake.u - snake.x, snake.u - snake.x);
+            if (!script(a.subspan(snake.u), b.subspan(snake.v)))
+                return false;
+        }
+        add(false, suffix, suffix);
+        return true;
+    }
+
+    // The forward search on a and b and the backward one on both reversed meet on a snake of a
+    // shortest script. Diagonal k = x - y forward, and kr = xr - yr backward (xr counted from the
+    // end), which is diagonal delta - kr forward.
+    bool middleSnake(Keys a, Keys b, Snake& out)
+    {
+        const long n = static_cast<long>(a.size()), m = static_cast<long>(b.size());
+        const long delta = n - m;
+        const bool odd = (delta & 1) != 0;
+        const long most = (n + m + 1) / 2;
+        // Past this many steps the stretch is too different for the work allowed.
+        const long steps = static_cast<long>(std::min<std::size_t>(workLeft_ / static_cast<std::size_t>(n + m), most));
+        const long offset = steps + 2;
+        forward_.assign(static_cast<std::size_t>(2 * offset + 1), 0);
+        backward_.assign(static_cast<std::size_t>(2 * offset + 1), 0);
+        auto f = [&](long k) -> long& { return forward_[static_cast<std::size_t>(k + offset)]; };
+        auto r = [&](long k) -> long& { return backward_[static_cast<std::size_t>(k + offset)]; };
+        for (long d = 0; d <= steps; ++d) {
+            workLeft_ -= std::min<std::size_t>(workLeft_, static_cast<std::size_t>(2 * d + 1) * 2);
+            for (long k = -d; k <= d; k += 2) {
+                long x = (k == -d || (k != d && f(k - 1) < f(k + 1))) ? f(k + 1) : f(k - 1) + 1;
+                long y = x - k;
+                const long x0 = x, y0 = y;
+                while (x < n && y < m && a[static_cast<std::size_t>(x)] == b[static_cast<std::size_t>(y)])
+                    ++x, ++y;
+                workLeft_ -= std::min<std::size_t>(workLeft_, static_cast<std::size_t>(x - x0));
+                f(k) = x;
+                const long kr = delta - k;
+                if (odd && kr >= -(d - 1) && kr <= d - 1 && x + r(kr) >= n) {
+                    out = {static_cast<std::size_t>(x0), static_cast<std::size_t>(y0), static_cast<std::size_t>(x),
+                           static_cast<std::size_t>(y)};
+                    return true;
+                }
+            }
+            for (long kr = -d; kr <= d; kr += 2) {
+                long x = (kr == -d || (kr != d && r(kr - 1) < r(kr + 1))) ? r(kr + 1) : r(kr - 1) + 1;
+                long y = x - kr;
+                const long x0 = x, y0 = y;
+                while (x < n && y < m &&
+                       a[static_cast<std::size_t>(n - 1 - x)] == b[static_cast<std::size_t>(m - 1 - y)])
+                    ++x, ++y;
+                workLeft_ -= std::min<std::size_t>(workLeft_, static_cast<std::size_t>(x - x0));
+                r(kr) = x;
+                const long k = delta - kr;
+                if (!odd && k >= -d && k <= d && f(k) + x >= n) {
+                    out = {static_cast<std::size_t>(n - x), static_cast<std::size_t>(m - y),
+                           static_cast<std::size_t>(n - x0), static_cast<std::size_t>(m - y0)};
+                    return true;
+                }
+            }
+            if (workLeft_ == 0)
+                return false;
+        }
+        return false;
+    }
+
+    std::size_t workLeft_;
+    std::vector<Block>* runs_ = nullptr;
+    std::vector<long> forward_, backward_;
+};
+
 class Aligner {
 public:
-    Aligner(Alignment& out, std::size_t cellBudget, std::size_t workBudget)
-        : out_(out), writer_(out), cellBudget_(cellBudget), workLeft_(workBudget)
+    Aligner(Alignment& out, std::size_t cellBudget, std::size_t workBudget, std::size_t shortestWork)
+        : out_(out), writer_(out), cellBudget_(cellBudget), workLeft_(workBudget), shortestLeft_(shortestWork)
     {
     }
 
@@ -181,6 +305,10 @@ private:
             withDtl(a, b);
             return;
         }
+        // Fixed points on unique lines may cost common lines where unique lines moved: a stretch
+        // whose differences are few enough for the work allowed gets the shortest script instead.
+        if (shortest(a, b))
+            return;
         const std::size_t work = a.size() + b.size();
         constexpr int kDeepest = 100;
         if (depth < kDeepest && work <= workLeft_ && a.size() < kNone / 2 && b.size() < kNone / 2) {
@@ -200,6 +328,53 @@ private:
         }
         out_.unalignedLines += a.size() + b.size();
         writer_.changed(a.size(), b.size());
+    }
+
+    // Whether the shortest script may be within the work left: it takes about D * (N + M) / 2
+    // steps for D differences, and D is at least the lines of either side that the other side
+    // cannot match (not counted on a long stretch: the search stops early there, after few steps).
+    bool mayBeShort(Keys a, Keys b) const
+    {
+        // A stretch so long that the search could take only a few hundred steps is left to the
+        // fixed points, which find few scattered differences as well.
+        if ((a.size() + b.size()) * 256 > shortestLeft_)
+            return false;
+        if (a.size() + b.size() > (std::size_t{1} << 17))
+            return true;
+        std::vector<std::uint64_t> left(a.begin(), a.end()), right(b.begin(), b.end());
+        std::sort(left.begin(), left.end());
+        std::sort(right.begin(), right.end());
+        std::size_t matched = 0;
+        for (std::size_t i = 0, j = 0; i < left.size() && j < right.size();) {
+            if (left[i] < right[j]) {
+                ++i;
+            } else if (right[j] < left[i]) {
+                ++j;
+            } else {
+                ++matched, ++i, ++j;
+            }
+        }
+        const std::size_t least = a.size() + b.size() - 2 * matched;
+        return least * (a.size() + b.size()) / 2 <= shortestLeft_;
+    }
+
+    bool shortest(Keys a, Keys b)
+    {
+        if (!mayBeShort(a, b))
+            return false;
+        std::vector<Block> runs;
+        ShortestScript script(shortestLeft_);
+        const bool done = script.run(a, b, runs);
+        shortestLeft_ = script.workLeft();
+        if (!done)
+            return false;
+        for (const Block& run : runs) {
+            if (run.changed)
+                writer_.changed(run.aCount, run.bCount);
+            else
+                writer_.same(run.aCount);
+        }
+        return true;
     }
 
     // Only called within the cell budget: dtl's table then never reaches its own limit of 2,000,000
@@ -223,6 +398,7 @@ private:
     BlockWriter writer_;
     std::size_t cellBudget_;
     std::size_t workLeft_;
+    std::size_t shortestLeft_;  // for the shortest scripts of all stretches together
 };
 
 }  // namespace
@@ -244,7 +420,9 @@ Alignment alignLines(Keys a, Keys b, std::size_t cellBudget)
     // Each level of fixed points costs a pass over its stretch; the passes together stay within
     // a small multiple of the lines.
     const std::size_t workBudget = 32 * (a.size() + b.size()) + 1024;
-    Aligner(result, std::min<std::size_t>(cellBudget, 1'900'000), workBudget).align(a, b, 0);
+    // The shortest scripts together take about ten milliseconds at most, more on long programs.
+    const std::size_t shortestWork = (std::size_t{1} << 23) + 8 * (a.size() + b.size());
+    Aligner(result, std::min<std::size_t>(cellBudget, 1'900'000), workBudget, shortestWork).align(a, b, 0);
     return result;
 }
 

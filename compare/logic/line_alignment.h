@@ -1,11 +1,13 @@
 // The alignment of two sequences of line keys (hashes of the lines' keys): runs of equal lines
 // and the blocks of changed lines between them.
 //
-// Lines found once in each side are taken as fixed points first (the longest run of them in the
-// same order, as patience sorting finds it), which splits the work into the small stretches
-// between them; each stretch small enough is then aligned by dtl's O(NP) diff. A stretch too
-// big for the cell budget that has no such lines is left unaligned: all of it counts as changed.
-// So the work stays near linear and dtl's table never exceeds the budget.
+// A stretch small enough is aligned by dtl's O(NP) diff. A bigger one whose differences are few
+// enough for a bounded work gets the shortest edit script by Myers' linear-space search, so the
+// changed lines are never more than any diff's. Otherwise lines found once in each side are taken
+// as fixed points (the longest run of them in the same order, as patience sorting finds it), which
+// splits the work into the stretches between them, aligned in the same way. A stretch too big for
+// the cell budget that has no such lines is left unaligned: all of it counts as changed. So the
+// work stays near linear and dtl's table never exceeds the budget.
 #pragma once
 
 #include <cstddef>

@@ -152,9 +152,14 @@ char* copyShort(char* w, const char* from, const char* to)
 }
 
 // Inlined into the loop over a line's words, with the number keys: a call per word costs more
-// than the word's own work.
-[[gnu::always_inline]] inline void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options)
+// than the word's own work. `afterIgnoredN` tells that the token before was an N word left out:
+// the blanks that follow it separate it from the next word and are left out with it, so that
+// "N10 G0" and "N10G0" both compare equal to "G0".
+[[gnu::always_inline]] inline void writeTokenKey(KeyWriter& out, Kind kind, std::string_view text, const CompareOptions& options,
+                                                 bool& afterIgnoredN)
 {
+    const bool separatorOfN = afterIgnoredN;
+    afterIgnoredN = false;
     switch (kind) {
     case Kind::Comment: {
         if (options.ignoreComments)
@@ -167,7 +172,7 @@ char* copyShort(char* w, const char* from, const char* to)
         return;
     }
     case Kind::Blanks:
-        if (!options.ignoreBlanks)
+        if (!options.ignoreBlanks && !separatorOfN)
             out.append(text);
         return;
     case Kind::Other: {
@@ -179,8 +184,10 @@ char* copyShort(char* w, const char* from, const char* to)
     }
     const char letter = folded(text[0]);
     const std::string_view number = text.substr(1);
-    if (letter == 'N' && options.ignoreSequenceNumbers && number.find_first_of("0123456789") != number.npos)
+    if (letter == 'N' && options.ignoreSequenceNumbers && number.find_first_of("0123456789") != number.npos) {
+        afterIgnoredN = true;
         return;
+    }
     char* w = out.room(1);
     *w = letter;
     out.wrote(w + 1);
@@ -193,8 +200,9 @@ char* copyShort(char* w, const char* from, const char* to)
 std::size_t writeLineKey(std::string& buffer, std::size_t length, std::string_view line, const CompareOptions& options)
 {
     KeyWriter out(buffer, length);
+    bool afterIgnoredN = false;
     forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
-        writeTokenKey(out, kind, line.substr(begin, end - begin), options);
+        writeTokenKey(out, kind, line.substr(begin, end - begin), options, afterIgnoredN);
     });
     return out.length();
 }
@@ -212,10 +220,11 @@ void appendNumberKey(std::string& out, std::string_view numberText)
 std::vector<Word> lineWords(std::string_view line, const CompareOptions& options)
 {
     std::vector<Word> words;
+    bool afterIgnoredN = false;
     forEachToken(line, options.ignoreCase, [&](Kind kind, std::size_t begin, std::size_t end) {
         Word word{begin, end, {}};
         KeyWriter out(word.key, 0);
-        writeTokenKey(out, kind, line.substr(begin, end - begin), options);
+        writeTokenKey(out, kind, line.substr(begin, end - begin), options, afterIgnoredN);
         word.key.resize(out.length());
         words.push_back(std::move(word));
     });

@@ -249,4 +249,53 @@ WordDiff wordDiff(std::string_view a, std::string_view b, const CompareOptions& 
     return result;
 }
 
+namespace {
+
+// Whether a line may hold an unreadable number: every one has a point that follows a point of the
+// same run of digits, stands without a digit on either side, follows a blank or comes before a
+// sign. One look at each byte, for programs changed throughout.
+bool maySuspect(std::string_view line)
+{
+    bool pointInRun = false;
+    char before = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '.') {
+            const char after = i + 1 < line.size() ? line[i + 1] : 0;
+            const bool digitBefore = before >= '0' && before <= '9', digitAfter = after >= '0' && after <= '9';
+            if (pointInRun || (!digitBefore && !digitAfter) || before == ' ' || before == '\t' || after == '-' ||
+                after == '+' || after == '.')
+                return true;
+            pointInRun = true;
+        } else if (c < '0' || c > '9') {
+            pointInRun = false;
+        }
+        before = c;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::vector<nc::UnreadableWord> unreadableWordsOfChanges(std::string_view text, const LineSpans& spans,
+                                                         const Alignment& alignment, bool left)
+{
+    std::vector<nc::UnreadableWord> found;
+    std::size_t line = 0, offset = 0;
+    for (const Block& block : alignment.blocks) {
+        const std::size_t first = left ? block.a : block.b, count = left ? block.aCount : block.bCount;
+        for (; line < first; ++line)
+            offset += spans[line];
+        if (!block.changed)
+            continue;
+        for (; line < first + count; ++line) {
+            const std::string_view words = lineWithoutBreak(text.substr(offset, spans[line]));
+            if (maySuspect(words))
+                nc::addUnreadableWords(words, static_cast<int>(line), found);
+            offset += spans[line];
+        }
+    }
+    return found;
+}
+
 }  // namespace zorvan::compare

@@ -8,6 +8,7 @@
 
 #include "compare/logic/compare_options.h"
 #include "compare/logic/line_alignment.h"
+#include "nc/logic/nc_words.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -99,5 +100,12 @@ struct WordDiff {
     std::vector<WordSpan> left, right;
 };
 WordDiff wordDiff(std::string_view a, std::string_view b, const CompareOptions& options);
+
+// The words whose numbers cannot be read ("X3..5") in the lines the alignment marks changed on
+// one side (`left`: text a, whose lines `spans` holds): compared by value they are compared as
+// written, which may be what makes the line differ, and are told so. Equal lines hold the same
+// text for them.
+std::vector<nc::UnreadableWord> unreadableWordsOfChanges(std::string_view text, const LineSpans& spans,
+                                                         const Alignment& alignment, bool left);
 
 }  // namespace zorvan::compare

@@ -19,14 +19,19 @@ namespace {
 constexpr int kCompareCode = 50;
 
 // The saved version is read in the document's own encoding (a file reopened in a chosen encoding
-// would otherwise be compared as detected); another file in the encoding it shows.
+// would otherwise be compared as detected); another file in the encoding it shows. The sides are
+// named "編集中" (the editor's text) and, for the document's own file, "保存版", so that the two are
+// told apart although they bear the same path.
 void showComparison(Shell& shell, compare::CompareWindow* window, const QString& path,
-                    std::optional<Encoding> encoding = std::nullopt)
+                    std::optional<Encoding> encoding = std::nullopt, bool saved = false)
 {
-    const QString leftName = shell.document().DocPath.isEmpty() ? QStringLiteral("無題") : shell.document().DocPath;
-    shell.runner().queue(kCompareCode, QStringLiteral("比較中"), [&shell, window, path, leftName, encoding] {
+    const QString leftName = QStringLiteral("編集中: %1")
+                                 .arg(shell.document().DocPath.isEmpty() ? QStringLiteral("無題")
+                                                                         : shell.document().DocPath);
+    const QString rightName = saved ? QStringLiteral("保存版: %1").arg(path) : path;
+    shell.runner().queue(kCompareCode, QStringLiteral("比較中"), [&shell, window, path, leftName, rightName, encoding] {
         std::string right = loadDocument(readDocumentFile(path), encoding).text;
-        window->compare(shell.editor().text(), std::move(right), leftName, path);
+        window->compare(shell.editor().text(), std::move(right), leftName, rightName);
         window->show();
         window->raise();
         window->activateWindow();
@@ -58,7 +63,7 @@ void registerCompareFeatures(Shell& shell)
                           const QString path = shell.document().DocPath;
                           if (path.isEmpty())
                               throw UserError("まだ保存されていないので、比べる保存版がありません。");
-                          showComparison(shell, window, path, shell.document().encoding.encoding);
+                          showComparison(shell, window, path, shell.document().encoding.encoding, true);
                       }});
     shell.placeInMenu(Shell::Menu::File, "CompareWithFile", "Close1Click");
     shell.placeInMenu(Shell::Menu::File, "CompareWithSaved", "Close1Click");

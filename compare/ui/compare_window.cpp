@@ -99,6 +99,14 @@ CompareWindow::CompareWindow(QWidget* parent)
     options->addWidget(summary_);
     options->addWidget(previous);
     options->addWidget(next);
+    auto* closeButton = new QPushButton(QStringLiteral("閉じる"), this);
+    closeButton->setObjectName(QStringLiteral("CompareClose"));
+    closeButton->setToolTip(QStringLiteral("Esc"));
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+    options->addWidget(closeButton);
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    closeKey->setContext(Qt::WindowShortcut);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
     auto* nextKey = new QShortcut(QKeySequence(Qt::Key_F8), this);
     auto* previousKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8), this);
     nextKey->setContext(Qt::WindowShortcut);
@@ -146,6 +154,7 @@ void CompareWindow::refresh()
         options.*member = box->isChecked();
     const Alignment alignment = compareTexts(leftText_, rightText_, options);
     unaligned_ = alignment.unalignedLines;
+    unreadable_.clear();
     rows_.clear();
     differenceRows_.clear();
     std::string leftShown, rightShown;
@@ -156,6 +165,7 @@ void CompareWindow::refresh()
         std::string_view left, right;
     };
     std::vector<Pair> pairs;
+    std::vector<nc::UnreadableWord> unreadLeft, unreadRight;  // in the changed lines
     LineCursor leftLines(leftText_), rightLines(rightText_);
     bool first = true;
     auto addRow = [&](const Row& row, std::string_view left, std::string_view right) {
@@ -181,11 +191,27 @@ void CompareWindow::refresh()
             const std::string_view left = hasLeft ? leftLines.next() : std::string_view();
             const std::string_view right = hasRight ? rightLines.next() : std::string_view();
             const RowKind kind = hasLeft && hasRight ? RowKind::Changed : hasLeft ? RowKind::Removed : RowKind::Added;
+            if (options.numbersByValue) {
+                if (hasLeft)
+                    nc::addUnreadableWords(left, static_cast<int>(block.a + k), unreadLeft);
+                if (hasRight)
+                    nc::addUnreadableWords(right, static_cast<int>(block.b + k), unreadRight);
+            }
             if (kind == RowKind::Changed)
                 pairs.push_back({static_cast<int>(rows_.size()), left, right});
             addRow({hasLeft ? static_cast<int>(block.a + k) : -1, hasRight ? static_cast<int>(block.b + k) : -1, kind},
                    left, right);
         }
+    }
+    // The first unreadable word of each side, with how many there are: compared as written.
+    for (const auto& [side, unread] : {std::pair{"左", &unreadLeft}, std::pair{"右", &unreadRight}}) {
+        if (unread->empty())
+            continue;
+        unreadable_ += QStringLiteral("（読めない数値: %1 %2 行目 %3").arg(QString::fromUtf8(side))
+                           .arg(unread->front().line).arg(QString::fromStdString(unread->front().word));
+        if (unread->size() > 1)
+            unreadable_ += QStringLiteral(" ほか %1 件").arg(unread->size() - 1);
+        unreadable_ += QStringLiteral("）");
     }
     showText(*leftEditor_, leftShown);
     showText(*rightEditor_, rightShown);
@@ -242,11 +268,11 @@ void CompareWindow::mark(QsciScintilla* view, int row, RowKind kind, int line)
 QString CompareWindow::summary() const
 {
     if (differenceRows_.empty())
-        return QStringLiteral("違いはありません");
+        return QStringLiteral("違いはありません") + unreadable_;
     QString text = QStringLiteral("差分 %1/%2 箇所").arg(currentDifference() + 1).arg(differenceRows_.size());
     if (unaligned_ > 0)
         text += QStringLiteral("（違いが大きすぎて %1 行を揃えられません）").arg(unaligned_);
-    return text;
+    return text + unreadable_;
 }
 
 int CompareWindow::currentDifference() const
@@ -311,6 +337,12 @@ bool CompareWindow::eventFilter(QObject* watched, QEvent* event)
             previousDifference();
         else
             nextDifference();
+        return true;
+    }
+    // Escape reaches a view as a key too: the editor takes it for itself before any shortcut.
+    if ((watched == left_ || watched == right_) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        close();
         return true;
     }
     if (watched == left_ && event->type() == QEvent::KeyPress) {

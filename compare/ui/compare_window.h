@@ -1,7 +1,7 @@
 // The compare window: two programs side by side in read-only views with the program colouring,
 // their lines aligned (a gap on one side stands for lines the other side has), changed lines
 // marked in the gutter and the background, the changed words of a changed pair boxed. F8 and
-// Shift+F8 go to the next and previous difference; a click or Enter on a left line asks the main
+// Shift+F8 go to the next and previous difference, Escape or "閉じる" closes it; a click or Enter on a left line asks the main
 // editor to put its caret there (leftLineChosen).
 #pragma once
 
@@ -71,6 +71,7 @@ private:
     std::vector<Row> rows_;
     std::vector<int> differenceRows_;  // the first row of each difference
     std::size_t unaligned_ = 0;
+    QString unreadable_;  // the words compared as written because their numbers cannot be read
     bool following_ = false;
 };
 

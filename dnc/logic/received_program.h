@@ -21,7 +21,8 @@ public:
     bool started() const { return !bytes_.empty(); }
     bool complete() const { return complete_; }
     const std::string& bytes() const { return bytes_; }
-    int lines() const { return lines_; }
+    // Lines kept so far; the last counts without its break (the closing "%" has none).
+    int lines() const { return lines_ + (started() && bytes_.back() != '\n' && bytes_.back() != '\r' ? 1 : 0); }
 
 private:
     ReceiveStart start_;

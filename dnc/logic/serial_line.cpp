@@ -2,10 +2,14 @@
 
 #include "app/logic/user_error.h"
 
+#include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <unistd.h>
 
 namespace zorvan::dnc {
 
@@ -16,13 +20,34 @@ namespace {
     throw UserError(text.toStdString(), "通信", UserError::Icon::Critical);
 }
 
+// Whether `path` is there but is no terminal: a plain file or a device of another kind, which the
+// system refuses only with its English "Inappropriate ioctl for device".
+bool notATerminal(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return false;
+    if (!S_ISCHR(st.st_mode))
+        return true;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;  // busy or forbidden: said by the port's own error
+    const bool terminal = ::isatty(fd);
+    ::close(fd);
+    return !terminal;
+}
+
 QString openFailure(const QSerialPort& port, const QString& device)
 {
+    const QString path = port.portName().startsWith('/') ? port.portName() : "/dev/" + port.portName();
+    if (notATerminal(path))
+        return QStringLiteral("%1 はシリアルポートではありません。\n通信設定でポートを確かめてください。").arg(device);
     switch (port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("ポート %1 が見つかりません。\n通信設定でポートを確かめてください。").arg(device);
     case QSerialPort::PermissionError: {
-        const QFileInfo file(port.portName().startsWith('/') ? port.portName() : "/dev/" + port.portName());
+        const QFileInfo file(path);
         if (file.exists() && !(file.isReadable() && file.isWritable()))
             return QStringLiteral("ポート %1 を開く権限がありません。\n"
                                   "ユーザーを dialout グループに加えて (sudo usermod -aG dialout $USER)、"

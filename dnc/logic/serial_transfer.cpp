@@ -61,8 +61,12 @@ void SerialTransfer::onPortError(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || ended()
         || state_ == TransferState::Idle)
         return;
-    const QString text = QStringLiteral("ポート %1 との通信が切れました (相手側が閉じたか、ケーブルが外れました)。\n%2")
-                             .arg(settings_.port, port_.errorString());
+    // The system's own words ("Resource temporarily unavailable") tell a machinist nothing.
+    const TransferProgress p = progress();
+    const QString moved = p.totalBytes > 0 ? QStringLiteral("%1 / %2 バイトを送りました。").arg(p.bytes).arg(p.totalBytes)
+                                           : QStringLiteral("%1 バイトを受信しました。").arg(p.bytes);
+    const QString text =
+        QStringLiteral("ポート %1 との通信が切れました (相手側が閉じたか、ケーブルが外れました)。\n%2").arg(settings_.port, moved);
     // Ended after the port has finished reporting: closing it inside its own signal is unsafe.
     QMetaObject::invokeMethod(this, [this, text] { lineLost(text); }, Qt::QueuedConnection);
 }

@@ -43,6 +43,10 @@ TFormDnc::TFormDnc(QWidget* parent) : QDialog(parent)
     ComboPort = new QComboBox(this);
     ComboPort->setObjectName("ComboPort");
     ComboPort->setEditable(true);
+    // Wide enough for a whole /dev/serial/by-id/… path; the tool tip shows a longer one.
+    ComboPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboPort->setMinimumContentsLength(kPortFieldCharacters);
+    connect(ComboPort, &QComboBox::currentTextChanged, ComboPort, &QWidget::setToolTip);
     QList<std::pair<QString, int>> bauds;
     for (int baud : {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200})
         bauds.append({QString::number(baud), baud});
@@ -81,7 +85,7 @@ TFormDnc::TFormDnc(QWidget* parent) : QDialog(parent)
     form->addRow("受信の開始", ComboStart);
     form->addRow("受信の無通信タイムアウト (秒)", SpinIdle);
     BitBtn1 = dialogButton(this, "OK", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
     form->addRow(buttonRow({BitBtn1, BitBtn2}));
 
     connect(BitBtn1, &QPushButton::clicked, this, [this] {

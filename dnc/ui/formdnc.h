@@ -18,6 +18,9 @@ class TFormDnc : public QDialog {
 public:
     explicit TFormDnc(QWidget* parent = nullptr);
 
+    // Characters the port field shows at least ("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_…").
+    static constexpr int kPortFieldCharacters = 64;
+
     QComboBox* ComboPort = nullptr;  // the ports Qt finds; any device path may be typed in
     QComboBox* ComboBaud = nullptr;
     QComboBox* ComboData = nullptr;
@@ -32,7 +35,7 @@ public:
     QComboBox* ComboStart = nullptr;
     QSpinBox* SpinIdle = nullptr;
     QPushButton* BitBtn1 = nullptr;  // OK
-    QPushButton* BitBtn2 = nullptr;  // Cancel
+    QPushButton* BitBtn2 = nullptr;  // キャンセル
 
     // Shows the stored settings, with the ports found now.
     void prepare();

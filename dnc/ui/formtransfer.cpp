@@ -10,6 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace zorvan {
 
 using namespace dnc;
@@ -112,6 +114,10 @@ void TFormTransfer::showProgress()
 void TFormTransfer::ended()
 {
     showProgress();
+    // The bar stands still at the end: the bytes' share of a send, empty for a receive that failed.
+    const TransferProgress p = transfer_->progress();
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(p.percent());
     ButtonPause->setEnabled(false);
     ButtonCancel->setEnabled(false);
     ButtonClose->setEnabled(true);
@@ -122,6 +128,7 @@ void TFormTransfer::ended()
         if (auto* receiver = qobject_cast<SerialReceiver*>(transfer_.get()); receiver && !receiver->complete()) {
             // What came is kept, but the user must know it may be cut short.
             LabelState->setText(transfer_->message());
+            fitStateText();
             prompts().ask(this, "通信", transfer_->message(), QMessageBox::Ok, QMessageBox::Warning);
         } else {
             LabelState->setText("終了しました");
@@ -131,12 +138,25 @@ void TFormTransfer::ended()
         break;
     case TransferState::Failed:
         LabelState->setText(transfer_->message());
+        fitStateText();
         prompts().ask(this, "通信", transfer_->message(), QMessageBox::Ok, QMessageBox::Critical);
         break;
     default:
         LabelState->setText(transfer_->message());
         break;
     }
+    fitStateText();
+}
+
+void TFormTransfer::fitStateText()
+{
+    // A wrapped message of several lines needs more height than the window was opened with: it
+    // grows, so that the text neither runs over the bar nor loses its last line.
+    layout()->activate();
+    const int needed = layout()->totalHeightForWidth(width());
+    setMinimumHeight(std::max(needed, layout()->totalMinimumSize().height()));
+    if (needed > height())
+        resize(width(), needed);
 }
 
 bool TFormTransfer::stopAsked(bool quitting)

@@ -46,6 +46,7 @@ protected:
 private:
     void showProgress();
     void ended();
+    void fitStateText();
 
     std::unique_ptr<dnc::SerialTransfer> transfer_;
     Done done_;

@@ -10,24 +10,38 @@ std::string_view readRangeText(const TextEditor& editor, const LineRange& range,
     return editor.textView(span.start, span.length, buffer);
 }
 
-void finish(TextEditor& editor, const LineRange& range, int lastWritten)
+namespace {
+
+// The caret back on the line it was on, at its column or the end of a shorter line; at the end of
+// the text when that line is gone (or was the empty one after a final break). The view stays where
+// it was (the editor keeps it through the edit), so the user goes on where he was reading.
+void restoreCaretLine(TextEditor& editor, const LineRange& range)
 {
-    if (range.hadSelection) {
-        editor.setSelection(range.selStart, range.selLength);
-    } else {
-        const LineSpan written = lineSpan(editor, lastWritten, lastWritten);
-        editor.setCaret(written.start + written.length);
+    if (range.caretLine >= editor.lineCount()) {
+        editor.setCaret(editor.length());
+        return;
     }
+    const LineSpan span = lineSpan(editor, range.caretLine, range.caretLine);
+    editor.setCaret(span.start + std::min(range.caretColumn, span.length));
+}
+
+}  // namespace
+
+void finish(TextEditor& editor, const LineRange& range)
+{
+    if (range.hadSelection)
+        editor.setSelection(range.selStart, range.selLength);
+    else
+        restoreCaretLine(editor, range);
 }
 
 void finishLines(TextEditor& editor, const LineRange& range, int newLines)
 {
-    if (newLines > 0) {
+    if (!range.hadSelection)
+        restoreCaretLine(editor, range);
+    else if (newLines > 0) {
         const LineSpan span = lineSpan(editor, range.first, range.first + newLines - 1);
-        if (range.hadSelection)
-            editor.setSelection(span.start, span.length);
-        else
-            editor.setCaret(span.start + span.length);
+        editor.setSelection(span.start, span.length);
     } else {
         editor.setCaret(editor.positionFromLine(std::min(range.first, editor.lineCount())));
     }

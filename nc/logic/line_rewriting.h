@@ -25,13 +25,13 @@ namespace zorvan::nc {
 // the QScintilla editor), without the break after the last line.
 std::string_view readRangeText(const TextEditor& editor, const LineRange& range, std::string& buffer);
 
-// The selection offsets as they were; without a selection the caret ends after the last line
-// written, where writing line by line would have left it.
-void finish(TextEditor& editor, const LineRange& range, int lastWritten);
+// The selection offsets as they were; without a selection the caret goes back to its line and
+// column.
+void finish(TextEditor& editor, const LineRange& range);
 
 // The end of a command whose lines may have been dropped: with a selection the lines that took
 // the range's place ([range.first, range.first + newLines)) are selected, else the caret goes
-// after the last of them.
+// back to its line and column.
 void finishLines(TextEditor& editor, const LineRange& range, int newLines);
 
 // Calls `fn(line)` for each line of a piece's text (separated by CR LF, none after the last).
@@ -190,7 +190,7 @@ void rewriteRange(TextEditor& editor, Recolour recolour, Lines lines, Transform&
     auto make = [&](std::size_t index) { return rewritePiece(pieces[index], transform); };
     const unsigned workers = lines == Lines::Independent ? pieceWorkers() : 1u;
     replaceRangeFromPieces(editor, range, pieces.size(), workers, recolour, make);
-    finish(editor, range, range.last);
+    finish(editor, range);
 }
 
 // The same rewrite in three steps, so that its heavy middle can run away from the editor's thread:
@@ -238,7 +238,7 @@ public:
             return;
         replaceRangeFromPieces(editor, range_, written_.size(), 1, recolour,
                                [this](std::size_t index) { return std::move(written_[index]); });
-        finish(editor, range_, range_.last);
+        finish(editor, range_);
     }
 
 private:

@@ -18,9 +18,12 @@ namespace zorvan::nc {
 
 TextEditor::LinesColouring linesColouring(Recolour recolour)
 {
-    if (recolour != Recolour::WrittenLines)
-        return {};
-    return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    switch (recolour) {
+    case Recolour::WrittenLines: return [](std::string_view text) { return colouring::LineRuns(text, 0); };
+    case Recolour::AsLoaded: return [](std::string_view text) { return colouring::WholeTextRuns(text); };
+    case Recolour::None: break;
+    }
+    return {};
 }
 
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last)
@@ -86,8 +89,8 @@ auto shiftTransform(const AxisValues& offsets, const DecimalSettings& settings)
             if (offset == 0)
                 continue;
             auto word = line.word(letter);
-            if (!word)
-                continue;
+            if (!word || word->problem != NumberProblem::None)
+                continue;  // an unreadable number stays as written
             double sum = checkedResult(static_cast<long double>(word->value) + offset, letter);
             writeWord(line, *word, formatValue(sum, settings));
         }
@@ -107,6 +110,9 @@ auto rotationTransform(const AxisValues& angles, const DecimalSettings& settings
         auto wx = line.word('X');
         auto wy = line.word('Y');
         auto wz = line.word('Z');
+        const auto unreadable = [](const auto& w) { return w && w->problem != NumberProblem::None; };
+        if (unreadable(wx) || unreadable(wy) || unreadable(wz))
+            return;  // no point can be made of the line: it stays as written
         if (wx)
             x = wx->value;
         if (wy)
@@ -140,8 +146,8 @@ auto calculationTransform(char letter, Operation operation, double operand, cons
         throw UserError(kDivisionByZeroMessage);
     return [letter, operation, k = static_cast<long double>(operand), settings](PieceLine& line) {
         auto word = line.word(letter);
-        if (!word)
-            return;
+        if (!word || word->problem != NumberProblem::None)
+            return;  // an unreadable number stays as written
         const long double v = word->value;
         long double result = v;
         switch (operation) {
@@ -223,10 +229,9 @@ StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
         }
         return [pieces, range, recolour](TextEditor& editor) {
             const int count = range.count();
-            // Lines are swapped in pairs from the outside in, so the last one written is the lower
-            // line of the innermost pair; an odd count leaves the middle line unwritten.
+            // Lines are swapped in pairs from the outside in; an odd count leaves the middle line
+            // unwritten.
             const int pairs = count / 2;
-            const int lastWritten = range.last - (pairs - 1);
             // The middle line of an odd count is not written, so it keeps the colours it has,
             // although the one edit below takes it out, puts it back and colours it.
             const int middle = range.first + pairs;
@@ -251,7 +256,7 @@ StagedCommand stagedReversal(const TextEditor& editor, Recolour recolour)
                     run.start += span.start;
                 editor.recolourRange(span.start, span.length, middleColours);
             }
-            finish(editor, range, lastWritten);
+            finish(editor, range);
         };
     };
 }

@@ -11,11 +11,13 @@
 
 namespace zorvan::nc {
 
-// Whether the written lines get the line pass of the syntax colouring. A caller that only wants
-// the text (the command-line tool) leaves it out.
-enum class Recolour { WrittenLines, None };
+// Whether the written lines get the line pass of the syntax colouring, or the colours a load
+// gives them (the whole-text pass: renumbering and tidying, which rewrite lines as a whole). A
+// caller that only wants the text (the command-line tool) leaves it out.
+enum class Recolour { WrittenLines, None, AsLoaded };
 
-// The colouring of the lines an edit writes: the line pass when `recolour` asks for it, else none.
+// The colouring of the lines an edit writes: the line pass or the whole-text pass as `recolour`
+// asks, else none.
 TextEditor::LinesColouring linesColouring(Recolour recolour);
 // Colours lines [first, last] with the line pass when `recolour` asks for it.
 void colourLines(TextEditor& editor, Recolour recolour, int first, int last);

@@ -1,5 +1,6 @@
 #include "nc/logic/nc_words.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -110,8 +111,64 @@ LineRange numericLineRange(const TextEditor& editor)
     } else {
         range.first = 0;
         range.last = editor.lineCount() - 1;
+        range.caretLine = editor.lineFromPosition(start);
+        range.caretColumn = start - editor.positionFromLine(range.caretLine);
     }
     return range;
+}
+
+const char* numberProblemText(NumberProblem problem)
+{
+    switch (problem) {
+    case NumberProblem::None: break;
+    case NumberProblem::TwoPoints: return "小数点が二つ";
+    case NumberProblem::NoDigit: return "数字がない";
+    case NumberProblem::SignAfterPoint: return "小数点の後に符号";
+    case NumberProblem::StrayPoint: return "離れた小数点";
+    }
+    return "";
+}
+
+NumberProblem numberProblem(std::string_view line, std::size_t from, std::size_t to, std::size_t& wordEnd)
+{
+    wordEnd = to;
+    int points = 0;
+    bool digits = false;
+    for (std::size_t i = from; i < to; ++i) {
+        points += line[i] == '.';
+        digits = digits || isDigit(line[i]);
+    }
+    NumberProblem problem = NumberProblem::None;
+    if (points > 1)
+        problem = NumberProblem::TwoPoints;
+    else if (points == 1 && !digits)
+        problem = NumberProblem::NoDigit;
+    else if (points == 1 && to < line.size() && (line[to] == '-' || line[to] == '+'))
+        problem = NumberProblem::SignAfterPoint;
+    if (problem != NumberProblem::None) {
+        // A sign and digits straight after belong to the word as a control reads it ("X.-5").
+        if (to < line.size() && (line[to] == '-' || line[to] == '+')) {
+            wordEnd = to + 1;
+            while (wordEnd < line.size() && (isDigit(line[wordEnd]) || line[wordEnd] == '.'))
+                ++wordEnd;
+        }
+        return problem;
+    }
+    if (!digits)
+        return NumberProblem::None;  // no number at all ("(X AXIS)"): nothing to read wrongly
+    // Controls read a word across blanks: a point after them belongs to this number.
+    std::size_t next = to;
+    while (next < line.size() && (line[next] == ' ' || line[next] == '\t'))
+        ++next;
+    if (next == to || next >= line.size() || line[next] != '.')
+        return NumberProblem::None;
+    const bool digitAfter = next + 1 < line.size() && isDigit(line[next + 1]);
+    if (digitAfter && points == 0)
+        return NumberProblem::None;  // "X1 .5": a fraction after blanks
+    wordEnd = next + 1;
+    while (wordEnd < line.size() && (isDigit(line[wordEnd]) || line[wordEnd] == '.'))
+        ++wordEnd;
+    return digitAfter ? NumberProblem::TwoPoints : NumberProblem::StrayPoint;
 }
 
 std::optional<AddressWord> readAddressWord(std::string_view line, char letter)
@@ -128,8 +185,90 @@ std::optional<AddressWord> readAddressWord(std::string_view line, char letter)
     AddressWord word;
     word.letterAt = at;
     word.numberLength = end - from;
-    word.value = numberTextValue(line.substr(from, end - from));
+    std::size_t wordEnd = end;
+    word.problem = numberProblem(line, from, end, wordEnd);
+    word.wordLength = wordEnd - at;
+    if (word.problem == NumberProblem::None)
+        word.value = numberTextValue(line.substr(from, end - from));
     return word;
+}
+
+void addUnreadableWords(std::string_view line, int lineIndex, std::vector<UnreadableWord>& out)
+{
+    for (std::size_t i = 0; i < line.size();) {
+        const char c = line[i];
+        if (c == '(') {
+            const std::size_t close = line.find(')', i);
+            i = close == std::string_view::npos ? line.size() : close + 1;
+        } else if (c >= 'A' && c <= 'Z') {
+            std::size_t from = i + 1, end = from;
+            if (end < line.size() && line[end] == '-')
+                ++end;
+            while (end < line.size() && (isDigit(line[end]) || line[end] == '.'))
+                ++end;
+            std::size_t wordEnd = end;
+            if (NumberProblem problem = numberProblem(line, from, end, wordEnd); problem != NumberProblem::None)
+                out.push_back({lineIndex, i, std::string(line.substr(i, wordEnd - i)), problem});
+            i = std::max(wordEnd, i + 1);
+        } else if (c == '.' || (isDigit(c) && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t'))) {
+            // A number that follows no letter and was not taken by the word before it: a point
+            // alone in the block ("N210 ." is taken by its word; ". " alone is not).
+            std::size_t end = i;
+            bool point = false;
+            while (end < line.size() && (isDigit(line[end]) || line[end] == '.')) {
+                point = point || line[end] == '.';
+                ++end;
+            }
+            if (point && c == '.' && (end == i + 1))
+                out.push_back({lineIndex, i, ".", NumberProblem::StrayPoint});
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+}
+
+std::vector<UnreadableWord> unreadableFirstWords(std::string_view text, int firstLine, std::string_view letters)
+{
+    std::vector<UnreadableWord> found;
+    int lineIndex = firstLine;
+    for (;;) {
+        const std::size_t at = text.find('\n');
+        std::string_view line = text.substr(0, at);
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        for (char letter : letters)
+            if (auto word = readAddressWord(line, letter); word && word->problem != NumberProblem::None)
+                found.push_back({lineIndex, word->letterAt, std::string(line.substr(word->letterAt, word->wordLength)),
+                                 word->problem});
+        if (at == std::string_view::npos)
+            break;
+        text.remove_prefix(at + 1);
+        ++lineIndex;
+    }
+    return found;
+}
+
+std::vector<UnreadableWord> unreadableFirstWords(const TextEditor& editor, std::string_view letters)
+{
+    const LineRange range = numericLineRange(editor);
+    if (range.count() == 0)
+        return {};
+    const LineSpan span = lineSpan(editor, range.first, range.last);
+    std::string buffer;
+    return unreadableFirstWords(editor.textView(span.start, span.length, buffer), range.first, letters);
+}
+
+std::string unreadableWordsMessage(const std::vector<UnreadableWord>& words, std::string_view heading)
+{
+    constexpr std::size_t kShown = 20;
+    std::string text(heading);
+    for (std::size_t i = 0; i < words.size() && i < kShown; ++i)
+        text += "\n" + std::to_string(words[i].line) + " 行目 " + words[i].word + " (" +
+                numberProblemText(words[i].reason) + ")";
+    if (words.size() > kShown)
+        text += "\nほか " + std::to_string(words.size() - kShown) + " 件";
+    return text;
 }
 
 double numberTextValue(std::string_view text)

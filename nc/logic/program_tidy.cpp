@@ -43,8 +43,9 @@ bool removeComments(std::string_view line, std::string& out)
 
 bool endsValue(char c) { return isDigitChar(c) || c == '.' || c == ']'; }
 
-// The line with its blanks between words made one blank or none, appended to `out`. What stays
-// is copied in stretches.
+// The line with its blanks between words made one blank or none, appended to `out`. Comments, in
+// brackets or from ";" to the end of the line, and the blanks before them stay. What stays is
+// copied in stretches.
 void arrangeBlanks(std::string_view line, BlankStyle style, std::string& out)
 {
     std::size_t copied = 0;  // line[copied, i) is still to be written as it is
@@ -56,6 +57,8 @@ void arrangeBlanks(std::string_view line, BlankStyle style, std::string& out)
     bool afterComment = false;  // the last thing passed was a comment
     for (std::size_t i = 0; i < line.size();) {
         const char c = line[i];
+        if (c == ';')
+            break;  // the rest of the line is a comment, copied as it is
         if (c == '(') {
             i = commentEnd(line, i);
             afterComment = true;
@@ -63,7 +66,7 @@ void arrangeBlanks(std::string_view line, BlankStyle style, std::string& out)
             std::size_t end = i;
             while (end < line.size() && isBlank(line[end]))
                 ++end;
-            const bool betweenWords = i > 0 && !afterComment && end < line.size() && line[end] != '(';
+            const bool betweenWords = i > 0 && !afterComment && end < line.size() && line[end] != '(' && line[end] != ';';
             const bool asWanted = style == BlankStyle::Insert && end == i + 1 && c == ' ';
             if (betweenWords && !asWanted) {
                 copyTo(i);

@@ -27,9 +27,9 @@ struct TidyOptions {
     bool operator==(const TidyOptions&) const = default;
 };
 
-// Tidies one line (without its break) into `out`; false when the line goes. Blanks inside
-// comments, before the first word and after the last stay. Words are an address letter with its
-// value (a letter right after a digit, "." or "]" starts one); no blank is put inside a bracketed
+// Tidies one line (without its break) into `out`; false when the line goes. Comments ("(…)", and
+// ";" to the end of the line) are kept byte for byte, and the blanks before the first word and
+// after the last stay. Words are an address letter with its value (a letter right after a digit, "." or "]" starts one); no blank is put inside a bracketed
 // expression, and letters after letters ("GOTO", "GT") stay one word.
 bool tidyLine(std::string_view line, const TidyOptions& options, std::string& out);
 

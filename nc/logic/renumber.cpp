@@ -116,23 +116,52 @@ void appendNumber(std::string& out, long long number, int width)
     out.append(digits, end);
 }
 
-// Whether the block writes its words apart ("G01 X1."): a blank in its code after `from` that
-// stands before another word. A new N word then gets a blank after it too.
-bool wordsApart(std::string_view line, std::size_t from)
+// How a block separates its words: by blanks ("G01 X1."), or not at all ("G01X1."); a block of one
+// word does not show it.
+enum class WordStyle { Unknown, Apart, Together };
+
+// The style of the code after `from`: a blank between two words, or a letter straight after a
+// number.
+WordStyle wordStyle(std::string_view line, std::size_t from)
 {
-    bool blank = false;
+    bool blank = false, code = false;
+    char before = 0;
     for (std::size_t i = from; i < line.size(); ++i) {
         const char c = line[i];
         if (c == '(') {
             i = commentEnd(line, i) - 1;
             blank = false;
+            before = 0;
         } else if (isBlank(c)) {
             blank = true;
-        } else if (blank) {
-            return true;
+        } else {
+            if (code && blank)
+                return WordStyle::Apart;
+            if (isUpperLetter(c) && (isDigitChar(before) || before == '.'))
+                return WordStyle::Together;
+            code = true;
+            blank = false;
+            before = c;
         }
     }
-    return false;
+    return WordStyle::Unknown;
+}
+
+// The style of the first block of the text that shows one: a new N word of a block of one word
+// ("M08") follows it, so the program stays of one style. No blank when no block shows a style.
+bool programWordsApart(std::string_view text)
+{
+    for (;;) {
+        const std::size_t at = text.find("\r\n");
+        const std::string_view line = text.substr(0, at);
+        const BlockStart block = readBlockStart(line);
+        if (block.kind == BlockKind::Block)
+            if (const WordStyle style = wordStyle(line, block.wordAt); style != WordStyle::Unknown)
+                return style == WordStyle::Apart;
+        if (at == std::string_view::npos)
+            return false;
+        text.remove_prefix(at + 2);
+    }
 }
 
 // Whether the text may hold a jump: most programs hold none, and then need no first pass.
@@ -153,6 +182,18 @@ public:
     {
         return options_.start + options_.step * (period_ > 0 ? ordinal % period_ : ordinal);
     }
+    // How many of the first `numbered` blocks get `value` (more than one only past a wrap).
+    long long blocksNumbered(long long value, long long numbered) const
+    {
+        const long long offset = value - options_.start;
+        if (offset < 0 || offset % options_.step != 0)
+            return 0;
+        const long long first = offset / options_.step;
+        if (first >= numbered || (period_ > 0 && first >= period_))
+            return 0;
+        return period_ > 0 ? (numbered - first + period_ - 1) / period_ : 1;
+    }
+    bool wraps(long long numbered) const { return period_ > 0 && numbered > period_; }
 
 private:
     const RenumberOptions& options_;
@@ -162,6 +203,39 @@ private:
 // Where each old number went: the absolute lines of the blocks that had it, in order, with their
 // new numbers. Only numbers that some jump names are kept.
 using NewPlaces = std::unordered_map<long long, std::vector<std::pair<int, long long>>>;
+
+// A jump (by its absolute line) whose target number the wrap gives to more than one block.
+struct AmbiguousJump {
+    int line;
+    long long target;
+};
+
+// The refusal of a wrap that leaves jumps with more than one block to go to: each jump with its
+// target and the lines of the blocks that would bear it (those of the range, counted from 0, and
+// "範囲外" for one outside it), the first twenty of them.
+std::string ambiguityMessage(const std::vector<AmbiguousJump>& jumps, std::string_view old, int firstLine,
+                             bool existingOnly, const Numbering& numbering, const std::unordered_set<long long>& outside)
+{
+    constexpr std::size_t kShown = 20;
+    std::string text = "先頭に戻った番号が飛び先と重なるので振り直しません:";
+    for (std::size_t i = 0; i < jumps.size() && i < kShown; ++i) {
+        std::string lines;
+        int line = firstLine;
+        long long ordinal = 0;
+        forEachPieceLine(old, [&](std::string_view block) {
+            if (getsNumber(readBlockStart(block), existingOnly) && numbering.number(ordinal++) == jumps[i].target)
+                lines += (lines.empty() ? "" : ", ") + std::to_string(line);
+            ++line;
+        });
+        if (outside.count(jumps[i].target))
+            lines += lines.empty() ? "範囲外" : ", 範囲外";
+        text += "\n" + std::to_string(jumps[i].line) + " 行目 → N" + std::to_string(jumps[i].target) + " (" + lines
+                + " 行目のブロック)";
+    }
+    if (jumps.size() > kShown)
+        text += "\nほか " + std::to_string(jumps.size() - kShown) + " 件";
+    return text;
+}
 
 }  // namespace
 
@@ -192,6 +266,7 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
     const Numbering numbering(options);
     const std::string overflowMessage = "N番号が最大値 " + std::to_string(options.max) + " を超えるので振り直しません";
     const bool refuses = options.max > 0 && !options.wrap;
+    const bool programApart = programWordsApart(old);
 
     // A jump needs the new number of its block before it is written: then a first pass over the
     // pieces counts their blocks and finds where every named number goes. Without jumps the
@@ -239,6 +314,23 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
                 newTargets[p].push_back(target);
             }
         }
+        // Numbers given again after a wrap may name a jump's target twice: such a jump would go
+        // to whichever block the control finds first, so the wrap is refused.
+        if (numbering.wraps(numbered)) {
+            if (!outside)
+                outside = readOutside(editor, range);
+            std::vector<AmbiguousJump> ambiguous;
+            for (std::size_t p = 0; p < surveys.size(); ++p)
+                for (std::size_t j = 0; j < surveys[p].jumps.size(); ++j) {
+                    const long long target = newTargets[p][j].value_or(surveys[p].jumps[j].target);
+                    if (numbering.blocksNumbered(target, numbered) + (outside->numbers.count(target) ? 1 : 0) > 1)
+                        ambiguous.push_back({firstLines[p] + surveys[p].jumps[j].line, target});
+                }
+            if (!ambiguous.empty())
+                throw UserError(ambiguityMessage(ambiguous, old, range.first, options.existingOnly, numbering,
+                                                 outside->numbers),
+                                kRenumberCaption, UserError::Icon::Warning);
+        }
     }
 
     long long carried = 0;  // the blocks numbered so far, without jumps to follow
@@ -262,8 +354,11 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
                 if (!block.sequence)
                     out += 'N';
                 appendNumber(out, value, options.width);
-                if (!block.sequence && wordsApart(line, block.wordAt))
-                    out += ' ';
+                if (!block.sequence) {
+                    const WordStyle style = wordStyle(line, block.wordAt);
+                    if (style == WordStyle::Apart || (style == WordStyle::Unknown && programApart))
+                        out += ' ';
+                }
                 out.append(line.substr(to));
             } else {
                 out.append(line);

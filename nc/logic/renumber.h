@@ -45,8 +45,10 @@ struct MissingTarget {
 
 // Gives the blocks of the range the numbers start, start + step, ...; a jump to a renumbered block
 // follows it (to the first block of that old number below the jump, else the first above). Throws
-// UserError, changing nothing, for unusable options and when the numbers would pass `max`
-// without `wrap`. Returns the jumps whose target is missing.
+// UserError, changing nothing, for unusable options, when the numbers would pass `max` without
+// `wrap`, and when a wrap would give a jump's target number to more than one block (the message
+// names each such jump, its target and the lines of the blocks). Returns the jumps whose target
+// is missing.
 std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOptions& options,
                                            Recolour recolour = Recolour::WrittenLines);
 

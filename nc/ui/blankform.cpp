@@ -21,7 +21,7 @@ TBlankForm::TBlankForm(QWidget* parent) : QDialog(parent), style_(nc::readBlankS
     RemoveButton->setObjectName("RemoveButton");
     (style_ == nc::BlankStyle::Remove ? RemoveButton : InsertButton)->setChecked(true);
     BitBtn1 = dialogButton(this, "OK", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* column = new QVBoxLayout(this);
     column->addWidget(InsertButton);
@@ -40,6 +40,14 @@ void TBlankForm::BitBtn1Click()
 {
     style_ = RemoveButton->isChecked() ? nc::BlankStyle::Remove : nc::BlankStyle::Insert;
     nc::writeBlankSetting(style_);
+}
+
+void TBlankForm::showEvent(QShowEvent* event)
+{
+    // A choice clicked before a cancel is dropped: every opening shows the stored one.
+    style_ = nc::readBlankSetting();
+    (style_ == nc::BlankStyle::Remove ? RemoveButton : InsertButton)->setChecked(true);
+    QDialog::showEvent(event);
 }
 
 }  // namespace zorvan

@@ -19,11 +19,14 @@ public:
     QRadioButton* InsertButton = nullptr;  // "単語の間に空白を入れる"
     QRadioButton* RemoveButton = nullptr;  // "単語の間の空白を取る"
     QPushButton* BitBtn1 = nullptr;        // OK
-    QPushButton* BitBtn2 = nullptr;        // Cancel
+    QPushButton* BitBtn2 = nullptr;        // キャンセル
 
     // The choice of the last OK (the stored one before that).
     nc::BlankStyle style() const { return style_; }
     void BitBtn1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     nc::BlankStyle style_;

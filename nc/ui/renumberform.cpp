@@ -63,7 +63,7 @@ TRenumberForm::TRenumberForm(QWidget* parent) : QDialog(parent)
     WrapButton = radio(this, "先頭に戻る", "WrapButton");
     RefuseButton = radio(this, "振り直さない", "RefuseButton");
     BitBtn1 = dialogButton(this, "OK", "BitBtn1");
-    BitBtn2 = dialogButton(this, "Cancel", "BitBtn2");
+    BitBtn2 = dialogButton(this, "キャンセル", "BitBtn2");
 
     auto* numbers = new QFormLayout;
     numbers->addRow("開始番号", StartEdit);
@@ -88,6 +88,14 @@ TRenumberForm::TRenumberForm(QWidget* parent) : QDialog(parent)
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     options_ = nc::readRenumberSettings();
     showOptions(options_);
+}
+
+void TRenumberForm::showEvent(QShowEvent* event)
+{
+    // Values typed before a cancel are dropped: every opening starts from the stored choices.
+    options_ = nc::readRenumberSettings();
+    showOptions(options_);
+    QDialog::showEvent(event);
 }
 
 void TRenumberForm::showOptions(const nc::RenumberOptions& options)

@@ -1,6 +1,6 @@
 // The renumbering dialog ("N番号振り直し"): start, step, width, which blocks get a number, and a
 // maximum with what to do past it. Its choices are read from the settings store when it is made
-// and written back at every OK.
+// and written back at every OK; each opening shows the stored choices.
 #pragma once
 
 #include "nc/logic/renumber.h"
@@ -27,7 +27,7 @@ public:
     QRadioButton* WrapButton = nullptr;      // "先頭に戻る"
     QRadioButton* RefuseButton = nullptr;    // "振り直さない"
     QPushButton* BitBtn1 = nullptr;          // OK
-    QPushButton* BitBtn2 = nullptr;          // Cancel
+    QPushButton* BitBtn2 = nullptr;          // キャンセル
 
     // The choices of the last OK (those stored when the dialog was made before that).
     const nc::RenumberOptions& options() const { return options_; }
@@ -35,6 +35,9 @@ public:
     // Takes the choices; unusable ones (a maximum below the start) are reported and false is
     // returned, so the dialog stays open.
     bool BitBtn1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void showOptions(const nc::RenumberOptions& options);

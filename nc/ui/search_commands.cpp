@@ -177,15 +177,24 @@ struct SearchCommands {
                                const long replaced = replace->apply(shell.editor());
                                focusEditor();
                                shell.editor().scrollCaretIntoView();
-                               // The replacements made show (title mark, "変更あり") while the box is
-                               // open.
-                               if (replaced > 0)
-                                   shell.UpdateStatus();
-                               notFound();
-                               shell.UpdateStatus();
+                               // The box says how many places were replaced once the operation has
+                               // ended: the progress bar and its 中止 are gone, the status bar is
+                               // refreshed (title mark, "変更あり") and the caption cleared.
+                               QMetaObject::invokeMethod(
+                                   shell.window(), [this, replaced] { replacedAll(replaced); }, Qt::QueuedConnection);
                            };
                        };
                    });
+    }
+
+    void replacedAll(long replaced)
+    {
+        if (replaced == 0) {
+            notFound();
+            return;
+        }
+        shell.prompts().ask(shell.window(), QStringLiteral("置換"), QStringLiteral("%1 か所を置換しました").arg(replaced),
+                            QMessageBox::Ok, QMessageBox::Information);
     }
 
     void Find()

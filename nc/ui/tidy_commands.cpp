@@ -1,5 +1,5 @@
 // Each command runs through the window's operation queue as one edit of the selected lines (all
-// lines without a selection).
+// lines without a selection). The lines written get the colours a load gives them.
 #include "nc/ui/tidy_commands.h"
 
 #include "app/ui/operation_runner.h"
@@ -32,7 +32,7 @@ void renumber(Shell& shell, TRenumberForm& dialog)
         return;
     const nc::RenumberOptions options = dialog.options();
     shell.runner().queue(RenumberCode, "振り直し中", [&shell, options] {
-        const std::vector<nc::MissingTarget> missing = nc::renumberProgram(shell.editor(), options);
+        const std::vector<nc::MissingTarget> missing = nc::renumberProgram(shell.editor(), options, nc::Recolour::AsLoaded);
         focusEditor(shell);
         if (!missing.empty())
             shell.prompts().ask(shell.window(), nc::kRenumberCaption,
@@ -44,7 +44,7 @@ void renumber(Shell& shell, TRenumberForm& dialog)
 void tidy(Shell& shell, int code, const nc::TidyOptions& options)
 {
     shell.runner().queue(code, "整理中", [&shell, options] {
-        nc::tidyProgram(shell.editor(), options);
+        nc::tidyProgram(shell.editor(), options, nc::Recolour::AsLoaded);
         focusEditor(shell);
     });
 }
@@ -65,7 +65,7 @@ void registerTidyCommands(Shell& shell)
         {"RemoveSequenceNumbers", "N番号削除",
          [&shell] {
              shell.runner().queue(RemoveNumbersCode, "削除中", [&shell] {
-                 nc::removeSequenceNumbers(shell.editor());
+                 nc::removeSequenceNumbers(shell.editor(), nc::Recolour::AsLoaded);
                  focusEditor(shell);
              });
          }},

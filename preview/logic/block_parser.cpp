@@ -1,5 +1,6 @@
 #include "preview/logic/block_parser.h"
 
+#include "nc/logic/nc_words.h"
 #include "preview/logic/number_text.h"
 
 #include <cmath>
@@ -55,9 +56,11 @@ bool endsValue(char c)
 }
 
 // The number after an address letter, with blanks anywhere in it ignored and a leading "+" or
-// "-". Fails (returns false) when there is no digit; p ends after what was read.
-bool readWordNumber(const char*& p, const char* end, NumberText& number)
+// "-". Fails (returns false) when there is no digit or the number is malformed (`problem` tells
+// how); p ends after what was read.
+bool readWordNumber(const char*& p, const char* end, NumberText& number, nc::NumberProblem& problem)
 {
+    problem = nc::NumberProblem::None;
     while (p < end && isBlank(*p))
         ++p;
     bool negative = false;
@@ -73,6 +76,11 @@ bool readWordNumber(const char*& p, const char* end, NumberText& number)
     const char* q = p;
     while (q < end && isBlank(*q))
         ++q;
+    if (q > p && q < end && *q == '.' && !(q + 1 < end && isDigitChar(q[1])) && !number.empty) {
+        problem = nc::NumberProblem::StrayPoint;  // "Y0. .", "N210 .": a point standing alone
+        p = q + 1;
+        return false;
+    }
     if (q > p && q < end && (isDigitChar(*q) || *q == '.')) {
         char buffer[64];
         int n = 0;
@@ -88,7 +96,13 @@ bool readWordNumber(const char*& p, const char* end, NumberText& number)
     }
     if (negative)
         number.value = -number.value;
-    return !number.empty;
+    if (number.twoPoints)
+        problem = nc::NumberProblem::TwoPoints;
+    else if (number.empty && p > start)
+        problem = nc::NumberProblem::NoDigit;  // "X.", "X-."
+    else if (number.hasPoint && p < end && (*p == '-' || *p == '+'))
+        problem = nc::NumberProblem::SignAfterPoint;  // "X5.-3", "X.-5"
+    return !number.empty && problem == nc::NumberProblem::None;
 }
 
 // IF, GOTO, WHILE and the DO/END of a loop.
@@ -162,6 +176,14 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
             diagnostics.push_back({line, DiagnosticCode::BadCharacter, at < end ? codePointAt(at, end) : 0, letter});
         block.unreadable = true;
     };
+    // A malformed number ("X3..5"): reported with the word as written, which makes no move.
+    auto malformed = [&](const char* from, const char* to, char letter, nc::NumberProblem problem) {
+        while (to > from && isBlank(to[-1]))
+            --to;
+        diagnostics.push_back({line, DiagnosticCode::UnreadableNumber, static_cast<double>(from - text.data()), letter,
+                               std::string(from, to), static_cast<std::uint8_t>(problem)});
+        block.unreadable = true;
+    };
     while (p < end) {
         // ":" before a number is the program number of the ISO form, an "O".
         const char c = *p == ':' && p + 1 < end && isDigitChar(p[1]) ? 'O' : upper(*p);
@@ -171,6 +193,7 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
                 block.skipped = true;
                 return;
             }
+            const char* wordAt = p;
             ++p;
             const char* valueAt = p;
             while (valueAt < end && isBlank(*valueAt))
@@ -201,14 +224,18 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
                 v = negative ? -mv.value : mv.value;
             } else {
                 NumberText n;
-                if (!readWordNumber(p, end, n) || (p < end && !endsValue(*p))) {
+                nc::NumberProblem problem;
+                if (!readWordNumber(p, end, n, problem) || (p < end && !endsValue(*p))) {
                     const char* bad = p;
                     while (bad < end && isBlank(*bad))
                         ++bad;
-                    unreadable(bad, c);
                     // The rest of the word goes with it.
                     while (p < end && !isLetter(*p) && *p != '(' && *p != ';' && *p != '#')
                         ++p;
+                    if (problem != nc::NumberProblem::None)
+                        malformed(wordAt, p, c, problem);
+                    else
+                        unreadable(bad, c);
                     continue;
                 }
                 v = n.value;
@@ -240,12 +267,23 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
             const char kind = upper(p[1]);
             p += 2;
             NumberText n;
-            if (!readWordNumber(p, end, n) || (p < end && !endsValue(*p))) {
-                unreadable(p < end ? p : p - 1, kind);
+            nc::NumberProblem problem;
+            const char* wordAt = p - 2;
+            if (!readWordNumber(p, end, n, problem) || (p < end && !endsValue(*p))) {
+                if (problem != nc::NumberProblem::None)
+                    malformed(wordAt, p, kind, problem);
+                else
+                    unreadable(p < end ? p : p - 1, kind);
                 continue;
             }
             block.corner = kind;
             block.cornerSize = std::fabs(n.value);
+        } else if (*p == '.') {
+            // A point that belongs to no word: "." alone in a block.
+            const char* from = p++;
+            while (p < end && (isDigitChar(*p) || *p == '.'))
+                ++p;
+            malformed(from, p, 0, p == from + 1 ? nc::NumberProblem::StrayPoint : nc::NumberProblem::NoDigit);
         } else {
             unreadable(p, 0);
             ++p;

@@ -3,7 +3,8 @@
 // a leading "/" deletes the block, "%" lines and N words carry nothing. Words are read as controls
 // read them: blanks inside a word are ignored, a value may carry a "+" sign, small letters are
 // capitals. A word whose value cannot be read is left out and marks the block unreadable (it
-// makes no move), with a diagnostic naming the character and the word.
+// makes no move), with a diagnostic naming the character and the word; a malformed number ("X3..5",
+// "X.", "X5.-3", a point alone after blanks as in "Y0. .") is named as written.
 #pragma once
 
 #include "preview/logic/macro_expression.h"

@@ -12,6 +12,7 @@ struct NumberText {
     double value = 0;
     bool hasPoint = false;  // a "." was written (the least-input-increment reading scales the rest)
     bool empty = true;      // no digit at all
+    bool twoPoints = false; // a second "." came: no control reads the number
 };
 
 inline bool isDigitChar(char c)
@@ -48,6 +49,7 @@ inline NumberText readNumberText(const char*& p, const char* end, bool allowSign
                 ++fraction;
         } else if (c == '.') {
             if (inFraction) {
+                n.twoPoints = true;
                 if (!valueEnd)
                     valueEnd = p;
             } else {

@@ -1,5 +1,6 @@
 #include "preview/logic/toolpath.h"
 
+#include "nc/logic/nc_words.h"
 #include "preview/logic/shown_number.h"
 
 #include <algorithm>
@@ -68,6 +69,9 @@ std::string diagnosticText(const Diagnostic& d)
         if (d.letter != 0)
             return std::string(1, d.letter) + " の値に読めない文字「" + characterText(d.value) + "」があります。この行では動きません";
         return "読めない文字「" + characterText(d.value) + "」があります。この行では動きません";
+    case DiagnosticCode::UnreadableNumber:
+        return "「" + d.word + "」の数値が読めません (" + nc::numberProblemText(static_cast<nc::NumberProblem>(d.reason)) +
+               ")。この行では動きません";
     case DiagnosticCode::BadExpression:
         return "式が読めません";
     case DiagnosticCode::DivisionByZero:

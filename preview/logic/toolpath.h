@@ -67,6 +67,7 @@ enum class DiagnosticCode : std::uint16_t {
     CallsTooDeep,
     MissingReturn,          // a subprogram ran to the end of the text without M99
     BadCharacter,           // value: the character's code point; letter: the word it stands in
+    UnreadableNumber,       // value: the word's byte in the line; letter, word and reason: the word
     BadExpression,
     DivisionByZero,
     UnreadableVariable,     // value: the variable number
@@ -81,6 +82,8 @@ struct Diagnostic {
     DiagnosticCode code;
     double value = 0;
     char letter = 0;  // the address letter of the word concerned, where there is one
+    std::string word = {};          // UnreadableNumber: the word as written ("X3..5")
+    std::uint8_t reason = 0;        // UnreadableNumber: its nc::NumberProblem
 };
 
 // The message of a diagnostic, in Japanese, without the line.

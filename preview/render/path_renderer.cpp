@@ -383,7 +383,7 @@ void drawLegend(QPainter& painter, const Toolpath& path, QSize size)
 
 void drawLineHighlight(QPainter& painter, const Toolpath& path, const ViewTransform& t, int line)
 {
-    QPen pen(QColor(230, 20, 20), 3);
+    QPen pen(kCaretLineColour, 3);
     pen.setCapStyle(Qt::RoundCap);
     painter.setPen(pen);
     std::vector<QLineF> lines;

@@ -44,6 +44,10 @@ void drawLegend(QPainter& painter, const Toolpath& path, QSize size);
 // The pixels the legend takes from the bottom of the picture with its margin (0 without one).
 int legendHeight(const Toolpath& path);
 
+// The colour of the caret line's segments: a bright sky blue of their own, apart from the tools'
+// colours and from the red that marks danger (a rapid into the material).
+inline const QColor kCaretLineColour{0, 190, 255};
+
 // The segments of `line` drawn thick over the picture, and the tool marker at `vertex`.
 void drawLineHighlight(QPainter& painter, const Toolpath& path, const ViewTransform& transform, int line);
 void drawToolMarker(QPainter& painter, const Toolpath& path, const ViewTransform& transform, long vertex);

@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zorvan::preview {
 
 namespace {
@@ -176,6 +178,10 @@ void PreviewPanel::showEvent(QShowEvent* event)
 
 void PreviewPanel::documentReplaced()
 {
+    // The warnings and marks of the text that went name its lines: they go with it.
+    stockWarnings_.clear();
+    warnings_->setWarnings(stockWarnings_);
+    canvas_->setHitMarks({});
     fitNext_ = true;
     interpretNow();
 }
@@ -254,6 +260,13 @@ void PreviewPanel::setDisplay(StockDisplay display)
 
 void PreviewPanel::setStockSettings(const stock::StockSettings& settings)
 {
+    auto sameBox = [](const std::optional<stock::StockBox>& a, const std::optional<stock::StockBox>& b) {
+        return a.has_value() == b.has_value()
+            && (!a || (std::ranges::equal(a->min, b->min) && std::ranges::equal(a->max, b->max)));
+    };
+    // Another box: the picture is fitted again to the stock it gives, once that has been simulated.
+    if (!sameBox(settings.box, stockSettings_.box))
+        fitWithStock_ = true;
     stockSettings_ = settings;
     stock::writeStockSettings(stockSettings_);
     simulateStock(-1);
@@ -272,6 +285,10 @@ void PreviewPanel::simulateStock(int line)
     options.box = stockSettings_.box;
     options.tools = stockSettings_.tools;
     stockWorker_.simulate(std::move(model), options, line);
+    if (line < 0) {
+        stockChecking_ = true;
+        showSummary();
+    }
 }
 
 void PreviewPanel::takeStock(const StockRun& run)
@@ -279,6 +296,8 @@ void PreviewPanel::takeStock(const StockRun& run)
     if (run.model.get() != canvas_->model())
         return;  // a run of an older path; the new one is on its way
     if (run.line < 0) {
+        stockChecking_ = false;
+        showSummary();
         stockWarnings_ = run.result->warnings;
         warnings_->setWarnings(stockWarnings_);
         canvas_->setHitMarks(run.marks);
@@ -349,6 +368,8 @@ void PreviewPanel::showSummary()
                   .arg(first.line)
                   .arg(QString::fromStdString(diagnosticText(first)).toHtmlEscaped());
     }
+    if (stockChecking_)
+        text += QStringLiteral("  材料を確認中…");
     summary_->setText(text);
 }
 

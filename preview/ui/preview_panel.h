@@ -112,6 +112,7 @@ private:
     bool fitNext_ = true;
     bool fitWithStock_ = false;  // the path was fitted: fit again when its stock comes
     bool stale_ = false;  // the text changed while the panel was hidden
+    bool stockChecking_ = false;  // the whole path's stock is being simulated (said in the summary)
     StockWorker stockWorker_;  // last: its destructor waits for its run before the rest goes
 };
 

@@ -394,6 +394,26 @@ TEST_F(WindowOperationsTest, ALongCommandKeepsTheWindowTickingAndACancelAnywhere
     }
 }
 
+TEST_F(WindowOperationsTest, KeysAndClicksLeaveTheCaretAndSelectionWhileAnOperationRuns)
+{
+    load(program(lines));
+    form->editor().setSelection(3, form->editor().length() / 2);  // lines enough for a worker
+    const EditorState untouched = state();
+    form->action("Kaeru")->trigger();
+    ASSERT_TRUE(form->Busy);
+    for (auto key : {Qt::Key_Down, Qt::Key_End, Qt::Key_Right})
+        QTest::keyClick(form->Memo1, key);
+    QTest::keyClick(form->Memo1, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::mouseClick(form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    EXPECT_EQ(form->editor().selectionStart(), untouched.selStart);  // (undo is off while locked)
+    EXPECT_EQ(form->editor().selectionLength(), untouched.selLength);
+    form->runner().cancel();
+    form->runner().waitForIdle();
+    EXPECT_EQ(state(), untouched);
+    QTest::keyClick(form->Memo1, Qt::Key_Down);  // free again
+    EXPECT_NE(form->editor().selectionStart(), untouched.selStart);
+}
+
 TEST_F(WindowOperationsTest, AFailureOnTheWorkerIsShownOnceAndChangesNothing)
 {
     load(longProgram(30000));
@@ -412,8 +432,13 @@ TEST_F(WindowOperationsTest, MergesQueuedWhileOneRunsFollowInOrder)
     load("%\r\nG00\r\n");
     form->MergeFile(programFile(lines), 1);
     EXPECT_TRUE(form->Busy);
+    EXPECT_EQ(form->statusText(3), "付足し中");
     form->MergeFile(dir.filePath("small.ncd"), 1);  // short: at once, but after the first
     EXPECT_EQ(form->editor().text(), "G%\r\nG00\r\n");
     form->runner().waitForIdle();
     EXPECT_TRUE(form->editor().text() == "G%\r\nG00\r\n" + program(lines) + "%\r\nM30\r\n");
+    form->MergeFile(programFile(lines), 2);
+    EXPECT_EQ(form->statusText(3), "挿入中");
+    form->runner().waitForIdle();
+    EXPECT_EQ(form->statusText(3), "");
 }

@@ -33,6 +33,7 @@ TEST(DiffCommand, StatusAndOutput)
     };
     const Case cases[] = {
         {"renumbered, --ignore-n", "N10G00X0\r\nN20M30\r\n", "N1G00X0\r\nN2M30\r\n", {"--ignore-n"}, 0, false},
+        {"numbered with a blank, --ignore-n", "G0 X1\r\nM30\r\n", "N10 G0 X1\r\nN20 M30\r\n", {"--ignore-n"}, 0, false},
         {"renumbered", "N10G00X0\r\nN20M30\r\n", "N1G00X0\r\nN2M30\r\n", {}, 1, true},
         {"formatting by value", "X10Y5\r\n", "X10.000Y5.\r\n", {}, 0, false},
         {"formatting, --exact", "X10Y5\r\n", "X10.000Y5.\r\n", {"--exact"}, 1, true},
@@ -76,6 +77,28 @@ TEST(DiffCommand, AFileThatCannotBeReadIsTrouble)
     const CliRun run = runZorvanCli({"diff", dir.filePath("a.ncd").toStdString(), dir.filePath("none").toStdString()});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("none"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Compared by value, a word whose number cannot be read is compared as written and told, with its
+// side and line, where the lines differ; compared exactly, nothing is read as a value or told.
+TEST(DiffCommand, UnreadableNumbersAreTold)
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath("a.ncd"), "G0X3..5\r\nN210 .\r\nX1.\r\n");
+    writeFile(dir.filePath("b.ncd"), "G0X3..50\r\nN210 .\r\nX1.000\r\n");
+    const std::string a = dir.filePath("a.ncd").toStdString(), b = dir.filePath("b.ncd").toStdString();
+    const CliRun byValue = runZorvanCli({"diff", a, b});
+    EXPECT_EQ(byValue.status, 1);
+    const std::string told = ": 読めない数値の語は書かれたとおりに比べます:\n0 行目 ";
+    EXPECT_EQ(byValue.err, "zorvan-cli diff: " + a + told + "X3..5 (小数点が二つ)\nzorvan-cli diff: " + b + told +
+                               "X3..50 (小数点が二つ)\n");
+    const CliRun exact = runZorvanCli({"diff", "--exact", a, b});
+    EXPECT_EQ(exact.status, 1);
+    EXPECT_EQ(exact.err, "");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -124,6 +125,25 @@ TEST(CompareWindow, CompareWithAChosenFileAndTheOptionsAreKept)
     EXPECT_EQ(window->summary(), "違いはありません");
     EXPECT_EQ(store.value("compare/IgnoreN").toString(), "1");
     EXPECT_EQ(store.value("compare/ByValue").toString(), "1");
+}
+
+TEST(CompareWindow, NamesTheEditedAndSavedSidesAndEscapeOrCloseEndsIt)
+{
+    Opened o;
+    compareWithSaved(o, "N1G00X0\r\n", "N1G01X0\r\n");
+    const QString path = o.form.DocPath;
+    EXPECT_EQ(o.window->windowTitle(), "比較 - 編集中: " + path + " ⇔ 保存版: " + path);
+    o.window->activateWindow();
+    o.window->leftView()->setFocus();
+    QTest::keyClick(o.window->leftView(), Qt::Key_Escape);
+    EXPECT_FALSE(o.window->isVisible());
+    o.form.action("CompareWithSaved")->trigger();
+    ASSERT_TRUE(waitFor([&] { return o.window->isVisible(); }));
+    auto* close = o.window->findChild<QPushButton*>("CompareClose");
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text(), "閉じる");
+    close->click();
+    EXPECT_FALSE(o.window->isVisible());
 }
 
 }  // namespace

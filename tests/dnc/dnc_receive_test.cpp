@@ -19,17 +19,18 @@ TEST(DncReceivedProgram, StartsAndEndsAtThePercentLines)
         std::vector<std::string> pieces;
         std::string kept;
         bool complete;
-        int lines;  // line ends kept: CR LF, a lone CR and a lone LF each end one
+        int lines;  // as the transfer window counts them: CR LF, a lone CR and a lone LF each end
+                    // one, and the last (the closing "%") counts without a break
     };
     const std::string nul(3, '\0');
     const Case cases[] = {
-        {ReceiveStart::Percent, {nul + "junk%\r\nO1\r\n", "(50%)\r\n", "%\r\n" + nul}, "%\r\nO1\r\n(50%)\r\n%", true, 3},
-        {ReceiveStart::Percent, {"%\nO1\n%", "\n"}, "%\nO1\n%", true, 2},
-        {ReceiveStart::Percent, {"%\rO1\r%\r"}, "%\rO1\r%", true, 2},
-        {ReceiveStart::Percent, {"%\r", "\nO1\r", "\n\n%"}, "%\r\nO1\r\n\n%", true, 3},  // CR LF cut by a piece
+        {ReceiveStart::Percent, {nul + "junk%\r\nO1\r\n", "(50%)\r\n", "%\r\n" + nul}, "%\r\nO1\r\n(50%)\r\n%", true, 4},
+        {ReceiveStart::Percent, {"%\nO1\n%", "\n"}, "%\nO1\n%", true, 3},
+        {ReceiveStart::Percent, {"%\rO1\r%\r"}, "%\rO1\r%", true, 3},
+        {ReceiveStart::Percent, {"%\r", "\nO1\r", "\n\n%"}, "%\r\nO1\r\n\n%", true, 4},  // CR LF cut by a piece
         {ReceiveStart::Percent, {"%\r\nO1\r\n"}, "%\r\nO1\r\n", false, 2},
         {ReceiveStart::Percent, {nul + "O1\r\n"}, "", false, 0},
-        {ReceiveStart::FirstByte, {nul + "O1\r\n", "(\x93\xfa)\r\n%\r\n"}, "O1\r\n(\x93\xfa)\r\n%", true, 2},
+        {ReceiveStart::FirstByte, {nul + "O1\r\n", "(\x93\xfa)\r\n%\r\n"}, "O1\r\n(\x93\xfa)\r\n%", true, 3},
     };
     for (const Case& c : cases) {
         ReceivedProgram program(c.start);

@@ -1,7 +1,11 @@
 // Sending: the framing of a program, and sends over a pseudo-terminal to the machine.
 #include "dnc/logic/outgoing_program.h"
 #include "dnc/logic/serial_sender.h"
+#include "app/logic/user_error.h"
 #include "dnc/pty_machine.h"
+
+#include <QRegularExpression>
+#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -226,7 +230,30 @@ TEST_F(DncSend, TheFarEndClosingEndsTheSend)
     watch.start(5);
     ASSERT_TRUE(runUntilEnded(sender, 6000));
     EXPECT_EQ(sender.state(), TransferState::Failed);
-    EXPECT_TRUE(sender.message().contains("通信が切れました")) << sender.message().toStdString();
+    // In Japanese, with the bytes that went, as the stall message says them.
+    EXPECT_TRUE(QRegularExpression("^ポート \\S+ との通信が切れました \\(相手側が閉じたか、ケーブルが外れました\\)。\n"
+                                   "\\d+ / \\d+ バイトを送りました。$")
+                    .match(sender.message())
+                    .hasMatch())
+        << sender.message().toStdString();
+}
+
+TEST(DncPort, APathThatIsNoTerminalIsNamedSo)
+{
+    ensureCoreApplication();
+    QTemporaryFile plain;
+    ASSERT_TRUE(plain.open());
+    for (const QString& path : {plain.fileName(), QStringLiteral("/dev/null")}) {
+        const DncSettings s = lineSettings(path.toStdString());
+        SerialSender sender(frameProgram("O1\n", s), s);
+        try {
+            sender.start();
+            ADD_FAILURE() << path.toStdString();
+        } catch (const zorvan::UserError& e) {
+            EXPECT_EQ(QString::fromStdString(e.what()),
+                      path + " はシリアルポートではありません。\n通信設定でポートを確かめてください。");
+        }
+    }
 }
 
 }  // namespace

@@ -13,6 +13,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSignalSpy>
@@ -48,6 +51,17 @@ TEST(DncSettingsDialog, OkStoresEverySettingAsTextUnderDnc)
     TFormDnc fresh;
     fresh.prepare();
     EXPECT_EQ(fresh.settings(), s);
+}
+
+TEST(DncSettingsDialog, ThePortFieldShowsAWholeByIdPath)
+{
+    TFormDnc dialog;
+    const QString path = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    dialog.ComboPort->setCurrentText(path);
+    dialog.show();
+    QLineEdit* field = dialog.ComboPort->lineEdit();
+    EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(path));
+    EXPECT_EQ(dialog.ComboPort->toolTip(), path);
 }
 
 class DncWindow : public ::testing::Test {
@@ -106,6 +120,21 @@ TEST_F(DncWindow, ReceivesIntoANewDocument)
     EXPECT_EQ(form.editor().text(), "%\r\nO9(日)\r\n%");
     EXPECT_TRUE(form.document().modified());
     EXPECT_TRUE(form.document().DocPath.isEmpty());
+}
+
+TEST_F(DncWindow, AFailedReceiveShowsItsWholeMessageBelowAStillBar)
+{
+    prompts.answers = {QMessageBox::No};  // into a new document; then nothing comes
+    form.action("DncReceive")->trigger();
+    ASSERT_TRUE(transferEnded());
+    EXPECT_EQ(transfer->transfer()->state(), TransferState::Failed);
+    transfer->layout()->activate();
+    const QLabel* state = transfer->LabelState;
+    EXPECT_TRUE(state->text().endsWith("確かめてください。")) << state->text().toStdString();
+    EXPECT_EQ(transfer->ProgressBar1->maximum(), 100);  // no busy stripes
+    EXPECT_GE(state->height(), state->heightForWidth(state->width()));  // no line cut off
+    EXPECT_GT(state->y(), transfer->ProgressBar1->geometry().bottom());
+    EXPECT_LT(state->geometry().bottom(), transfer->ButtonClose->y());
 }
 
 TEST_F(DncWindow, APortThatIsNotThereIsNamedAndTheTextStays)

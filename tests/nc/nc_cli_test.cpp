@@ -95,3 +95,31 @@ TEST(NcCliErrors, ATooLargeResultWritesNothing)
 }
 
 }  // namespace
+
+// A word whose number cannot be read is left as written, the rest of the line moves, and the
+// words left are told at the end with their lines.
+TEST(NcCliErrors, UnreadableNumbersAreLeftAndTold)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* output;
+        const char* err;
+    };
+    const char* input = "G0X3..5Y1.\r\nX2.5.7\r\nY0. .\r\nX1.\r\n";
+    const Case cases[] = {
+        {{"shift", "--x", "10", "--y", "1"}, "G0X3..5Y2.0\r\nX2.5.7\r\nY0. .\r\nX11.0\r\n",
+         "zorvan-cli shift: 読めない数値の語はそのままにしました:\n0 行目 X3..5 (小数点が二つ)\n1 行目 X2.5.7 (小数点が二つ)\n"
+         "2 行目 Y0. . (離れた小数点)\n"},
+        {{"arith", "--letter", "Y", "--op", "2X"}, "G0X3..5Y2.0\r\nX2.5.7\r\nY0. .\r\nX1.\r\n",
+         "zorvan-cli arith: 読めない数値の語はそのままにしました:\n2 行目 Y0. . (離れた小数点)\n"},
+        {{"rotate", "--z", "1.5707963267948966"}, "G0X3..5Y1.\r\nX2.5.7\r\nY0. .\r\nX0\r\n",
+         "zorvan-cli rotate: 読めない数値の語はそのままにしました:\n0 行目 X3..5 (小数点が二つ)\n1 行目 X2.5.7 (小数点が二つ)\n"
+         "2 行目 Y0. . (離れた小数点)\n"},
+    };
+    for (const Case& c : cases) {
+        CliRun run = runZorvanCli(withDefaults(c.args), input);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.output) << c.args[0];
+        EXPECT_EQ(run.err, c.err) << c.args[0];
+    }
+}

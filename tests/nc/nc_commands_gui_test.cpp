@@ -96,6 +96,25 @@ std::string longProgram(std::size_t lines)
     return text;
 }
 
+TEST_F(NcCommandsGui, AWholeTextShiftKeepsTheCaretsLineAndTheView)
+{
+    form.resize(800, 500);
+    form.show();
+    for (const int lines : {2000, 40000}) {  // at once, and on a worker
+        load(longProgram(lines).c_str());
+        const int line = lines / 2;
+        form.Memo1->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(line - 5));
+        form.editor().setCaret(form.editor().positionFromLine(line) + 2);
+        run("OrgChenge", form.FormAxis, [&] {
+            form.FormAxis->Edit1->setText("10");
+            form.FormAxis->BitBtn1->click();
+        });
+        EXPECT_EQ(form.editor().caret(), form.editor().positionFromLine(line) + 2) << lines;
+        EXPECT_EQ(form.editor().firstVisibleLine(), line - 5) << lines;
+        EXPECT_EQ(form.statusText(0), QString("%1: 2").arg(line)) << lines;
+    }
+}
+
 TEST_F(NcCommandsGui, ALongProgramShiftsAsOnTheInMemoryEditorAndUndoesAsOneStep)
 {
     const std::string program = longProgram(40000);
@@ -190,6 +209,21 @@ TEST_F(NcCommandsGui, CancelChangesNothing)
     run("CalculateClick", form.CalcForm, [&] { form.CalcForm->BitBtn2->click(); });
     EXPECT_EQ(text(), "X1.");
     EXPECT_FALSE(form.editor().isModified());
+}
+
+// A word whose number cannot be read stays as written; the words left are listed once the shift
+// has been written, with their lines.
+TEST_F(NcCommandsGui, UnreadableNumbersAreLeftAndListedAtTheEnd)
+{
+    load("G01X3..5Y1.\r\nX1.\r\nY0. .\r\n");
+    TFormAxis* axis = form.FormAxis;
+    run("OrgChenge", axis, [&] {
+        axis->Edit1->setText("10");
+        axis->BitBtn1->click();
+    });
+    EXPECT_EQ(text(), "G01X3..5Y1.\r\nX11.0\r\nY0. .\r\n");
+    EXPECT_EQ(prompts.asked, QStringList{"座標移動|読めない数値の語はそのままにしました:\n0 行目 X3..5 (小数点が二つ)"});
+    EXPECT_TRUE(form.editor().canUndo());
 }
 
 TEST_F(NcCommandsGui, RotationThroughTheAxisDialog)

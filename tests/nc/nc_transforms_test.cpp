@@ -114,13 +114,24 @@ TEST(Shift, SelectionEndingAfterALineBreakLeavesTheNextLine)
     EXPECT_EQ(editor.text(), join({"X2.0", "X2.", "X3."}));
 }
 
-TEST(Shift, WithoutSelectionTheCaretEndsAfterTheLastLine)
+TEST(Shift, WithoutSelectionTheCaretStaysOnItsLineAndColumn)
 {
-    MemoryEditor editor(join({"X1.", "X2."}) + "\r\n");
-    shiftCoordinates(editor, {1, 0, 0}, defaults);
-    EXPECT_EQ(editor.text(), join({"X2.0", "X3.0"}) + "\r\n");  // final break kept
-    EXPECT_EQ(editor.caret(), 10);
-    EXPECT_EQ(editor.selectionLength(), 0);
+    const struct {
+        long caret;
+        long after;
+    } cases[] = {
+        {7, 8},    // line 1, column 2: the same place of the longer line
+        {0, 0},    // the start of the text
+        {10, 12},  // the end, after the final break
+    };
+    for (const auto& c : cases) {
+        MemoryEditor editor(join({"X1.", "X2."}) + "\r\n");
+        editor.setCaret(c.caret);
+        shiftCoordinates(editor, {1, 0, 0}, defaults);
+        EXPECT_EQ(editor.text(), join({"X2.0", "X3.0"}) + "\r\n");  // final break kept
+        EXPECT_EQ(editor.caret(), c.after) << c.caret;
+        EXPECT_EQ(editor.selectionLength(), 0);
+    }
 }
 
 TEST(Shift, EmptyTextIsLeftAlone)

@@ -157,11 +157,12 @@ TEST(NumberTextValue, LongestLeadingDecimalPart)
     EXPECT_EQ(numberTextValue("0." + std::string(400, '0') + "1"), 0.0);
 }
 
-// The line with the first word of `letter` moved by 10, as a shift writes it.
+// The line with the first word of `letter` moved by 10, as a shift writes it (an unreadable
+// number is left alone).
 std::string plusTen(const std::string& line, char letter = 'X')
 {
     std::string out = line;
-    if (auto word = readAddressWord(out, letter))
+    if (auto word = readAddressWord(out, letter); word && word->problem == NumberProblem::None)
         replaceNumberText(out, *word, *formatValue(word->value + 10, settings()));
     return out;
 }
@@ -170,7 +171,7 @@ TEST(AddressWords, ReadAndReplace)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"G01X-5.Y3.", "G01X5.0Y3."},
-        {"X1.2.3Y0", "X11.2Y0"},
+        {"X1.2.3Y0", "X1.2.3Y0"},     // an unreadable number stays as written
         {"(X AXIS)", "(X10.0 AXIS)"},
         {"X+5.", "X10.0+5."},
         {"x10.", "x10."},             // lower case is another letter
@@ -192,6 +193,60 @@ TEST(AddressWords, ReportsPositionAndNumberText)
     EXPECT_EQ(word->numberLength, 5u);
     EXPECT_EQ(word->value, -12.5);
     EXPECT_FALSE(readAddressWord("G01Y3", 'X'));
+}
+
+// Malformed numbers: the word is unreadable (value 0, named as written), and so is a point that
+// belongs to no word; a well-formed word next to them reads as ever.
+TEST(AddressWords, MalformedNumbersAreUnreadable)
+{
+    struct Case {
+        const char* line;
+        char letter;
+        NumberProblem problem;
+        const char* word;  // as the reader names it
+    };
+    const Case cases[] = {
+        {"G0 X3..5", 'X', NumberProblem::TwoPoints, "X3..5"},
+        {"G0 X2.5.7 Y1.", 'X', NumberProblem::TwoPoints, "X2.5.7"},
+        {"G0 X. Y1.", 'X', NumberProblem::NoDigit, "X."},
+        {"G0 X-.", 'X', NumberProblem::NoDigit, "X-."},
+        {"G0 X.-5", 'X', NumberProblem::NoDigit, "X.-5"},
+        {"G0 X5.-3", 'X', NumberProblem::SignAfterPoint, "X5.-3"},
+        {"G1 X1. Y0. .", 'Y', NumberProblem::StrayPoint, "Y0. ."},
+        {"N210 .", 'N', NumberProblem::StrayPoint, "N210 ."},
+        {"G1 Y0. .5", 'Y', NumberProblem::TwoPoints, "Y0. .5"},
+        {"G1 X1 .5", 'X', NumberProblem::None, "X1"},
+        {"G1 X-.5", 'X', NumberProblem::None, "X-.5"},
+        {"(X AXIS)", 'X', NumberProblem::None, "X"},
+        {"X--5", 'X', NumberProblem::None, "X-"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto word = readAddressWord(c.line, c.letter);
+        ASSERT_TRUE(word);
+        EXPECT_EQ(word->problem, c.problem);
+        EXPECT_EQ(std::string(c.line).substr(word->letterAt, word->wordLength), c.word);
+        if (c.problem != NumberProblem::None) {
+            EXPECT_EQ(word->value, 0);
+        }
+    }
+
+    // The whole-line reader: every word outside comments, and a point alone in a block.
+    std::vector<UnreadableWord> found;
+    addUnreadableWords("G0 X3..5 Y2.5 (D=3..1) Z.", 7, found);
+    addUnreadableWords(".", 8, found);
+    addUnreadableWords("#1=2.5 G1 X.5 F100.", 9, found);
+    const std::vector<UnreadableWord> expected = {{7, 3, "X3..5", NumberProblem::TwoPoints},
+                                                  {7, 23, "Z.", NumberProblem::NoDigit},
+                                                  {8, 0, ".", NumberProblem::StrayPoint}};
+    EXPECT_EQ(found, expected);
+    EXPECT_EQ(unreadableWordsMessage(expected, "H:"), "H:\n7 行目 X3..5 (小数点が二つ)\n7 行目 Z. (数字がない)\n8 行目 . (離れた小数点)");
+    const std::vector<UnreadableWord> firsts = unreadableFirstWords("X1.\r\nG0X3..5Y1.\nX2. Y0. .", 4, "XY");
+    ASSERT_EQ(firsts.size(), 2u);
+    EXPECT_EQ(firsts[0].line, 5);
+    EXPECT_EQ(firsts[0].word, "X3..5");
+    EXPECT_EQ(firsts[1].line, 6);
+    EXPECT_EQ(firsts[1].word, "Y0. .");
 }
 
 TEST(AddressWords, LongNumberTextsAreReplacedWhole)

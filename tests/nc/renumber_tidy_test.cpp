@@ -61,6 +61,10 @@ INSTANTIATE_TEST_SUITE_P(Renumber, Edits, ::testing::Values(
              "(N99)N50G01" + kMarker + "\r\nN60(N3)\r\n%"},
     EditCase{"blanks between words give the new N one", renumber(), "G00 X1.\r\nG01X2. (A B)\r\n",
              "N10 G00 X1.\r\nN20G01X2. (A B)\r\n"},
+    EditCase{"a block of one word follows the program's first block that shows a style", renumber(),
+             "M08\r\nG00 X1.\r\nM09\r\nG01X2.\r\nM30\r\n", "N10 M08\r\nN20 G00 X1.\r\nN30 M09\r\nN40G01X2.\r\nN50 M30\r\n"},
+    EditCase{"words together: one-word blocks too", renumber(), "(T1)\r\nN5G00X1.\r\nM08\r\nM30\r\n",
+             "(T1)\r\nN10G00X1.\r\nN20M08\r\nN30M30\r\n"},
     EditCase{"existing numbers only, padded", renumber({.start = 1, .step = 1, .width = 4, .existingOnly = true}),
              "N50G00\r\nG01X1.\r\nN9G01X2.\r\n", "N0001G00\r\nG01X1.\r\nN0002G01X2.\r\n"},
     EditCase{"a width narrower than the number", renumber({.start = 100, .width = 2}), "G00\r\n", "N100G00\r\n"},
@@ -105,6 +109,11 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
              "G01 X1.\r\n\r\n \t \r\nG00 Y1.\r\n", "G01X1.\r\n\r\n \t \r\nG00Y1.\r\n"},
     EditCase{"remove blanks", tidy({.blanks = BlankStyle::Remove}),
              "N10 G01 X1. (A  B)\r\n  IF [#1 GT 10] GOTO 5 \r\n/ G00\tX1.\r\n", "N10G01X1. (A  B)\r\n  IF[#1GT10]GOTO5 \r\n/G00X1.\r\n"},
+    EditCase{"\";\" comments kept byte for byte", tidy({.blanks = BlankStyle::Remove}),
+             "N20 G01 X[#1*10.] Y5. F200 ; コメント  付き\r\nG00 X1.;A  B(C)\r\n",
+             "N20G01X[#1*10.]Y5.F200 ; コメント  付き\r\nG00X1.;A  B(C)\r\n"},
+    EditCase{"\";\" comments kept when blanks go in", tidy({.blanks = BlankStyle::Insert}),
+             "N20G01X1.  ; コメント  付きX1.\r\nG00X1.;A\r\n", "N20 G01 X1.  ; コメント  付きX1.\r\nG00 X1.;A\r\n"},
     EditCase{"empty lines", tidy({.emptyLines = true}), "\r\nA\r\n \t\r\n\r\nB\r\n\r\n", "A\r\nB\r\n"},
     EditCase{"every line empty", tidy({.emptyLines = true}), "\r\n\r\n", ""},
     EditCase{"comments with their blanks", tidy({.comments = true}),
@@ -114,6 +123,21 @@ INSTANTIATE_TEST_SUITE_P(Tidy, Edits, ::testing::Values(
              {5, 4}},
     EditCase{"all three at once", tidy({.blanks = BlankStyle::Remove, .emptyLines = true, .comments = true}),
              "G01 X1.\r\n\r\n(A)\r\n  G00 (B) Y1.\r\n", "G01X1.\r\n  G00Y1.\r\n"}));
+
+TEST(Tidy, TheCaretStaysOnItsLineAtItsColumnOrTheEndOfTheShorterLine)
+{
+    const struct {
+        long caret;
+        long after;
+    } cases[] = {{12 + 8, 10 + 8}, {12 + 12, 10 + 9}, {27 + 2, 19}};  // the blank line dropped: the end
+    for (const auto& c : cases) {
+        MemoryEditor editor("N10 G00 X0\r\nG00  X1.  Y2.\r\n   ");
+        editor.setCaret(c.caret);
+        nc::tidyProgram(editor, {.blanks = BlankStyle::Remove, .emptyLines = true}, nc::Recolour::None);
+        EXPECT_EQ(editor.text(), "N10G00X0\r\nG00X1.Y2.");
+        EXPECT_EQ(editor.caret(), c.after) << c.caret;
+    }
+}
 
 TEST(Tidy, NothingToChangeLeavesNoStep)
 {
@@ -154,6 +178,32 @@ TEST(RenumberRefusals, ChangeNothing)
     }
 }
 
+TEST(RenumberWrap, IsRefusedWhereItGivesAJumpTargetToTwoBlocks)
+{
+    const RenumberOptions wrapAt50{.max = 50, .wrap = true};
+    const std::string program = "A\r\nB\r\nN3C\r\nN4D\r\nE\r\nF\r\nG\r\nGOTO3\r\nM99P4\r\n";
+    MemoryEditor editor(program);
+    editor.setModified(false);
+    try {
+        nc::renumberProgram(editor, wrapAt50, nc::Recolour::None);
+        ADD_FAILURE() << "renumbered";
+    } catch (const UserError& e) {
+        EXPECT_EQ(std::string(e.what()), "先頭に戻った番号が飛び先と重なるので振り直しません:\n"
+                                         "7 行目 → N30 (2, 7 行目のブロック)\n"
+                                         "8 行目 → N40 (3, 8 行目のブロック)");
+    }
+    EXPECT_EQ(editor.text(), program);
+    EXPECT_FALSE(editor.canUndo());
+    // A target outside the selection that the wrap gives to a block of it as well.
+    MemoryEditor outside("N10A\r\nB\r\nC\r\nD\r\nGOTO10\r\n");
+    outside.setSelection(6, 15);  // lines 1 to 4
+    EXPECT_THROW(nc::renumberProgram(outside, {.max = 30, .wrap = true}, nc::Recolour::None), UserError);
+    // A wrap that leaves every target one block goes on.
+    MemoryEditor single("A\r\nN2B\r\nC\r\nGOTO2\r\n");
+    EXPECT_TRUE(nc::renumberProgram(single, {.max = 30, .wrap = true}, nc::Recolour::None).empty());
+    EXPECT_EQ(single.text(), "N10A\r\nN20B\r\nN30C\r\nN10GOTO20\r\n");
+}
+
 TEST(RenumberMissingTargets, AreReportedWithTheirLines)
 {
     MemoryEditor editor("N1A\r\nGOTO7\r\nN2B\r\nM99P2\r\nN8C\r\nGOTO8\r\n");
@@ -187,7 +237,7 @@ TEST(LongPrograms, NumberAndDropAcrossPieces)
         EXPECT_EQ(editor.text(), program) << last;
         nc::tidyProgram(editor, {.emptyLines = true}, nc::Recolour::None);
         EXPECT_EQ(editor.text(), tidied) << last;
-        EXPECT_EQ(editor.caret(), editor.length() - 2);  // after the last line kept
+        EXPECT_EQ(editor.caret(), 0);  // where it was
     }
 }
 

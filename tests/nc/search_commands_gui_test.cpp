@@ -12,6 +12,7 @@
 #include "nc/ui/replacebox.h"
 #include "support/modal_dialog.h"
 #include "support/scripted_prompts.h"
+#include "support/wait_for.h"
 
 #include <Qsci/qsciscintilla.h>
 
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -251,28 +253,40 @@ TEST_F(SearchCommandsGui, ReplaceOneThenF3ContinuesReplacing)
     EXPECT_TRUE(form.editor().isModified());
 }
 
-TEST_F(SearchCommandsGui, ReplaceAllInOnePassEndsWithNotFound)
+TEST_F(SearchCommandsGui, ReplaceAllInOnePassSaysHowManyPlacesItReplaced)
 {
-    load("G01X1.\r\nN2G01Y1.\r\n");
-    QStringList behindTheBox;
-    prompts.whileAsking = [&] { behindTheBox << form.windowTitle() << form.statusText(1); };
-    auto* replace = dialog<TReplaceBox>("ReplaceBox");
-    run("Reprace", replace, [&] {
-        replace->Edit1->setText("G01");
-        replace->Edit2->setText("G1");
-        replace->CheckBox1->setChecked(true);
-        replace->CheckBox2->setChecked(false);
-        replace->BitBtn3->click();  // All
-    });
-    EXPECT_EQ(text(), "G1X1.\r\nN2G1Y1.\r\n");
-    EXPECT_EQ(form.editor().caret(), 11);  // behind the last G1
-    EXPECT_EQ(prompts.asked, QStringList{"検索確認|見つかりません"});
-    EXPECT_EQ(behindTheBox, (QStringList{"Zorvan *", "変更あり"}));  // refreshed before the box
-    EXPECT_EQ(form.editor().colourAt(7), TextColour::Blue);
+    // Long enough to run on a worker, with the progress bar: gone, as the caption, before the box.
+    std::string longText;
+    for (int i = 0; i < 40000; ++i)
+        longText += "N2G00Y1.\r\n";
+    for (const std::string& before : {std::string(), longText}) {
+        load(before + "G01X1.\r\nN2G01Y1.\r\n");
+        QStringList behindTheBox;
+        prompts.asked.clear();
+        prompts.whileAsking = [&] {
+            behindTheBox << form.windowTitle() << form.statusText(1) << form.statusText(3)
+                         << (form.OperationProgress->isVisible() || form.Busy ? "busy" : "");
+        };
+        auto* replace = dialog<TReplaceBox>("ReplaceBox");
+        run("Reprace", replace, [&] {
+            replace->Edit1->setText("G01");
+            replace->Edit2->setText("G1");
+            replace->CheckBox1->setChecked(true);
+            replace->CheckBox2->setChecked(false);
+            replace->BitBtn3->click();  // All
+        });
+        form.runner().waitForIdle();
+        ASSERT_TRUE(waitFor([&] { return !prompts.asked.isEmpty(); }));
+        EXPECT_EQ(prompts.asked, QStringList{"置換|2 か所を置換しました"});
+        EXPECT_EQ(behindTheBox, (QStringList{"Zorvan *", "変更あり", "", ""}));
+        EXPECT_EQ(text(), before + "G1X1.\r\nN2G1Y1.\r\n");
+    }
+    EXPECT_EQ(form.editor().caret(), long(longText.size()) + 11);  // behind the last G1
+    EXPECT_EQ(form.editor().colourAt(long(longText.size()) + 7), TextColour::Blue);
     EXPECT_EQ(form.statusText(3), "");
     ASSERT_TRUE(form.editor().canUndo());  // the whole pass is one step
     form.editor().undo();
-    EXPECT_EQ(text(), "G01X1.\r\nN2G01Y1.\r\n");
+    EXPECT_EQ(text(), longText + "G01X1.\r\nN2G01Y1.\r\n");
     EXPECT_FALSE(form.editor().canUndo());
 }
 
@@ -326,6 +340,7 @@ TEST_F(SearchCommandsGui, AnEmptySearchTextFindsNothingAndCannotLoop)
         replace->BitBtn3->click();
     });
     EXPECT_EQ(text(), "X1");
+    ASSERT_TRUE(waitFor([&] { return !prompts.asked.isEmpty(); }));
     EXPECT_EQ(prompts.asked, QStringList{"検索確認|見つかりません"});
 }
 

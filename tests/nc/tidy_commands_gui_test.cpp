@@ -1,4 +1,6 @@
 // Renumbering and tidying from the main window's search menu, on the QScintilla editor.
+#include "app/logic/colouring.h"
+#include "app/logic/memory_editor.h"
 #include "app/logic/settings_group.h"
 #include "app/ui/textform.h"
 #include "nc/ui/blankform.h"
@@ -12,6 +14,8 @@
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace zorvan;
 
@@ -138,6 +142,73 @@ TEST_F(TidyCommandsGui, TheOtherCommandsOnTheSelectedLines)
     EXPECT_EQ(text(), "A\r\n");
     form.editor().undo();
     EXPECT_EQ(text(), emptyLines + " ");
+}
+
+TEST_F(TidyCommandsGui, DialogsSayCancelInJapaneseAndReopenWithTheStoredChoices)
+{
+    for (const char* name : {"RenumberForm", "BlankForm", "FormDnc"})
+        EXPECT_EQ(dialog<QDialog>(name)->findChild<QPushButton*>("BitBtn2")->text(), "キャンセル") << name;
+
+    load("A");
+    auto* renumber = dialog<TRenumberForm>("RenumberForm");
+    auto* blanks = dialog<TBlankForm>("BlankForm");
+    const struct {
+        QDialog* dialog;
+        const char* command;
+        std::function<void()> type;   // changes a choice, then the dialog is cancelled
+        std::function<bool()> shown;  // the stored choice is on show
+    } cases[] = {
+        {renumber, "Renumber", [&] { renumber->StartEdit->setValue(777); },
+         [&] { return renumber->StartEdit->value() == 10; }},
+        {blanks, "TidyBlanks", [&] { blanks->RemoveButton->setChecked(true); },
+         [&] { return blanks->InsertButton->isChecked(); }},
+    };
+    for (const auto& c : cases) {
+        auto trigger = [&] { form.action(c.command)->trigger(); };
+        runModalDialog(c.dialog, trigger, [&] {
+            c.type();
+            c.dialog->findChild<QPushButton*>("BitBtn2")->click();
+        });
+        bool shownAgain = false;
+        runModalDialog(c.dialog, trigger, [&] {
+            shownAgain = c.shown();
+            c.dialog->reject();
+        });
+        EXPECT_TRUE(shownAgain) << c.command;
+    }
+    EXPECT_EQ(text(), "A");
+}
+
+TEST_F(TidyCommandsGui, WrittenLinesGetTheColoursOfALoad)
+{
+    auto* renumber = dialog<TRenumberForm>("RenumberForm");
+    auto* blanks = dialog<TBlankForm>("BlankForm");
+    const struct {
+        const char* command;
+        QDialog* dialog;  // none: the command asks nothing
+        std::function<void()> inDialog;
+    } cases[] = {
+        {"Renumber", renumber, [&] { renumber->BitBtn1->click(); }},
+        {"TidyBlanks", blanks,
+         [&] {
+             blanks->RemoveButton->setChecked(true);
+             blanks->BitBtn1->click();
+         }},
+        {"RemoveSequenceNumbers", nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        // "O" and "L" words inside a line are red only to the line pass of typing.
+        load("N1 WHILE [#1 LT 3] DO1\r\nN2 IF [#1 GT 3] GOTO90 (O1)\r\nN3 O100 L2 X1.");
+        auto trigger = [&] { form.action(c.command)->trigger(); };
+        if (c.dialog)
+            runModalDialog(c.dialog, trigger, c.inDialog);
+        else
+            trigger();
+        MemoryEditor loaded(text());
+        colouring::ColourAll(loaded);
+        for (long pos = 0; pos < loaded.length(); ++pos)
+            ASSERT_EQ(form.editor().colourAt(pos), loaded.colourAt(pos)) << c.command << " at " << pos << " of " << text();
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The preview panel fed by an editor's change notices, offscreen: the path follows edits
 // (debounced), the caret line is highlighted, a click reports the segment's line, the view is kept.
 #include "app/ui/scintilla_editor.h"
+#include "preview/render/path_renderer.h"
 #include "preview/ui/preview_panel.h"
 
 #include <Qsci/qsciscintilla.h>
@@ -12,6 +13,8 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 using namespace zorvan;
 using namespace zorvan::preview;
@@ -65,17 +68,19 @@ struct Fixture {
             QTest::qWait(10);
         ASSERT_TRUE(panel.canvas()->pictureReady());
     }
-    // Pixels of the caret highlight's red in the canvas as it paints now.
-    int highlightPixels()
+    // Pixels of the caret highlight's own colour and of red (danger) in the canvas as it paints now.
+    std::pair<int, int> highlightAndRedPixels()
     {
         const QImage shot = panel.canvas()->grab().toImage();
-        int count = 0;
+        int highlight = 0, red = 0;
         for (int y = 0; y < shot.height(); ++y)
             for (int x = 0; x < shot.width(); ++x) {
                 const QColor c = shot.pixelColor(x, y);
-                count += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+                highlight += std::abs(c.red() - kCaretLineColour.red()) < 12 && std::abs(c.green() - kCaretLineColour.green()) < 12
+                             && std::abs(c.blue() - kCaretLineColour.blue()) < 12;
+                red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
             }
-        return count;
+        return {highlight, red};
     }
     QPoint pixelOf(double x, double y, double z) const
     {
@@ -83,7 +88,7 @@ struct Fixture {
     }
 };
 
-TEST(PreviewPanel, CaretLineIsHighlighted)
+TEST(PreviewPanel, CaretLineIsHighlightedInAColourOfItsOwnNotRed)
 {
     Fixture f;
     struct Case {
@@ -94,7 +99,9 @@ TEST(PreviewPanel, CaretLineIsHighlighted)
         f.panel.setCaretLine(c.line);
         QTest::qWait(30);
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(f.highlightPixels() > 20, c.highlighted);
+        const auto [highlight, red] = f.highlightAndRedPixels();
+        EXPECT_EQ(highlight > 20, c.highlighted);
+        EXPECT_EQ(red, 0);  // red is kept for danger
     }
 }
 

@@ -1,4 +1,5 @@
 // Canned cycles, subprograms, macro expressions, the reading of words and the diagnostics.
+#include "nc/logic/nc_words.h"
 #include "preview_support.h"
 
 #include <gtest/gtest.h>
@@ -147,7 +148,7 @@ TEST(PreviewMacros, ExpressionsInAddresses)
 TEST(PreviewWords, ReadingOfNumbersAndBlocks)
 {
     const LineCase cases[] = {
-        {"X10 is 10", {"G00X10Y-.5Z1.2.3"}, 0, "r(10,-0.5,1.2)"},
+        {"X10 is 10", {"G00X10Y-.5Z1.2"}, 0, "r(10,-0.5,1.2)"},
         {"comments with Japanese text and letters are skipped", {"G00X1.(工具 X99 ボールエンドミル)Y2.Z0"}, 0, "r(1,2,0)"},
         {"block delete skips the block", {"G00X1.Y1.Z0", "/G00X99."}, 1, ""},
         {"N words and percent lines carry nothing", {"%", "N10G00X3.Y0Z0"}, 1, "r(3,0,0)"},
@@ -159,6 +160,43 @@ TEST(PreviewWords, ReadingOfNumbersAndBlocks)
         {"a semicolon ends the block", {"G90G00X0Y0Z0", "G00X1.;Y5."}, 1, "r(1,0,0)"},
     };
     expectLines(std::begin(cases), std::end(cases));
+}
+
+// Each malformed number makes its block unreadable: no move, one diagnostic naming the word as
+// written, and the next block moves from where the tool was.
+TEST(PreviewWords, MalformedNumbersMakeNoMove)
+{
+    struct Case {
+        const char* line;
+        const char* word;
+        zorvan::nc::NumberProblem reason;
+    };
+    using zorvan::nc::NumberProblem;
+    const Case cases[] = {
+        {"G1 X3..5 F100", "X3..5", NumberProblem::TwoPoints},
+        {"G1 X2.5.7", "X2.5.7", NumberProblem::TwoPoints},
+        {"G1 X.", "X.", NumberProblem::NoDigit},
+        {"G1 X.-5", "X.-5", NumberProblem::NoDigit},
+        {"G1 X5.-3", "X5.-3", NumberProblem::SignAfterPoint},
+        {"G1 X1. Y0. .", "Y0. .", NumberProblem::StrayPoint},
+        {"N210 .", "N210 .", NumberProblem::StrayPoint},
+        {"G1 X4. .", "X4. .", NumberProblem::StrayPoint},
+        {". G1 X4.", ".", NumberProblem::StrayPoint},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        const Toolpath path = run({"G90G0X0Y0Z0", "G1X1.F100", c.line, "X2."});
+        EXPECT_EQ(verticesOfLine(path, 2), "");
+        EXPECT_EQ(verticesOfLine(path, 3), "f(2,0,0)");
+        ASSERT_EQ(path.diagnostics.size(), 1u);
+        const Diagnostic& d = path.diagnostics[0];
+        EXPECT_EQ(d.line, 2u);
+        EXPECT_EQ(d.code, DiagnosticCode::UnreadableNumber);
+        EXPECT_EQ(d.word, c.word);
+        EXPECT_EQ(d.reason, static_cast<std::uint8_t>(c.reason));
+    }
+    const Toolpath path = run({"G0 X3..5"});
+    EXPECT_EQ(diagnosticText(path.diagnostics.at(0)), "「X3..5」の数値が読めません (小数点が二つ)。この行では動きません");
 }
 
 TEST(PreviewWords, LeastIncrementReading)

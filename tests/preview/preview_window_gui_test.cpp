@@ -5,9 +5,14 @@
 #include "lists/logic/list_passes.h"
 #include "nc/logic/axis_swap.h"
 #include "nc/logic/nc_transforms.h"
+#include "preview/ui/preview_editor_link.h"
 #include "preview/ui/preview_panel.h"
+#include "preview/ui/stock_warning_list.h"
+
+#include <Qsci/qsciscintilla.h>
 
 #include <QAction>
+#include <QListWidget>
 #include <QCheckBox>
 #include <QMenu>
 #include <QSettings>
@@ -128,6 +133,35 @@ TEST(PreviewWindow, FollowsTheEditorAndMovesItsCaret)
     QTest::mouseClick(panel->canvas(), Qt::LeftButton, {}, onLine3);
     EXPECT_EQ(form.editor().lineFromPosition(form.editor().caret()), 3);
     EXPECT_EQ(form.statusText(0), "3: 0");  // the status bar shows the caret the click put there
+}
+
+TEST(PreviewWindow, AWarningClickedShowsItsLineInTheEditor)
+{
+    store().remove("preview");
+    store().remove("stock");
+    store().setValue("preview/Visible", "1");
+    TFormText form;
+    form.resize(1100, 700);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* panel = form.findChild<PreviewPanel*>("PreviewPanel");
+    ASSERT_TRUE(panel && panel->isVisible());
+    // Line 5 is a rapid through the stock.
+    form.editor().setText("(T1 D6.)\r\nT1M06\r\nG90G00X0Y0Z5.\r\nG01Z-2.F200\r\nX40.\r\nG00Y20.\r\nG01X0\r\nG00Z5.\r\n");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel->stockWarnings().empty(); }, 10000));
+    QListWidget* list = panel->warningList();
+    const auto rows = list->findItems("5 行:", Qt::MatchStartsWith);
+    ASSERT_FALSE(rows.isEmpty());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(rows[0]).center());
+    EXPECT_EQ(form.editor().lineFromPosition(form.editor().caret()), 5);
+    EXPECT_EQ(form.focusWidget(), form.Memo1);
+    // The line has its own background, right across the editor, until the caret leaves it.
+    const long y = form.Memo1->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, form.editor().caret());
+    EXPECT_EQ(form.Memo1->viewport()->grab().toImage().pixelColor(form.Memo1->viewport()->width() - 5, int(y) + 3),
+              kChosenLineColour);
+    form.editor().setCaret(0);
+    form.UpdateStatus();
+    EXPECT_EQ(form.Memo1->markersAtLine(5), 0u);
 }
 
 // Waits until the panel's path, worked out after the last change, has `maxX` as its largest X

@@ -236,6 +236,25 @@ TEST(Stock, ToolTexts)
         {"T8 D10. R1. ボール", 8, ToolKind::Ball, 10, 5},
         {"T6 CENTER DRILL", 0, ToolKind::Flat, 0, 0},
         {"END MILL D6.", 0, ToolKind::Flat, 0, 0},
+        // Fusion 360 / HSM (and HSMWorks, Inventor HSM: the same post engine).
+        {"T1 D=3.175 CR=0. - ZMIN=-5. - flat end mill", 1, ToolKind::Flat, 3.175, 0},
+        {"T2  D=6. CR=3. - ZMIN=-2. - ball end mill", 2, ToolKind::Ball, 6, 3},
+        {"T3 D=10. CR=1. - ZMIN=-8. - bull nose end mill", 3, ToolKind::BullNose, 10, 1},
+        {"T4 D=50.8 CR=0. - ZMIN=0. - FACE MILL", 4, ToolKind::Flat, 50.8, 0},
+        {"T5 D=6.8 CR=0. TAPER=118deg - ZMIN=-20. - drill", 5, ToolKind::Drill, 6.8, 0},
+        {"T6 D=10. CR=0. TAPER=45deg - ZMIN=-1. - chamfer mill", 6, ToolKind::Drill, 10, 0},
+        {"T7 D=3..175 CR=0. - flat end mill", 0, ToolKind::Flat, 0, 0},
+        // Mastercam.
+        {" 1/16 FLAT ENDMILL TOOL - 1 DIA. OFF. - 1 LEN. - 1 DIA. - .0625", 1, ToolKind::Flat, 0.0625, 0},
+        {"TOOL - 6 2\"  MITSUBISHI FACE MILL    DIA. OFF. - 6  LEN. - 6  DIA. - 2. ", 6, ToolKind::Flat, 2, 0},
+        {"8. BALL ENDMILL TOOL - 2 DIA. OFF. - 2 LEN. - 2 DIA. - 8.", 2, ToolKind::Ball, 8, 4},
+        {"10. BULL ENDMILL 1. RAD TOOL - 3 DIA. OFF. - 3 LEN. - 3 DIA. - 10.", 3, ToolKind::BullNose, 10, 1},
+        {" 1/8 X 900 CHAMFER MILL TOOL - 14 DIA. OFF. - 14 LEN. - 14 TOOL DIA. - .125 ", 14, ToolKind::Drill, 0.125, 0},
+        {"5. DRILL TOOL - 4 DIA. OFF. - 4 LEN. - 4 DIA. - 5.", 4, ToolKind::Drill, 5, 0},
+        // FreeCAD and other posts that write a number and a size in words.
+        {"T1 6mm Endmill D=6.0 CR=0.0", 1, ToolKind::Flat, 6, 0},
+        {"TOOL NO. 8 DIAMETER: 12. CORNER RAD. - 0.5", 8, ToolKind::BullNose, 12, 0.5},
+        {"TOOL 9 : 6MM BALL END", 9, ToolKind::Ball, 6, 3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -248,6 +267,34 @@ TEST(Stock, ToolTexts)
         EXPECT_DOUBLE_EQ(entry->shape.diameter, c.diameter);
         EXPECT_DOUBLE_EQ(entry->shape.cornerRadius, c.corner);
     }
+}
+
+// Tools read from a program's comments as posts write them, and the comments that name a tool but
+// give no size that can be read: each reported once, on its line.
+TEST(Stock, ToolsFromComments)
+{
+    const std::string program =
+        "%\r\nO1001\r\n(T1 D=3.175 CR=0. - ZMIN=-5. - flat end mill)\r\n(T2 D=? CR=0. - flat end mill)\r\n"
+        "(T3 FLAT END MILL)\r\n(T4 ROUGHING)\r\n(TC: 5mm Endmill)\r\nM6 T5\r\n(begin operation: TC: 6mm Ball End)\r\n"
+        "(machine units: mm/min)\r\nM6 T6\r\n(TC: Default Tool)\r\nM6 T7\r\n(T2 D=? CR=0. - flat end mill)\r\n"
+        "(T8 CENTER DRILL)\r\n(T8 D=3. - spot drill)\r\nT1M6\r\n";
+    ToolTable tools;
+    tools[3] = ToolShape{ToolKind::Flat, 8};  // from the tools file: its comment is not needed
+    const auto unread = addToolsFromComments(program, tools);
+    ASSERT_TRUE(tools.count(1) && tools.count(5) && tools.count(6) && tools.count(8));
+    EXPECT_DOUBLE_EQ(tools[1].diameter, 3.175);
+    EXPECT_DOUBLE_EQ(tools[3].diameter, 8);
+    EXPECT_DOUBLE_EQ(tools[5].diameter, 5);
+    EXPECT_EQ(tools[6].kind, ToolKind::Ball);
+    EXPECT_EQ(tools[8].kind, ToolKind::Drill);
+    EXPECT_EQ(tools.count(2) + tools.count(4) + tools.count(7), 0u);
+    const std::vector<UnreadToolComment> expected = {{3, 2, "T2 D=? CR=0. - flat end mill"}, {11, 7, "TC: Default Tool"}};
+    EXPECT_EQ(unread, expected);
+
+    const CliRun run = runZorvanCli({"stock-check", "--stock", "0:20,0:20,-10:0"}, program);
+    // Without the tools file T3 is not known either.
+    EXPECT_EQ(run.out, "3: 工具 T2 のコメントから寸法を読めません\n4: 工具 T3 のコメントから寸法を読めません\n"
+                       "11: 工具 T7 のコメントから寸法を読めません\n") << run.err;
 }
 
 // A tool in the tool table (the settings or --tools) wins over a comment on the same tool; the

@@ -169,6 +169,37 @@ TEST(StockView, AClickOnAWarningPutsTheCaretOnItsLine)
     EXPECT_TRUE(c.red() > 180 && c.green() < 80 && c.blue() < 80) << c.name().toStdString();
 }
 
+TEST(StockView, AnotherProgramClearsTheWarningsAndTheCheckIsShownWhileItRuns)
+{
+    Fixture f;
+    ASSERT_FALSE(f.panel.stockWarnings().empty());
+    QString summaryWithPath;
+    QObject::connect(&f.panel, &PreviewPanel::pathReady, &f.panel,
+                     [&] { summaryWithPath = f.panel.findChild<QLabel*>("PreviewSummary")->text(); });
+    f.editor.setText("(T1 D6.)\r\nT1M06\r\nG00X0Y0Z5.\r\nG01Z1.F100\r\n");  // above the stock
+    QSignalSpy stock(&f.panel, &PreviewPanel::stockReady);
+    f.panel.documentReplaced();
+    EXPECT_TRUE(f.panel.stockWarnings().empty());  // at once, not when the new check is done
+    EXPECT_FALSE(f.panel.warningList()->isVisible());
+    ASSERT_TRUE(stock.wait(10000));
+    EXPECT_TRUE(summaryWithPath.contains("材料を確認中")) << summaryWithPath.toStdString();
+    EXPECT_FALSE(f.panel.findChild<QLabel*>("PreviewSummary")->text().contains("材料を確認中"));
+}
+
+TEST(StockView, AnotherStockBoxIsShownWhole)
+{
+    Fixture f;
+    emit f.panel.displayBox()->activated(f.panel.displayBox()->findData(static_cast<int>(StockDisplay::Both)));
+    StockSettings settings = f.panel.stockSettings();
+    settings.box = StockBox{{0, 0, -10}, {300, 200, 0}};
+    QSignalSpy stock(&f.panel, &PreviewPanel::stockReady);
+    f.panel.setStockSettings(settings);
+    ASSERT_TRUE(stock.wait(10000));
+    const QRectF canvas = f.panel.canvas()->rect();
+    for (const QPointF corner : {f.panel.canvas()->transform().toPixel(0, 0, 0), f.panel.canvas()->transform().toPixel(300, 200, 0)})
+        EXPECT_TRUE(canvas.contains(corner)) << corner.x() << "," << corner.y();
+}
+
 TEST(StockView, F6ShowsTheStockUpToTheCaretsLine)
 {
     Fixture f;

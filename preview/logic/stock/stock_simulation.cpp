@@ -24,6 +24,10 @@ std::string stockWarningText(const StockWarning& warning)
         return "工具 T" + shownNumber(warning.value, 0) + " の寸法が分かりません (点として削ります)";
     case StockWarningCode::RotaryAxisMove:
         return "回転軸 (A/B/C) の動きは無視します";
+    case StockWarningCode::UnreadableToolComment:
+        if (warning.value < 0)
+            return "工具のコメントから寸法を読めません";
+        return "工具 T" + shownNumber(warning.value, 0) + " のコメントから寸法を読めません";
     }
     return {};
 }
@@ -94,7 +98,7 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
                           const std::atomic<bool>* cancel)
 {
     ToolTable tools = options.tools;
-    addToolsFromComments(program, tools);
+    const std::vector<UnreadToolComment> unreadComments = addToolsFromComments(program, tools);
     StockResult result;
     result.field = HeightField(options.box ? *options.box : defaultStockBox(path, tools), options.longSideColumns);
     HeightField& field = result.field;
@@ -230,6 +234,8 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
             warn(static_cast<std::uint32_t>(lineNumber), StockWarningCode::RotaryAxisMove, 0);
         start = end + 1;
     }
+    for (const UnreadToolComment& comment : unreadComments)
+        warn(comment.line, StockWarningCode::UnreadableToolComment, comment.number);
     for (const auto& [key, value] : found)
         result.warnings.push_back({key.first, key.second, value});
     return result;

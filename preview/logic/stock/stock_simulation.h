@@ -20,6 +20,7 @@ enum class StockWarningCode : std::uint8_t {
     DeeperThanFlute,  // value: the material above the tip, past the flute length
     ToolWithoutSize,  // value: the tool number; it cuts as a point
     RotaryAxisMove,   // A, B or C words: the simulation follows X, Y and Z only
+    UnreadableToolComment,  // value: the tool number (-1: none read); a tool comment whose size cannot be read
 };
 
 struct StockWarning {
