@@ -172,17 +172,18 @@ std::string readInput(const std::optional<std::string>& file, std::istream& in)
 {
     if (file)
         return readDocumentFile(QString::fromStdString(*file));
-    std::string bytes;
-    std::vector<char> buffer(1 << 20);
     // Straight from the stream's buffer: reads of a whole block, not of a character at a time.
-    while (const std::streamsize n = in.rdbuf()->sgetn(buffer.data(), static_cast<std::streamsize>(buffer.size()))) {
-        if (n < 0)
-            break;
-        if (bytes.size() + static_cast<std::size_t>(n) > kMostInputBytes)
-            throw UserError("標準入力を読めませんでした: " + tooLongReason(kMostInputBytes));
-        bytes.append(buffer.data(), static_cast<std::size_t>(n));
-    }
-    return bytes;
+    std::optional<std::string> read = readBounded(
+        [&](char* into, std::size_t size) {
+            const std::streamsize n = in.rdbuf()->sgetn(into, static_cast<std::streamsize>(size));
+            return n > 0 ? static_cast<std::size_t>(n) : std::size_t(0);
+        },
+        kMostInputBytes);
+    if (!read)
+        throw UserError("標準入力を読めませんでした: " + tooLongReason(kMostInputBytes));
+    if (auto problem = wideTextProblem(*read))
+        throw UserError("標準入力を読めませんでした: " + *problem);
+    return std::move(*read);
 }
 
 LoadedDocument loadDocumentInput(const std::optional<std::string>& file, std::istream& in,

@@ -37,14 +37,41 @@ const std::vector<Command>& commands()
         {"desk-calc", "[--trace] KEYS...", runDeskCalc},
         {"extents", "[--moves all|feed] [FILE]", runExtents},
         {"plot", "[--view top|front|side|iso] [--size WxH] -o OUT.png [FILE]", runPlot},
+        {"info", "[--format text|json] [FILE]", runInfo},
         {"stock-check", "[--stock X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [FILE]", runStockCheck},
+        {"check", "[--rules LIST] [--travel X0:X1,Y0:Y1,Z0:Z1] [--tools FILE] [--tolerance MM] [--format text|json] [FILE]",
+         runCheck},
         {"send", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"
                  "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [FILE]", runSend},
         {"receive", "--port DEV [--baud N] [--data 7|8] [--parity none|even|odd] [--stop 1|2]\n"
-                    "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [--idle SECONDS] [-o FILE]", runReceive},
+                    "      [--flow none|xonxoff|rtscts] [--eob crlf|lf|cr] [--idle SECONDS] [--max-bytes N] [-o FILE]", runReceive},
         {"diff", "[--ignore-n] [--ignore-blanks] [--by-value|--exact] [--ignore-comments] [--ignore-case] A B", runDiff},
     };
     return table;
+}
+
+// What `COMMAND --help` adds to the usage line: the exit statuses, and the limits and timeouts
+// where the command has its own.
+static std::string commandHelp(const std::string& name)
+{
+    if (name == "send")
+        return "exit status: 0 sent, 1 the transfer failed (the reason is printed), 2 usage error\n"
+               "timeouts: a send held (no XON, no CTS) longer than the stored stall timeout\n"
+               "  (default 30 s) fails\n";
+    if (name == "receive")
+        return "exit status: 0 received, 1 the transfer or the write failed, or the program came\n"
+               "  without its closing \"%\" (what came is still written), 2 usage error\n"
+               "timeouts: --idle SECONDS (default: the stored one, 30 s) without data ends the\n"
+               "  program, or fails before it has started\n"
+               "limits: --max-bytes N, the most bytes received (default 1 GiB)\n";
+    if (name == "diff")
+        return "exit status: 0 the same under the options, 1 different, 2 trouble\n";
+    if (name == "extents" || name == "plot" || name == "stock-check")
+        return "exit status: 0 done" + std::string(name == "stock-check" ? ", 1 a rapid or cut into material" : ", 1 refused") +
+               ", 2 usage error,\n  3 cut short by a bound, or the check cannot be trusted (its output is still written)\n";
+    if (name == "desk-calc")
+        return "exit status: 0 done, 1 refused, 2 usage error\n";
+    return "exit status: 0 done, 1 refused or failed (nothing is written), 2 usage error\n";
 }
 
 void printUsage(std::ostream& out)
@@ -58,11 +85,13 @@ void printUsage(std::ostream& out)
     for (const auto& command : commands())
         out << "  " << command.name << ' ' << command.synopsis << '\n';
     out << "exit status: 0 done, 1 refused or failed, 2 usage error,\n"
-           "  3 extents/plot: the path was cut short by a bound (its output is still written)\n"
+           "  3 extents/plot/info: the path was cut short by a bound (its output is still written)\n"
            "limits: an input (file or standard input) up to 1 GiB, a list file up to 64 MiB;\n"
            "  --find/--with and other texts must be whole UTF-8 characters;\n"
            "  fill/macro: the result up to 16 times the input or 64 MiB, whichever is more, never past 512 MiB;\n"
-           "  extents/plot: 20,000,000 vertices and about 2 s of work\n";
+           "  extents/plot: 20,000,000 vertices and about 2 s of work;\n"
+           "  stock-check: a work bound of a few seconds (exit 3 when reached);\n"
+           "  receive: 1 GiB unless --max-bytes says otherwise\n";
 }
 
 namespace {
@@ -89,7 +118,8 @@ int runCommandLine(const std::vector<std::string>& args, Io& io)
                 throw HelpRequested{};
             return command.run({args.begin() + 1, args.end()}, io);
         } catch (const HelpRequested&) {
-            io.out << "usage: zorvan-cli " << command.name << ' ' << command.synopsis << '\n';
+            io.out << "usage: zorvan-cli " << command.name << ' ' << command.synopsis << '\n'
+                   << commandHelp(command.name);
             return Done;
         } catch (const std::bad_alloc&) {
             io.err << "zorvan-cli " << command.name << ": メモリが足りません\n";

@@ -40,6 +40,8 @@ int runReceive(const std::vector<std::string>& args, Io& io);        // dnc_comm
 int runDiff(const std::vector<std::string>& args, Io& io);           // diff_command.cpp
 int runRenumber(const std::vector<std::string>& args, Io& io);       // tidy_cli_commands.cpp
 int runTidy(const std::vector<std::string>& args, Io& io);           // tidy_cli_commands.cpp
+int runInfo(const std::vector<std::string>& args, Io& io);           // info_command.cpp
 int runStockCheck(const std::vector<std::string>& args, Io& io);      // stock_check_command.cpp
+int runCheck(const std::vector<std::string>& args, Io& io);           // check_command.cpp
 
 }  // namespace zorvan::cli

@@ -1,5 +1,7 @@
 #include "cli/descriptor_output.h"
 
+#include "app/logic/file_io.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -16,7 +18,7 @@ DescriptorOutput::DescriptorOutput(int fd, bool closedAtStart)
 
 DescriptorOutput::~DescriptorOutput() { flushBuffer(); }
 
-std::string DescriptorOutput::failure() const { return error_ ? std::strerror(error_) : std::string(); }
+std::string DescriptorOutput::failure() const { return error_ ? systemReason(error_) : std::string(); }
 
 bool DescriptorOutput::writeAll(const char* p, std::size_t n)
 {

@@ -1,5 +1,5 @@
 // Standard output as a stream that keeps the system's reason for a failed write, so the tool can
-// name it ("No space left on device") instead of exiting 0 with its output cut off.
+// name it ("ディスクに空きがありません") instead of exiting 0 with its output cut off.
 #pragma once
 
 #include <streambuf>

@@ -4,6 +4,7 @@
 // Numbers are compared by value unless --exact is given; nothing else is ignored by default.
 #include "cli/commands.h"
 
+#include "app/logic/file_io.h"
 #include "app/logic/user_error.h"
 #include "compare/logic/program_compare.h"
 
@@ -17,26 +18,71 @@ namespace zorvan::cli {
 
 namespace {
 
+// How a line of the file ended: the editor holds every break as CR LF, the file may not.
+enum LineEndKind : std::uint8_t { EndCrLf, EndLf, EndCr, EndNone };
+
 struct Side {
     std::string name;
     LoadedDocument document;
     compare::LineKeys keys;
+    std::vector<std::uint8_t> ends;  // each line's LineEndKind, for a file of mixed line ends
+
+    LineEndKind endOf(std::size_t line, bool lastWithoutBreak) const
+    {
+        if (lastWithoutBreak)
+            return EndNone;
+        if (line < ends.size())
+            return LineEndKind(ends[line]);
+        return document.lineEnds == LineEnds::Lf ? EndLf : document.lineEnds == LineEnds::Cr ? EndCr : EndCrLf;
+    }
 };
+
+// The end of each line of a file's text (after its mark), by the rules its reader splits it by:
+// in a "%" program an LF ends a line (with the CR before it), elsewhere also a lone CR.
+std::vector<std::uint8_t> lineEndsOfLines(std::string_view bytes)
+{
+    const bool ncProgram = isNcProgram(bytes);
+    std::vector<std::uint8_t> ends;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
+            ends.push_back(i > 0 && bytes[i - 1] == '\r' ? EndCrLf : EndLf);
+        } else if (bytes[i] == '\r' && !ncProgram) {
+            const bool pair = i + 1 < bytes.size() && bytes[i + 1] == '\n';
+            ends.push_back(pair ? EndCrLf : EndCr);
+            i += pair;
+        }
+    }
+    return ends;
+}
+
+// The line ends of a file read as `side`, when they are mixed (else they all have its style).
+void readMixedEnds(Side& side, std::string_view bytes)
+{
+    if (side.document.lineEnds == LineEnds::Mixed)
+        side.ends = lineEndsOfLines(withoutMark(bytes, side.document.encoding));
+}
 
 // A file is read in pieces straight into its text, so neither side is ever held twice, and with
 // `keyed` each piece's lines are keyed while the piece is fresh in the caches.
 Side readSide(const std::string& name, std::istream& in, const compare::CompareOptions& options,
               std::optional<Encoding> encoding, bool keyed)
 {
-    if (name == "-") {
-        Side side{name, loadDocumentInput(std::nullopt, in, encoding), {}};
+    // Standard input, and pipes or devices named as files (<(...), /dev/stdin), are read once,
+    // bounded as every input is; only a regular file can be read twice in pieces.
+    if (name == "-" || !isRegularFile(QString::fromStdString(name))) {
+        std::string bytes = readInput(name == "-" ? std::nullopt : std::optional<std::string>(name), in);
+        const LineEnds style = lineEndsOf(withoutMark(bytes, detectEncoding(bytes, encoding)));
+        std::vector<std::uint8_t> ends;
+        if (style == LineEnds::Mixed)
+            ends = lineEndsOfLines(withoutMark(bytes, detectEncoding(bytes, encoding)));
+        Side side{name, loadDocument(std::move(bytes), encoding), {}, std::move(ends)};
         if (keyed)
             side.keys = compare::lineKeys(side.document.text, options);
         return side;
     }
     const QString path = QString::fromStdString(name);
     DocumentFileStream stream(path, 1 << 20, encoding);
-    Side side{name, {{}, stream.lineEnds(), stream.encoding()}, {}};
+    Side side{name, {{}, stream.lineEnds(), stream.encoding()}, {}, {}};
     const auto size = static_cast<std::size_t>(std::max<qint64>(QFileInfo(path).size(), 0));
     side.document.text.reserve(size + size / 8);
     if (keyed) {
@@ -49,6 +95,8 @@ Side readSide(const std::string& name, std::istream& in, const compare::CompareO
         if (keyed)
             compare::addLineKeys(side.keys, piece, options, scratch);
     });
+    if (side.document.lineEnds == LineEnds::Mixed)
+        readMixedEnds(side, readDocumentFile(path));
     return side;
 }
 
@@ -61,15 +109,23 @@ std::string fileTime(const std::string& name)
     return (time.toString("yyyy-MM-dd hh:mm:ss.zzz") + "000000 " + zone).toStdString();
 }
 
-const char* lineEnd(LineEnds style)
+const char* lineEnd(LineEndKind end)
 {
-    switch (style) {
-    case LineEnds::Lf: return "\n";
-    case LineEnds::Cr: return "\r";
-    case LineEnds::CrLf:
-    case LineEnds::Mixed: break;
+    return end == EndLf ? "\n" : end == EndCr ? "\r" : "\r\n";
+}
+
+// With --exact the lines are compared as they are in the files, ends included: a line's end, or
+// the missing break after a last line, is mixed into its key.
+void keyLineEnds(Side& side)
+{
+    const std::string& text = side.document.text;
+    const bool lastWithoutBreak = !text.empty() && text.back() != '\n';
+    auto& keys = side.keys.keys;
+    for (std::size_t line = 0; line < keys.size(); ++line) {
+        const LineEndKind end = side.endOf(line, lastWithoutBreak && line + 1 == keys.size());
+        if (end != EndCrLf)
+            keys[line] = (keys[line] ^ (0x9E3779B97F4A7C15ULL * (end + 1))) * 0xBF58476D1CE4E5B9ULL;
     }
-    return "\r\n";
 }
 
 // "@@ -3,2 +3,4 @@": one line is given without its count, an empty range by the line before it.
@@ -140,14 +196,13 @@ private:
         right_.skipTo(bStart);
         auto lines = [&](Lines& from, const Side& side, char mark, std::size_t count) {
             for (std::size_t i = 0; i < count; ++i) {
+                const std::size_t line = from.line;
                 const std::string_view whole = from.next();
                 out_ << mark
                      << encodeDocument(compare::lineWithoutBreak(whole), LineEnds::CrLf,
                                        FileEncoding{side.document.encoding.encoding, false});
-                if (!whole.empty() && whole.back() == '\n')
-                    out_ << lineEnd(side.document.lineEnds);
-                else
-                    out_ << "\n\\ No newline at end of file\n";
+                const LineEndKind end = side.endOf(line, whole.empty() || whole.back() != '\n');
+                out_ << (end == EndNone ? "\n\\ No newline at end of file\n" : lineEnd(end));
             }
         };
         auto same = [&](std::size_t count) {
@@ -225,6 +280,10 @@ int runDiff(const std::vector<std::string>& args, Io& io)
         Side b = readSide(files[1], io.in, options, encoding, false);
         Side a = first.get();
         b.keys = compare::lineKeysLike(b.document.text, options, a.document.text, a.keys);
+        if (!options.numbersByValue) {
+            keyLineEnds(a);
+            keyLineEnds(b);
+        }
         const compare::Comparison comparison = compare::compareLines(a.document.text, b.document.text, std::move(a.keys),
                                                                      std::move(b.keys), options);
         const compare::Alignment& alignment = comparison.alignment;

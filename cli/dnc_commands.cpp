@@ -1,9 +1,12 @@
 // zorvan-cli send / receive: a program to or from a control over a serial line.
 //   send --port DEV [LINE OPTIONS] [FILE]        FILE (absent or "-": standard input)
-//   receive --port DEV [LINE OPTIONS] [--idle SECONDS] [-o FILE]   (standard output without -o)
+//   receive --port DEV [LINE OPTIONS] [--idle SECONDS] [--max-bytes N] [-o FILE]
+//           (standard output without -o, or with -o -, /dev/stdout)
 // LINE OPTIONS: --baud N --data 7|8 --parity none|even|odd --stop 1|2 --flow none|xonxoff|rtscts
 // --eob crlf|lf|cr; what is not given comes from the stored settings. Progress goes to standard
-// error; exit 0 when done, 1 when the transfer fails (with the reason), 2 for bad options.
+// error; exit 0 when done, 1 when the transfer fails (with the reason) or the program came without
+// its closing "%", 2 for bad options. A received program is never dropped: what came is written
+// to the output, or, when that fails, to a recovery file that is named.
 #include "cli/commands.h"
 
 #include "app/logic/file_io.h"
@@ -11,9 +14,14 @@
 #include "dnc/logic/serial_receiver.h"
 #include "dnc/logic/serial_sender.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QEventLoop>
 
 #include <charconv>
+#include <functional>
+#include <limits>
 #include <ostream>
 
 namespace zorvan::cli {
@@ -27,6 +35,7 @@ struct LineCommand {
     std::optional<std::string> file;     // send: the program
     std::optional<std::string> outPath;  // receive: where it goes
     std::optional<Encoding> encoding;    // send: --encoding; absent: the file's own
+    std::size_t mostBytes = kMostInputBytes;  // receive: --max-bytes
 };
 
 int boundedNumber(const std::string& option, const std::string& text, int low, int high)
@@ -49,7 +58,7 @@ Value named(const std::string& option, const std::string& text, std::optional<Va
 
 LineCommand parseLineCommand(const std::vector<std::string>& args, bool receive)
 {
-    LineCommand command{readDncSettings(), {}, {}, {}};
+    LineCommand command{readDncSettings(), {}, {}, {}, kMostInputBytes};
     DncSettings& s = command.settings;
     bool portGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -77,6 +86,8 @@ LineCommand parseLineCommand(const std::vector<std::string>& args, bool receive)
             command.encoding = parseEncodingOption(value());
         } else if (receive && arg == "--idle") {
             s.idleTimeoutS = boundedNumber(arg, value(), 1, 3600);
+        } else if (receive && arg == "--max-bytes") {
+            command.mostBytes = std::size_t(boundedNumber(arg, value(), 1, std::numeric_limits<int>::max()));
         } else if (receive && arg == "-o") {
             command.outPath = value();
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -89,7 +100,7 @@ LineCommand parseLineCommand(const std::vector<std::string>& args, bool receive)
             command.file = arg;
         }
     }
-    if (!portGiven)
+    if (!portGiven || s.port.trimmed().isEmpty())
         throw UsageError("--port DEV is needed");
     return command;
 }
@@ -104,14 +115,18 @@ void printProgress(const char* what, const TransferProgress& p, std::ostream& er
     err << ", " << qint64(p.bytesPerSecond) << " バイト/秒" << (p.held ? " 待機中" : "") << '\n';
 }
 
-// Runs the transfer to its end, with a progress line on standard error every second.
-int runTransfer(SerialTransfer& transfer, const char* what, Io& io)
+// Runs the transfer to its end, with a progress line on standard error every second; `arrived`
+// is called with each progress.
+int runTransfer(SerialTransfer& transfer, const char* what, const char* command, Io& io,
+                const std::function<void()>& arrived = {})
 {
     QEventLoop loop;
     qint64 printed = 0;
     QElapsedTimer clock;
     clock.start();
     QObject::connect(&transfer, &SerialTransfer::progressed, &loop, [&] {
+        if (arrived)
+            arrived();
         if (!transfer.ended() && clock.elapsed() - printed >= 1000) {
             printed = clock.elapsed();
             printProgress(what, transfer.progress(), io.err);
@@ -122,11 +137,28 @@ int runTransfer(SerialTransfer& transfer, const char* what, Io& io)
     if (!transfer.ended())
         loop.exec();
     if (transfer.state() != TransferState::Done) {
-        io.err << "zorvan-cli: " << transfer.message().toStdString() << '\n';
+        io.err << "zorvan-cli " << command << ": " << transfer.message().toStdString() << '\n';
         return Refused;
     }
     printProgress(what, transfer.progress(), io.err);
     return Done;
+}
+
+// Writes a received program that could not go where it was meant to into a file of its own in
+// the temporary folder; the message says where it is, or that it could not be kept.
+std::string keepInRecoveryFile(const std::string& bytes)
+{
+    const QString path = QDir(QDir::tempPath())
+                             .filePath(QStringLiteral("zorvan-received-%1-%2.ncd")
+                                           .arg(QDateTime::currentDateTime().toString("yyyyMMdd-hhmmss"))
+                                           .arg(QCoreApplication::applicationPid()));
+    try {
+        writeFileAtomically(path, bytes);
+        return "受信したプログラム (" + std::to_string(bytes.size()) + " バイト) を " + path.toStdString()
+               + " に残しました";
+    } catch (const FileError& e) {
+        return std::string("受信したプログラムを残せませんでした: ") + e.what();
+    }
 }
 
 }  // namespace
@@ -145,21 +177,66 @@ int runSend(const std::vector<std::string>& args, Io& io)
         io.err << ")\n";
     }
     SerialSender sender(frameProgram(lines, command.settings), command.settings);
-    return runTransfer(sender, "送信", io);
+    return runTransfer(sender, "送信", "send", io);
 }
 
 int runReceive(const std::vector<std::string>& args, Io& io)
 {
     const LineCommand command = parseLineCommand(args, true);
+    // The output is opened before the far end is waited for, so that a place that cannot be
+    // written is known at once; the bytes go to it as they arrive.
+    std::optional<AtomicFileWriter> file;
+    if (command.outPath && !namesStandardOutput(*command.outPath))
+        file.emplace(QString::fromStdString(*command.outPath));
     SerialReceiver receiver(command.settings);
-    const int status = runTransfer(receiver, "受信", io);
-    if (status != Done)
+    receiver.setMostBytes(command.mostBytes);
+    std::size_t written = 0;
+    std::string writeFailure;
+    const auto writeArrived = [&] {
+        if (!file)
+            return;
+        try {
+            file->append(std::string_view(receiver.bytes()).substr(written));
+            written = receiver.bytes().size();
+        } catch (const FileError& e) {
+            writeFailure = e.what();
+            file.reset();
+        }
+    };
+    const int status = runTransfer(receiver, "受信", "receive", io, writeArrived);
+    const std::string& bytes = receiver.bytes();
+    if (bytes.empty())
         return status;
-    if (command.outPath)
-        writeFileAtomically(QString::fromStdString(*command.outPath), receiver.bytes());
-    else
-        io.out.write(receiver.bytes().data(), std::streamsize(receiver.bytes().size()));
-    return Done;
+
+    bool kept = false;
+    if (command.outPath && !namesStandardOutput(*command.outPath)) {
+        writeArrived();
+        if (file) {
+            try {
+                file->commit();
+                kept = true;
+            } catch (const FileError& e) {
+                writeFailure = e.what();
+            }
+        }
+    } else {
+        io.out.write(bytes.data(), std::streamsize(bytes.size()));
+        io.out.flush();
+        kept = bool(io.out);
+        if (!kept)
+            writeFailure = "標準出力に書けません: " + (io.outFailure ? io.outFailure() : std::string());
+    }
+    if (!kept) {
+        io.err << "zorvan-cli receive: " << writeFailure << '\n';
+        io.err << "zorvan-cli receive: " << keepInRecoveryFile(bytes) << '\n';
+        return Refused;
+    }
+    if (status == Done && !receiver.complete()) {
+        io.err << "zorvan-cli receive: 終わりの \"%\" が来ないまま途切れました (" << bytes.size()
+               << " バイト)。届いた分だけを書きました\n";
+        return Refused;
+    }
+    return status;
 }
 
 }  // namespace zorvan::cli

@@ -67,3 +67,9 @@ printf '\x01%s\x00%s' $'1\r\nS\r\n9\r\nG54\r\n-5.0\r\n@\r\nA&B\r\n5\r\n6\r\n7\r\
 # The streamed replace: piece size, chunk size, search and replacement lengths, their bytes, the file.
 printf '\x03\x05\x01\x03XA\r\nB%s' $'%\r\nX1\r\nX2X3\r\n' > "$dir/streamed_replace_fuzz/crlf"
 printf '\x01\x09\x02\x04\x82\xa0\x82\xa2XY%s' $'%\nX\x82\xa0\nY\n' > "$dir/streamed_replace_fuzz/shift-jis"
+
+# The compare: two programs cut by a 0xFF byte, one an edit of the other with repeated lines.
+mkdir -p "$dir/compare_fuzz"
+printf '%s\xff%s' $'%\r\nG0 Z3\r\nX1.\r\nG0 Z3\r\n(T1 D6.)\r\nN10 X2.\r\n%\r\n' \
+  $'%\r\nG0 Z3\r\nX1.0\r\nG0 Z3\r\nG0 Z3\r\n(t1 d6.)\r\nX2.\r\n%' > "$dir/compare_fuzz/edit"
+cp "$dir"/common/program1 "$dir/compare_fuzz/one-side"

@@ -74,6 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!path.cancelled);
     checkPath(path, options);
 
+    // The state at a line, run again from its resume point, and at the last line.
+    const int asked = path.lineCount() > 0 ? static_cast<int>((size / 3) % static_cast<std::size_t>(path.lineCount())) : 0;
+    for (int line : {asked, path.lineCount() - 1, path.lineCount()}) {
+        const auto states = stateOfLine(text, path, line, options);
+        if (states)
+            FUZZ_CHECK(!(states->after.minutes < states->before.minutes));  // time only grows
+    }
+
     const PathChunks chunks = buildChunks(path);
     RenderOptions render;
     render.legend = false;  // text needs a font database, which needs an application

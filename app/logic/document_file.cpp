@@ -645,30 +645,51 @@ std::vector<std::string> readMergePieces(std::string_view bytes)
     return pieces;
 }
 
-QString openFailureMessage(const QString& path)
+QString openFailureMessage(const QString& path, const std::string& reason)
 {
-    return path + QStringLiteral("ﾌｧｲﾙを開けません。もう一度開いてみてください");
+    return path + QStringLiteral("ﾌｧｲﾙを開けません。\n") + QString::fromStdString(reason);
 }
 
 namespace {
 
 UserError openFailure(const QString& path, const FileError& e)
 {
-    std::string message = openFailureMessage(path).toStdString();
-    if (e.reason() == kFileChangedWhileRead || e.reason() == tooLongReason(kMostInputBytes))
-        message += "\n" + e.reason();
-    return UserError(message);
+    return UserError(openFailureMessage(path, e.reason()).toStdString());
 }
 
 }  // namespace
 
+std::optional<std::string> wideTextProblem(std::string_view head)
+{
+    head = head.substr(0, 4096);
+    const auto startsWith = [&](std::string_view mark) { return head.starts_with(mark); };
+    using namespace std::string_view_literals;
+    if (startsWith("\xFF\xFE\0\0"sv) || startsWith("\0\0\xFE\xFF"sv))
+        return std::string(kWideTextRefusal).replace(0, 6, "UTF-32");
+    if (startsWith("\xFF\xFE"sv) || startsWith("\xFE\xFF"sv))
+        return std::string(kWideTextRefusal);
+    // Without a mark: NULs in every other byte and hardly any in the bytes between (the NUL
+    // leader and trailer of a punched program are NULs in both).
+    std::size_t nuls[2] = {0, 0};
+    for (std::size_t i = 0; i < head.size(); ++i)
+        nuls[i % 2] += head[i] == '\0';
+    const std::size_t half = head.size() / 2;
+    if (half >= 2 && std::max(nuls[0], nuls[1]) * 10 >= half * 4 && std::min(nuls[0], nuls[1]) * 20 <= half)
+        return std::string(kWideTextRefusal);
+    return std::nullopt;
+}
+
 std::string readDocumentFile(const QString& path)
 {
+    std::string bytes;
     try {
-        return readWholeFile(path);
+        bytes = readWholeFile(path);
     } catch (const FileError& e) {
         throw openFailure(path, e);
     }
+    if (auto problem = wideTextProblem(bytes))
+        throw UserError(openFailureMessage(path, *problem).toStdString());
+    return bytes;
 }
 
 namespace {
@@ -692,10 +713,21 @@ DocumentFileStream::DocumentFileStream(const QString& path, std::size_t pieceSiz
 {
     try {
         file_ = std::make_unique<FileReader>(path);
+        if (file_->isRegular() && file_->size() > kMostInputBytes)
+            throw FileError(path, tooLongReason(kMostInputBytes), false);
         // The mark first, as the kind of file and its line ends are those of the text after it.
         char head[kByteOrderMark.size()];
         const std::size_t headSize = readHead(*file_, head, sizeof head);
         const bool mark = chosen != Encoding::ShiftJis && std::string_view(head, headSize) == kByteOrderMark;
+        {
+            std::string wideHead(4096, '\0');
+            file_->rewind();
+            wideHead.resize(readHead(*file_, wideHead.data(), wideHead.size()));
+            if (auto problem = wideTextProblem(wideHead))
+                throw UserError(openFailureMessage(path, *problem).toStdString());
+            file_->rewind();
+            readHead(*file_, head, headSize);
+        }
         encoding_ = {mark ? Encoding::Utf8 : chosen.value_or(Encoding::ShiftJis), mark};
         LineEndCounter counter;
         Utf8Detector detector;

@@ -106,8 +106,15 @@ std::vector<std::string> readMergeLines(std::string_view bytes);
 // The same lines, each followed by CR LF, in pieces of whole lines.
 std::vector<std::string> readMergePieces(std::string_view bytes);
 
+// Text of two or four bytes a character (UTF-16, UTF-32) that neither encoding can hold: the
+// reason it is refused, found from a byte-order mark or NULs in every other byte of `head` (the
+// first 4 KiB are looked at).
+std::optional<std::string> wideTextProblem(std::string_view head);
+inline constexpr const char* kWideTextRefusal =
+    "UTF-16 のテキストです。Shift-JIS か UTF-8 で保存し直してから開いてください";
+
 // Reads a whole file (readWholeFile); throws UserError with the load failure message naming
-// `path` (and the reason on a second line when the file changed while it was read).
+// `path` and the reason on a second line, also for UTF-16 or UTF-32 text.
 std::string readDocumentFile(const QString& path);
 // Writes the editor text to `path` in `style` and `encoding` with writeFileAtomically, so a failed
 // write (or a character the encoding cannot hold) leaves the old file whole. Throws UserError
@@ -140,7 +147,7 @@ private:
     FileEncoding encoding_;
 };
 
-// The message shown when a file cannot be read.
-QString openFailureMessage(const QString& path);
+// The message shown when a file cannot be read, with the reason.
+QString openFailureMessage(const QString& path, const std::string& reason);
 
 }  // namespace zorvan

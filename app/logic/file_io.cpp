@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <vector>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -75,17 +76,6 @@ bool sameState(const struct stat& a, const struct stat& b)
            && a.st_dev == b.st_dev;
 }
 
-void writeDirectly(const QString& path, const std::string& name, std::string_view bytes)
-{
-    Descriptor fd(::open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (fd.get() < 0)
-        throw FileError(path, systemReason(errno), true);
-    if (int error = writeAll(fd.get(), bytes))
-        throw FileError(path, systemReason(error), true);
-    if (!fd.close())
-        throw FileError(path, systemReason(errno), true);
-}
-
 bool namesASpecialPlace(const std::string& name)
 {
     return name.rfind("/dev/", 0) == 0 || name.rfind("/proc/", 0) == 0;
@@ -156,7 +146,34 @@ FileError::FileError(const QString& path, std::string reason, bool writing)
 {
 }
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error)
+{
+    // The users read Japanese: the reasons a file or port commonly fails for are said in it.
+    switch (error) {
+    case ENOENT: return "ファイルまたはフォルダがありません";
+    case EACCES:
+    case EPERM: return "アクセスが許可されていません";
+    case EISDIR: return "フォルダです";
+    case ENOTDIR: return "パスの途中にフォルダでないものがあります";
+    case ENOSPC: return "ディスクに空きがありません";
+    case EDQUOT: return "ディスクの割り当てを使い切りました";
+    case EROFS: return "読み取り専用のファイルシステムです";
+    case EFBIG: return "ファイルが大きすぎます";
+    case ESPIPE: return "先頭に戻って読めません (パイプや装置です)";
+    case EIO: return "入出力エラーです";
+    case ENXIO: return "読み手のいないパイプか、つながっていない装置です";
+    case EPIPE: return "読み手が閉じました";
+    case ENAMETOOLONG: return "名前が長すぎます";
+    case ELOOP: return "シンボリックリンクが循環しています";
+    case EMFILE:
+    case ENFILE: return "開いているファイルが多すぎます";
+    case ENOTTY: return "端末や通信ポートではありません";
+    case EBUSY: return "使用中です";
+    case ENODEV: return "装置がありません";
+    case EAGAIN: return "いまは使えません";
+    default: return std::strerror(error);
+    }
+}
 
 std::string tooLongReason(std::size_t most)
 {
@@ -223,13 +240,56 @@ void FileReader::checkUnchanged(std::size_t bytesRead) const
         throw FileError(path_, kFileChangedWhileRead, false);
 }
 
+std::optional<std::string> readBounded(const std::function<std::size_t(char*, std::size_t)>& read, std::size_t most)
+{
+    // Pieces of a fixed size, joined once at the end, piece by piece: an endless input is refused
+    // holding no more than the limit, and a long one never doubles its buffer on the way.
+    constexpr std::size_t kPiece = std::size_t(1) << 20;
+    std::vector<std::string> pieces;
+    std::size_t total = 0;
+    for (;;) {
+        std::string piece(kPiece, '\0');
+        std::size_t got = 0;
+        while (got < kPiece)
+            if (const std::size_t n = read(piece.data() + got, kPiece - got))
+                got += n;
+            else
+                break;
+        total += got;
+        if (total > most)
+            return std::nullopt;
+        piece.resize(got);
+        const bool last = got < kPiece;
+        if (got > 0)
+            pieces.push_back(std::move(piece));
+        if (last)
+            break;
+    }
+    if (pieces.size() == 1)
+        return std::move(pieces.front());
+    std::string bytes;
+    bytes.reserve(total);
+    for (std::string& piece : pieces) {
+        bytes += piece;
+        std::string().swap(piece);
+    }
+    return bytes;
+}
+
 std::string readWholeFile(const QString& path, std::size_t most)
 {
     FileReader file(path);
-    if (file.isRegular() && file.size() > most)
+    if (!file.isRegular()) {
+        std::optional<std::string> bytes =
+            readBounded([&](char* into, std::size_t size) { return file.read(into, size); }, most);
+        if (!bytes)
+            throw FileError(path, tooLongReason(most), false);
+        return std::move(*bytes);
+    }
+    if (file.size() > most)
         throw FileError(path, tooLongReason(most), false);
     // One byte more than the size, so that the read that finds the end needs no reallocation.
-    std::string bytes(file.isRegular() ? file.size() + 1 : 65536, '\0');
+    std::string bytes(file.size() + 1, '\0');
     std::size_t got = 0;
     for (;;) {
         if (got > most)
@@ -246,50 +306,116 @@ std::string readWholeFile(const QString& path, std::size_t most)
     return bytes;
 }
 
-void writeFileAtomically(const QString& path, std::string_view bytes)
+AtomicFileWriter::AtomicFileWriter(const QString& path) : path_(path), target_(localName(path))
 {
-    std::string target = localName(path);
-    if (target.empty())
+    if (target_.empty())
         throw FileError(path, systemReason(ENOENT), true);
     struct stat existing;
-    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    const bool exists = ::stat(target_.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT)
         throw FileError(path, systemReason(errno), true);
-    if ((exists && !S_ISREG(existing.st_mode)) || namesASpecialPlace(target)) {
-        writeDirectly(path, target, bytes);
+    if ((exists && !S_ISREG(existing.st_mode)) || namesASpecialPlace(target_)) {
+        if (exists && S_ISDIR(existing.st_mode))
+            throw FileError(path, systemReason(EISDIR), true);
+        // A pipe with no reader would hold the writer for ever: one whose reader has not come
+        // within two seconds is refused instead.
+        for (int attempt = 0;; ++attempt) {
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+            if (fd_ >= 0 || errno != ENXIO || attempt == 40)
+                break;
+            ::usleep(50000);
+        }
+        if (fd_ < 0)
+            throw FileError(path, systemReason(errno), true);
+        ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
         return;
     }
-    if (exists) {  // through links: the link stays, the file it names is replaced
-        if (char* real = ::realpath(target.c_str(), nullptr)) {
-            target = real;
+    if (exists) {
+        // A file its owner made read-only is not replaced behind the owner's back (replacing needs
+        // only the folder's permission).
+        if (::access(target_.c_str(), W_OK) != 0 || (existing.st_mode & 0222) == 0)
+            throw FileError(path, "書き込みが禁止されています (読み取り専用)", true);
+        // Through links: the link stays, the file it names is replaced.
+        if (char* real = ::realpath(target_.c_str(), nullptr)) {
+            target_ = real;
             std::free(real);
         }
     }
 
-    removeStaleTemporaries(target);
-    const auto created = createTemporaryBeside(target, exists ? (existing.st_mode & 07777) : 0666);
-    const std::string& temporary = created.second;
-    Descriptor fd(created.first);
-    if (fd.get() < 0)
+    removeStaleTemporaries(target_);
+    auto created = createTemporaryBeside(target_, exists ? (existing.st_mode & 07777) : 0666);
+    fd_ = created.first;
+    if (fd_ < 0)
         throw FileError(path, systemReason(errno), true);
-    auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
-        throw FileError(path, systemReason(error), true);
-    };
+    temporary_ = std::move(created.second);
     if (exists) {
         // The umask must not narrow the permissions of a file that is only being rewritten.
-        if (::fchmod(fd.get(), existing.st_mode & 07777) != 0)
-            fail(errno);
-        [[maybe_unused]] int ignored = ::fchown(fd.get(), existing.st_uid, existing.st_gid);
+        const bool modeKept = ::fchmod(fd_, existing.st_mode & 07777) == 0;
+        // Another user than the owner cannot give the new file the owner (nor, often, the group):
+        // then the file is rewritten in place, which keeps both.
+        const bool ownersKept = ::fchown(fd_, existing.st_uid, existing.st_gid) == 0;
+        if (!modeKept || !ownersKept) {
+            discardTemporary();
+            fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (fd_ < 0)
+                throw FileError(path, systemReason(errno), true);
+        }
     }
-    if (int error = writeAll(fd.get(), bytes))
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    discardTemporary();
+}
+
+void AtomicFileWriter::discardTemporary()
+{
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
+    temporary_.clear();
+}
+
+void AtomicFileWriter::fail(int error)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    discardTemporary();
+    throw FileError(path_, systemReason(error), true);
+}
+
+void AtomicFileWriter::append(std::string_view bytes)
+{
+    if (fd_ < 0)
+        throw FileError(path_, systemReason(EBADF), true);
+    if (int error = writeAll(fd_, bytes))
         fail(error);
-    if (::fsync(fd.get()) != 0 && errno != EINVAL)
+}
+
+void AtomicFileWriter::commit()
+{
+    if (fd_ < 0)
+        throw FileError(path_, systemReason(EBADF), true);
+    if (!temporary_.empty() && ::fsync(fd_) != 0 && errno != EINVAL)
         fail(errno);
-    if (!fd.close())
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0)
         fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
-        fail(errno);
+    if (!temporary_.empty()) {
+        if (::rename(temporary_.c_str(), target_.c_str()) != 0)
+            fail(errno);
+        temporary_.clear();
+    }
+}
+
+void writeFileAtomically(const QString& path, std::string_view bytes)
+{
+    AtomicFileWriter writer(path);
+    writer.append(bytes);
+    writer.commit();
 }
 
 }  // namespace zorvan

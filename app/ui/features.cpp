@@ -13,8 +13,10 @@ void registerFeatures(Shell& shell)
     registerCalcFeatures(shell);
     registerListsFeatures(shell);
     registerPreviewFeatures(shell);
+    registerInspectFeatures(shell);
     registerDncFeatures(shell);
     registerCompareFeatures(shell);
+    registerCheckFeatures(shell);
 }
 
 }  // namespace zorvan

@@ -238,7 +238,9 @@ void appendLineKey(std::string& out, std::string_view line, const CompareOptions
 
 std::string_view lineKey(std::string& buffer, std::string_view line, const CompareOptions& options)
 {
-    return std::string_view(buffer.data(), writeLineKey(buffer, 0, line, options));
+    // The key is written first: writing may move the buffer, so its address is taken after.
+    const std::size_t size = writeLineKey(buffer, 0, line, options);
+    return std::string_view(buffer.data(), size);
 }
 
 }  // namespace zorvan::compare

@@ -26,7 +26,11 @@ void SerialReceiver::onData()
     if (data.isEmpty())
         return;
     lastDataMs_ = elapsedMs();
-    if (program_.add(std::string_view(data.constData(), data.size())))
+    const bool complete = program_.add(std::string_view(data.constData(), data.size()));
+    if (program_.bytes().size() > mostBytes_)
+        finish(TransferState::Failed, QStringLiteral("受信したプログラムが上限の %1 バイトを超えたので受信をやめました。")
+                                          .arg(qulonglong(mostBytes_)));
+    else if (complete)
         finish(TransferState::Done);
 }
 

@@ -18,6 +18,8 @@ public:
     // timeout, the line lost) after the program had begun is Done with what came, and says so
     // in its message.
     bool complete() const { return program_.complete(); }
+    // The most bytes taken; past them the transfer fails, keeping what came.
+    void setMostBytes(std::size_t most) { mostBytes_ = most; }
     TransferProgress progress() const override;
 
 protected:
@@ -29,6 +31,7 @@ protected:
 private:
     ReceivedProgram program_;
     qint64 lastDataMs_ = 0;
+    std::size_t mostBytes_ = std::size_t(1) << 30;
 };
 
 }  // namespace zorvan::dnc

@@ -264,8 +264,10 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
     const std::string_view old = readRangeText(editor, range, buffer);  // valid until the text changes
     const std::vector<std::string_view> pieces = cutIntoPieces(old);
     const Numbering numbering(options);
-    const std::string overflowMessage = "N番号が最大値 " + std::to_string(options.max) + " を超えるので振り直しません";
-    const bool refuses = options.max > 0 && !options.wrap;
+    // Without a maximum of its own the numbers still stop at the largest one a block can carry.
+    const long long limit = options.max > 0 ? options.max : kLargestSequenceNumber;
+    const std::string overflowMessage = "N番号が最大値 " + std::to_string(limit) + " を超えるので振り直しません";
+    const bool refuses = !(options.max > 0 && options.wrap);
     const bool programApart = programWordsApart(old);
 
     // A jump needs the new number of its block before it is written: then a first pass over the
@@ -289,7 +291,7 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
             for (const Jump& jump : s.jumps)
                 named.insert(jump.target);
         }
-        if (refuses && numbered > 0 && numbering.number(numbered - 1) > options.max)
+        if (refuses && numbered > 0 && numbering.number(numbered - 1) > limit)
             throw UserError(overflowMessage, kRenumberCaption, UserError::Icon::Warning);
         NewPlaces places;
         for (std::size_t p = 0; p < surveys.size(); ++p)
@@ -342,7 +344,7 @@ std::vector<MissingTarget> renumberProgram(TextEditor& editor, const RenumberOpt
             const BlockStart block = readBlockStart(line);
             if (getsNumber(block, options.existingOnly)) {
                 const long long value = numbering.number(ordinal++);
-                if (refuses && value > options.max)  // found only now without jumps: nothing has changed yet
+                if (refuses && value > limit)  // found only now without jumps: nothing has changed yet
                     throw UserError(overflowMessage, kRenumberCaption, UserError::Icon::Warning);
                 // The number takes the place of the old one, or goes with its N in front of the first word.
                 std::size_t from = block.wordAt, to = block.wordAt;

@@ -154,7 +154,7 @@ void assign(const char*& p, const char* end, std::uint32_t line, MacroVariables&
 void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& options, MacroVariables& variables,
                 Block& block, std::vector<Diagnostic>& diagnostics)
 {
-    block.present = block.plain = 0;
+    block.present = block.plain = block.repeated = 0;
     block.gCount = block.mCount = 0;
     block.skipped = block.unreadable = false;
     block.corner = 0;
@@ -249,6 +249,8 @@ void parseBlock(std::string_view text, std::uint32_t line, const BlockOptions& o
                     block.m[block.mCount++] = static_cast<int>(std::lround(v));
             } else if (c != 'N') {
                 const std::uint32_t bit = 1u << (c - 'A');
+                if (block.present & bit)
+                    block.repeated |= bit;
                 block.value[c - 'A'] = v;
                 block.present |= bit;
                 block.plain = plain ? (block.plain | bit) : (block.plain & ~bit);

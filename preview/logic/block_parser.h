@@ -19,6 +19,7 @@ namespace zorvan::preview {
 struct Block {
     std::uint32_t present = 0;  // bit (letter - 'A') for every address given (G and M excluded)
     std::uint32_t plain = 0;    // bit for an address whose number text had no "." (literal only)
+    std::uint32_t repeated = 0; // bit for an address given more than once (G, M and N excluded)
     double value[26];
     int g[12];  // G codes times ten (G54.1 is 541)
     int gCount = 0;

@@ -62,6 +62,68 @@ struct Frame {
     std::uint32_t callLine;
 };
 
+// A call frame as a resume point keeps it: places as offsets into the text.
+struct SavedFrame {
+    std::size_t returnAt;
+    std::uint32_t returnLine;
+    std::size_t bodyAt;
+    std::uint32_t bodyLine;
+    int remaining;
+    std::uint32_t callLine;
+};
+
+// The modes of the interpreter itself (the motion and the recorder keep theirs).
+struct Modes {
+    int motionCode = 0;  // 0..3
+    Plane plane = Plane::XY;
+    bool absolute = true, inch = false, feedPerRev = false, returnToInitial = true;
+    bool absoluteCentres = false;  // G90.1: I/J/K name the centre, not its offset from the start
+    double feed = 0, spindle = 0;
+    int pendingTool = 0;
+    CycleState cycle;
+    // Followed for the reader of the program only; the path does not depend on them.
+    int workOffset = 540, workOffsetP = 0;
+    int lengthComp = 490, lengthOffset = 0;
+    int radiusComp = 400, radiusOffset = 0;
+    int spindleTool = 0, spindleTurn = 5;
+    bool mist = false, flood = false;
+};
+
+// Work counted between resume points: a block and each byte of it, as blockWork counts them
+// without looking for expressions; about 3,000 lines of a CAM program.
+constexpr std::uint64_t kResumeEvery = 256 * 1024;
+
+// Where the run stood before one block: enough to run on from there.
+struct Checkpoint {
+    std::size_t at;
+    std::uint32_t line;
+    Modes modes;
+    ToolMotion::Saved motion;
+    PathRecorder::Saved recorder;
+    std::vector<std::pair<std::uint16_t, double>> variables;  // the set ones
+    std::vector<SavedFrame> calls;
+    double length[kMoveKinds];
+    double minutes, rapidMinutes;
+};
+
+// The line being asked about in a stretch run again: the states around its first run.
+struct Watch {
+    std::uint32_t line = 0;
+    bool started = false, done = false;
+    std::size_t firstDiagnostic = 0, endDiagnostic = 0;
+    LineStates states;
+};
+
+}  // namespace
+
+struct ResumePoints {
+    std::vector<Checkpoint> points;
+    // For each line, the last point before the line first ran; Toolpath::kNeverRun when it never did.
+    std::vector<std::uint32_t> pointOfLine;
+};
+
+namespace {
+
 class Interpreter {
 public:
     Interpreter(std::string_view text, const InterpreterOptions& options, const std::atomic<bool>* cancel)
@@ -70,7 +132,10 @@ public:
         blockOptions_.blockDelete = options.blockDelete;
     }
 
-    Toolpath run();
+    // Runs the program from its start, or from a resume point until `watch`'s line has run once.
+    Toolpath run(const Checkpoint* from = nullptr, Watch* watch = nullptr);
+    MachineState machineState() const;
+    void fillState(MachineState& state) const;
     // Axes the program never set absolutely while a point went undrawn for want of them.
     std::array<bool, 3> axesToAssume() const
     {
@@ -105,13 +170,28 @@ private:
     // Notes where the tool stands after the first run of `line`.
     void markRun(std::uint32_t line)
     {
+        watchMark(line);
+        if (watch_ || !options_.keepVertices)
+            return;  // a stretch run again, or a run that only sums, keeps no path
         auto& after = path_.verticesAfterLine;
         if (line >= after.size())
             after.resize(line + 1, Toolpath::kNeverRun);
         if (after[line] == Toolpath::kNeverRun)
-            after[line] = static_cast<std::uint32_t>(path_.x.size());
+            after[line] = static_cast<std::uint32_t>(recorder_.vertexCount());
     }
     double feedPerMinute() const { return feedPerRev_ ? feed_ * spindle_ : feed_; }
+    // The modes that only a reader of the program asks for (work offset, offsets, spindle, coolant).
+    void noteModes();
+    Checkpoint checkpoint(const char* at, std::uint32_t line) const;
+    void resume(const Checkpoint& from);
+    void watchMark(std::uint32_t line)
+    {
+        if (watch_ && watch_->started && line == watch_->line && !watch_->done) {
+            watch_->done = true;
+            watch_->states.after = machineState();
+            watch_->states.variablesAfter = variables_;
+        }
+    }
 
     std::string_view text_;
     const InterpreterOptions& options_;
@@ -137,7 +217,133 @@ private:
     std::unordered_map<int, std::pair<const char*, std::uint32_t>> labels_;
     const char* jumpAt_ = nullptr;
     std::uint32_t jumpLine_ = 0;
+
+    int workOffset_ = 540, workOffsetP_ = 0;
+    int lengthComp_ = 490, lengthOffset_ = 0;
+    int radiusComp_ = 400, radiusOffset_ = 0;
+    int spindleTool_ = 0, spindleTurn_ = 5;
+    bool mist_ = false, flood_ = false;
+    Watch* watch_ = nullptr;
+    MachineState observed_;  // handed to the observer after each block
 };
+
+void Interpreter::noteModes()
+{
+    for (int i = 0; i < block_.gCount; ++i) {
+        const int g = block_.g[i];
+        if ((g >= 540 && g <= 590 && g % 10 == 0) || g == 541) {
+            workOffset_ = g;
+            workOffsetP_ = g == 541 && block_.has('P') ? static_cast<int>(std::lround(block_.get('P'))) : 0;
+        } else if (g == 430 || g == 440 || g == 490) {
+            lengthComp_ = g;
+        } else if (g == 400 || g == 410 || g == 420) {
+            radiusComp_ = g;
+        }
+    }
+    if (block_.has('H'))
+        lengthOffset_ = static_cast<int>(std::lround(block_.get('H')));
+    if (block_.has('D'))
+        radiusOffset_ = static_cast<int>(std::lround(block_.get('D')));
+    for (int i = 0; i < block_.mCount; ++i) {
+        switch (block_.m[i]) {
+        case 3: case 4: case 5: spindleTurn_ = block_.m[i]; break;
+        case 6: spindleTool_ = pendingTool_; break;
+        case 7: mist_ = true; break;
+        case 8: flood_ = true; break;
+        case 9: mist_ = flood_ = false; break;
+        default: break;
+        }
+    }
+}
+
+MachineState Interpreter::machineState() const
+{
+    MachineState s;
+    fillState(s);
+    return s;
+}
+
+void Interpreter::fillState(MachineState& s) const
+{
+    s.motion = motionCode_;
+    s.cycle = cycle_.code;
+    s.plane = plane_ == Plane::XY ? 17 : plane_ == Plane::ZX ? 18 : 19;
+    s.absolute = absolute_;
+    s.inch = inch_;
+    s.feedPerRev = feedPerRev_;
+    s.returnToInitial = returnToInitial_;
+    s.workOffset = workOffset_;
+    s.workOffsetP = workOffsetP_;
+    s.lengthComp = lengthComp_;
+    s.lengthOffset = lengthOffset_;
+    s.radiusComp = radiusComp_;
+    s.radiusOffset = radiusOffset_;
+    s.toolCalled = pendingTool_;
+    s.toolInSpindle = spindleTool_;
+    s.feed = feed_;
+    s.spindle = spindle_;
+    s.spindleTurn = spindleTurn_;
+    s.mist = mist_;
+    s.flood = flood_;
+    for (int i = 0; i < 3; ++i) {
+        s.position[i] = motion_.position()[i];
+        s.known[i] = motion_.known(i);
+    }
+    s.frame = motion_.frame();
+    std::copy(path_.length, path_.length + kMoveKinds, s.length);
+    s.minutes = path_.minutes;
+    s.rapidMinutes = path_.rapidMinutes;
+}
+
+Checkpoint Interpreter::checkpoint(const char* at, std::uint32_t line) const
+{
+    Checkpoint c{};
+    c.at = static_cast<std::size_t>(at - text_.data());
+    c.line = line;
+    c.modes = {motionCode_, plane_, absolute_, inch_, feedPerRev_, returnToInitial_, absoluteCentres_, feed_, spindle_,
+               pendingTool_, cycle_, workOffset_, workOffsetP_, lengthComp_, lengthOffset_, radiusComp_, radiusOffset_,
+               spindleTool_, spindleTurn_, mist_, flood_};
+    c.motion = motion_.save();
+    c.recorder = recorder_.save();
+    for (int n = 0; n < MacroVariables::kCount; ++n)
+        if (variables_.isSet(n))
+            c.variables.emplace_back(static_cast<std::uint16_t>(n), variables_.get(n));
+    for (const Frame& f : calls_)
+        c.calls.push_back({static_cast<std::size_t>(f.returnAt - text_.data()), f.returnLine,
+                           static_cast<std::size_t>(f.bodyAt - text_.data()), f.bodyLine, f.remaining, f.callLine});
+    std::copy(path_.length, path_.length + kMoveKinds, c.length);
+    c.minutes = path_.minutes;
+    c.rapidMinutes = path_.rapidMinutes;
+    return c;
+}
+
+void Interpreter::resume(const Checkpoint& c)
+{
+    const Modes& m = c.modes;
+    motionCode_ = m.motionCode;
+    plane_ = m.plane;
+    absolute_ = m.absolute, inch_ = m.inch, feedPerRev_ = m.feedPerRev, returnToInitial_ = m.returnToInitial;
+    absoluteCentres_ = m.absoluteCentres;
+    feed_ = m.feed, spindle_ = m.spindle;
+    pendingTool_ = m.pendingTool;
+    cycle_ = m.cycle;
+    workOffset_ = m.workOffset, workOffsetP_ = m.workOffsetP;
+    lengthComp_ = m.lengthComp, lengthOffset_ = m.lengthOffset;
+    radiusComp_ = m.radiusComp, radiusOffset_ = m.radiusOffset;
+    spindleTool_ = m.spindleTool, spindleTurn_ = m.spindleTurn;
+    mist_ = m.mist, flood_ = m.flood;
+    motion_.restore(c.motion);
+    recorder_.restore(c.recorder);
+    recorder_.setTool(spindleTool_);
+    for (const auto& [n, v] : c.variables)
+        variables_.set(n, v);
+    for (const SavedFrame& f : c.calls)
+        calls_.push_back({text_.data() + f.returnAt, f.returnLine, text_.data() + f.bodyAt, f.bodyLine, f.remaining,
+                          f.callLine});
+    std::copy(c.length, c.length + kMoveKinds, path_.length);
+    path_.minutes = c.minutes;
+    path_.rapidMinutes = c.rapidMinutes;
+}
 
 double Interpreter::distance(char letter) const
 {
@@ -472,6 +678,7 @@ Interpreter::Flow Interpreter::runBlock(std::uint32_t line, const char* nextLine
         pendingTool_ = static_cast<int>(std::lround(block_.get('T')));
     if (block_.hasM(6))
         recorder_.setTool(pendingTool_);
+    noteModes();
 
     // A word that could not be read makes no position: the block does not move the tool.
     if (block_.unreadable) {
@@ -512,25 +719,37 @@ Interpreter::Flow Interpreter::runBlock(std::uint32_t line, const char* nextLine
     return callOrReturn(line, nextLine);
 }
 
-Toolpath Interpreter::run()
+Toolpath Interpreter::run(const Checkpoint* from, Watch* watch)
 {
     const char* p = text_.data();
     const char* end = p + text_.size();
     if (text_.starts_with("\xEF\xBB\xBF"))
         p += 3;  // a UTF-8 byte-order mark
-    // Room for about one vertex a line, guessed from the text's size.
-    const std::size_t guess = text_.size() / 20 + 16;
+    // Room for about one vertex a line, guessed from the text's size (a stretch run again makes few).
+    const std::size_t guess = from || !options_.keepVertices ? 1024 : text_.size() / 20 + 16;
     for (auto* v : {&path_.x, &path_.y, &path_.z})
         v->reserve(guess);
     path_.line.reserve(guess);
-    path_.verticesAfterLine.reserve(text_.size() / 16 + 16);
+    path_.verticesAfterLine.reserve(from || !options_.keepVertices ? 0 : text_.size() / 16 + 16);
     path_.kind.reserve(guess);
     path_.tool.reserve(guess);
     path_.ranges.reserve(guess);
     recorder_.setTool(0);
+    std::uint32_t line = 0, lines = 0;
+    if (from) {
+        resume(*from);
+        p = text_.data() + from->at;
+        line = from->line;
+    }
+    watch_ = watch;
+    if (options_.runStarts)
+        options_.runStarts();
+    std::shared_ptr<ResumePoints> resumePoints;
+    std::uint64_t sincePoint = kResumeEvery;  // a point before the first block
+    if (options_.keepResumePoints && !from)
+        resumePoints = std::make_shared<ResumePoints>();
 
     constexpr std::uint64_t kCancelCheckBlocks = 4096;
-    std::uint32_t line = 0, lines = 0;
     // Each line of the text runs once whatever it costs (that is bounded by the text); the work
     // budget is for the runs after the first.
     std::vector<bool> ranBefore;
@@ -556,8 +775,22 @@ Toolpath Interpreter::run()
         const char* next = nl ? lineEnd + 1 : end;
         if (line >= ranBefore.size())
             ranBefore.resize(std::max<std::size_t>(line + 1, ranBefore.size() * 2));
-        if (ranBefore[line])
+        // A stretch run again counts all its work: it may not stop where the first run did.
+        if (ranBefore[line] || from)
             work += blockWork(std::string_view(p, static_cast<std::size_t>(lineEnd - p)));
+        if (resumePoints) {
+            if (sincePoint >= kResumeEvery) {
+                resumePoints->points.push_back(checkpoint(p, line));
+                sincePoint = 0;
+            }
+            sincePoint += kBlockWork + kByteWork * static_cast<std::uint64_t>(lineEnd - p);
+            if (!ranBefore[line]) {
+                auto& of = resumePoints->pointOfLine;
+                if (line >= of.size())
+                    of.resize(std::max<std::size_t>(line + 1, of.size() * 2), Toolpath::kNeverRun);
+                of[line] = static_cast<std::uint32_t>(resumePoints->points.size() - 1);
+            }
+        }
         ranBefore[line] = true;
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
@@ -565,6 +798,13 @@ Toolpath Interpreter::run()
         if (line + 1 > lines)
             lines = line + 1;
 
+        const bool watched = watch && !watch->started && line == watch->line;
+        if (watched) {
+            watch->started = true;
+            watch->states.before = machineState();
+            watch->states.variablesBefore = variables_;
+            watch->firstDiagnostic = path_.diagnostics.size();
+        }
         parseBlock(std::string_view(p, static_cast<std::size_t>(lineEnd - p)), line, blockOptions_, variables_, block_,
                    path_.diagnostics);
         Flow flow = Flow::Next;
@@ -572,8 +812,16 @@ Toolpath Interpreter::run()
             recorder_.setLine(line);
             flow = runBlock(line, next);
         }
+        if (watched)
+            watch->endDiagnostic = path_.diagnostics.size();
         if (!(flow == Flow::Jump && block_.hasM(98)))
             markRun(line);  // a call is marked when its subprogram returns
+        if (options_.afterBlock) {
+            fillState(observed_);
+            options_.afterBlock(line, observed_);
+        }
+        if (watch && watch->done)
+            break;
         if (flow == Flow::Stop)
             break;
         if (flow == Flow::Jump) {
@@ -602,11 +850,76 @@ Toolpath Interpreter::run()
         diagnose(DiagnosticCode::PathCutShort);
     else if (outOfWork)
         diagnose(DiagnosticCode::RunCutShort);
-    path_.finish(static_cast<int>(lines));
+    if (!from && options_.keepVertices)
+        path_.finish(static_cast<int>(lines));
+    if (resumePoints) {
+        resumePoints->pointOfLine.resize(lines, Toolpath::kNeverRun);
+        resumePoints->pointOfLine.shrink_to_fit();
+        path_.resume = std::move(resumePoints);
+    }
     return std::move(path_);
 }
 
 }  // namespace
+
+bool interpreterKnowsG(int g)
+{
+    // The codes applyGCodes follows (the two lists go together), then those it passes by.
+    switch (g) {
+    case 0: case 10: case 20: case 30: case 800: case 730: case 740: case 760: case 810: case 820: case 830:
+    case 840: case 850: case 860: case 870: case 880: case 890: case 170: case 180: case 190: case 900:
+    case 910: case 901: case 911: case 200: case 210: case 940: case 950: case 980: case 990: case 40:
+    case 100: case 110: case 670: case 500: case 280: case 300: case 310: case 520: case 530: case 920:
+    case 680: case 690: case 511: case 501:
+        return true;
+    default:
+        return isIgnoredG(g);
+    }
+}
+
+std::size_t resumePointBytes(const Toolpath& path)
+{
+    const ResumePoints* points = path.resume.get();
+    if (!points)
+        return 0;
+    std::size_t bytes = points->points.capacity() * sizeof(Checkpoint) + points->pointOfLine.capacity() * sizeof(std::uint32_t);
+    for (const Checkpoint& c : points->points)
+        bytes += c.variables.capacity() * sizeof(c.variables[0]) + c.calls.capacity() * sizeof(SavedFrame);
+    return bytes;
+}
+
+std::optional<LineStates> stateOfLine(std::string_view text, const Toolpath& path, int line,
+                                      const InterpreterOptions& options)
+{
+    const ResumePoints* points = path.resume.get();
+    if (!points || line < 0 || static_cast<std::size_t>(line) >= points->pointOfLine.size())
+        return std::nullopt;
+    const std::uint32_t point = points->pointOfLine[static_cast<std::size_t>(line)];
+    if (point == Toolpath::kNeverRun || point >= points->points.size())
+        return std::nullopt;
+    const Checkpoint& from = points->points[point];
+    if (from.at > text.size())
+        return std::nullopt;  // not this text's points
+    InterpreterOptions quiet = options;
+    quiet.keepResumePoints = false;
+    quiet.afterBlock = nullptr;
+    quiet.runStarts = nullptr;
+    Watch watch;
+    watch.line = static_cast<std::uint32_t>(line);
+    Interpreter interpreter(text, quiet, nullptr);
+    const Toolpath stretch = interpreter.run(&from, &watch);
+    if (!watch.started)
+        return std::nullopt;
+    if (!watch.done) {  // the run was cut short inside the line's call
+        watch.states.after = watch.states.before;
+        watch.states.variablesAfter = watch.states.variablesBefore;
+    }
+    const std::size_t first = std::min(watch.firstDiagnostic, stretch.diagnostics.size());
+    const std::size_t last = std::clamp(watch.endDiagnostic, first, stretch.diagnostics.size());
+    watch.states.diagnostics.assign(stretch.diagnostics.begin() + static_cast<std::ptrdiff_t>(first),
+                                    stretch.diagnostics.begin() + static_cast<std::ptrdiff_t>(last));
+    return std::move(watch.states);
+}
 
 Toolpath interpretProgram(std::string_view text, const InterpreterOptions& options, const std::atomic<bool>* cancel)
 {

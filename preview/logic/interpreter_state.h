@@ -8,6 +8,7 @@
 #include "preview/logic/coordinate_frame.h"
 #include "preview/logic/interpreter.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 
@@ -47,6 +48,8 @@ public:
         newRange_ = true;
     }
     std::uint32_t currentLine() const { return line_; }
+    // Vertices made so far (also when the options keep none).
+    std::size_t vertexCount() const { return vertices_; }
     void setTool(int toolNumber);
     // A straight move to `to`; the first point of a new piece when none is open.
     void line(const double to[3], MoveKind kind, double feedPerMinute);
@@ -58,6 +61,18 @@ public:
     const double* lastPoint() const { return last_; }
     // A move did not fit in the vertex budget: it and every later one are left out.
     bool full() const { return full_; }
+
+    // What a stretch run again from a saved state needs of the recorder: the open piece.
+    struct Saved {
+        bool open;
+        double last[3];
+    };
+    Saved save() const { return {open_, {last_[0], last_[1], last_[2]}}; }
+    void restore(const Saved& saved)
+    {
+        open_ = saved.open;
+        std::copy(saved.last, saved.last + 3, last_);
+    }
 
 private:
     // Whether `count` more vertices fit in the budget; marks the recorder full when not.
@@ -76,6 +91,7 @@ private:
     bool open_ = false;
     double last_[3] = {0, 0, 0};
     bool full_ = false;
+    std::size_t vertices_ = 0;
 };
 
 // Where the tool stands in the program's coordinates, which of its axes are known, and the moves
@@ -123,6 +139,11 @@ public:
     }
     const CoordinateFrame& frame() const { return frame_; }
     void setPlane(Plane plane) { plane_ = plane; }
+
+    // Everything the motion holds, to run a stretch of the program again from it.
+    struct Saved;
+    Saved save() const;
+    void restore(const Saved& saved);
     // Draws a corner still waiting for its next move as a plain corner.
     void finishCorner();
 
@@ -142,6 +163,8 @@ private:
     bool assumed_[3] = {false, false, false};
     bool everSet_[3] = {false, false, false};
     bool leftOut_ = false;
+
+public:
     // A straight move whose end waits for the next move to cut its corner (picture coordinates).
     struct WaitingCorner {
         bool active = false;
@@ -153,9 +176,47 @@ private:
         char type;
         double size;
         Plane plane;
-    } waiting_;
+    };
+
+private:
+    WaitingCorner waiting_;
     Plane plane_ = Plane::XY;
 };
+
+struct ToolMotion::Saved {
+    CoordinateFrame frame;
+    double program[3];
+    bool known[3], assumed[3], everSet[3];
+    bool leftOut;
+    WaitingCorner waiting;
+    Plane plane;
+};
+
+inline ToolMotion::Saved ToolMotion::save() const
+{
+    Saved s{frame_, {}, {}, {}, {}, leftOut_, waiting_, plane_};
+    for (int i = 0; i < 3; ++i) {
+        s.program[i] = program_[i];
+        s.known[i] = known_[i];
+        s.assumed[i] = assumed_[i];
+        s.everSet[i] = everSet_[i];
+    }
+    return s;
+}
+
+inline void ToolMotion::restore(const Saved& s)
+{
+    frame_ = s.frame;
+    for (int i = 0; i < 3; ++i) {
+        program_[i] = s.program[i];
+        known_[i] = s.known[i];
+        assumed_[i] = s.assumed[i];
+        everSet_[i] = s.everSet[i];
+    }
+    leftOut_ = s.leftOut;
+    waiting_ = s.waiting;
+    plane_ = s.plane;
+}
 
 // Expands one canned-cycle hole (with its repeats): position in the plane at the current level,
 // rapid to the R level, drill along the plane's normal and return. `target` and `step` are the

@@ -23,6 +23,7 @@ public:
         set_[n] = 1;
     }
     void clear(int n) { set_[n] = 0; }
+    bool operator==(const MacroVariables&) const = default;
 
 private:
     std::vector<double> value_;

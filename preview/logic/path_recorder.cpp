@@ -17,21 +17,25 @@ void PathRecorder::setTool(int toolNumber)
         }
         it = toolIndexes_.emplace(toolNumber, static_cast<std::uint16_t>(path_.tools.size())).first;
         path_.tools.push_back(toolNumber);
+        path_.toolExtents.emplace_back();
     }
     toolIndex_ = it->second;
 }
 
 bool PathRecorder::room(std::size_t count)
 {
-    if (!full_ && count > options_.maxVertices - std::min(options_.maxVertices, path_.x.size()))
+    if (!full_ && count > options_.maxVertices - std::min(options_.maxVertices, vertices_))
         full_ = true;
     return !full_;
 }
 
 void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
 {
+    ++vertices_;
+    if (!options_.keepVertices)
+        return;
     if (newRange_) {
-        path_.ranges.push_back({line_, static_cast<std::uint32_t>(path_.x.size())});
+        path_.ranges.push_back({line_, static_cast<std::uint32_t>(vertices_ - 1)});
         newRange_ = false;
     }
     path_.x.push_back(static_cast<float>(x));
@@ -45,13 +49,17 @@ void PathRecorder::vertex(double x, double y, double z, MoveKind kind)
 void PathRecorder::account(const Box3& box, MoveKind kind, double length, double feedPerMinute)
 {
     path_.extents.add(box);
+    path_.toolExtents[toolIndex_].add(box);
     if (isFeedKind(kind))
         path_.feedExtents.add(box);
     path_.length[static_cast<int>(kind)] += length;
     const bool rapid = kind == MoveKind::Rapid || kind == MoveKind::CycleRapid;
     const double rate = rapid ? options_.rapidRate : feedPerMinute;
-    if (rate > 0)
+    if (rate > 0) {
         path_.minutes += length / rate;
+        if (rapid)
+            path_.rapidMinutes += length / rate;
+    }
 }
 
 bool PathRecorder::startPiece(const double to[3], MoveKind kind)
@@ -60,12 +68,13 @@ bool PathRecorder::startPiece(const double to[3], MoveKind kind)
         return false;
     if (!room(1))
         return true;
-    if (!path_.x.empty())
-        path_.breaks.push_back(static_cast<std::uint32_t>(path_.x.size()));
+    if (vertices_ > 0 && options_.keepVertices)
+        path_.breaks.push_back(static_cast<std::uint32_t>(vertices_));
     vertex(to[0], to[1], to[2], kind);
     Box3 box;
     box.add(to[0], to[1], to[2]);
     path_.extents.add(box);
+    path_.toolExtents[toolIndex_].add(box);
     if (isFeedKind(kind))
         path_.feedExtents.add(box);
     std::copy(to, to + 3, last_);

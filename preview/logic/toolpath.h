@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ struct VertexRange {
     std::uint32_t begin;  // the range ends where the next one begins (or at the last vertex)
 };
 
+// Saved states of a run, from which a stretch of it can be run again (interpreter.cpp).
+struct ResumePoints;
+
 struct Toolpath {
     std::vector<float> x, y, z;
     std::vector<std::uint32_t> line;  // 0-based source line of each vertex
@@ -114,8 +118,11 @@ struct Toolpath {
 
     Box3 extents;      // every point passed during a move (arcs at their true extremes)
     Box3 feedExtents;  // the same over feed, arc and cycle feed moves only
+    std::vector<Box3> toolExtents;  // `extents` by the tool of the move (index into `tools`)
     double length[kMoveKinds] = {};  // path length per kind, program units
     double minutes = 0;              // estimated run time
+    double rapidMinutes = 0;         // the part of it spent in rapids
+    std::shared_ptr<const ResumePoints> resume;  // kept when the options ask for it
     std::vector<Diagnostic> diagnostics;
     bool cancelled = false;
 

@@ -87,12 +87,12 @@ TEST(CliFrame, AnOutputThatFailsIsAFailure)
         std::istringstream in("X1.\r\n");
         std::ostringstream out, err;
         out.setstate(std::ios::badbit);
-        zorvan::cli::Io io{in, out, err, [] { return std::string("No space left on device"); }};
+        zorvan::cli::Io io{in, out, err, [] { return std::string("ディスクに空きがありません"); }};
         std::vector<std::string> args{command};
         if (args[0] == "desk-calc")
             args.push_back("1+2=");
         EXPECT_EQ(zorvan::cli::runCli(args, io), 1) << command;
-        EXPECT_NE(err.str().find("No space left on device"), std::string::npos) << command << err.str();
+        EXPECT_NE(err.str().find("ディスクに空きがありません"), std::string::npos) << command << err.str();
     }
 }
 

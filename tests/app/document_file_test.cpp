@@ -415,7 +415,7 @@ TEST(DocumentFiles, AnUnreadableFileIsNamedInTheMessage)
         readDocumentFile("/nonexistent/a.ncd");
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), "/nonexistent/a.ncdﾌｧｲﾙを開けません。もう一度開いてみてください");
+        EXPECT_EQ(std::string(e.what()), "/nonexistent/a.ncdﾌｧｲﾙを開けません。\nファイルまたはフォルダがありません");
     }
 }
 
@@ -567,6 +567,6 @@ TEST(DocumentFiles, WritingIntoAMissingDirectoryNamesTheSystemsReason)
         writeFileAtomically(dir.filePath("no/such.ncd"), "X");
         FAIL() << "no error";
     } catch (const FileError& e) {
-        EXPECT_EQ(e.reason(), "No such file or directory");
+        EXPECT_EQ(e.reason(), "ファイルまたはフォルダがありません");
     }
 }

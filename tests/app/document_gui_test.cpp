@@ -254,7 +254,7 @@ TEST_F(DocumentTest, AFailedLoadKeepsThePreviousTextPathAndTitle)
     EXPECT_EQ(form.DocPath, path);
     EXPECT_EQ(form.windowTitle(), "Zorvan " + path);
     ASSERT_EQ(prompts.asked.size(), 1);
-    EXPECT_EQ(prompts.asked[0], "Zorvan|" + missing + "ﾌｧｲﾙを開けません。もう一度開いてみてください");
+    EXPECT_EQ(prompts.asked[0], "Zorvan|" + missing + "ﾌｧｲﾙを開けません。\nファイルまたはフォルダがありません");
 }
 
 TEST_F(DocumentTest, ALoadCancelledWhileItsTextGoesInKeepsThePreviousDocument)
@@ -334,7 +334,7 @@ TEST_F(DocumentTest, TheFileDialogsListEveryFileAndOpenTakesAnyName)
     prompts.fileNames = {dir.filePath("missing.ncd")};
     form.Open1Click();
     ASSERT_TRUE(waitFor([&] { return !prompts.asked.isEmpty(); }));
-    EXPECT_TRUE(prompts.asked.last().endsWith("ﾌｧｲﾙを開けません。もう一度開いてみてください"));
+    EXPECT_TRUE(prompts.asked.last().endsWith("ﾌｧｲﾙを開けません。\nファイルまたはフォルダがありません"));
 }
 
 TEST_F(DocumentTest, AppendAndInsertAddTheLinesOfAFile)

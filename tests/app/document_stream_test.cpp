@@ -103,7 +103,7 @@ TEST(DocumentFileStream, AFileThatChangesBetweenTheReadsIsRefused)
         stream.read([](std::string_view) {});
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), (openFailureMessage(path) + "\n").toStdString() + kFileChangedWhileRead);
+        EXPECT_EQ(std::string(e.what()), openFailureMessage(path, kFileChangedWhileRead).toStdString());
     }
 }
 
@@ -113,7 +113,7 @@ TEST(DocumentFileStream, AMissingFileIsNamedAsALoadNamesIt)
         DocumentFileStream stream("/nonexistent/a.ncd");
         FAIL() << "no error";
     } catch (const UserError& e) {
-        EXPECT_EQ(std::string(e.what()), openFailureMessage("/nonexistent/a.ncd").toStdString());
+        EXPECT_EQ(std::string(e.what()), openFailureMessage("/nonexistent/a.ncd", systemReason(ENOENT)).toStdString());
     }
 }
 

@@ -72,9 +72,11 @@ TEST(TextForm, MenusListEveryItemInOrderWithSeparators)
         {"編集(&E)", {"元に戻す", "やり直し", "-", "切り取り", "ｺﾋﾟｰ", "張り付け", "-", "Select All", "-", "お決まりインサート"}},
         {"検索(&S)", {"検索", "置換", "次を再開", "-", "入れ替え", "極値検索", "まいどー", "マックのハッピーセット", "-",
                      "けいさん", "かえる", "座標移動", "おしえない(軸回転)", "N番号振り直し", "N番号削除", "空白の整理",
-                     "空行の削除", "コメントの削除"}},
-        // The last item is the toolpath preview's, placed after the window's own.
-        {"そのた(&O)", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓", "パス表示"}},
+                     "空行の削除", "コメントの削除", "次のチェック項目", "前のチェック項目"}},
+        // After the window's own items: the toolpath preview's, those of knowing the program, then
+        // the program check's.
+        {"そのた(&O)", {"バージョン情報", "Pelmoraとか", "-", "最強化", "大文字化", "-", "ここからNc実行", "電卓", "パス表示",
+                       "状態表示", "コードの説明", "プログラム情報", "チェック一覧", "チェック設定"}},
     };
     for (const auto& m : menus) {
         QMenu* menu = menuNamed(form, m.menu);

@@ -64,10 +64,10 @@ TEST_P(CliProcess, BehavesAsExpected)
 
 // Scripts run under /bin/sh inside single quotes: no single quotes in them.
 INSTANTIATE_TEST_SUITE_P(Hostile, CliProcess, ::testing::Values(
-    ProcessCase{"CatOntoAFullDevice", "$ZC cat $T/s.nc > /dev/full", 1, "No space left on device", ""},
-    ProcessCase{"ShiftOntoAFullDevice", "$ZC shift --x 1 $T/s.nc > /dev/full", 1, "No space left on device", ""},
-    ProcessCase{"ColoursOntoAFullDevice", "$ZC colours $T/s.nc > /dev/full", 1, "No space left on device", ""},
-    ProcessCase{"DeskCalcOntoAFullDevice", "$ZC desk-calc 1+2= > /dev/full", 1, "No space left on device", ""},
+    ProcessCase{"CatOntoAFullDevice", "$ZC cat $T/s.nc > /dev/full", 1, "ディスクに空きがありません", ""},
+    ProcessCase{"ShiftOntoAFullDevice", "$ZC shift --x 1 $T/s.nc > /dev/full", 1, "ディスクに空きがありません", ""},
+    ProcessCase{"ColoursOntoAFullDevice", "$ZC colours $T/s.nc > /dev/full", 1, "ディスクに空きがありません", ""},
+    ProcessCase{"DeskCalcOntoAFullDevice", "$ZC desk-calc 1+2= > /dev/full", 1, "ディスクに空きがありません", ""},
     ProcessCase{"CatWithStandardOutputClosed", "$ZC cat $T/s.nc >&-", 1, "Bad file descriptor", ""},
     ProcessCase{"OutputIntoAPipeStaysAPipe",
                 "mkfifo $T/p || exit 77; timeout 10 cat $T/p > $T/got & $ZC cat $T/s.nc -o $T/p; s=$?; wait;"
@@ -87,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Hostile, CliProcess, ::testing::Values(
                 "unshare -rm true 2>/dev/null || exit 77; mkdir $T/small; head -c 200000 /dev/zero > $T/big;"
                 " unshare -rm /bin/sh -c \"mount -t tmpfs -o size=64k none $T/small && $ZC cat $T/big -o $T/small/out;"
                 " s=\\$?; [ -z \\\"\\$(ls -A $T/small)\\\" ] || exit 9; exit \\$s\"",
-                1, "No space left on device", "Unknown error"},
+                1, "ディスクに空きがありません", "Unknown error"},
     ProcessCase{"AFileTruncatedWhileReadIsNeverACrash",
                 "head -c 16000000 /dev/zero > $T/z; for i in 1 2 3 4 5; do cp $T/z $T/f;"
                 " $ZC cat $T/f > /dev/null & sleep 0.0$i; truncate -s 0 $T/f; wait $!; s=$?;"
@@ -139,12 +139,48 @@ INSTANTIATE_TEST_SUITE_P(Bounds, CliProcess, ::testing::Values(
                 " unshare -rm /bin/sh -c \"mount -t tmpfs -o size=64k none $T/small && cp $T/x $T/small/f &&"
                 " $ZC replace --find X --with Y --in-place $T/small/f 2> $T/e\";"
                 " s=$?; cat $T/e >&2; grep -qx \"[0-9]*\" $T/e && exit 9; exit $s",
-                1, "No space left on device", ""},
+                1, "ディスクに空きがありません", ""},
     ProcessCase{"NoExtremeFoundIsSaid", "$ZC extreme --letter Z --method max $T/s.nc", 1, "見つかりません", ""},
     ProcessCase{"CallsTooDeepAreOneLineWithACount",
                 "printf \"M98P1L10000\\nM30\\nO1\\nM98P1\\nM99\\n\" > $T/d.nc; $ZC extents $T/d.nc 2> $T/e;"
                 " s=$?; cat $T/e >&2; [ $(wc -l < $T/e) -le 3 ] || exit 9; exit $s",
                 1, "回)", ""}),
+    [](const ::testing::TestParamInfo<ProcessCase>& info) { return std::string(info.param.name); });
+
+// Hostile inputs of the third round: files that are not what they seem, files that must not be
+// replaced behind their owner's back, and diffs that reproduce their files.
+INSTANTIATE_TEST_SUITE_P(ThirdRound, CliProcess, ::testing::Values(
+    ProcessCase{"AReadOnlyFileIsNotReplaced",
+                "chmod 444 $T/s.nc; cp $T/s.nc $T/before; $ZC shift --x 1 --in-place $T/s.nc; s=$?;"
+                " cmp -s $T/s.nc $T/before || exit 9; exit $s",
+                1, "読み取り専用", ""},
+    ProcessCase{"AnotherUsersWriteKeepsOwnerGroupAndMode",
+                "chmod 777 $T; chown 0:65534 $T/s.nc; chmod 664 $T/s.nc;"
+                " setpriv --reuid 65534 --regid 65534 --clear-groups $ZC --version > /dev/null 2>&1 || exit 77;"
+                " setpriv --reuid 65534 --regid 65534 --clear-groups $ZC shift --x 1 --in-place $T/s.nc || exit $?;"
+                " grep -q X2 $T/s.nc || exit 8; [ \"$(stat -c %u:%g:%a $T/s.nc)\" = 0:65534:664 ] || exit 9",
+                0, "", ""},
+    ProcessCase{"Utf16TextIsRefusedNotMangled",
+                "printf \"\\377\\376G\\0000\\0001\\000\\r\\000\\n\\000\" > $T/u.nc; $ZC cat $T/u.nc > $T/out; s=$?;"
+                " [ -s $T/out ] && exit 9; exit $s",
+                1, "UTF-16", ""},
+    ProcessCase{"DiffExactSeesAMissingFinalLineEnd",
+                "printf \"X1\\r\\n\" > $T/a; printf X1 > $T/b; $ZC diff --exact $T/a $T/b > $T/d; s=$?;"
+                " grep -q \"No newline at end of file\" $T/d || exit 9; exit $s",
+                1, "", ""},
+    ProcessCase{"DiffOutputPatchesMixedEndsIntoTheOtherFile",
+                "printf \"X1\\r\\nX2\\nX3\\r\\nX4\\n\" > $T/a; printf \"X1\\r\\nX2\\nX9\\r\\nX4\\nX5\" > $T/b;"
+                " $ZC diff --exact $T/a $T/b > $T/d; [ $? = 1 ] || exit 8; cp $T/a $T/c;"
+                " patch -s --binary $T/c $T/d >&2 || exit 7; cmp -s $T/c $T/b || exit 9",
+                0, "", ""},
+    ProcessCase{"APipeNobodyReadsIsRefusedNotWaitedOn",
+                "mkfifo $T/p || exit 77; timeout 30 $ZC cat $T/s.nc -o $T/p", 1, "読み手のいないパイプ", ""},
+    ProcessCase{"DiffReadsAPipeNamedAsAFile", "cat $T/s.nc | $ZC diff $T/s.nc /dev/stdin", 0, "", ""},
+    ProcessCase{"DiffRefusesAnEndlessDevice", "timeout 60 $ZC diff $T/s.nc /dev/zero", 2, "1024 MiB", ""},
+    ProcessCase{"HelpGivesExitStatusesAndTimeouts",
+                "$ZC receive --help > $T/out || exit $?; grep -q \"^exit status\" $T/out || exit 8;"
+                " grep -q \"^timeouts\" $T/out || exit 9; $ZC diff --help | grep -q \"^exit status\" || exit 10",
+                0, "", ""}),
     [](const ::testing::TestParamInfo<ProcessCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

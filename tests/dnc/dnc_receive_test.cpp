@@ -4,7 +4,9 @@
 #include "dnc/pty_machine.h"
 #include "support/cli_run.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -134,6 +136,59 @@ TEST_F(DncLine, CommandLineSendsAndReceives)
     EXPECT_NE(silent.err.find("届きませんでした"), std::string::npos) << silent.err;
 }
 
+// A received program is never lost: it goes to standard output for "-", to the file as far as
+// it came when it was cut short (exit 1), and a place that cannot be written is refused before
+// the far end is waited for.
+TEST_F(DncLine, CommandLineReceiveKeepsWhatCameOrRefusesAtOnce)
+{
+    const std::string port = pty.near();
+    QTemporaryDir dir;
+    const std::string file = dir.filePath("out.ncd").toStdString();
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::string sent;  // nothing: the far end stays silent
+        int status;
+        std::string out, written, message;
+    };
+    const Case cases[] = {
+        {"standard output by -", {"-o", "-"}, "%\r\nO2\r\n%\r\n", 0, "%\r\nO2\r\n%", "", ""},
+        {"cut short: written, and said", {"-o", file}, "%\r\nO3\r\nG01X", 1, "", "%\r\nO3\r\nG01X",
+         "途切れました"},
+        {"past --max-bytes: what came is kept", {"--max-bytes", "8", "-o", file}, "%\r\nO4\r\nG01X1.\r\n%\r\n", 1,
+         "", "", "上限"},
+        {"a missing folder", {"-o", dir.filePath("no/out.ncd").toStdString()}, "", 1, "", "",
+         "ファイルまたはフォルダがありません"},
+        {"a folder", {"-o", dir.path().toStdString()}, "", 1, "", "", "フォルダです"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(QString::fromStdString(file));
+        MachineSetup setup;
+        setup.program = c.sent;
+        setup.sendAfterMs = 100;
+        Machine machine(pty.far(), setup);
+        std::vector<std::string> args = {"receive", "--port", port, "--baud", "115200", "--flow", "none", "--idle",
+                                         c.sent.empty() ? "60" : "1"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        QElapsedTimer clock;
+        clock.start();
+        const CliRun run = runZorvanCli(args);
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        if (!c.written.empty()) {
+            QFile written(QString::fromStdString(file));
+            ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+            EXPECT_EQ(written.readAll().toStdString(), c.written);
+        }
+        if (c.sent.empty()) {
+            EXPECT_LT(clock.elapsed(), 30000) << "waited for the far end before finding the output unusable";
+        }
+    }
+    EXPECT_FALSE(QFile::exists("-"));
+}
+
 TEST(DncCommandLine, BadOptionsAndPortsAreRefused)
 {
     ensureCoreApplication();
@@ -144,6 +199,8 @@ TEST(DncCommandLine, BadOptionsAndPortsAreRefused)
     };
     const Case cases[] = {
         {{"send"}, 2, "--port DEV is needed"},
+        {{"receive", "--port", "   "}, 2, "--port DEV is needed"},
+        {{"receive", "--port", ""}, 2, "--port DEV is needed"},
         {{"send", "--port", "/dev/null", "--baud", "100"}, 2, "--baud must be 300 to 115200"},
         {{"send", "--port", "/dev/null", "--data", "9"}, 2, "--data must be 7 to 8"},
         {{"send", "--port", "/dev/null", "--parity", "mark"}, 2, "--parity must be none, even or odd"},

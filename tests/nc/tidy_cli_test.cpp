@@ -36,6 +36,9 @@ INSTANTIATE_TEST_SUITE_P(Commands, TidyCli, ::testing::Values(
     CliCase{{"renumber", "--max", "20", "--on-overflow", "wrap"}, "A\r\nB\r\nC\r\n", 0, "N10A\r\nN20B\r\nN10C\r\n", ""},
     CliCase{{"renumber", "--max", "20", "--on-overflow", "refuse"}, "A\r\nB\r\nC\r\n", 1, "", "最大値 20"},
     CliCase{{"renumber", "--max", "20"}, "A\r\nB\r\nC\r\n", 1, "", "最大値 20"},
+    // Without --max the numbers still stop at the largest a block can carry; up to it they are written.
+    CliCase{{"renumber", "--start", "999999999", "--step", "999999999"}, "A\r\nB\r\n", 1, "", "最大値 999999999"},
+    CliCase{{"renumber", "--start", "999999989", "--step", "10"}, "A\r\nB\r\n", 0, "N999999989A\r\nN999999999B\r\n", ""},
     CliCase{{"renumber", "--select", "5:1"}, "N1A\r\nN2B\r\n", 0, "N1A\r\nN10B\r\n", ""},
     CliCase{{"renumber"}, "GOTO5\r\n", 0, "N10GOTO5\r\n", "0 行目 → N5"},
     CliCase{{"renumber", "--remove"}, "N10 G00\r\nN20GOTO10\r\n", 0, "N10 G00\r\nGOTO10\r\n", ""},

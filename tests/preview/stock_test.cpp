@@ -123,6 +123,62 @@ TEST(Stock, CutsAndWarnings)
     }
 }
 
+// A rapid into material is found wherever it is, also by a tool narrower than a column or of no
+// size; below the stock's bottom, and in a column cut through, there is no material.
+TEST(Stock, HitsFoundWhereverTheyAreAndOnlyThere)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;
+        StockBox box;
+        int columns;
+        std::vector<Expected> warnings;
+    };
+    const Case cases[] = {
+        {"a 1 mm tool between the centres of 2 mm columns",
+         {"T1M06", "(T1 D1.)", "G00X100.Y100.Z5.", "Z-3."}, {{0, 0, -10}, {2000, 1000, 0}}, 1000,
+         {{3, Code::RapidHitsStock, 3}}},
+        {"a tool of no size at the corner of four columns",
+         {"T3M06", "G00X10.Y10.Z5.", "Z-1."}, {{0, 0, -10}, {20, 20, 0}}, 20,
+         {{2, Code::RapidHitsStock, 1}, {2, Code::ToolWithoutSize, 3}}},
+        {"a slot cut through a thin plate: the retract and a plunge beside it",
+         {"T1M06", "(T1 D6. R3.)", "G00X-5.Y10.Z5.", "G01Z-1.F100", "X15.", "G00Z5.", "X10.Y-5.", "Z-1.",
+          "X-5.", "Z5."},
+         {{0, 0, -0.5}, {20, 20, 0}}, 200, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string text = program(c.lines);
+        StockOptions options;
+        options.box = c.box;
+        options.longSideColumns = c.columns;
+        const auto result = simulateStock(text, zorvan::preview::interpretProgram(text), options);
+        ASSERT_EQ(result.warnings.size(), c.warnings.size());
+        for (std::size_t i = 0; i < c.warnings.size(); ++i) {
+            EXPECT_EQ(result.warnings[i].line, c.warnings[i].line);
+            EXPECT_EQ(result.warnings[i].code, c.warnings[i].code);
+            EXPECT_NEAR(result.warnings[i].value, c.warnings[i].value, 1e-3);
+        }
+    }
+}
+
+// Past its work limit the simulation stops before the move that spent it and keeps only what the
+// moves before found: a cut left half done would show material that is not there.
+TEST(Stock, WorkLimitStopsBeforeTheMoveThatSpentIt)
+{
+    const std::string text = program({"T1M06", "(T1 D6.)", "G00X10.Y10.Z5.", "Z-1.", "G01Z-2.F100", "X15.",
+                                       "G01Y100.Z-9.", "G00Z5."});
+    StockOptions options = stockOptions();
+    options.maxWork = 20000;  // the plunges fit; the long ramp's thousands of pieces do not
+    const auto result = simulateStock(text, zorvan::preview::interpretProgram(text), options);
+    ASSERT_TRUE(result.cutShortAt.has_value());
+    EXPECT_EQ(*result.cutShortAt, 6u);
+    ASSERT_EQ(result.warnings.size(), 2u);
+    EXPECT_EQ(result.warnings[0].code, Code::RapidHitsStock);
+    EXPECT_EQ(result.warnings[1].code, Code::BottomCut);
+    EXPECT_FALSE(simulateStock(text, zorvan::preview::interpretProgram(text), stockOptions()).cutShortAt);
+}
+
 // A ramp from above the stock: a flat D6 going down from Z1 at X2 to Z-1 at X12 along Y10. A
 // column at x is cut where the tool within its reach is deepest, at X min(x + 3, 12): along the
 // ramp within one slope step, and round the lower end exactly as the tool standing there.
@@ -236,6 +292,10 @@ TEST(Stock, ToolTexts)
         {"T8 D10. R1. ボール", 8, ToolKind::Ball, 10, 5},
         {"T6 CENTER DRILL", 0, ToolKind::Flat, 0, 0},
         {"END MILL D6.", 0, ToolKind::Flat, 0, 0},
+        // Numbers and sizes no tool has: refused, never an overflow.
+        {"T99999999999 D6.", 0, ToolKind::Flat, 0, 0},
+        {"T1 R99999.", 0, ToolKind::Flat, 0, 0},
+        {"T99999999 D6.", 99999999, ToolKind::Flat, 6, 0},
         // Fusion 360 / HSM (and HSMWorks, Inventor HSM: the same post engine).
         {"T1 D=3.175 CR=0. - ZMIN=-5. - flat end mill", 1, ToolKind::Flat, 3.175, 0},
         {"T2  D=6. CR=3. - ZMIN=-2. - ball end mill", 2, ToolKind::Ball, 6, 3},
@@ -317,6 +377,8 @@ TEST(Stock, CheckCommand)
     std::ofstream(tools) << "# number, kind, sizes\nT1 BALL D6.\n\nT2 DRILL D10. A118\n";
     const std::string badTools = testing::TempDir() + "stock_bad_tools.txt";
     std::ofstream(badTools) << "T1 BALL D6.\nT2\n";
+    const std::string hugeTools = testing::TempDir() + "stock_huge_tools.txt";
+    std::ofstream(hugeTools) << "T1 R" << std::string(308, '9') << ".\n";
     const char* hit = "T1M06\r\nG00X-10.Y10.Z5.\r\nZ-0.1\r\nX30.\r\n";
     struct Case {
         const char* name;
@@ -337,6 +399,11 @@ TEST(Stock, CheckCommand)
         {"a bad --stock", {"stock-check", "--stock", "0:20,0:20"}, hit, 2, ""},
         {"an inverted --stock range", {"stock-check", "--stock", "0:20,20:0,-1:0"}, hit, 2, ""},
         {"a tool table line without size", {"stock-check", "--tools", badTools}, hit, 1, ""},
+        {"a tool table line whose size overflows", {"stock-check", "--tools", hugeTools}, hit, 1, ""},
+        {"a box whose width overflows", {"stock-check", "--stock", "-1e308:1e308,0:20,-1:0"}, hit, 2, ""},
+        {"a grid too coarse to trust: cut short wins over the hit it still prints",
+         {"stock-check", "--stock", "0:100000,0:100000,-10:0", "--tools", tools}, hit, 3,
+         "3: 早送りで材料に当たります (深さ 0.100)\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -136,8 +136,13 @@ template <typename Visit>
 void HeightField::sweepPiece(const double a[3], const double b[3], const ToolShape& tool, Visit&& visit,
                              RowShare share, const Trail& trail) const
 {
-    // A tool of unknown size cuts the columns its tip passes over.
-    const double radius = tool.diameter > 0 ? tool.radius() : cell_ / 2;
+    // A tool narrower than a column, or of unknown size, reaches at least the centres of the
+    // columns its axis passes over: wherever the axis stands, some centre lies within half a
+    // column's diagonal. Out there the tool is taken at its tip, the depth it reaches in the
+    // columns it stands in.
+    const double toolRadius = tool.diameter > 0 ? tool.radius() : 0;
+    const double radius = std::max(toolRadius, cell_ * kHalfDiagonal);
+    const double toolR2 = toolRadius * toolRadius;
     const double ux = b[0] - a[0], uy = b[1] - a[1], uz = b[2] - a[2];
     const double length2 = ux * ux + uy * uy;
     const double r2 = radius * radius;
@@ -145,7 +150,8 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
     // A ball's edge rises at least d² / 2r at distance d: columns whose top is under that bound
     // are left before any root is taken.
     const double lowest = std::min(a[2], b[2]);
-    const double riseBound = tool.kind == ToolKind::Ball && tool.cornerRadius > 0 ? 0.5 / tool.cornerRadius : 0;
+    const double riseBound =
+        tool.kind == ToolKind::Ball && tool.cornerRadius > 0 && radius == toolRadius ? 0.5 / tool.cornerRadius : 0;
     const double inverseCell = 1 / cell_;
     // The column or row whose centre is last at or before v, in [-1, count] (-1 for NaN).
     const auto cellOf = [&](double v, int axis, int count) {
@@ -210,6 +216,7 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
                 continue;
         }
         const int from = std::max(i0, firstAfter(lo)), to = std::min(i1, lastBefore(hi));
+        work_[static_cast<std::size_t>(share.index)] += static_cast<std::uint64_t>(std::max(0, to - from + 1)) + 1;
         const double across = qy * uy;
         const std::size_t rowStart = static_cast<std::size_t>(j) * nx_;
         // Whether the edge may reach down into column i: a test a little wider than the exact one,
@@ -236,13 +243,15 @@ void HeightField::sweepPiece(const double a[3], const double b[3], const ToolSha
             // Roots are taken only for the edges that may come under the top.
             const double top = top_[index];
             const double base = a[2] + t * uz;
-            double z = edge.above(base, d2, top) ? HUGE_VAL : base + tool.riseFromSquare(d2);
+            const double toolD2 = d2 <= toolR2 ? d2 : 0;
+            double z = edge.above(base, toolD2, top) ? HUGE_VAL : base + tool.riseFromSquare(toolD2);
             // Where the nearest place is the lower end, the two are the same.
             if (lowMatters && !(uz < 0 && t == 1)) {
                 const double lx = centreX(i) - low[0], ly = centreY(j) - low[1];
                 const double l2 = lx * lx + ly * ly;
-                if (l2 <= r2 && !edge.above(low[2], l2, top))
-                    z = std::min(z, low[2] + tool.riseFromSquare(l2));
+                const double lowD2 = l2 <= toolR2 ? l2 : 0;
+                if (l2 <= r2 && !edge.above(low[2], lowD2, top))
+                    z = std::min(z, low[2] + tool.riseFromSquare(lowD2));
             }
             if (z == HUGE_VAL)
                 return;
@@ -301,6 +310,8 @@ void HeightField::sweep(const double a[3], const double b[3], const ToolShape& t
         if (cuts)
             trail = {true, {to[0], to[1], to[2]}, tool, share.count};
         std::copy(to, to + 3, from);
+        if (outOfWork(share))
+            return;
     }
 }
 
@@ -335,11 +346,23 @@ void HeightField::cut(const double a[3], const double b[3], const ToolShape& too
 double HeightField::deepestHit(const double a[3], const double b[3], const ToolShape& tool, RowShare share) const
 {
     double deepest = 0;
+    // The material of a column lies between the stock's bottom and its top: below the bottom, and
+    // in a column cut through, there is none.
+    const double bottom = box_.min[2];
     Trail trail = trails_[static_cast<std::size_t>(share.index)];
     sweep(
-        a, b, tool, [&](std::size_t index, double z) { deepest = std::max(deepest, top_[index] - z); }, share, trail,
-        false);
+        a, b, tool,
+        [&](std::size_t index, double z) { deepest = std::max(deepest, top_[index] - std::max(z, bottom)); }, share,
+        trail, false);
     return deepest;
+}
+
+std::uint64_t HeightField::work() const
+{
+    std::uint64_t total = 0;
+    for (std::uint64_t w : work_)
+        total += w;
+    return total;
 }
 
 int HeightField::rowAt(double y) const

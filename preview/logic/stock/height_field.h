@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace zorvan::preview::stock {
@@ -52,8 +53,19 @@ public:
     // The row holding y, or -1 outside the grid.
     int rowAt(double y) const;
 
+    // Work: the columns looked at by cuts and hit tests, counted per share. Past the limit (of a
+    // share: its part of it) a move is left unfinished; the caller asks outOfWork after each move.
+    void setWorkLimit(std::uint64_t columns) { workLimit_ = columns; }
+    bool outOfWork(RowShare share) const
+    {
+        return work_[static_cast<std::size_t>(share.index)] > workLimit_ / static_cast<std::uint64_t>(share.count);
+    }
+    std::uint64_t work() const;
+
     // Along a sloping move the tool's height is followed in steps of at most this much.
     static constexpr double kSlopeStep = 0.02;
+    // A little more than half a column's diagonal: the least reach of any tool.
+    static constexpr double kHalfDiagonal = 0.70711;
 
 private:
     // Where the last piece cut ended, and with which tool: every column within the tool's radius
@@ -80,6 +92,8 @@ private:
     int nx_ = 0, ny_ = 0;
     std::vector<float> top_;
     std::array<Trail, RowShare::kMaxCount> trails_;  // by share index
+    mutable std::array<std::uint64_t, RowShare::kMaxCount> work_{};  // by share index
+    std::uint64_t workLimit_ = UINT64_MAX;
 };
 
 }  // namespace zorvan::preview::stock

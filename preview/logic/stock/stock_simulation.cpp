@@ -94,6 +94,18 @@ StockBox defaultStockBox(const Toolpath& path, const ToolTable& tools)
     return box;
 }
 
+int finestLongSideColumns(const StockBox& box, double mostColumns)
+{
+    const double width = std::max(0.0, box.max[0] - box.min[0]), depth = std::max(0.0, box.max[1] - box.min[1]);
+    const double longSide = std::max(width, depth), shortSide = std::min(width, depth);
+    if (!(longSide > 0) || !std::isfinite(longSide))
+        return 1000;
+    // Square cells: (long / cell) * (short / cell) columns, and at most mostColumns along one side.
+    const double cell = std::max(std::sqrt(longSide * std::max(shortSide, longSide / mostColumns) / mostColumns),
+                                 longSide / mostColumns);
+    return static_cast<int>(std::clamp(std::floor(longSide / cell), 1000.0, mostColumns));
+}
+
 StockResult simulateStock(std::string_view program, const Toolpath& path, const StockOptions& options,
                           const std::atomic<bool>* cancel)
 {
@@ -102,6 +114,7 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
     StockResult result;
     result.field = HeightField(options.box ? *options.box : defaultStockBox(path, tools), options.longSideColumns);
     HeightField& field = result.field;
+    field.setWorkLimit(options.maxWork);
 
     std::vector<const ToolShape*> shapes;  // by index into path.tools
     for (int number : path.tools) {
@@ -161,23 +174,31 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
         std::vector<std::pair<std::size_t, double>> hits, above;  // by move, ascending
     };
     std::vector<Notes> notes(static_cast<std::size_t>(shares));
+    constexpr std::size_t kNotStopped = SIZE_MAX;
+    // The move each share was left unfinished at, when its work ran out.
+    std::vector<std::size_t> stoppedAt(static_cast<std::size_t>(shares), kNotStopped);
     const auto work = [&](RowShare share, std::size_t from, std::size_t to) {
         Notes& own = notes[static_cast<std::size_t>(share.index)];
+        std::size_t& stopped = stoppedAt[static_cast<std::size_t>(share.index)];
         own.hits.clear();
         own.above.clear();
         forEachMove(from, to, [&](std::size_t v, const double* a, const double* b, const ToolShape& tool, std::size_t) {
+            if (stopped != kNotStopped)
+                return;
             if (!isFeedKind(path.kind[v])) {
                 const double hit = field.deepestHit(a, b, tool, share);
                 if (hit > tolerance)
                     own.hits.emplace_back(v, hit);
-                return;
+            } else {
+                if (needsAbove(a, b, tool)) {
+                    const int row = field.rowAt(b[1]);
+                    if ((row < 0 ? 0 : row % share.count) == share.index)
+                        own.above.emplace_back(v, field.topAt(b[0], b[1]) - b[2]);
+                }
+                field.cut(a, b, tool, share);
             }
-            if (needsAbove(a, b, tool)) {
-                const int row = field.rowAt(b[1]);
-                if ((row < 0 ? 0 : row % share.count) == share.index)
-                    own.above.emplace_back(v, field.topAt(b[0], b[1]) - b[2]);
-            }
-            field.cut(a, b, tool, share);
+            if (field.outOfWork(share))
+                stopped = v;
         });
     };
     constexpr std::size_t kBlock = 1 << 14;
@@ -223,7 +244,14 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
             if (tool.length > 0 && above > tool.length + tolerance)
                 warn(line, StockWarningCode::DeeperThanFlute, above - tool.length);
         };
-        forEachMove(from, to, noteWarnings);
+        // Only the moves before the first one left unfinished count: a cut left out would show
+        // as material that is not there.
+        const std::size_t stop = *std::min_element(stoppedAt.begin(), stoppedAt.end());
+        forEachMove(from, std::min(to, stop), noteWarnings);
+        if (stop != kNotStopped) {
+            result.cutShortAt = path.line[stop];
+            break;
+        }
     }
 
     for (std::size_t start = 0, lineNumber = 0; start < program.size(); ++lineNumber) {

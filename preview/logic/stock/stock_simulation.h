@@ -42,12 +42,18 @@ struct StockOptions {
     int longSideColumns = 1000;
     double hitTolerance = 0.001;  // material less deep than this is not a hit
     int threads = 0;              // 0: two on a long path of wide tools when the machine has them
+    // The columns the cuts and hit tests may look at in all (a few seconds' work); past it the
+    // simulation stops before the move that spent it.
+    std::uint64_t maxWork = kDefaultStockWork;
+    static constexpr std::uint64_t kDefaultStockWork = 3'000'000'000;
 };
 
 struct StockResult {
     HeightField field;
     std::vector<StockWarning> warnings;  // by line, then code; one per line and code
     bool cancelled = false;
+    // The work limit stopped it: the field and the warnings are those of the moves before this line.
+    std::optional<std::uint32_t> cutShortAt;
 };
 
 // Simulates `path`, the path interpreted from `program` (read for the tool comments and the
@@ -57,5 +63,9 @@ StockResult simulateStock(std::string_view program, const Toolpath& path, const 
 
 // The default stock box of a path with these tools (empty box when the path has no feed move).
 StockBox defaultStockBox(const Toolpath& path, const ToolTable& tools);
+
+// The columns along the box's longer side that give the finest grid of at most `mostColumns`
+// columns in all (at least 1000, the grid the view uses).
+int finestLongSideColumns(const StockBox& box, double mostColumns);
 
 }  // namespace zorvan::preview::stock

@@ -29,6 +29,17 @@ double ToolShape::rise(double distance) const
 
 namespace {
 
+// A tool number as a T word can carry it: a whole number of at most eight digits.
+std::optional<int> toolNumberOf(double value)
+{
+    if (!(value >= 0 && value <= 99999999) || value != std::floor(value))
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// Sizes past this (mm) are no tool's: a text that gives one gives no size that can be used.
+constexpr double kLargestToolSize = 10000;
+
 bool isAsciiLetter(char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -164,8 +175,8 @@ ToolWords readToolWords(std::string_view text)
                 std::size_t at = end;
                 switch (word[0]) {
                 case 'T': {
-                    if (auto value = numberAt(text, at); value && !words.number && *value == std::floor(*value))
-                        words.number = static_cast<int>(*value);
+                    if (auto value = numberAt(text, at); value && !words.number)
+                        words.number = toolNumberOf(*value);
                     break;
                 }
                 case 'D': keyed(at, words.diameter); break;
@@ -194,8 +205,8 @@ ToolWords readToolWords(std::string_view text)
             } else if (word == "TOOL") {
                 const std::size_t from = skipSeparators(text, at);
                 std::size_t to = from;
-                if (auto value = numberAt(text, to); value && !words.number && *value == std::floor(*value)) {
-                    words.number = static_cast<int>(*value);
+                if (auto value = numberAt(text, to); value && !words.number && toolNumberOf(*value)) {
+                    words.number = toolNumberOf(*value);
                     at = to;
                 }
             }
@@ -272,7 +283,8 @@ std::optional<ToolShape> shapeOf(std::string_view text, const ToolWords& words)
     else if (shape.kind == ToolKind::BullNose)
         shape.cornerRadius = std::min(r, shape.diameter / 2);
     shape.length = words.length.value_or(0);
-    if (!(shape.diameter > 0) || !std::isfinite(shape.diameter))
+    if (!(shape.diameter > 0 && shape.diameter <= kLargestToolSize) ||
+        !(shape.length >= 0 && shape.length <= kLargestToolSize))
         return std::nullopt;
     return shape;
 }
@@ -302,8 +314,8 @@ std::optional<int> nextToolChange(std::string_view program, std::size_t from)
         if ((c == 'T' || c == 't') && (i == 0 || !isAsciiLetter(program[i - 1])) && i + 1 < program.size() &&
             isDigit(program[i + 1])) {
             std::size_t at = i + 1;
-            if (auto value = numberAt(program, at); value && *value == std::floor(*value))
-                return static_cast<int>(*value);
+            if (auto value = numberAt(program, at))
+                return toolNumberOf(*value);
         }
     }
     return std::nullopt;
