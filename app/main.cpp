@@ -6,6 +6,7 @@
 #include "app/ui/textform.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 namespace {
 
@@ -41,6 +42,18 @@ int main(int argc, char** argv)
         main.commandLineArguments = QApplication::arguments().mid(1);
         QObject::connect(&main, &zorvan::TFormText::firstShown, &splash,
                          [&] { splash.FormDeactivate(&main); });
+        // The program ends with its main window, whatever else is still shown (the splash).
+        QObject::connect(&main, &zorvan::TFormText::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        // A session that ends closes the window as Alt+X does: the running operation is
+        // cancelled and the changes are asked about; while the window stays the session waits.
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &main, [&main](QSessionManager& manager) {
+            if (!main.isVisible() || !manager.allowsInteraction())
+                return;
+            const bool closed = main.close();
+            manager.release();
+            if (!closed)
+                manager.cancel();
+        });
         main.show();
         app.exec();
     } catch (const std::exception& e) {

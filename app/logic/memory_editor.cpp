@@ -21,9 +21,20 @@ std::size_t byteOffset(std::string_view text, long chars, long lineChars)
 
 MemoryEditor::MemoryEditor() : MemoryEditor(std::string_view{}) {}
 
-MemoryEditor::MemoryEditor(std::string_view utf8) { adopt(std::string(utf8)); }
+MemoryEditor::MemoryEditor(std::string_view utf8) : MemoryEditor(std::string(utf8)) {}
 
-MemoryEditor::MemoryEditor(std::string&& utf8) { adopt(std::move(utf8)); }
+MemoryEditor::MemoryEditor(std::string&& utf8)
+{
+    adopt(std::move(utf8));
+    history_.setDropHandler([this](EditHistory::StepId id) {
+        auto found = steps_.find(id);
+        if (found == steps_.end())
+            return;
+        for (const auto& c : found->second.changes)
+            historyBytes_ -= c.text.size();
+        steps_.erase(found);
+    });
+}
 
 void MemoryEditor::adopt(std::string&& text)
 {
@@ -240,8 +251,7 @@ void MemoryEditor::setText(std::string_view utf8)
     adopt(std::string(utf8));
     selStart_ = selLength_ = 0;
     firstVisible_ = 0;
-    modified_ = true;
-    clearUndoHistory();
+    history_.load();
     noteWholeText(true);
     notifyChanged();
 }
@@ -319,7 +329,6 @@ void MemoryEditor::replaceRawLines(std::size_t first, std::size_t count, std::ve
             lines_.push_back(Line{});
         rebuildIndex();
     }
-    modified_ = true;
     compactIfWasteful();
 }
 
@@ -362,6 +371,10 @@ void MemoryEditor::replaceRange(long start, long end, std::string_view utf8)
 void MemoryEditor::replaceSelection(std::string_view utf8)
 {
     long start = selStart_;
+    if (static_cast<std::size_t>(selLength_) <= utf8.size() && textRange(start, selLength_) == utf8) {
+        setSelection(start + selLength_, 0);  // the same text again: no change
+        return;
+    }
     replaceRange(start, start + selLength_, utf8);
     setSelection(start + countCharacters(utf8), 0);
     notifyChanged();
@@ -471,9 +484,10 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     count = std::clamp(count, 0, raw - first);
     if (count == 0 && linesWithBreaks.empty())
         return;
+    if (sameLines(first, count, linesWithBreaks))
+        return;
     long selStart = selStart_, selLength = selLength_;
     if (adoptAroundKeptLines(first, count, linesWithBreaks)) {
-        modified_ = true;
         setSelection(selStart, selLength);
         notifyChanged();
         return;
@@ -494,11 +508,12 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         noteChangedLines(first, raw - first - count);
     std::optional<Change> change;
     if (wholeText)
-        change = beginChange(0, static_cast<std::size_t>(raw), true);
+        change = beginChange(0, static_cast<std::size_t>(raw), true, length() > 0);
     else if (first == raw)
         change = beginChange(static_cast<std::size_t>(raw - 1), 1);
-    else
-        change = beginChange(static_cast<std::size_t>(first), static_cast<std::size_t>(count));
+    else  // all the lines with text replaced by none but a break still keep the whole text
+        change = beginChange(static_cast<std::size_t>(first), static_cast<std::size_t>(count), false,
+                             first == 0 && (count == raw || onlyEmptyLineLeft) && hasNewLines && length() > 0);
     std::string_view body;  // the new lines without the break after the last, as stored
     if (hasNewLines) {
         const std::size_t size = bodySize;
@@ -536,7 +551,6 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         for (const auto& l : lines_)
             liveBytes_ += l.bytes;
         rebuildIndex();
-        modified_ = true;
         endChange(std::move(change), lines_.size());
         setSelection(selStart, selLength);
         notifyChanged();
@@ -553,7 +567,6 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
         lines_.insert(lines_.end(), std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
         wholeTextKnown_ = false;
         rebuildIndex();
-        modified_ = true;
         endChange(std::move(change), 1 + added);
     } else {
         if (first + count == raw && fresh.empty())
@@ -564,6 +577,38 @@ void MemoryEditor::adoptLinesText(int first, int count, std::string&& linesWithB
     }
     setSelection(selStart, selLength);
     notifyChanged();
+}
+
+bool MemoryEditor::sameLines(int first, int count, std::string_view linesWithBreaks) const
+{
+    const int raw = static_cast<int>(lines_.size());
+    if (first >= raw || count == 0)
+        return false;
+    // What replaceLinesText would put there: through the end without the break after the last
+    // new line, else with it.
+    const bool throughEnd = first + count == raw;
+    std::string_view body = linesWithBreaks;
+    if (body.ends_with(kBreak))
+        body.remove_suffix(2);
+    const bool breakAfter = !throughEnd && !linesWithBreaks.empty();
+    std::size_t oldBytes = throughEnd ? 0 : 2;
+    for (int i = first; i < first + count; ++i)
+        oldBytes += lines_[static_cast<std::size_t>(i)].bytes + (i + 1 < first + count ? 2 : 0);
+    if (oldBytes != body.size() + (breakAfter ? 2 : 0))
+        return false;
+    std::size_t at = 0;
+    for (int i = first; i < first + count; ++i) {
+        const std::string_view text = lines_[static_cast<std::size_t>(i)].text();
+        if (body.substr(at, text.size()) != text)
+            return false;
+        at += text.size();
+        if (i + 1 < first + count) {
+            if (body.substr(at, 2) != kBreak)
+                return false;
+            at += 2;
+        }
+    }
+    return at == body.size();
 }
 
 bool MemoryEditor::adoptAroundKeptLines(int first, int count, std::string& linesWithBreaks)
@@ -583,8 +628,10 @@ bool MemoryEditor::adoptAroundKeptLines(int first, int count, std::string& lines
     if (keptBytes * 16 > linesWithBreaks.size())
         return false;
     noteChangedLines(first, keptAfter);
-    // For the history every line is replaced (the kept ones read from the taken block).
-    auto change = beginChange(0, static_cast<std::size_t>(raw), true);
+    // For the history every line is replaced (the kept ones read from the taken block); it keeps
+    // a whole text when only the empty line after a final break is left.
+    const bool wholeText = first == 0 && keptAfter == 1 && lines_.back().bytes == 0;
+    auto change = beginChange(0, static_cast<std::size_t>(raw), true, wholeText);
 
     std::string head;
     std::vector<std::unique_ptr<TextColour[]>> keptColours;
@@ -594,6 +641,8 @@ bool MemoryEditor::adoptAroundKeptLines(int first, int count, std::string& lines
         keptColours.push_back(std::move(lines_[static_cast<std::size_t>(i)].colours));
     }
     linesWithBreaks.insert(0, head);
+    if (!linesWithBreaks.ends_with(kBreak))
+        linesWithBreaks += kBreak;  // new lines without a final break read as if they had one
     if (keptAfter == 0) {
         linesWithBreaks.resize(linesWithBreaks.size() - 2);  // no break after the new last line
     } else {
@@ -667,9 +716,10 @@ void MemoryEditor::setColour(long start, long len, TextColour colour)
 
 void MemoryEditor::setModified(bool modified)
 {
-    modified_ = modified;
-    if (!modified)
-        savePoint_ = static_cast<std::ptrdiff_t>(done_);
+    if (modified)
+        history_.setUnsaved();
+    else
+        history_.setSaved();
 }
 
 void MemoryEditor::setHistoryKept(bool kept)
@@ -679,13 +729,7 @@ void MemoryEditor::setHistoryKept(bool kept)
         clearUndoHistory();
 }
 
-void MemoryEditor::clearUndoHistory()
-{
-    history_.clear();
-    done_ = 0;
-    historyBytes_ = 0;
-    savePoint_ = modified_ ? -1 : 0;
-}
+void MemoryEditor::clearUndoHistory() { history_.clear(!isModified()); }
 
 std::string MemoryEditor::rawLinesText(std::size_t first, std::size_t count, bool mayTakeBlock)
 {
@@ -736,24 +780,17 @@ std::vector<TextEditor::ColourRun> MemoryEditor::rawLinesColours(std::size_t fir
 }
 
 std::optional<MemoryEditor::Change> MemoryEditor::beginChange(std::size_t first, std::size_t countBefore,
-                                                             bool mayTakeBlock)
+                                                             bool mayTakeBlock, bool wholeText)
 {
-    if (!historyKept_)
+    if (!historyKept_) {
+        history_.changedWithoutStep();
         return std::nullopt;
-    if (groupDepth_ == 0 || !groupHasStep_) {
-        // A new step: the undone steps can no longer be redone.
-        for (std::size_t i = done_; i < history_.size(); ++i)
-            for (const auto& c : history_[i].changes)
-                historyBytes_ -= c.text.size();
-        history_.resize(done_);
-        if (savePoint_ > static_cast<std::ptrdiff_t>(done_))
-            savePoint_ = -1;
-        Step step;
-        step.selStart[0] = groupDepth_ > 0 ? groupSelStart_ : selStart_;
-        step.selLength[0] = groupDepth_ > 0 ? groupSelLength_ : selLength_;
-        history_.push_back(std::move(step));
-        done_ = history_.size();
-        groupHasStep_ = groupDepth_ > 0;
+    }
+    const EditHistory::Begun begun = history_.beginChange(!isModified(), wholeText, textBytes());
+    if (begun.fresh) {
+        Step& step = steps_[begun.id];
+        step.selStart[0] = history_.groupDepth() > 0 ? groupSelStart_ : selStart_;
+        step.selLength[0] = history_.groupDepth() > 0 ? groupSelLength_ : selLength_;
     }
     return linesAsChange(first, countBefore, mayTakeBlock);
 }
@@ -775,8 +812,8 @@ void MemoryEditor::endChange(std::optional<Change>&& change, std::size_t countAf
         return;
     change->count = countAfter;
     historyBytes_ += change->text.size();
-    history_.back().changes.push_back(std::move(*change));
-    if (groupDepth_ == 0)
+    steps_[history_.lastDone()].changes.push_back(std::move(*change));
+    if (history_.groupDepth() == 0)
         trimHistory();
 }
 
@@ -837,76 +874,59 @@ void MemoryEditor::swapStep(Step& step, bool forward)
 
 void MemoryEditor::undo()
 {
-    if (done_ == 0 || groupDepth_ > 0)
+    const EditHistory::StepId id = history_.lastDone();
+    if (id == 0 || history_.groupDepth() > 0)
         return;
-    Step& step = history_[done_ - 1];
+    Step& step = steps_[id];
     step.selStart[1] = selStart_;
     step.selLength[1] = selLength_;
     swapStep(step, false);
-    --done_;
+    history_.undone(id);
     setSelectionOf(step, 0);
-    modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
     notifyChanged(true);
 }
 
 void MemoryEditor::redo()
 {
-    if (done_ == history_.size() || groupDepth_ > 0)
+    const EditHistory::StepId id = history_.firstUndone();
+    if (id == 0 || history_.groupDepth() > 0)
         return;
-    Step& step = history_[done_];
+    Step& step = steps_[id];
     swapStep(step, true);
-    ++done_;
+    history_.redone(id);
     setSelectionOf(step, 1);
-    modified_ = savePoint_ != static_cast<std::ptrdiff_t>(done_);
     notifyChanged(true);
 }
 
 void MemoryEditor::trimHistory()
 {
-    const std::size_t bound = historyBound(liveBytes_ + 2 * lines_.size());
-    bool dropped = false;
-    // The newest step is always kept.
-    while (historyBytes_ > bound && done_ > 1) {
-        for (const auto& c : history_.front().changes)
-            historyBytes_ -= c.text.size();
-        history_.pop_front();
-        --done_;
-        savePoint_ = savePoint_ > 0 ? savePoint_ - 1 : -1;
-        dropped = true;
-    }
-    if (dropped)
+    if (history_.trim(historyBound(textBytes())) != 0)
         notifyStepsDropped();
 }
 
 void MemoryEditor::beginUndoGroup()
 {
-    if (groupDepth_++ == 0) {
-        groupHasStep_ = false;
-        modifiedBeforeGroup_ = modified_;
+    if (history_.groupDepth() == 0) {
         groupSelStart_ = selStart_;
         groupSelLength_ = selLength_;
     }
+    history_.beginGroup();
 }
 
 void MemoryEditor::endUndoGroup(bool keep)
 {
-    if (groupDepth_ == 0 || --groupDepth_ > 0)
+    const EditHistory::StepId id = history_.groupStep();
+    if (!history_.endGroup() || id == 0)
         return;
-    if (!groupHasStep_)
-        return;
-    groupHasStep_ = false;
     if (keep) {
         trimHistory();
         return;
     }
-    Step step = std::move(history_.back());
-    history_.pop_back();
-    done_ = history_.size();
+    Step& step = steps_[id];
     swapStep(step, false);
-    for (const auto& c : step.changes)
-        historyBytes_ -= c.text.size();
+    history_.undone(id);
     setSelectionOf(step, 0);
-    modified_ = modifiedBeforeGroup_;
+    history_.dropUndone();
     notifyChanged(true);
 }
 

@@ -4,14 +4,15 @@
 // dropped when they outgrow the live text). A Fenwick tree over the line lengths makes reading,
 // writing and locating a line O(log n), so rewriting every line of a long text is linear.
 //
-// Its undo history keeps, for each change, the text and colours of the raw lines it replaced (a
-// whole-text rewrite hands its old block over to the history without a copy); undo and redo
-// swap them with the lines there now.
+// Its undo history (the order of the steps and the save point in EditHistory) keeps, for each
+// change, the text and colours of the raw lines it replaced (a whole-text rewrite hands its old
+// block over to the history without a copy); undo and redo swap them with the lines there now.
 #pragma once
 
+#include "app/logic/edit_history.h"
 #include "app/logic/text_editor.h"
 
-#include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -61,11 +62,11 @@ public:
     const TextColour* lineColours(int index, long& characters) const;
     void setColour(long start, long length, TextColour colour) override;
 
-    bool isModified() const override { return modified_; }
+    bool isModified() const override { return !history_.atSavePoint(); }
     void setModified(bool modified) override;
 
-    bool canUndo() const override { return done_ > 0; }
-    bool canRedo() const override { return done_ < history_.size(); }
+    bool canUndo() const override { return history_.hasDone(); }
+    bool canRedo() const override { return history_.hasUndone(); }
     void undo() override;
     void redo() override;
     void clearUndoHistory() override;
@@ -112,6 +113,9 @@ private:
     // adoptLinesText() when all but a few lines are replaced: the whole text made anew in one
     // piece. False when that does not apply.
     bool adoptAroundKeptLines(int first, int count, std::string& linesWithBreaks);
+    // Whether replacing raw lines [first, first + count) by `linesWithBreaks` would leave the
+    // text as it is.
+    bool sameLines(int first, int count, std::string_view linesWithBreaks) const;
     // find() over the lines when the text does not lie in one piece.
     long findInLines(std::string_view what, long from, long to) const;
 
@@ -135,24 +139,25 @@ private:
     std::vector<ColourRun> rawLinesColours(std::size_t first, std::size_t count) const;
     // Lines [first, first + count) as they stand, as a change that puts them back.
     Change linesAsChange(std::size_t first, std::size_t count, bool mayTakeBlock);
-    // Records the raw lines [first, first + countBefore) about to be replaced.
-    std::optional<Change> beginChange(std::size_t first, std::size_t countBefore, bool mayTakeBlock = false);
+    // Records the raw lines [first, first + countBefore) about to be replaced; `wholeText`: they
+    // are all the lines, replaced by new text.
+    std::optional<Change> beginChange(std::size_t first, std::size_t countBefore, bool mayTakeBlock = false,
+                                      bool wholeText = false);
     void endChange(std::optional<Change>&& change, std::size_t countAfter);
     // Puts `change` into the text and leaves in it what stood there.
     void swapChange(Change& change);
     void swapStep(Step& step, bool forward);
     void trimHistory();
     void setSelectionOf(const Step& step, int which);
+    // Bytes of the whole text, breaks included.
+    std::size_t textBytes() const { return liveBytes_ + 2 * (lines_.size() - 1); }
 
-    // Oldest first; the bound drops steps at the front, one at a time after each small edit.
-    std::deque<Step> history_;
-    std::size_t done_ = 0;              // steps [0, done_) are done, the rest undone
-    std::ptrdiff_t savePoint_ = 0;      // done_ at the save point; -1: out of reach
+    // The order of the steps, the save point, groups and the bound; the changes of each step
+    // are kept here by its id.
+    EditHistory history_;
+    std::map<EditHistory::StepId, Step> steps_;
     std::size_t historyBytes_ = 0;
     bool historyKept_ = true;
-    int groupDepth_ = 0;
-    bool groupHasStep_ = false;
-    bool modifiedBeforeGroup_ = false;
     long groupSelStart_ = 0, groupSelLength_ = 0;  // the selection when the group began
 
     std::vector<std::unique_ptr<std::string>> blocks_;
@@ -168,7 +173,6 @@ private:
     std::vector<long> tree_;  // Fenwick tree over rawLength
     long selStart_ = 0;
     long selLength_ = 0;
-    bool modified_ = false;
     int firstVisible_ = 0;
     int visibleLines_ = 30;
 };

@@ -24,12 +24,16 @@
 // UndoStep are told once, when it ends. The widget's typing is told once control is back in the
 // event loop, an edit made through this interface at once.
 //
-// Modified flag and save point: setModified(false) makes the current state the save point. Undo
-// and redo that come back to it clear the flag; every other change sets it.
+// Modified flag and save point (kept by EditHistory, which both implementations share): only a
+// load or a save calls setModified(false), which makes the current state the save point. Undo
+// and redo that come back to it clear the flag; every other change sets it. A load (setText),
+// clearing the history away from the save point, dropping the steps that led to it, and
+// setModified(true) put the save point out of reach: the text then reads modified until the next
+// save. A replacement that leaves the text as it was is no change: no step, no notice, no flag.
 //
-// The history is bounded: steps are kept while their texts together are at most four times the
-// current text (and at least kHistoryFloorBytes); the oldest go first, and the handler set by
-// setStepsDroppedHandler is told.
+// The history is bounded: the whole texts its steps keep are at most four times the current text
+// (and at least the floor, kHistoryFloorBytes unless set); the oldest go first, from one
+// whole-text rewrite to the next, and the handler set by setStepsDroppedHandler is told.
 #pragma once
 
 #include <algorithm>
@@ -74,7 +78,8 @@ public:
     // Whole text.
     virtual std::string text() const = 0;
     // Replaces the whole text (a load); colours reset to default, undo history cleared, caret at
-    // 0. Raises the change notification (a load) and sets the modified flag like any other change.
+    // 0. Raises the change notification (a load); the text reads modified until the loader or a
+    // save calls setModified(false).
     virtual void setText(std::string_view utf8) = 0;
     // The same with the text handed over piece by piece, so that a big file is not held twice:
     // `fill` calls the sink it is given with each piece in order. `sizeHint`: the bytes expected.
@@ -180,8 +185,9 @@ public:
     // after the text.
     void replaceText(std::string_view utf8);
 
-    // Modified flag: set by every change of the text; setModified(false) clears it and makes the
-    // current state the save point, which undo and redo follow.
+    // Modified flag: set by every change of the text; setModified(false) (a load or a save, never
+    // a command) clears it and makes the current state the save point, which undo and redo
+    // follow; setModified(true) puts the save point out of reach.
     virtual bool isModified() const = 0;
     virtual void setModified(bool modified) = 0;
 
@@ -197,6 +203,8 @@ public:
     // Told when old steps were dropped to keep the history within its bound.
     void setStepsDroppedHandler(std::function<void()> handler) { stepsDropped_ = std::move(handler); }
     static constexpr std::size_t kHistoryFloorBytes = 1 << 20;
+    // The least the bound keeps (tests make it small, to reach it with small texts).
+    void setHistoryFloor(std::size_t bytes) { historyFloor_ = bytes; }
 
     // Change notification: called once after every change of the text (not for colour changes).
     using ChangeHandler = std::function<void(const TextChange&)>;
@@ -225,7 +233,7 @@ protected:
     // The bound on the bytes of text the history keeps.
     std::size_t historyBound(std::size_t currentBytes) const
     {
-        return std::max<std::size_t>(4 * currentBytes, kHistoryFloorBytes);
+        return std::max<std::size_t>(4 * currentBytes, historyFloor_);
     }
 
     // Used by UndoStep: joins the changes up to the matching end into one step. endUndoGroup with
@@ -241,6 +249,7 @@ private:
 
     ChangeHandler changeHandler_;
     std::function<void()> stepsDropped_;
+    std::size_t historyFloor_ = kHistoryFloorBytes;
     bool changesColoured_ = false;
     int noticesHeld_ = 0;
     // The notice being gathered: lines as the notes give them, the last one counted from the end.

@@ -65,6 +65,30 @@ void OperationRunner::cancel()
         task_->cancel();
 }
 
+void OperationRunner::cancelAll()
+{
+    std::deque<Operation> dropped = std::move(pending_);
+    pending_.clear();
+    for (Operation& operation : dropped)
+        if (operation.abandoned)
+            operation.abandoned();
+    cancel();
+    if (idle()) {
+        if (hooks_.showCaption)
+            hooks_.showCaption(QString());
+        notifyIdle();
+    }
+}
+
+void OperationRunner::whenIdle(Work work)
+{
+    if (idle()) {
+        work();
+        return;
+    }
+    idleWaiters_.push_back(std::move(work));
+}
+
 void OperationRunner::waitForIdle()
 {
     while (!idle())
@@ -110,6 +134,17 @@ void OperationRunner::runNext()
         else
             execute(operation);
     }
+    notifyIdle();
+}
+
+void OperationRunner::notifyIdle()
+{
+    if (!idle() || idleWaiters_.empty())
+        return;
+    std::vector<Work> waiters = std::move(idleWaiters_);
+    idleWaiters_.clear();
+    for (Work& work : waiters)
+        work();
 }
 
 void OperationRunner::startBackground(Operation& operation)

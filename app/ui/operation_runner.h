@@ -31,6 +31,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace zorvan {
 
@@ -98,6 +99,11 @@ public:
                            Work abandoned = {});
     // Cancels the running background operation; nothing else.
     void cancel();
+    // Cancels the running background operation and drops the ones waiting (their `abandoned`
+    // steps run), as when the window closes.
+    void cancelAll();
+    // Runs `work` once no operation runs or waits (now, when none does).
+    void whenIdle(Work work);
     // Called by a long apply step between small slices of its work, on the window's thread: about
     // every 25 ms it lets the window handle its events (locked as while the worker ran, so that
     // nothing else can touch the document), and throws OperationTask::Cancelled once the operation
@@ -146,6 +152,7 @@ private:
     void startBackground(Operation& operation);
     void finishBackground(Outcome outcome);
     void endOperation();
+    void notifyIdle();
 
     Hooks hooks_;
     std::deque<Operation> pending_;
@@ -158,6 +165,7 @@ private:
     bool yielding_ = false;
     QElapsedTimer sinceYield_;
     Work abandoned_;
+    std::vector<Work> idleWaiters_;
     std::thread worker_;
     QElapsedTimer elapsed_;
     QTimer progressTimer_;

@@ -28,17 +28,20 @@ void RecentFilesMenu::open(int index)
     if (index < 0 || index >= files_.paths().size())
         return;
     const QString path = files_.paths()[index];
-    if (!QFileInfo(path).isFile()) {
-        files_.remove(path);
-        change();
-        prompts().ask(&form_, QStringLiteral("Zorvan"),
-                      QStringLiteral("%1 が見つかりません。\n最近使ったファイルから外しました").arg(path),
-                      QMessageBox::Ok, QMessageBox::Warning);
-        return;
-    }
-    if (!form_.CheckSaveChanges())
-        return;
-    form_.StartOpen(path);
+    // Asked about and opened once the operations running or waiting have ended.
+    form_.whenNoOperation([this, path] {
+        if (!QFileInfo(path).isFile()) {
+            files_.remove(path);
+            change();
+            prompts().ask(&form_, QStringLiteral("Zorvan"),
+                          QStringLiteral("%1 が見つかりません。\n最近使ったファイルから外しました").arg(path),
+                          QMessageBox::Ok, QMessageBox::Warning);
+            return;
+        }
+        if (!form_.CheckSaveChanges())
+            return;
+        form_.StartOpen(path);
+    });
 }
 
 void RecentFilesMenu::change()

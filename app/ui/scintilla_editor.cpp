@@ -84,7 +84,9 @@ ScintillaEditor::ScintillaEditor(QsciScintilla* widget) : widget_(widget)
             [this](int position, int type, const char* text, int length, int, int, int, int, int token, int) {
                 onModified(type, position, text, length, token);
             });
-    savePointDocument_ = send(QsciScintillaBase::SCI_GETDOCPOINTER);
+    history_.setDropHandler([this](EditHistory::StepId id) {
+        eraseSteps([id](int, const Step& step) { return step.historyStep == id; });
+    });
     for (int key : {'Z', 'Y'})
         for (int modifiers : {int{QsciScintillaBase::SCMOD_CTRL}, QsciScintillaBase::SCMOD_CTRL | QsciScintillaBase::SCMOD_SHIFT})
             send(QsciScintillaBase::SCI_CLEARCMDKEY, static_cast<unsigned long>(key + (modifiers << 16)));
@@ -166,9 +168,7 @@ void ScintillaEditor::onModified(int modificationType, long position, const char
         noteChangedLines(static_cast<int>(send(QsciScintillaBase::SCI_LINEFROMPOSITION, static_cast<unsigned long>(position))),
                          static_cast<int>(lastRaw - endLine + (atLineStart && wholeLinesBefore ? 1 : 0)));
     }
-    if (modificationType & undoOrRedo)
-        forcedModified_ = false;
-    else if (ownEdits_ == 0)
+    if (!(modificationType & undoOrRedo) && ownEdits_ == 0)
         dropUndoneSteps();  // typing: what was undone can no longer be redone
     // A change made in the widget (typing, paste, undo, drop) is announced before it happens; the
     // notification follows once the widget has finished, one for all its parts.
@@ -191,8 +191,10 @@ template <typename Edit> void ScintillaEditor::editWithoutUndo(Edit&& edit)
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
     edit();
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
-    clearUndoHistory();
-    forcedModified_ = true;
+    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    pendingSwaps_.clear();
+    pendingSelection_.reset();
+    history_.load();
     --ownEdits_;
     notifyChanged();
 }
@@ -200,14 +202,15 @@ template <typename Edit> void ScintillaEditor::editWithoutUndo(Edit&& edit)
 template <typename Edit> void ScintillaEditor::editAsStep(long from, long to, Edit&& edit)
 {
     ++ownEdits_;
-    dropUndoneSteps();
-    const int id = newStep();
+    const EditHistory::StepId historyStep = history_.beginChange(!isModified()).id;
+    const int id = nextStepId_++;
     Step& step = steps_[id];
+    step.historyStep = historyStep;
     step.start = from;
     step.beforeBytes = to - from;
     step.styles[0] = styleRuns(from, to);
-    step.selStart[0] = groupDepth_ > 0 ? groupSelStart_ : selectionStart();
-    step.selLength[0] = groupDepth_ > 0 ? groupSelLength_ : selectionLength();
+    step.selStart[0] = history_.groupDepth() > 0 ? groupSelStart_ : selectionStart();
+    step.selLength[0] = history_.groupDepth() > 0 ? groupSelLength_ : selectionLength();
     const long lengthBefore = send(QsciScintillaBase::SCI_GETLENGTH);
     send(QsciScintillaBase::SCI_BEGINUNDOACTION);
     send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, PartStart)), 0);
@@ -217,9 +220,20 @@ template <typename Edit> void ScintillaEditor::editAsStep(long from, long to, Ed
     send(QsciScintillaBase::SCI_ADDUNDOACTION, static_cast<unsigned long>(tokenOf(id, PartEnd)), 0);
     send(QsciScintillaBase::SCI_ENDUNDOACTION);
     --ownEdits_;
-    if (groupDepth_ == 0)
+    if (history_.groupDepth() == 0)
         trimHistory();
     notifyChanged();
+}
+
+bool ScintillaEditor::holdsBytes(long from, long to, std::string_view bytes) const
+{
+    if (to - from != static_cast<long>(bytes.size()))
+        return false;
+    if (bytes.empty())
+        return true;
+    const char* held = reinterpret_cast<const char*>(
+        send(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), to - from));
+    return std::string_view(held, bytes.size()) == bytes;
 }
 
 long ScintillaEditor::bytePosition(long pos) const
@@ -336,6 +350,10 @@ void ScintillaEditor::replaceSelection(std::string_view utf8)
     std::string copy(utf8);
     const long from = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
     const long to = send(QsciScintillaBase::SCI_GETSELECTIONEND);
+    if (holdsBytes(from, to, copy)) {
+        send(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(to), to);  // the same text again: no change
+        return;
+    }
     inserting_ = copy;
     editAsStep(from, to, [&] { widget_->SendScintilla(QsciScintillaBase::SCI_REPLACESEL, 0UL, copy.c_str()); });
     inserting_ = {};
@@ -404,7 +422,7 @@ bool ScintillaEditor::coversWholeText(int first, int count, bool& throughEnd) co
     const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
     throughEnd = first + count == raw;
     const long to = throughEnd ? docBytes : send(QsciScintillaBase::SCI_POSITIONFROMLINE, first + count);
-    return first == 0 && to == docBytes && docBytes > 0 && groupDepth_ == 0;
+    return first == 0 && to == docBytes && docBytes > 0 && history_.groupDepth() == 0;
 }
 
 void ScintillaEditor::replaceWholeText(bool throughEnd, std::string&& linesWithBreaks)
@@ -471,6 +489,8 @@ void ScintillaEditor::replaceLinesText(int first, int count, std::string_view li
             replacement = prefixed;
         }
     }
+    if (holdsBytes(from, to, replacement))
+        return;  // the lines stay as they are: no change
     long selStart = selectionStart(), selLength = selectionLength();
     inserting_ = replacement;
     editAsStep(from, to, [&] {
@@ -495,7 +515,7 @@ void ScintillaEditor::replaceLinesFromPieces(int first, int count, const LinesPi
     constexpr long kMostKeptBytes = 64 * 1024;
     const long from = send(QsciScintillaBase::SCI_POSITIONFROMLINE, first);
     const long kept = from + (docBytes - to);
-    if (docBytes > 0 && groupDepth_ == 0 && (kept == 0 || (kept <= kMostKeptBytes && kept * 16 <= docBytes)))
+    if (docBytes > 0 && history_.groupDepth() == 0 && (kept == 0 || (kept <= kMostKeptBytes && kept * 16 <= docBytes)))
         replaceTextFromPieces(from, to, throughEnd, next, colouring);
     else
         TextEditor::replaceLinesFromPieces(first, count, next, colouring);
@@ -507,7 +527,7 @@ void ScintillaEditor::insertLinesColouringAll(int first, const LinesPieceSource&
     // their colours and coloured there, so the shown text is left alone until the end.
     const int raw = static_cast<int>(send(QsciScintillaBase::SCI_GETLINECOUNT));
     const long docBytes = send(QsciScintillaBase::SCI_GETLENGTH);
-    if (docBytes == 0 || groupDepth_ != 0) {
+    if (docBytes == 0 || history_.groupDepth() != 0) {
         TextEditor::insertLinesColouringAll(first, next, colouring);
         return;
     }
@@ -705,6 +725,8 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
     // those carried over first.
     std::vector<std::pair<long, PieceStyles>> carriedStyles, styles;
     DocumentRef document;
+    bool unchanged = true;
+    long compared = 0;
     {
         struct Piece {
             std::shared_ptr<const std::string> text;
@@ -723,8 +745,16 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
                     styles.push_back({piece.at, stylesOf(text, colouring(text))});
             });
         long at = 0;
+        // Whether the new bytes are those they replace so far: then nothing changes.
+        const char* oldText = reinterpret_cast<const char*>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
         // The styles go to the feed before the colouring sees the text, so the runs come over them.
         auto give = [&](std::string&& text, std::string&& styleBytes, bool colour, bool carried) {
+            if (!carried && unchanged) {
+                const auto size = static_cast<long>(text.size());
+                unchanged = compared + size <= to - from
+                            && std::string_view(oldText + from + compared, text.size()) == text;
+                compared += size;
+            }
             auto shared = std::make_shared<const std::string>(std::move(text));
             feed.add(shared);
             if (feed.colours())
@@ -785,10 +815,16 @@ void ScintillaEditor::replaceTextFromPieces(long from, long to, bool throughEnd,
             },
             feed.colours());
     }
+    if (unchanged && compared == to - from) {
+        releaseApart(std::move(document));  // the text as it was: no change
+        return;
+    }
     ++ownEdits_;
-    dropUndoneSteps();
-    const int id = newStep();
+    const EditHistory::StepId historyStep =
+        history_.beginChange(!isModified(), true, static_cast<std::size_t>(oldBytes)).id;
+    const int id = nextStepId_++;
     Step& step = steps_[id];
+    step.historyStep = historyStep;
     step.whole = true;
     step.selStart[0] = selectionStart();
     step.selLength[0] = selectionLength();
@@ -851,19 +887,7 @@ void ScintillaEditor::applyStyles(long from, const std::vector<StyleRun>& runs)
     }
 }
 
-int ScintillaEditor::newStep()
-{
-    const int id = nextStepId_++;
-    if (groupDepth_ > 0 && groupFirstStep_ == 0)
-        groupFirstStep_ = id;
-    return id;
-}
-
-void ScintillaEditor::dropUndoneSteps()
-{
-    deadRedo_ = false;
-    eraseSteps([](int, const Step& step) { return !step.done; });
-}
+void ScintillaEditor::dropUndoneSteps() { history_.dropUndone(); }
 
 template <typename Drop> void ScintillaEditor::eraseSteps(Drop&& drop)
 {
@@ -887,28 +911,17 @@ std::size_t ScintillaEditor::historyBytes() const
 
 void ScintillaEditor::trimHistory()
 {
-    // Only whole-text steps hold memory of their own that can go; a dropped one leaves its
-    // markers behind, which then do nothing. The newest step always stays.
-    // A whole-text step goes with everything before the next one, whose old document then
-    // forgets its history (see swapDocuments); the newest whole-text step always stays.
-    const std::size_t bound = historyBound(static_cast<std::size_t>(send(QsciScintillaBase::SCI_GETLENGTH)));
-    bool dropped = false;
-    for (;;) {
-        if (historyBytes() <= bound)
-            break;
-        auto oldestWhole = std::find_if(steps_.begin(), steps_.end(), [](const auto& e) { return e.second.whole; });
-        if (oldestWhole == steps_.end())
-            break;
-        auto nextWhole = std::find_if(std::next(oldestWhole), steps_.end(), [](const auto& e) { return e.second.whole; });
-        if (nextWhole == steps_.end())
-            break;
-        nextWhole->second.olderHistoryDropped = true;
-        const int kept = nextWhole->first;
-        eraseSteps([&](int id, const Step&) { return id < kept; });
-        dropped = true;
-    }
-    if (dropped)
-        notifyStepsDropped();
+    // Only whole-text steps keep memory of their own that can go. A whole-text step goes with
+    // everything before the next one, whose old document then forgets its history (see
+    // swapDocuments); a dropped part leaves its markers behind, which then do nothing.
+    const EditHistory::StepId begins =
+        history_.trim(historyBound(static_cast<std::size_t>(send(QsciScintillaBase::SCI_GETLENGTH))));
+    if (begins == 0)
+        return;
+    for (auto& [id, step] : steps_)
+        if (step.historyStep == begins && step.whole)
+            step.olderHistoryDropped = true;
+    notifyStepsDropped();
 }
 
 void ScintillaEditor::onContainerAction(long token, bool undone)
@@ -929,11 +942,11 @@ void ScintillaEditor::onContainerAction(long token, bool undone)
         step.selLength[1] = selectionLength();
     } else if (marker == PartStart && undone) {
         applyStyles(step.start, step.styles[0]);
-        step.done = false;
+        history_.undone(step.historyStep);
         pendingSelection_ = {step.selStart[0], step.selLength[0]};
     } else if (marker == PartEnd) {
         applyStyles(step.start, step.styles[1]);
-        step.done = true;
+        history_.redone(step.historyStep);
         pendingSelection_ = {step.selStart[1], step.selLength[1]};
     } else if (marker == Whole) {
         pendingSwaps_.push_back(found->first);
@@ -992,16 +1005,22 @@ void ScintillaEditor::swapDocuments(int id, Step& step, bool forward)
         step.olderHistoryDropped = false;
     }
     --ignoreMarkers_;
-    step.done = forward;
+    if (forward)
+        history_.redone(step.historyStep);
+    else
+        history_.undone(step.historyStep);
     setSelection(step.selStart[1 - leaving], step.selLength[1 - leaving]);
     restoreView(step, 1 - leaving);
 }
 
-bool ScintillaEditor::canUndo() const { return groupDepth_ == 0 && send(QsciScintillaBase::SCI_CANUNDO) != 0; }
+bool ScintillaEditor::canUndo() const
+{
+    return history_.groupDepth() == 0 && send(QsciScintillaBase::SCI_CANUNDO) != 0;
+}
 
 bool ScintillaEditor::canRedo() const
 {
-    return groupDepth_ == 0 && send(QsciScintillaBase::SCI_CANREDO) != 0 && !(deadRedo_ && undoneSinceDeadRedo_ == 0);
+    return history_.groupDepth() == 0 && send(QsciScintillaBase::SCI_CANREDO) != 0 && !history_.redoIsDead();
 }
 
 void ScintillaEditor::undo()
@@ -1018,14 +1037,12 @@ void ScintillaEditor::redo()
 
 void ScintillaEditor::stepHistory(unsigned int message, int deadRedoStep)
 {
-    if (deadRedo_)
-        undoneSinceDeadRedo_ += deadRedoStep;
+    history_.noteUndoOrRedo(deadRedoStep);
     ++ownEdits_;
     inOwnUndo_ = true;
     markersSeen_ = false;
     send(message);
     inOwnUndo_ = false;
-    forcedModified_ = false;
     finishUndoRedo();
     --ownEdits_;
     // A step of this class brings its colours back; one of typing is told as the typing was.
@@ -1034,31 +1051,31 @@ void ScintillaEditor::stepHistory(unsigned int message, int deadRedoStep)
 
 void ScintillaEditor::clearUndoHistory()
 {
-    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-    deadRedo_ = false;
-    eraseSteps([](int, const Step&) { return true; });
+    const bool atSavePoint = !isModified();
+    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);  // the widget's save point: the text as it is now
+    history_.clear(atSavePoint);
     pendingSwaps_.clear();
     pendingSelection_.reset();
 }
 
 void ScintillaEditor::beginUndoGroup()
 {
-    if (groupDepth_++ > 0)
-        return;
-    groupFirstStep_ = 0;
-    groupSelStart_ = selectionStart();
-    groupSelLength_ = selectionLength();
-    send(QsciScintillaBase::SCI_BEGINUNDOACTION);
+    if (history_.groupDepth() == 0) {
+        groupSelStart_ = selectionStart();
+        groupSelLength_ = selectionLength();
+        send(QsciScintillaBase::SCI_BEGINUNDOACTION);
+    }
+    history_.beginGroup();
 }
 
 void ScintillaEditor::endUndoGroup(bool keep)
 {
-    if (groupDepth_ == 0 || --groupDepth_ > 0)
+    const EditHistory::StepId made = history_.groupStep();
+    if (!history_.endGroup())
         return;
     send(QsciScintillaBase::SCI_ENDUNDOACTION);
-    if (groupFirstStep_ == 0)
+    if (made == 0)
         return;
-    groupFirstStep_ = 0;
     if (keep) {
         trimHistory();
         return;
@@ -1073,8 +1090,7 @@ void ScintillaEditor::endUndoGroup(bool keep)
     send(QsciScintillaBase::SCI_UNDO);
     --ignoreMarkers_;
     --ownEdits_;
-    deadRedo_ = true;
-    undoneSinceDeadRedo_ = 0;
+    history_.markDeadRedo();
 }
 
 int ScintillaEditor::firstVisibleLine() const
@@ -1158,17 +1174,19 @@ void ScintillaEditor::recolourRange(long start, long len, const std::vector<Colo
 
 bool ScintillaEditor::isModified() const
 {
-    return forcedModified_ || send(QsciScintillaBase::SCI_GETDOCPOINTER) != savePointDocument_
-           || send(QsciScintillaBase::SCI_GETMODIFY) != 0;
+    // The generation tells the state the steps of this class lead to (and so the document shown);
+    // the widget's own save point tells whether its typing changed that state since.
+    return !history_.atSavePoint() || send(QsciScintillaBase::SCI_GETMODIFY) != 0;
 }
 
 void ScintillaEditor::setModified(bool modified)
 {
-    forcedModified_ = modified;
-    if (!modified) {
-        send(QsciScintillaBase::SCI_SETSAVEPOINT);
-        savePointDocument_ = send(QsciScintillaBase::SCI_GETDOCPOINTER);
+    if (modified) {
+        history_.setUnsaved();
+        return;
     }
+    send(QsciScintillaBase::SCI_SETSAVEPOINT);
+    history_.setSaved();
 }
 
 }  // namespace zorvan

@@ -11,9 +11,12 @@
 // rewrite builds a new document and keeps the old one, as it is, as the step's other state: a
 // marker at the bottom of the new document's history and one on top of the old one's swap the
 // documents when they are undone or redone, so neither text is copied and the typing history of
-// each document stays with it.
+// each document stays with it. The order of the steps, groups, the bound and the save point are
+// kept by EditHistory, shared with MemoryEditor; this class keeps what each step needs to be
+// taken back (its markers, colours, selections and documents).
 #pragma once
 
+#include "app/logic/edit_history.h"
 #include "app/logic/text_editor.h"
 
 #include <QObject>
@@ -101,6 +104,8 @@ public:
     // undo() and redo(), instead of to the widget's own undo.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // Whether bytes [from, to) of the text are `bytes`.
+    bool holdsBytes(long from, long to, std::string_view bytes) const;
     // Byte position in the widget for a character position, and back.
     long bytePosition(long pos) const;
     long characterPosition(long bytePos) const;
@@ -116,8 +121,8 @@ protected:
 private:
     // What the history keeps of one step besides the widget's own undo actions.
     struct Step {
+        EditHistory::StepId historyStep = 0;  // the step of the history it is part of
         bool whole = false;
-        bool done = true;
         long start = 0, beforeBytes = 0, afterBytes = 0;  // a part: its byte range
         std::vector<StyleRun> styles[2];                  // before, after
         long selStart[2] = {0, 0}, selLength[2] = {0, 0};
@@ -133,7 +138,6 @@ private:
     void applyStyles(long from, const std::vector<StyleRun>& runs);
     // Runs an edit of bytes [from, to) as one step of the history.
     template <typename Edit> void editAsStep(long from, long to, Edit&& edit);
-    int newStep();
     // Erases the steps `drop` picks; their documents go on a thread of their own.
     template <typename Drop> void eraseSteps(Drop&& drop);
     void dropUndoneSteps();
@@ -199,10 +203,10 @@ private:
     // Whether the caller holds the window's thread for all of its work (no turns given to the
     // window meanwhile), so that a pass on it costs no stall beyond what the caller makes anyway.
     bool holdsWindow() const { return !(givesTurns_ && givesTurns_()); }
-    std::map<int, Step> steps_;               // by id, the oldest first
+    // The order of the steps, the save point, groups and the bound.
+    EditHistory history_;
+    std::map<int, Step> steps_;  // the parts of the steps, by the id their markers carry, the oldest first
     int nextStepId_ = 1;
-    int groupDepth_ = 0;
-    int groupFirstStep_ = 0;  // the group's first step, 0 while it has none
     long groupSelStart_ = 0, groupSelLength_ = 0;
     std::vector<int> pendingSwaps_;         // whole-text steps to swap once the widget's undo returns
     std::optional<std::pair<long, long>> pendingSelection_;
@@ -211,12 +215,6 @@ private:
     bool markersSeen_ = false;  // the widget's undo or redo met a step of this class
     bool finishQueued_ = false;
     int ignoreMarkers_ = 0;
-    bool forcedModified_ = false;  // setModified(true) without a change
-    // A failed group leaves an empty action to redo (the widget cannot forget one otherwise);
-    // it counts as nothing to redo while no undo has been done since.
-    bool deadRedo_ = false;
-    int undoneSinceDeadRedo_ = 0;
-    long savePointDocument_ = 0;   // the document that holds the save point
     int ownEdits_ = 0;  // > 0 while this class edits the text itself
     bool changePending_ = false;  // a change made in the widget awaits its notification
     std::string_view inserting_;  // the text an edit of this class is inserting

@@ -67,6 +67,15 @@ public:
     virtual void setStatusText(int panel, const QString& text) = 0;
     // Refreshes the status bar and the gutter (the progress caption is cleared).
     virtual void UpdateStatus() = 0;
+    // The save confirmation before the document is replaced: false means the caller abandons
+    // its operation (Cancel, or the text could not be saved).
+    virtual bool CheckSaveChanges() = 0;
+    // A note on the document shown beside the status panels until the next load, save or "new"
+    // (a received program that is incomplete).
+    virtual void setDocumentNote(const QString& note) = 0;
+    // Asked before the window closes, after any running operation has been cancelled and before
+    // the save confirmation: false keeps the window open (a transfer the user lets go on).
+    virtual void onClosing(std::function<bool()> mayClose) = 0;
 
     // --- Registration.
     // Adds a row, or completes the row already listed under its name; returns the command's one

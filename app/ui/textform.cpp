@@ -199,12 +199,52 @@ bool TFormText::CheckSaveChanges()
 
 void TFormText::closeEvent(QCloseEvent* event)
 {
+    event->ignore();
+    if (!runner_->idle()) {
+        // The running operation is cancelled as "中止" does and the waiting ones dropped; the close
+        // goes on once they have ended, from the event loop (not inside an operation's turn).
+        if (!closeWhenIdle_) {
+            closeWhenIdle_ = true;
+            runner_->whenIdle([this] {
+                closeWhenIdle_ = false;
+                QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+            });
+        }
+        runner_->cancelAll();
+        return;
+    }
     bool goOn = false;
-    runGuarded(this, [&] { goOn = CheckSaveChanges(); });
-    if (goOn)
-        event->accept();
-    else
-        event->ignore();
+    runGuarded(this, [&] {
+        goOn = std::all_of(closeGuards_.begin(), closeGuards_.end(), [](const auto& mayClose) { return mayClose(); })
+               && CheckSaveChanges();
+    });
+    if (!goOn)
+        return;
+    event->accept();
+    emit closed();
+}
+
+void TFormText::onClosing(std::function<bool()> mayClose) { closeGuards_.push_back(std::move(mayClose)); }
+
+void TFormText::setDocumentNote(const QString& note) { StatusNote->setText(note); }
+
+void TFormText::whenNoOperation(std::function<void()> command)
+{
+    constexpr int kDocumentCommandCode = 5;
+    if (!mustWait()) {
+        command();
+        return;
+    }
+    runner_->queue(kDocumentCommandCode, QString(), [this, command = std::move(command)] {
+        ++inDocumentCommand_;
+        try {
+            command();
+        } catch (...) {
+            --inDocumentCommand_;
+            throw;
+        }
+        --inDocumentCommand_;
+    });
 }
 
 void TFormText::showEvent(QShowEvent* event)

@@ -144,7 +144,14 @@ public:
 
     // Save confirmation: false means the caller abandons its operation (Cancel, or the text
     // could not be saved: the save dialog was cancelled).
-    bool CheckSaveChanges();
+    bool CheckSaveChanges() override;
+    void setDocumentNote(const QString& note) override;
+    void onClosing(std::function<bool()> mayClose) override;
+    // Runs a command that replaces or changes the document now when no operation runs or waits,
+    // else after them, in the runner's queue: never in the middle of one.
+    void whenNoOperation(std::function<void()> command);
+    // Whether a command on the document must wait for the operations now (it does not run as one).
+    bool mustWait() const { return !runner_->idle() && inDocumentCommand_ == 0; }
 
     // --- File (textform_document.cpp)
     void New1Click();
@@ -215,6 +222,8 @@ public:
 signals:
     // Emitted once the window has been shown for the first time.
     void firstShown();
+    // Emitted when the window has closed for good (the program ends with it).
+    void closed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -249,6 +258,9 @@ private:
     std::map<Menu, QMenu*> menus_;
     std::vector<std::function<void()>> caretListeners_;
     std::vector<std::function<void(const TextChange&)>> textListeners_;
+    std::vector<std::function<bool()>> closeGuards_;
+    bool closeWhenIdle_ = false;  // a close waits for the cancelled operations to end
+    int inDocumentCommand_ = 0;   // > 0 while a command that waited runs in the runner's queue
     bool shownOnce_ = false;
     int gutterFitted_ = kGutterWidth;  // the width fitGutter gave the panel last
 };

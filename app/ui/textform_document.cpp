@@ -135,6 +135,10 @@ void launchSimulator(TFormText& form, bool fromCaretLine)
 
 void TFormText::New1Click()
 {
+    if (mustWait()) {
+        whenNoOperation([this] { New1Click(); });
+        return;
+    }
     if (!CheckSaveChanges())
         return;
     editor_->setText("");
@@ -147,6 +151,10 @@ void TFormText::New1Click()
 
 void TFormText::Open1Click()
 {
+    if (mustWait()) {
+        whenNoOperation([this] { Open1Click(); });
+        return;
+    }
     if (!CheckSaveChanges())
         return;
     QString path = askOpenName(this, DocPath);
@@ -193,6 +201,10 @@ void TFormText::ReopenInEncoding(Encoding encoding)
 {
     if (DocPath.isEmpty()) {
         statusBar()->showMessage(QStringLiteral("開き直すファイルがありません"), 4000);
+        return;
+    }
+    if (mustWait()) {
+        whenNoOperation([this, encoding] { ReopenInEncoding(encoding); });
         return;
     }
     if (!CheckSaveChanges())
@@ -347,6 +359,11 @@ void TFormText::PMInsertFileClick()
 
 void TFormText::DropFiles(const QStringList& paths)
 {
+    if (mustWait()) {
+        // Asked about and opened once the operations have ended, never in the middle of one.
+        whenNoOperation([this, paths] { DropFiles(paths); });
+        return;
+    }
     for (const QString& path : paths) {
         if (!CheckSaveChanges())
             return;

@@ -31,19 +31,6 @@ namespace {
 constexpr int kSmallestListedSize = 6;
 constexpr int kLargestListedSize = 23;
 
-// Keeps the document's modified flag across a change of the view.
-class ModifiedFlagKeeper {
-public:
-    explicit ModifiedFlagKeeper(TextEditor& editor) : editor_(editor), modified_(editor.isModified()) {}
-    ~ModifiedFlagKeeper() { editor_.setModified(modified_); }
-    ModifiedFlagKeeper(const ModifiedFlagKeeper&) = delete;
-    ModifiedFlagKeeper& operator=(const ModifiedFlagKeeper&) = delete;
-
-private:
-    TextEditor& editor_;
-    bool modified_;
-};
-
 // Sets a flag for the lifetime of the object.
 class FlagScope {
 public:
@@ -202,7 +189,6 @@ void TFormText::fitGutter()
 
 void TFormText::Font()
 {
-    ModifiedFlagKeeper keep(*editor_);
     QFont chosen;
     if (!prompts().chooseFont(this, editorFont(*Memo1), chosen))
         return;
@@ -214,7 +200,6 @@ void TFormText::Font()
 
 void TFormText::ApplyEditorFont()
 {
-    ModifiedFlagKeeper keep(*editor_);
     QFont font = editorFont(*Memo1);
     int index = font.pointSize() - kSmallestListedSize;
     ComboBox1->setCurrentIndex(index >= 0 && index < ComboBox1->count() ? index : -1);
@@ -224,7 +209,6 @@ void TFormText::ApplyEditorFont()
 
 void TFormText::FontSizeChange()
 {
-    ModifiedFlagKeeper keep(*editor_);
     bool ok = false;
     int size = ComboBox1->currentText().toInt(&ok);
     if (!ok || size <= 0)
@@ -260,7 +244,6 @@ void TFormText::NGoBookmark9Click(int n)
 // the mode, whichever placement was used.
 void TFormText::TBnStrongClick(QAction*)
 {
-    ModifiedFlagKeeper keep(*editor_);
     // Changing the flag hides the window; the widgets inside, the editor among them, stay.
     bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, TBnStrong->isChecked());

@@ -39,12 +39,26 @@ void SerialReceiver::onTick()
     if (elapsedMs() - lastDataMs_ < qint64(settings_.idleTimeoutS) * 1000)
         return;
     if (program_.started())
-        finish(TransferState::Done);
+        finish(TransferState::Done, program_.complete()
+                                        ? QString()
+                                        : QStringLiteral("%1 秒データが来ないため受信を終えました。\n"
+                                                         "終わりの \"%\" が届いていません。プログラムが途中で切れているかもしれません。")
+                                              .arg(settings_.idleTimeoutS));
     else
         finish(TransferState::Failed,
                QStringLiteral("%1 秒待ってもプログラムが届きませんでした。\n"
                               "ケーブルと通信設定、相手側が送信を始めたかを確かめてください。")
                    .arg(settings_.idleTimeoutS));
+}
+
+void SerialReceiver::lineLost(const QString& message)
+{
+    if (!program_.started()) {
+        SerialTransfer::lineLost(message);
+        return;
+    }
+    finish(TransferState::Done,
+           message + QStringLiteral("\n終わりの \"%\" が届く前に切れました。プログラムが途中で切れているかもしれません。"));
 }
 
 }  // namespace zorvan::dnc

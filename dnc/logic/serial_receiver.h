@@ -14,7 +14,9 @@ public:
     explicit SerialReceiver(const DncSettings& settings, QObject* parent = nullptr);
 
     const std::string& bytes() const { return program_.bytes(); }
-    // Whether the program's closing "%" came; a program ended by the idle timeout has none.
+    // Whether the program came with its closing "%"; a receive that ended otherwise (the idle
+    // timeout, the line lost) after the program had begun is Done with what came, and says so
+    // in its message.
     bool complete() const { return program_.complete(); }
     // The most bytes taken; past them the transfer fails, keeping what came.
     void setMostBytes(std::size_t most) { mostBytes_ = most; }
@@ -24,6 +26,7 @@ protected:
     void begin() override {}
     void onTick() override;
     void onData() override;
+    void lineLost(const QString& message) override;
 
 private:
     ReceivedProgram program_;

@@ -68,7 +68,7 @@ void SerialTransfer::onPortError(QSerialPort::SerialPortError error)
     const QString text =
         QStringLiteral("ポート %1 との通信が切れました (相手側が閉じたか、ケーブルが外れました)。\n%2").arg(settings_.port, moved);
     // Ended after the port has finished reporting: closing it inside its own signal is unsafe.
-    QMetaObject::invokeMethod(this, [this, text] { finish(TransferState::Failed, text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, text] { lineLost(text); }, Qt::QueuedConnection);
 }
 
 }  // namespace zorvan::dnc

@@ -50,6 +50,9 @@ protected:
     virtual void onTick() = 0;      // every few milliseconds while it runs
     virtual void onData() {}
     void finish(TransferState outcome, const QString& message = {});
+    // The line was lost (the other end closed, the cable came out): it fails unless a transfer
+    // has something worth keeping.
+    virtual void lineLost(const QString& message) { finish(TransferState::Failed, message); }
     double elapsedSeconds() const { return clock_.nsecsElapsed() / 1e9; }
     qint64 elapsedMs() const { return clock_.elapsed(); }
 

@@ -7,6 +7,7 @@
 #include "app/logic/user_error.h"
 #include "app/ui/byte_markers.h"
 #include "app/ui/features.h"
+#include "app/ui/operation_runner.h"
 #include "app/ui/prompts.h"
 #include "app/ui/shell.h"
 #include "dnc/logic/outgoing_program.h"
@@ -17,6 +18,8 @@
 
 #include <QAction>
 #include <QMenu>
+
+#include <memory>
 
 namespace zorvan {
 
@@ -70,26 +73,38 @@ void saveReceived(QWidget* parent, const QString& path, const std::string& bytes
                   QMessageBox::Ok, QMessageBox::Information);
 }
 
-// The received bytes as a new, untitled document, read as a file is. The user is asked first to
-// save the changes of the text shown; should they cancel, the bytes may still go to a file.
-void openReceived(Shell& shell, const std::string& bytes)
+// The received bytes as a new, untitled document, read as a file is; it reads modified until it
+// is saved. The changes of the text shown were asked about before the wait; changes made since
+// are asked about now. Should the user keep them, the bytes may go to a file, and they are
+// never dropped without a last question naming them.
+void openReceived(Shell& shell, const std::string& bytes, bool complete, bool changedSinceAsked)
 {
-    shell.action("New1Click")->trigger();
-    if (shell.editor().length() != 0 || shell.document().modified() || !shell.document().DocPath.isEmpty()) {
+    for (bool ask = changedSinceAsked;; ask = true) {
+        if (!ask || shell.CheckSaveChanges())
+            break;
         const QString path = prompts().saveFileName(shell.window(), "受信したプログラムの保存", {},
                                                     "ncd|*.ncd|txt|*.txt|ぜんぶ|*.*");
-        if (!path.isEmpty())
+        if (!path.isEmpty()) {
             saveReceived(shell.window(), path, bytes);
-        return;
+            return;
+        }
+        if (prompts().ask(shell.window(), kCaption,
+                          QStringLiteral("受信したプログラム (%1 バイト) はどこにも残りません。捨ててよろしいですか？")
+                              .arg(bytes.size()),
+                          QMessageBox::Yes | QMessageBox::No, QMessageBox::Warning)
+            == QMessageBox::Yes)
+            return;
     }
     LoadedDocument document = loadDocument(std::string(bytes));
     installByteMarkers(shell.view());
-    shell.editor().setText(document.text);
+    shell.editor().setText(document.text);  // a load: modified until saved
+    shell.document().cleared();
     shell.document().lineEnds = document.lineEnds;
     if (isNcProgram(bytes))
         colouring::ColourAll(shell.editor());
     shell.editor().setCaret(0);
-    shell.editor().setModified(true);
+    shell.setDocumentNote(complete ? QString()
+                                   : QStringLiteral("受信が途中で終わったプログラムです（終わりの \"%\" が届いていません）"));
     shell.UpdateStatus();
 }
 
@@ -105,7 +120,8 @@ void send(Shell& shell, TFormTransfer* window)
     window->run(std::make_unique<SerialSender>(frameProgram(lines, settings), settings), "送信", {});
 }
 
-void receive(Shell& shell, TFormTransfer* window)
+// `changedSinceAsked`: whether the text changed since the save question before the wait.
+void receive(Shell& shell, TFormTransfer* window, const std::shared_ptr<bool>& changedSinceAsked)
 {
     refuseWhileBusy(window);
     const auto answer = prompts().ask(shell.window(), kCaption,
@@ -119,13 +135,22 @@ void receive(Shell& shell, TFormTransfer* window)
         path = prompts().saveFileName(shell.window(), "受信したプログラムの保存", {}, "ncd|*.ncd|txt|*.txt|ぜんぶ|*.*");
         if (path.isEmpty())
             return;
+    } else if (!shell.CheckSaveChanges()) {
+        return;  // the changes shown are asked about before the wait, not after
     }
-    window->run(std::make_unique<SerialReceiver>(readDncSettings()), "受信", [&shell, path](SerialTransfer& done) {
-        const std::string& bytes = static_cast<SerialReceiver&>(done).bytes();
-        if (path.isEmpty())
-            openReceived(shell, bytes);
-        else
-            saveReceived(shell.window(), path, bytes);
+    *changedSinceAsked = false;
+    window->run(std::make_unique<SerialReceiver>(readDncSettings()), "受信", [&shell, path, changedSinceAsked](SerialTransfer& done) {
+        const auto& receiver = static_cast<SerialReceiver&>(done);
+        if (!path.isEmpty()) {
+            saveReceived(shell.window(), path, receiver.bytes());
+            return;
+        }
+        // Opened once no operation is running (a load, a pass), never in the middle of one.
+        constexpr int kOpenReceivedCode = 50;
+        shell.runner().queue(kOpenReceivedCode, QString(),
+                             [&shell, bytes = receiver.bytes(), complete = receiver.complete(), changedSinceAsked] {
+                                 openReceived(shell, bytes, complete, *changedSinceAsked);
+                             });
     });
 }
 
@@ -140,7 +165,13 @@ void registerDncFeatures(Shell& shell)
                           settingsDialog->exec();
                       }});
     shell.addCommand({.name = "DncSend", .caption = "送信", .run = [&shell, window] { send(shell, window); }});
-    shell.addCommand({.name = "DncReceive", .caption = "受信", .run = [&shell, window] { receive(shell, window); }});
+    auto changedSinceAsked = std::make_shared<bool>(false);
+    shell.onTextChanged([changedSinceAsked](const TextChange&) { *changedSinceAsked = true; });
+    shell.addCommand({.name = "DncReceive", .caption = "受信", .run = [&shell, window, changedSinceAsked] {
+                          receive(shell, window, changedSinceAsked);
+                      }});
+    // Quitting while a transfer runs asks first; a transfer let go on keeps the editor open.
+    shell.onClosing([window] { return window->stopAsked(true); });
     QMenu* menu = shell.addFileSubmenu("DNC 通信", "Close1Click");
     for (const char* name : {"DncSend", "DncReceive", "DncSettings"})
         menu->addAction(shell.action(name));

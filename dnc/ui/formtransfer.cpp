@@ -2,6 +2,7 @@
 
 #include "app/ui/dialog_buttons.h"
 #include "app/ui/prompts.h"
+#include "dnc/logic/serial_receiver.h"
 #include "dnc/logic/serial_sender.h"
 
 #include <QFormLayout>
@@ -122,9 +123,16 @@ void TFormTransfer::ended()
     ButtonClose->setEnabled(true);
     switch (transfer_->state()) {
     case TransferState::Done:
-        LabelState->setText("終了しました");
         ProgressBar1->setRange(0, 100);
         ProgressBar1->setValue(100);
+        if (auto* receiver = qobject_cast<SerialReceiver*>(transfer_.get()); receiver && !receiver->complete()) {
+            // What came is kept, but the user must know it may be cut short.
+            LabelState->setText(transfer_->message());
+            fitStateText();
+            prompts().ask(this, "通信", transfer_->message(), QMessageBox::Ok, QMessageBox::Warning);
+        } else {
+            LabelState->setText("終了しました");
+        }
         if (done_)
             runGuarded(this, [&] { done_(*transfer_); });
         break;
@@ -151,11 +159,27 @@ void TFormTransfer::fitStateText()
         resize(width(), needed);
 }
 
-void TFormTransfer::reject()
+bool TFormTransfer::stopAsked(bool quitting)
 {
-    // Closing the window while a transfer runs cancels it.
+    if (!busy())
+        return true;
+    const bool sending = qobject_cast<SerialSender*>(transfer_.get()) != nullptr;
+    const QString question = QStringLiteral("%1中です。中止%2しますか？")
+                                 .arg(sending ? QStringLiteral("送信") : QStringLiteral("受信"),
+                                      quitting ? QStringLiteral("して終了") : QString());
+    if (prompts().ask(this, "通信", question, QMessageBox::Yes | QMessageBox::No, QMessageBox::Question)
+        != QMessageBox::Yes)
+        return false;
     if (transfer_)
         transfer_->cancel();
+    return true;
+}
+
+void TFormTransfer::reject()
+{
+    // Closing the window while a transfer runs cancels it, once the user has said so.
+    if (!stopAsked(false))
+        return;
     QDialog::reject();
 }
 

@@ -35,6 +35,9 @@ public:
     // UserError when the port cannot be opened (the window stays hidden).
     void run(std::unique_ptr<dnc::SerialTransfer> transfer, const QString& title, Done done);
     bool busy() const;
+    // While a transfer runs: asks whether to stop it (to quit the editor when `quitting`), and
+    // cancels it on Yes. True when no transfer runs any more.
+    bool stopAsked(bool quitting);
     dnc::SerialTransfer* transfer() const { return transfer_.get(); }
 
 protected:

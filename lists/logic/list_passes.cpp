@@ -362,7 +362,6 @@ nc::StagedCommand stagePass(const TextEditor& editor, nc::Recolour recolour, boo
         return [old, pieces, edited, caret, recolour](TextEditor& editor) {
             if (edited) {
                 replaceChangedPieces(editor, *pieces, recolour);
-                editor.setModified(true);
             }
             editor.setCaret(caret);
         };

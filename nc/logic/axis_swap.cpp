@@ -346,13 +346,11 @@ struct SwapJob {
     void apply(TextEditor& editor)
     {
         std::size_t taken = 0;
-        bool changed = false;
         long lengthChange = 0, charactersBefore = 0, lastDeletion = -1;
         auto next = [&](std::string& piece) {
             if (taken == swapped.size())
                 return false;
             SwappedPiece& done = swapped[taken++];
-            changed = changed || done.changed;
             lengthChange += done.lengthChange;
             if (done.lastDeletion >= 0)
                 lastDeletion = firstStart + charactersBefore + done.lastDeletion;
@@ -360,12 +358,11 @@ struct SwapJob {
             piece = std::move(done.text);
             return true;
         };
-        const bool wasModified = editor.isModified();
-        {
+        // Nothing swapped: no change, so no step and no mark.
+        if (std::any_of(swapped.begin(), swapped.end(), [](const SwappedPiece& p) { return p.changed; })) {
             QuietEditor quiet(editor);  // the command colours the lines itself
             editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
         }
-        editor.setModified(changed || wasModified);
         if (range.selectionOnly)
             editor.setSelection(rangeStart, rangeEnd - rangeStart + lengthChange);
         else

@@ -103,7 +103,6 @@ long StagedReplaceAll::apply(TextEditor& editor, Recolour recolour)
         editor.replaceLinesFromPieces(firstLine, lastLine - firstLine + 1, next, linesColouring(recolour));
     }
     std::string().swap(lines_);
-    editor.setModified(true);
     editor.setCaret(caret_);
     return replaced_;
 }

@@ -33,7 +33,6 @@ void finish(TextEditor& editor, const LineRange& range)
         editor.setSelection(range.selStart, range.selLength);
     else
         restoreCaretLine(editor, range);
-    editor.setModified(true);
 }
 
 void finishLines(TextEditor& editor, const LineRange& range, int newLines)
@@ -46,7 +45,6 @@ void finishLines(TextEditor& editor, const LineRange& range, int newLines)
     } else {
         editor.setCaret(editor.positionFromLine(std::min(range.first, editor.lineCount())));
     }
-    editor.setModified(true);
 }
 
 std::string tooLargeMessage(int lineIndex, char letter)

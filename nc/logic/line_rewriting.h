@@ -27,12 +27,12 @@ namespace zorvan::nc {
 std::string_view readRangeText(const TextEditor& editor, const LineRange& range, std::string& buffer);
 
 // The selection offsets as they were; without a selection the caret goes back to its line and
-// column. Marks the document modified.
+// column.
 void finish(TextEditor& editor, const LineRange& range);
 
 // The end of a command whose lines may have been dropped: with a selection the lines that took
 // the range's place ([range.first, range.first + newLines)) are selected, else the caret goes
-// back to its line and column. Marks the document modified.
+// back to its line and column.
 void finishLines(TextEditor& editor, const LineRange& range, int newLines);
 
 // Calls `fn(line)` for each line of a piece's text (separated by CR LF, none after the last).

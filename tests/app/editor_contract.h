@@ -564,4 +564,7 @@ REGISTER_TYPED_TEST_SUITE_P(EditorContract, CountsLinesWithoutTheEmptyLastOne,
                             EachChangeIsOneStepThatUndoesAndRedoes,
                             StepsComeBackInOrderAndANewChangeDropsTheUndoneOnes,
                             TheModifiedFlagFollowsTheSavePoint, AFailingChangeLeavesNoStep, AGroupIsOneStep,
-                            SetTextForgetsTheHistory, TheHistoryIsBoundedOldestFirst);
+                            SetTextForgetsTheHistory, TheHistoryIsBoundedOldestFirst,
+                            ALoadedTextReadsModifiedUntilSavedWhateverIsUndone,
+                            TrimmingPastTheSavePointLeavesTheTextModifiedDownToTheOldestStep,
+                            AChangeThatLeavesTheTextAsItWasIsNoStep);

@@ -308,3 +308,97 @@ TYPED_TEST_P(EditorContract, TheHistoryIsBoundedOldestFirst)
     EXPECT_GE(undone, 3);
     EXPECT_LE(undone, 5);
 }
+
+TYPED_TEST_P(EditorContract, ALoadedTextReadsModifiedUntilSavedWhateverIsUndone)
+{
+    // A received program is a load no file holds: undoing what came after it never makes it
+    // read as saved.
+    const std::string received = "%\r\nO1\r\nG00X0Y0\r\nG01X10.F100\r\nM30\r\n%\r\n";
+    struct Case {
+        const char* name;
+        contract::Edit edit;
+    } cases[] = {
+        {"typing", [](auto& e) { e.setCaret(5); e.replaceSelection("X"); }},
+        {"a command on one line", [](auto& e) { e.replaceLine(2, "G00X1.Y0"); }},
+        {"a whole-text command", [](auto& e) { e.replaceLinesText(0, e.lineCount(), "%\r\nO1\r\nG00X1.Y0\r\n%\r\n"); }},
+        {"a command of several changes", [](auto& e) {
+             zorvan::UndoStep step(e);
+             e.replaceLine(2, "G00X1.Y0");
+             e.replaceLine(3, "G01X11.F100");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto e = this->make("N1\r\nN2\r\n");
+        e->setText(received);
+        EXPECT_TRUE(e->isModified());
+        c.edit(*e);
+        e->undo();
+        EXPECT_EQ(e->text(), received);
+        EXPECT_TRUE(e->isModified());
+        e->redo();
+        e->undo();
+        EXPECT_TRUE(e->isModified());
+        e->setModified(false);  // saved here
+        e->redo();
+        EXPECT_TRUE(e->isModified());
+        e->undo();
+        EXPECT_FALSE(e->isModified());
+    }
+}
+
+TYPED_TEST_P(EditorContract, TrimmingPastTheSavePointLeavesTheTextModifiedDownToTheOldestStep)
+{
+    const std::string saved = "%\r\nO1\r\nG00X0Y0\r\nG01X10.F100\r\nM30\r\n%\r\n";
+    for (bool typedAfterSave : {false, true}) {
+        SCOPED_TRACE(typedAfterSave);
+        auto e = this->make(saved);
+        e->setHistoryFloor(0);  // the bound: four times the text
+        int dropped = 0;
+        e->setStepsDroppedHandler([&] { ++dropped; });
+        if (typedAfterSave) {
+            e->setCaret(e->length());
+            e->replaceSelection("(ABC)\r\n");
+        }
+        std::string text = e->text();
+        for (int i = 1; i <= 8; ++i) {
+            text[text.find('O') + 1] = static_cast<char>('0' + i);  // "O1" becomes "O2", "O3", ...
+            e->replaceLinesText(0, e->lineCount(), text);
+        }
+        EXPECT_GE(dropped, 1);
+        int undone = 0;
+        while (e->canUndo() && undone < 20) {
+            e->undo();
+            ++undone;
+            EXPECT_TRUE(e->isModified()) << undone << " " << e->text();
+        }
+        EXPECT_LE(undone, 6);
+        EXPECT_NE(e->text(), saved);
+    }
+}
+
+TYPED_TEST_P(EditorContract, AChangeThatLeavesTheTextAsItWasIsNoStep)
+{
+    const std::string text = "%\r\nO1\r\nG00X0Y0\r\n(日本)\r\nM30";
+    const contract::Edit edits[] = {
+        [](auto& e) { e.replaceLine(2, "G00X0Y0"); },
+        [](auto& e) { e.replaceLinesText(1, 2, "O1\r\nG00X0Y0\r\n"); },
+        [](auto& e) { e.replaceLinesText(0, e.lineCount(), e.text()); },
+        [](auto& e) { e.replaceLinesText(3, 2, "(日本)\r\nM30"); },
+        [](auto& e) { e.replaceLinesFromPieces(0, e.lineCount(), contract::piecesOf({"%\r\nO1\r\n", "G00X0Y0\r\n(日本)\r\nM30\r\n"}), nullptr); },
+        [](auto& e) { e.setSelection(7, 6); e.replaceSelection("G00X0Y"); },
+        [](auto& e) { zorvan::UndoStep step(e); e.replaceLine(1, "O1"); e.replaceLine(4, "M30"); },
+    };
+    int index = 0;
+    for (const auto& edit : edits) {
+        SCOPED_TRACE(index++);
+        auto e = this->make(text);
+        int changes = 0;
+        e->setChangeHandler([&](const zorvan::TextChange&) { ++changes; });
+        edit(*e);
+        EXPECT_EQ(e->text(), text);
+        EXPECT_FALSE(e->isModified());
+        EXPECT_FALSE(e->canUndo());
+        EXPECT_EQ(changes, 0);
+    }
+}

@@ -69,13 +69,15 @@ TEST(Shift, LineByLine)
     EXPECT_EQ(lower.text(), "x5.");
 }
 
-TEST(Shift, ZeroOffsetsLeaveTheTextButMarkItModified)
+// Nothing changes, so nothing is marked and no step is left to undo.
+TEST(Shift, ZeroOffsetsLeaveTheTextAndTheModifiedFlag)
 {
     const std::string text = join({"G01X10.Y5.", "X1"});
     MemoryEditor editor = unmodified(text);
     shiftCoordinates(editor, {0, 0, 0}, defaults);
     EXPECT_EQ(editor.text(), text);
-    EXPECT_TRUE(editor.isModified());
+    EXPECT_FALSE(editor.isModified());
+    EXPECT_FALSE(editor.canUndo());
 }
 
 TEST(Shift, WholeNumbersWithNonDecimal)
