@@ -274,7 +274,8 @@ private:
 class Aligner {
 public:
     Aligner(Alignment& out, std::size_t cellBudget, std::size_t workBudget, std::size_t shortestWork)
-        : out_(out), writer_(out), cellBudget_(cellBudget), workLeft_(workBudget), shortestLeft_(shortestWork)
+        : out_(out), writer_(out), cellBudget_(cellBudget), workLeft_(workBudget), shortestLeft_(shortestWork),
+          lastResortLeft_(shortestWork / 8 * kLastResortPerLine)
     {
     }
 
@@ -326,8 +327,30 @@ private:
                 return;
             }
         }
+        // A stretch with no line to anchor on (a block repeated over and over) may still differ
+        // in only a few lines: the shortest script finds them within work linear in the stretch.
+        if (lastResort(a, b))
+            return;
         out_.unalignedLines += a.size() + b.size();
         writer_.changed(a.size(), b.size());
+    }
+
+    bool lastResort(Keys a, Keys b)
+    {
+        const std::size_t allowed = std::min(lastResortLeft_, kLastResortPerLine * (a.size() + b.size()));
+        std::vector<Block> runs;
+        ShortestScript script(allowed);
+        const bool done = script.run(a, b, runs);
+        lastResortLeft_ -= allowed - script.workLeft();
+        if (!done)
+            return false;
+        for (const Block& run : runs) {
+            if (run.changed)
+                writer_.changed(run.aCount, run.bCount);
+            else
+                writer_.same(run.aCount);
+        }
+        return true;
     }
 
     // Whether the shortest script may be within the work left: it takes about D * (N + M) / 2
@@ -398,7 +421,10 @@ private:
     BlockWriter writer_;
     std::size_t cellBudget_;
     std::size_t workLeft_;
-    std::size_t shortestLeft_;  // for the shortest scripts of all stretches together
+    std::size_t shortestLeft_;
+    std::size_t lastResortLeft_;
+    // Work per line of a stretch left without anchors: enough for a few dozen differences.
+    static constexpr std::size_t kLastResortPerLine = 64;  // for the shortest scripts of all stretches together
 };
 
 }  // namespace

@@ -364,6 +364,21 @@ TEST(CompareTexts, UnrelatedProgramsAreSaidToBeTooDifferent)
     EXPECT_FALSE(alignment.same());
 }
 
+// A block repeated over and over has no unique line to anchor on; two lines changed far apart in it
+// are still found as two changes, not the whole stretch between them.
+TEST(CompareTexts, ARepeatedBlockWithTwoChangesIsAligned)
+{
+    std::string a, b;
+    for (int i = 0; i < 200000; ++i) {
+        const std::string line = "G01X" + std::to_string(i % 10) + ".\n";
+        a += line;
+        b += i == 100000 ? "G01X99.\n" : i == 140003 ? "G00Z5.\n" : line;
+    }
+    const Alignment alignment = alignLines(lineKeys(a, exact()).keys, lineKeys(b, exact()).keys);
+    EXPECT_EQ(alignment.unalignedLines, 0u);
+    EXPECT_EQ(alignment.differences(), 2u);
+}
+
 }  // namespace
 
 // A side keyed after the other, taking the other's keys for the same lines, gets the keys it would
