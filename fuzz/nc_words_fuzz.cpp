@@ -31,13 +31,18 @@ void checkWords(const std::string& line)
         const std::string number = line.substr(word->letterAt + 1, word->numberLength);
         for (char c : number)
             FUZZ_CHECK(isNumberCharacter(c));
+        // A malformed number ("X3..5", "X1 .") has no value: the commands leave it as written.
+        if (word->problem != nc::NumberProblem::None)
+            continue;
         const double value = nc::numberTextValue(number);
         FUZZ_CHECK(value == word->value || (std::isnan(value) && std::isnan(word->value)));
 
         std::string rewritten = line;
         nc::replaceNumberText(rewritten, *word, "-12.5");
         auto again = nc::readAddressWord(rewritten, letter);
-        FUZZ_CHECK(again && again->letterAt == word->letterAt && again->value == -12.5);
+        // A point after blanks that was a fraction of "1" ("X1 .5") makes "-12.5 .5" two points.
+        FUZZ_CHECK(again && again->letterAt == word->letterAt &&
+                   (again->value == -12.5 || again->problem != nc::NumberProblem::None));
     }
 }
 

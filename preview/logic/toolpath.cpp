@@ -70,7 +70,8 @@ std::string diagnosticText(const Diagnostic& d)
             return std::string(1, d.letter) + " の値に読めない文字「" + characterText(d.value) + "」があります。この行では動きません";
         return "読めない文字「" + characterText(d.value) + "」があります。この行では動きません";
     case DiagnosticCode::UnreadableNumber:
-        return "「" + d.word + "」の数値が読めません (" + nc::numberProblemText(static_cast<nc::NumberProblem>(d.reason)) +
+        // A word of a thousand digits is named by its start: the message stays one short line.
+        return "「" + (d.word.size() > 24 ? d.word.substr(0, 20) + "…" : d.word) + "」の数値が読めません (" + nc::numberProblemText(static_cast<nc::NumberProblem>(d.reason)) +
                ")。この行では動きません";
     case DiagnosticCode::BadExpression:
         return "式が読めません";
