@@ -62,7 +62,8 @@ public:
         }
         connect(panel_, &CheckPanel::lineClicked, this, [this](int line) { goToLine(line); });
         lines_ = shell.editor().lineCount();
-        shell.window()->installEventFilter(this);
+        window_ = shell.window();
+        window_->installEventFilter(this);
         pause_.start();
     }
 
@@ -92,7 +93,9 @@ public:
     // when it is shown.
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == shell_.window() && event->type() == QEvent::Show && havePending_)
+        // The window is compared by the address kept at the start: its events come also while it
+        // is taken down, when the shell is gone.
+        if (watched == window_ && event->type() == QEvent::Show && havePending_)
             pause_.start();
         return QObject::eventFilter(watched, event);
     }
@@ -209,6 +212,7 @@ private:
     }
 
     Shell& shell_;
+    QObject* window_ = nullptr;
     CheckPanel* panel_;
     CheckWorker worker_;
     QTimer pause_;
