@@ -335,6 +335,16 @@ private:
         writer_.changed(a.size(), b.size());
     }
 
+    void writeRuns(const std::vector<Block>& runs)
+    {
+        for (const Block& run : runs) {
+            if (run.changed)
+                writer_.changed(run.aCount, run.bCount);
+            else
+                writer_.same(run.aCount);
+        }
+    }
+
     bool lastResort(Keys a, Keys b)
     {
         const std::size_t allowed = std::min(lastResortLeft_, kLastResortPerLine * (a.size() + b.size()));
@@ -344,12 +354,7 @@ private:
         lastResortLeft_ -= allowed - script.workLeft();
         if (!done)
             return false;
-        for (const Block& run : runs) {
-            if (run.changed)
-                writer_.changed(run.aCount, run.bCount);
-            else
-                writer_.same(run.aCount);
-        }
+        writeRuns(runs);
         return true;
     }
 
@@ -391,12 +396,7 @@ private:
         shortestLeft_ = script.workLeft();
         if (!done)
             return false;
-        for (const Block& run : runs) {
-            if (run.changed)
-                writer_.changed(run.aCount, run.bCount);
-            else
-                writer_.same(run.aCount);
-        }
+        writeRuns(runs);
         return true;
     }
 
